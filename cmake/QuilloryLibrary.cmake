@@ -1,0 +1,34 @@
+# quillory_library(<name> DIR <dir> [DEPS <targets...>] [EXCLUDE <files...>])
+# One static library per folder; sources are the folder's own *.cpp/*.h (not recursive).
+function(quillory_library name)
+    cmake_parse_arguments(QL "" "DIR" "DEPS;EXCLUDE" ${ARGN})
+    if(NOT QL_DIR)
+        set(QL_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    endif()
+    file(GLOB sources CONFIGURE_DEPENDS ${QL_DIR}/*.cpp ${QL_DIR}/*.h)
+    foreach(ex IN LISTS QL_EXCLUDE)
+        list(FILTER sources EXCLUDE REGEX "/${ex}$")
+    endforeach()
+    if(NOT sources)
+        set(sources ${PROJECT_SOURCE_DIR}/cmake/empty.cpp)
+    endif()
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC quillory_options ${QL_DEPS})
+endfunction()
+
+# quillory_tests(<folder> DEPS <targets...>): tests/unit/<folder>/*.cpp into one GoogleTest program.
+function(quillory_tests folder)
+    cmake_parse_arguments(QT "" "" "DEPS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/${folder}/*.cpp
+         ${PROJECT_SOURCE_DIR}/tests/unit/${folder}/*.h)
+    if(NOT sources)
+        return()
+    endif()
+    add_executable(${folder}_tests ${sources})
+    target_link_libraries(${folder}_tests PRIVATE quillory_options test_support ${QT_DEPS}
+                          GTest::gtest GTest::gmock)
+    gtest_discover_tests(${folder}_tests
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLORY_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+        DISCOVERY_TIMEOUT 60)
+endfunction()

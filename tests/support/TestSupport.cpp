@@ -1,0 +1,67 @@
+#include "tests/support/TestSupport.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+#include <system_error>
+
+TempDir::TempDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "quillory-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) {
+        throw std::runtime_error("mkdtemp failed");
+    }
+    m_path = pattern + "/";
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+ScriptedMessages::ScriptedMessages(std::deque<int> answers) : m_answers(std::move(answers)) {
+    m_previous = SetMessageHandler([this](const MessageRequest& request) {
+        m_shown.push_back(request);
+        if (!m_answers.empty()) {
+            const int result = m_answers.front();
+            m_answers.pop_front();
+            return result;
+        }
+        switch (request.flags & MB_TYPEMASK) {
+        case MB_YESNO:
+        case MB_YESNOCANCEL:
+            return static_cast<int>(IDYES);
+        default:
+            return static_cast<int>(IDOK);
+        }
+    });
+}
+
+ScriptedMessages::~ScriptedMessages() { SetMessageHandler(std::move(m_previous)); }
+
+std::vector<std::string> ScriptedMessages::texts() const {
+    std::vector<std::string> result;
+    for (const auto& request : m_shown) {
+        result.push_back(request.text);
+    }
+    return result;
+}
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string TestDataDir() {
+    const char* dir = std::getenv("QUILLORY_TEST_DATA");
+    return dir ? std::string(dir) + "/" : std::string("tests/data/");
+}

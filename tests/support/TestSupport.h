@@ -1,0 +1,50 @@
+#pragma once
+
+#include "platform/Messages.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+// A temporary directory, removed with everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    // The directory with a trailing '/'.
+    const std::string& path() const { return m_path; }
+    // path() + name
+    std::string file(const std::string& name) const { return m_path + name; }
+
+private:
+    std::string m_path;
+};
+
+// Records every message box shown while it lives and answers them from a script; an empty
+// script answers with the first button. Restores the previous handler at the end.
+class ScriptedMessages {
+public:
+    explicit ScriptedMessages(std::deque<int> answers = {});
+    ~ScriptedMessages();
+    ScriptedMessages(const ScriptedMessages&) = delete;
+    ScriptedMessages& operator=(const ScriptedMessages&) = delete;
+
+    void answer(int result) { m_answers.push_back(result); }
+    const std::vector<MessageRequest>& shown() const { return m_shown; }
+    std::vector<std::string> texts() const;
+    void clear() { m_shown.clear(); }
+
+private:
+    std::deque<int> m_answers;
+    std::vector<MessageRequest> m_shown;
+    MessageHandler m_previous;
+};
+
+// File helpers for tests.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+// Directory of hand-made sample files (tests/data).
+std::string TestDataDir();
