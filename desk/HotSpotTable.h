@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+
+// The sixteen hot spots of the desk, in list order: rectangle in desk pixels, the pictures of
+// the three states (normal, pressed, highlighted) and the command number.
+struct HotSpotRow {
+    int x, y, w, h;
+    const char* pictures[3];
+    int command;
+};
+
+// Command numbers of the hot spots.
+enum DeskCommand : int {
+    CmNone = 0,
+    CmMinimise = 1,
+    CmBackup = 2,
+    CmExit = 3,
+    CmAbout = 4,
+    CmHelp = 5,
+    CmSetPassword = 6,
+    CmRemovePassword = 7,
+    CmFirstForm = 8,
+    CmLastForm = 16,
+};
+
+inline constexpr std::array<HotSpotRow, 16> kHotSpotTable{{
+    {432, 287, 72, 72, {"BEENDEN1", "BEENDEN2", "BEENDEN2"}, CmExit},
+    {448, 211, 72, 72, {"INFO1", "INFO2", "INFO2"}, CmAbout},
+    {430, 134, 72, 72, {"HILFE1", "HILFE2", "HILFE2"}, CmHelp},
+    {112, 287, 72, 72, {"BACKUP1", "BACKUP2", "BACKUP2"}, CmBackup},
+    {108, 134, 72, 72, {"PASSWS1", "PASSWS2", "PASSWS2"}, CmSetPassword},
+    {90, 211, 72, 72, {"PASSWE1", "PASSWE2", "PASSWE2"}, CmRemovePassword},
+    {289, 14, 30, 26, {"MINI1", "MINI2", "MINI3"}, CmMinimise},
+    {220, 196, 173, 28, {"DLG_AERZTE1", "DLG_AERZTE2", "DLG_AERZTE2"}, 8},
+    {220, 230, 173, 28, {"DLG_BANK1", "DLG_BANK2", "DLG_BANK2"}, 9},
+    {220, 400, 173, 28, {"DLG_FREI1", "DLG_FREI2", "DLG_FREI2"}, 10},
+    {220, 298, 173, 28, {"DLG_ONLINE1", "DLG_ONLINE2", "DLG_ONLINE2"}, 11},
+    {220, 128, 173, 28, {"DLG_PERSONEN1", "DLG_PERSONEN2", "DLG_PERSONEN2"}, 12},
+    {220, 366, 173, 28, {"DLG_PKW1", "DLG_PKW2", "DLG_PKW2"}, 13},
+    {220, 332, 173, 28, {"DLG_SERIE1", "DLG_SERIE2", "DLG_SERIE2"}, 14},
+    {220, 264, 173, 28, {"DLG_SOFTWARE1", "DLG_SOFTWARE2", "DLG_SOFTWARE2"}, 15},
+    {220, 162, 173, 28, {"DLG_NUMMERN1", "DLG_NUMMERN2", "DLG_NUMMERN2"}, 16},
+}};
