@@ -1,9 +1,10 @@
+#include "app/TQuilloryApp.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QWidget frame;
-    frame.show();
-    return app.exec();
+    // Created first and kept until the very end: message boxes need it, also while the data
+    // set manager writes the document after the loop.
+    QApplication application(argc, argv);
+    return RunQuillory(application);
 }

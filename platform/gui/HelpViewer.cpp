@@ -65,6 +65,10 @@ bool ShowHelpContents(const std::string& helpFile) {
     return true;
 }
 
-QWidget* HelpWindow() { return Window(); }
+QWidget* HelpWindow() {
+    return Window();
+}
 
-void CloseHelpWindow() { delete Window().data(); }
+void CloseHelpWindow() {
+    delete Window().data();
+}

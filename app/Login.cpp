@@ -1,0 +1,98 @@
+#include "app/Login.h"
+
+#include "platform/Messages.h"
+#include "platform/Profile.h"
+#include "util/FileUtil.h"
+#include "util/VersionTitle.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* kAskName = "Geben Sie Ihren Benutzernamen ein:";
+constexpr const char* kInvalidUserName = "Ungültiger Benutzername";
+constexpr const char* kAskCreate =
+    "Der Benutzer existiert noch nicht, soll ein neuer Benutzer erstellt werden?";
+constexpr const char* kInvalidFileName = "Ungültiger Dateiname";
+
+// Creates (or truncates) a file with owner read and write; true when it exists afterwards.
+bool CreateEmptyFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    return FileExists(path);
+}
+
+void Inform(const char* text) {
+    ShowMessage(text, kVersionTitle, MB_OK | MB_ICONINFORMATION);
+}
+
+} // namespace
+
+std::string PrepareSettingsFile(const std::string& windowsDir) {
+    const std::string path = windowsDir + kSettingsFileName;
+    if (!FileExists(path)) {
+        CreateEmptyFile(path);
+    }
+    return path;
+}
+
+std::string DocumentFileName(const std::string& typedName) {
+    return ContainsNoCase(typedName, ".qlr") ? typedName : typedName + ".qlr";
+}
+
+bool IsPlainFileName(const std::string& name) {
+    return name.find_first_of(std::string("/\\\0", 3)) == std::string::npos && name != "." &&
+           name != "..";
+}
+
+LoginOutcome RunLogin(const LoginServices& services, const std::string& programDir,
+                      const std::string& windowsDir) {
+    const std::string settings = PrepareSettingsFile(windowsDir);
+    std::string name = GetPrivateProfileString(kLastUserSection, kLastUserKey, "", settings);
+    if (name.empty()) {
+        name = kDefaultUser;
+    }
+    for (;;) {
+        if (!services.askName(kAskName, name)) {
+            return {};
+        }
+        if (name.empty()) {
+            Inform(kInvalidUserName);
+            continue;
+        }
+        const std::string typed = name;
+        if (!IsPlainFileName(typed)) {
+            Inform(kInvalidFileName);
+            continue;
+        }
+        LoginOutcome outcome;
+        outcome.typedName = typed;
+        outcome.documentPath = programDir + DocumentFileName(typed);
+
+        DocumentOutcome attempt;
+        if (FileExists(outcome.documentPath)) {
+            services.setDocumentPath(outcome.documentPath);
+            attempt = services.open(outcome.documentPath);
+            outcome.result = LoginResult::Opened;
+        } else {
+            if (ShowMessage(kAskCreate, kVersionTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) {
+                continue;
+            }
+            if (!CreateEmptyFile(outcome.documentPath)) {
+                Inform(kInvalidFileName);
+                continue;
+            }
+            services.setDocumentPath(outcome.documentPath);
+            attempt = services.create();
+            outcome.result = LoginResult::Created;
+        }
+        WritePrivateProfileString(kLastUserSection, kLastUserKey, typed, settings);
+        if (attempt == DocumentOutcome::InUse) {
+            continue;
+        }
+        return outcome;
+    }
+}

@@ -1,0 +1,121 @@
+#include "app/TQuilloryApp.h"
+
+#include "app/ShowMode.h"
+#include "app/TSDIDecFrame.h"
+#include "desk/TQuilloryDlgClient.h"
+#include "platform/SystemDirs.h"
+#include "platform/gui/HelpViewer.h"
+#include "platform/gui/MessageBoxQt.h"
+#include "store/TDataSetManager.h"
+#include "util/VersionTitle.h"
+#include "util/gui/TInputDialog2.h"
+
+#include <QApplication>
+
+bool AskUserNameDialog(const std::string& prompt, std::string& name) {
+    TInputDialog2 dialog(QApplication::activeWindow(), kVersionTitle, prompt, name,
+                         kMaxUserNameLength + 1, false);
+    return dialog.Execute() == IDOK;
+}
+
+namespace {
+
+DocumentOutcome OpenDocument(const std::string& path) {
+    DataSetManager().Open(path);
+    return DataSetManager().IsLocked() ? DocumentOutcome::InUse : DocumentOutcome::Done;
+}
+
+DocumentOutcome CreateDocument() {
+    DataSetManager().Create();
+    return DocumentOutcome::Done;
+}
+
+void ShowFrame(QWidget& frame, int mode) {
+    switch (mode) {
+    case SW_HIDE:
+        break;
+    case SW_SHOWMINNOACTIVE:
+        frame.setAttribute(Qt::WA_ShowWithoutActivating);
+        frame.showMinimized();
+        break;
+    default:
+        frame.show();
+        break;
+    }
+}
+
+} // namespace
+
+TQuilloryApp::TQuilloryApp(QApplication& application) : TQuilloryApp(application, Options{}) {}
+
+TQuilloryApp::TQuilloryApp(QApplication& application, Options options)
+    : m_application(application), m_options(std::move(options)), m_name(kVersionTitle) {
+    m_application.setApplicationName(QString::fromUtf8(kVersionTitle));
+    m_application.setApplicationDisplayName(QString::fromUtf8(kVersionTitle));
+}
+
+TQuilloryApp::~TQuilloryApp() = default;
+
+DeskServices TQuilloryApp::Services() {
+    DeskServices services;
+    services.login = [this] {
+        LoginServices login;
+        login.askName = m_options.askName ? m_options.askName : AskUserNameDialog;
+        login.setDocumentPath = [](const std::string& path) {
+            DataSetManager().SetDocumentPath(path);
+        };
+        login.open = OpenDocument;
+        login.create = CreateDocument;
+        m_login = RunLogin(login, SystemDirs::ProgramDirectory(), SystemDirs::WindowsDirectory());
+        return m_login.result != LoginResult::Cancelled;
+    };
+    services.quit = [] { QCoreApplication::exit(0); };
+    if (m_options.adjustServices) {
+        m_options.adjustServices(services);
+    }
+    return services;
+}
+
+bool TQuilloryApp::InitMainWindow() {
+    try {
+        m_frame = std::make_unique<TSDIDecFrame>(Services());
+    } catch (const LoginCancelled&) {
+        return false;
+    }
+    return true;
+}
+
+bool TQuilloryApp::InitInstance() {
+    if (!InitMainWindow()) {
+        return false;
+    }
+    // No show mode is passed to a program here.
+    ShowFrame(*m_frame, FrameShowMode(SW_SHOWDEFAULT));
+    return true;
+}
+
+int TQuilloryApp::Run() {
+    if (!InitInstance()) {
+        return 0;
+    }
+    if (m_options.onShown) {
+        m_options.onShown(*m_frame);
+    }
+    const int result = m_application.exec();
+    CloseHelpWindow();
+    m_frame.reset();
+    return result;
+}
+
+int RunQuillory(QApplication& application, TQuilloryApp::Options options) {
+    InstallQtMessageHandler();
+    LoadGermanTranslations(application);
+    int status = 0;
+    {
+        TQuilloryApp app(application, std::move(options));
+        status = app.Run();
+    }
+    // The only moment the document is written.
+    DataSetManager().Close();
+    return status;
+}

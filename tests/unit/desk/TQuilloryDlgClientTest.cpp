@@ -1,0 +1,253 @@
+#include "desk/TQuilloryDlgClient.h"
+
+#include "desk/HotSpotTable.h"
+#include "graphics/TBitmapRegion.h"
+#include "platform/SystemDirs.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QScreen>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+QPoint Centre(int command) {
+    for (const auto& row : kHotSpotTable) {
+        if (row.command == command) {
+            return {row.x + row.w / 2, row.y + row.h / 2};
+        }
+    }
+    return {};
+}
+
+const QPoint kBackground(330, 90);
+
+// A desk inside a plain top-level window, with recording services.
+struct DeskRig {
+    TempDir dir;
+    std::vector<std::string> calls;
+    std::function<void(int)> onForm;
+    bool protectedTables = false;
+    std::unique_ptr<QWidget> frame;
+    TQuilloryDlgClient* desk = nullptr;
+
+    DeskServices services() {
+        DeskServices s;
+        s.attachPasswordRequest = [this](QWidget*, DeskPasswordState&) {
+            calls.push_back("attach");
+        };
+        s.detachPasswordRequest = [this] { calls.push_back("detach"); };
+        s.login = [this] {
+            calls.push_back("login");
+            return true;
+        };
+        s.queryProtection = [this] {
+            calls.push_back("protection");
+            return protectedTables;
+        };
+        s.runForm = [this](int command, QWidget*) {
+            calls.push_back("form " + std::to_string(command));
+            if (onForm) {
+                onForm(command);
+            }
+        };
+        s.backup = [this](QWidget*, const std::string&) { calls.push_back("backup"); };
+        s.setPassword = [this](QWidget*, DeskPasswordState&) { calls.push_back("set"); };
+        s.removePassword = [this](QWidget*, DeskPasswordState&) { calls.push_back("remove"); };
+        s.quit = [this] { calls.push_back("quit"); };
+        return s;
+    }
+
+    explicit DeskRig(bool show = true) {
+        SystemDirs::SetProgramDirectory(dir.path());
+        frame = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint);
+        desk = new TQuilloryDlgClient(nullptr, services());
+        desk->setParent(frame.get());
+        desk->SetupWindow();
+        if (show) {
+            frame->show();
+        }
+        calls.clear();
+    }
+    ~DeskRig() { SystemDirs::SetProgramDirectory(""); }
+
+    int state(int command) const {
+        return desk->HotSpots()[static_cast<size_t>(desk->HotSpotOf(command))]->state;
+    }
+    std::vector<int> states() const {
+        std::vector<int> result;
+        for (const auto& spot : desk->HotSpots()) {
+            result.push_back(spot->state);
+        }
+        return result;
+    }
+    void move(const QPoint& p) {
+        QMouseEvent event(QEvent::MouseMove, p, desk->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(desk, &event);
+    }
+    bool press(const QPoint& p) {
+        QMouseEvent event(QEvent::MouseButtonPress, p, desk->mapToGlobal(p), Qt::LeftButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        event.setAccepted(true);
+        QApplication::sendEvent(desk, &event);
+        return event.isAccepted();
+    }
+};
+
+} // namespace
+
+TEST(Desk, BuildsHotSpotsBeforeTheLoginAndReadsProtectionAfterIt) {
+    DeskRig rig(false);
+    std::vector<std::string> order;
+    DeskServices s = rig.services();
+    s.login = [&] {
+        order.push_back("login");
+        return true;
+    };
+    s.attachPasswordRequest = [&](QWidget*, DeskPasswordState&) { order.push_back("attach"); };
+    s.queryProtection = [&] {
+        order.push_back("protection");
+        return true;
+    };
+    auto desk = std::make_unique<TQuilloryDlgClient>(nullptr, s);
+    EXPECT_EQ(order, (std::vector<std::string>{"attach", "login", "protection"}));
+    EXPECT_TRUE(desk->PasswordState().isProtected);
+    EXPECT_TRUE(desk->PasswordState().password.empty());
+    ASSERT_EQ(desk->HotSpots().size(), 16u);
+    for (size_t i = 0; i < 16; ++i) {
+        const auto& row = kHotSpotTable[i];
+        const auto& spot = *desk->HotSpots()[i];
+        EXPECT_EQ(spot.id, row.command);
+        EXPECT_EQ(spot.state, 0);
+        for (int s2 = 0; s2 < 3; ++s2) {
+            EXPECT_EQ(spot.region[s2], QRegion(QRect(row.x, row.y, row.w, row.h)));
+            EXPECT_EQ(spot.origin[s2], QPoint(row.x, row.y));
+        }
+    }
+}
+
+TEST(Desk, CancelledLoginThrowsAndDetachesThePasswordRequest) {
+    DeskRig rig(false);
+    std::vector<std::string> order;
+    DeskServices s = rig.services();
+    s.login = [] { return false; };
+    s.queryProtection = [&] {
+        order.push_back("protection");
+        return false;
+    };
+    s.detachPasswordRequest = [&] { order.push_back("detach"); };
+    EXPECT_THROW(TQuilloryDlgClient(nullptr, s), LoginCancelled);
+    EXPECT_EQ(order, std::vector<std::string>{"detach"});
+}
+
+TEST(Desk, WindowHasTheBackgroundSizeIsCentredAndRectangularWithoutAnOutline) {
+    DeskRig rig;
+    const QSize size = rig.desk->BackgroundSize();
+    EXPECT_FALSE(size.isEmpty());
+    EXPECT_EQ(rig.frame->size(), size);
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(rig.frame->pos(),
+              QPoint((screen.width() - size.width()) / 2, (screen.height() - size.height()) / 2));
+    EXPECT_EQ(rig.frame->mask(), QRegion(QRect(QPoint(0, 0), size)));
+}
+
+TEST(Desk, OutlineFromTheContourFileShapesTheWindow) {
+    TempDir dir;
+    std::string bytes;
+    const auto put = [&](int32_t v) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes.push_back(static_cast<char>((static_cast<uint32_t>(v) >> shift) & 0xFF));
+        }
+    };
+    put(3);
+    for (const int32_t v : {0, 0, 400, 0, 0, 300}) {
+        put(v);
+    }
+    WriteFileBytes(dir.file("kontur.dat"), bytes);
+    DeskRig rig(false);
+    SystemDirs::SetProgramDirectory(dir.path());
+    rig.desk->SetupWindow();
+    EXPECT_TRUE(rig.frame->mask().contains(QPoint(10, 10)));
+    EXPECT_FALSE(rig.frame->mask().contains(QPoint(390, 290)));
+}
+
+TEST(Desk, HoverMovesStraightFromSpotToSpotAndTheBackgroundClearsIt) {
+    DeskRig rig;
+    rig.move(Centre(CmAbout));
+    EXPECT_EQ(rig.state(CmAbout), 2);
+    rig.move(Centre(CmHelp));
+    EXPECT_EQ(rig.state(CmHelp), 2);
+    EXPECT_EQ(rig.state(CmAbout), 0);
+    rig.move(kBackground);
+    EXPECT_EQ(rig.states(), std::vector<int>(16, 0));
+}
+
+TEST(Desk, PressOnTheBackgroundChangesNothingRunsNothingAndGoesToTheFrame) {
+    DeskRig rig;
+    const auto before = rig.states();
+    EXPECT_FALSE(rig.press(kBackground)) << "the frame must get the press to move the window";
+    EXPECT_EQ(rig.states(), before);
+    EXPECT_TRUE(rig.calls.empty());
+    EXPECT_FALSE(rig.desk->Busy());
+}
+
+TEST(Desk, SpotShowsPressedWhileItsDialogRunsAndNormalAfterIt) {
+    DeskRig rig;
+    std::vector<int> during;
+    bool busyDuring = false;
+    rig.onForm = [&](int command) {
+        during.push_back(rig.state(command));
+        busyDuring = rig.desk->Busy();
+        // Moving the mouse while the form runs changes no highlight.
+        rig.move(Centre(CmAbout));
+    };
+    for (int command = CmFirstForm; command <= CmLastForm; ++command) {
+        rig.move(Centre(command));
+        ASSERT_TRUE(rig.press(Centre(command)));
+        EXPECT_EQ(rig.state(command), 0) << command;
+        EXPECT_EQ(rig.state(CmAbout), 0);
+        EXPECT_FALSE(rig.desk->Busy());
+    }
+    EXPECT_EQ(during, std::vector<int>(9, 1));
+    EXPECT_TRUE(busyDuring);
+    EXPECT_EQ(rig.calls.size(), 9u);
+    EXPECT_EQ(rig.calls.front(), "form 8");
+    EXPECT_EQ(rig.calls.back(), "form 16");
+}
+
+TEST(Desk, CommandsReachTheirServices) {
+    DeskRig rig;
+    rig.press(Centre(CmBackup));
+    rig.press(Centre(CmSetPassword));
+    rig.press(Centre(CmRemovePassword));
+    EXPECT_EQ(rig.calls, (std::vector<std::string>{"backup", "set", "remove"}));
+    EXPECT_EQ(rig.states(), std::vector<int>(16, 0));
+}
+
+TEST(Desk, MinimiseShowsTheFrameMinimisedAndTheSpotNormal) {
+    DeskRig rig;
+    rig.press(Centre(CmMinimise));
+    EXPECT_TRUE(rig.frame->windowState() & Qt::WindowMinimized);
+    rig.frame->showNormal();
+    EXPECT_EQ(rig.state(CmMinimise), 0);
+    EXPECT_FALSE(rig.desk->Busy());
+}
+
+TEST(Desk, ExitQuitsAndStaysPressedAndBusy) {
+    DeskRig rig;
+    rig.press(Centre(CmExit));
+    EXPECT_EQ(rig.calls, std::vector<std::string>{"quit"});
+    EXPECT_EQ(rig.state(CmExit), 1);
+    EXPECT_TRUE(rig.desk->Busy());
+    rig.move(Centre(CmAbout));
+    EXPECT_EQ(rig.state(CmAbout), 0);
+}
