@@ -3,6 +3,7 @@
 #include "app/ShowMode.h"
 #include "app/TSDIDecFrame.h"
 #include "desk/TQuilloryDlgClient.h"
+#include "platform/Messages.h"
 #include "platform/SystemDirs.h"
 #include "platform/gui/HelpViewer.h"
 #include "platform/gui/MessageBoxQt.h"
@@ -108,7 +109,9 @@ int TQuilloryApp::Run() {
 }
 
 int RunQuillory(QApplication& application, TQuilloryApp::Options options) {
-    InstallQtMessageHandler();
+    if (options.realMessageBoxes) {
+        InstallQtMessageHandler();
+    }
     LoadGermanTranslations(application);
     int status = 0;
     {

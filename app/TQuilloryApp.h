@@ -21,6 +21,8 @@ public:
         std::function<void(DeskServices&)> adjustServices;
         // Called once the frame is shown, before the loop runs.
         std::function<void(TSDIDecFrame&)> onShown;
+        // False keeps the message handler already installed (scripted answers in tests).
+        bool realMessageBoxes = true;
     };
 
     explicit TQuilloryApp(QApplication& application);

@@ -22,14 +22,13 @@ inline constexpr int kPressed = 1;
 inline constexpr int kHighlighted = 2;
 inline constexpr int kNone = -1;
 
-template <class T> T& Deref(T& spot) {
-    return spot;
-}
-template <class T> T& Deref(T* spot) {
-    return *spot;
-}
-template <class T> T& Deref(const std::unique_ptr<T>& spot) {
-    return *spot;
+// A list may hold hot spots or (smart) pointers to them.
+template <class T> decltype(auto) Deref(T&& spot) {
+    if constexpr (requires { *spot; }) {
+        return *spot;
+    } else {
+        return (spot);
+    }
 }
 
 // Index of the first hot spot whose current region holds the point, or kNone.
