@@ -1,0 +1,79 @@
+#include "graphics/TOwnerDrawPushbutton.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#if __has_include("platform/gui/TDialog.h")
+#include "platform/gui/TDialog.h"
+#define QUILLORY_HAVE_TDIALOG 1
+#endif
+
+TOwnerDrawPushbutton::TOwnerDrawPushbutton(TDialog* parent, int id, const char* up,
+                                           const char* down, const char* /*focus*/)
+#ifdef QUILLORY_HAVE_TDIALOG
+    : QPushButton(parent) {
+    SetPictures(Dib::FromResource(up ? up : ""), Dib::FromResource(down ? down : ""));
+    parent->Attach(id, this);
+}
+#else
+    : QPushButton(nullptr) {
+    (void)parent;
+    (void)id;
+    SetPictures(Dib::FromResource(up ? up : ""), Dib::FromResource(down ? down : ""));
+}
+#endif
+
+TOwnerDrawPushbutton::TOwnerDrawPushbutton(QWidget* parent, const char* up, const char* down)
+    : QPushButton(parent) {
+    SetPictures(Dib::FromResource(up ? up : ""), Dib::FromResource(down ? down : ""));
+}
+
+TOwnerDrawPushbutton::TOwnerDrawPushbutton(QWidget* parent, const Dib& up, const Dib& down)
+    : QPushButton(parent) {
+    SetPictures(up, down);
+}
+
+void TOwnerDrawPushbutton::SetPictures(const Dib& up, const Dib& down) {
+    m_upPicture = up.toImage();
+    m_downPicture = down.toImage();
+    setFlat(true);
+    setAutoDefault(false);
+    setAttribute(Qt::WA_OpaquePaintEvent, !m_upPicture.isNull());
+    // A fixed size keeps every later geometry (template rectangle, layout) at the picture's
+    // size while the position is taken as given.
+    if (!m_upPicture.isNull()) {
+        setFixedSize(m_upPicture.size());
+    }
+}
+
+const QImage& TOwnerDrawPushbutton::currentPicture() const {
+    if (isDown()) {
+        return m_downPicture;
+    }
+    return hasFocus() ? *m_focusPicture : m_upPicture;
+}
+
+QSize TOwnerDrawPushbutton::sizeHint() const {
+    return m_upPicture.isNull() ? QPushButton::sizeHint() : m_upPicture.size();
+}
+
+void TOwnerDrawPushbutton::paintEvent(QPaintEvent*) {
+    const QImage& picture = currentPicture();
+    if (picture.isNull()) {
+        return;
+    }
+    QPainter painter(this);
+    painter.drawImage(QPoint(0, 0), picture, QRect(QPoint(0, 0), size()));
+}
+
+void TOwnerDrawPushbutton::mouseDoubleClickEvent(QMouseEvent* event) {
+    // The second click of a double click presses the button again.
+    if (event->button() == Qt::LeftButton) {
+        QMouseEvent press(QEvent::MouseButtonPress, event->position(), event->scenePosition(),
+                          event->globalPosition(), Qt::LeftButton, event->buttons(),
+                          event->modifiers());
+        mousePressEvent(&press);
+        return;
+    }
+    QPushButton::mouseDoubleClickEvent(event);
+}

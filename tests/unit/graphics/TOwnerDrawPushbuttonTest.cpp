@@ -1,0 +1,74 @@
+#include "graphics/TOwnerDrawPushbutton.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Dib Plain(int w, int h, uint32_t colour) {
+    Dib dib = Dib::Create(w, h, 8, 256);
+    dib.setColour(0, colour);
+    return dib;
+}
+
+struct ButtonRig {
+    QWidget dialog;
+    TOwnerDrawPushbutton* button;
+    ButtonRig()
+        : button(new TOwnerDrawPushbutton(&dialog, Plain(75, 23, ColourRef(10, 200, 10)),
+                                          Plain(75, 23, ColourRef(200, 10, 10)))) {
+        dialog.resize(300, 200);
+    }
+    void send(QEvent::Type type, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(5, 5), button->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                          held, Qt::NoModifier);
+        QApplication::sendEvent(button, &event);
+    }
+    QRgb shown() { return button->grab().toImage().pixel(10, 10); }
+};
+
+TEST(TOwnerDrawPushbutton, IsExactlyAsLargeAsItsUpPictureWhereverItIsPlaced) {
+    ButtonRig rig;
+    rig.button->setGeometry(12, 30, 150, 40); // a template rectangle of another size
+    EXPECT_EQ(rig.button->geometry(), QRect(12, 30, 75, 23));
+    EXPECT_EQ(rig.button->sizeHint(), QSize(75, 23));
+}
+
+TEST(TOwnerDrawPushbutton, ShowsTheDownPictureWhileHeldAndTheUpPictureAfter) {
+    ButtonRig rig;
+    rig.dialog.show();
+    EXPECT_EQ(rig.shown(), qRgb(10, 200, 10));
+    rig.send(QEvent::MouseButtonPress, Qt::LeftButton);
+    EXPECT_TRUE(rig.button->isDown());
+    EXPECT_EQ(rig.shown(), qRgb(200, 10, 10));
+    rig.send(QEvent::MouseButtonRelease, Qt::NoButton);
+    EXPECT_EQ(rig.shown(), qRgb(10, 200, 10));
+    rig.button->setFocus();
+    EXPECT_EQ(&rig.button->currentPicture(), &rig.button->upPicture());
+}
+
+TEST(TOwnerDrawPushbutton, DoubleClickIsTwoPresses) {
+    ButtonRig rig;
+    rig.dialog.show();
+    int clicks = 0;
+    QObject::connect(rig.button, &QAbstractButton::clicked, [&clicks] { ++clicks; });
+    rig.send(QEvent::MouseButtonPress, Qt::LeftButton);
+    rig.send(QEvent::MouseButtonRelease, Qt::NoButton);
+    rig.send(QEvent::MouseButtonDblClick, Qt::LeftButton);
+    EXPECT_TRUE(rig.button->isDown());
+    rig.send(QEvent::MouseButtonRelease, Qt::NoButton);
+    EXPECT_EQ(clicks, 2);
+}
+
+TEST(TOwnerDrawPushbutton, MissingPicturesDrawNothing) {
+    QWidget dialog;
+    auto* button = new TOwnerDrawPushbutton(&dialog, "NO_SUCH_UP", "NO_SUCH_DOWN");
+    EXPECT_TRUE(button->upPicture().isNull());
+    dialog.show();
+    button->grab(); // paints without a picture
+}
+
+} // namespace
