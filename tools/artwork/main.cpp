@@ -453,7 +453,7 @@ void PaintObject(QPainter& p, const char* base, QSizeF size, Look look) {
         const double sw = body.width() - 14;
         const double sx = body.left() + 7;
         const double lift = open ? 8 : 0;
-        shackle.moveTo(sx, body.top() + 2 - (open ? lift : 0));
+        shackle.moveTo(sx, body.top() + 2);
         shackle.lineTo(sx, body.top() - 10 - lift);
         shackle.arcTo(QRectF(sx, body.top() - 10 - lift - sw / 2, sw, sw), 180, -180);
         shackle.lineTo(sx + sw, open ? body.top() - 14 - lift + sw / 2 - 4 : body.top() + 2);
@@ -575,7 +575,7 @@ QImage PaintTile(const TileStyle& t) {
                 f = 0.97 + 0.05 * n.smooth(x, y) + 0.04 * (coarse.smooth(x / 8.0, y / 8.0) - 0.5);
                 break;
             case 1: {
-                const double weave = ((x % 2) ? 0.03 : -0.03) + ((y % 2) ? 0.02 : -0.02);
+                const double weave = ((x % 2) ? 0.015 : -0.015) + ((y % 2) ? 0.01 : -0.01);
                 f = 0.95 + weave + 0.08 * (n.at(x, y / 4) - 0.5) + 0.06 * (n.at(x / 4, y) - 0.5) +
                     0.05 * (coarse.smooth(x / 8.0, y / 8.0) - 0.5);
                 break;
@@ -585,8 +585,8 @@ QImage PaintTile(const TileStyle& t) {
                     0.08 * (coarse.smooth(x / 8.0, y / 8.0) - 0.5);
                 break;
             case 3: {
-                const double speck = n.at(x, y) > 0.93 ? -0.22 : n.at(x, y) < 0.05 ? 0.1 : 0;
-                f = 0.9 + 0.14 * half.smooth(x / 2.0, y / 2.0) + speck;
+                const double speck = n.at(x, y) > 0.95 ? -0.12 : n.at(x, y) < 0.04 ? 0.06 : 0;
+                f = 0.93 + 0.09 * half.smooth(x / 2.0, y / 2.0) + speck;
                 break;
             }
             default: {
