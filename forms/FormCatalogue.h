@@ -1,0 +1,27 @@
+#pragma once
+
+#include <span>
+
+// The constants that make each of the nine category forms that form. Field ids, memo ids,
+// short ids and the table of a category come from store/CategorySchema.h.
+struct FormDescription {
+    int command;              // desk command that opens the form
+    const char* className;
+    const char* templateName; // dialog template in the resource script
+    const char* title;
+    int category;             // field names are "E<category>_<id>"
+    const char* tile;         // background tile picture
+    const char* okUp;
+    const char* okDown;
+    const char* cancelUp;
+    const char* cancelDown;
+    bool yellowLabels;
+};
+
+std::span<const FormDescription> FormCatalogue();
+const FormDescription* FormForCommand(int command);
+const FormDescription* FormForCategory(int category);
+
+// Text limit of a form's edit control in the Windows sense: 48 or 20 (the control admits one
+// character less), 0 for a memo without limit, -1 for an id that is not one of the form's fields.
+int FieldLimit(int category, int id);

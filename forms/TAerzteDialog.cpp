@@ -1,0 +1,3 @@
+#include "forms/TAerzteDialog.h"
+
+TAerzteDialog::TAerzteDialog(QWidget* parent) : TCategoryForm(parent, *FormForCategory(8)) {}

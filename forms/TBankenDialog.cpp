@@ -1,0 +1,3 @@
+#include "forms/TBankenDialog.h"
+
+TBankenDialog::TBankenDialog(QWidget* parent) : TCategoryForm(parent, *FormForCategory(3)) {}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include "forms/TCategoryForm.h"
+
+class TBankenDialog : public TCategoryForm {
+public:
+    explicit TBankenDialog(QWidget* parent);
+};

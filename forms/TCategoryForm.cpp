@@ -1,0 +1,190 @@
+#include "forms/TCategoryForm.h"
+
+#include "graphics/Dib.h"
+#include "graphics/DibUtil.h"
+#include "graphics/TOwnerDrawPushbutton.h"
+#include "platform/Messages.h"
+#include "store/CategorySchema.h"
+#include "store/EBdtError.h"
+#include "store/TDataSetManager.h"
+#include "store/TQuery.h"
+#include "util/VersionTitle.h"
+
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTextEdit>
+
+namespace {
+
+constexpr int kOkId = 1;
+constexpr int kCancelId = 2;
+
+const char* const kStoreFailed = "Die Daten konnten nicht gespeichert werden.";
+const char* const kLoadFailed = "Die Daten konnten nicht gelesen werden.";
+
+// Edit controls hold line breaks as LF; the tables keep what a Windows edit control gives, CR LF.
+std::string ToTableLineBreaks(const QString& text) {
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    t.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return t.toStdString();
+}
+
+QString ToControlLineBreaks(const std::string& text) {
+    QString t = QString::fromStdString(text);
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return t;
+}
+
+} // namespace
+
+TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
+    : TDialog(parent, ResId(form.templateName)), m_form(form) {
+    new TOwnerDrawPushbutton(this, kOkId, form.okUp, form.okDown, form.okDown);
+    new TOwnerDrawPushbutton(this, kCancelId, form.cancelUp, form.cancelDown, form.cancelDown);
+
+    const CategoryInfo* info = FindCategory(form.category);
+    m_fieldCount = info ? info->fieldCount : 0;
+    m_edits.reserve(m_fieldCount);
+    for (int j = 0; j < m_fieldCount; ++j) {
+        const int id = kFirstFieldId + j;
+        QWidget* control = Control(id);
+        m_edits.push_back(control);
+        const int limit = FieldLimit(form.category, id);
+        if (auto* line = qobject_cast<QLineEdit*>(control); line && limit > 0)
+            line->setMaxLength(limit - 1);
+    }
+}
+
+TCategoryForm::~TCategoryForm() = default;
+
+QWidget* TCategoryForm::Edit(int id) const {
+    const int j = id - kFirstFieldId;
+    return j >= 0 && j < static_cast<int>(m_edits.size()) ? m_edits[j] : nullptr;
+}
+
+std::string TCategoryForm::ControlText(const QWidget* control) {
+    if (auto* line = qobject_cast<const QLineEdit*>(control))
+        return line->text().toStdString();
+    if (auto* plain = qobject_cast<const QPlainTextEdit*>(control))
+        return ToTableLineBreaks(plain->toPlainText());
+    if (auto* rich = qobject_cast<const QTextEdit*>(control))
+        return ToTableLineBreaks(rich->toPlainText());
+    return {};
+}
+
+void TCategoryForm::SetControlText(QWidget* control, const std::string& text) {
+    if (auto* line = qobject_cast<QLineEdit*>(control)) {
+        line->setText(QString::fromStdString(text));
+        line->setCursorPosition(0);
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) {
+        plain->setPlainText(ToControlLineBreaks(text));
+    } else if (auto* rich = qobject_cast<QTextEdit*>(control)) {
+        rich->setPlainText(ToControlLineBreaks(text));
+    }
+}
+
+TQuery& TCategoryForm::Table() const {
+    TDataSetManager& manager = DataSetManager();
+    const CategoryInfo* info = FindCategory(m_form.category);
+    return info && info->table == TableIndex::Second ? *manager.SecondTable
+                                                     : *manager.FirstTable;
+}
+
+bool TCategoryForm::TablesOpen() const {
+    return DataSetManager().IsOpen && Table().propActive();
+}
+
+void TCategoryForm::SetupWindow() {
+    TDialog::SetupWindow();
+    if (!TablesOpen()) {
+        MakeReadOnly();
+        return;
+    }
+    LoadFields();
+}
+
+void TCategoryForm::LoadFields() {
+    TDataSetManager& manager = DataSetManager();
+    TQuery& table = Table();
+    try {
+        for (int j = 0; j < m_fieldCount; ++j) {
+            const int id = kFirstFieldId + j;
+            const std::string name = FieldName(m_form.category, id);
+            std::string text;
+            if (IsMemoField(m_form.category, id))
+                manager.LoadMemo(table, text, name);
+            else
+                manager.LoadField(table, text, name);
+            SetControlText(m_edits[j], text);
+        }
+    } catch (const EBdtError&) {
+        // A table that lacks the category's fields: show what was read, never write.
+        ShowMessage(kLoadFailed, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
+        MakeReadOnly();
+    }
+}
+
+bool TCategoryForm::StoreFields() {
+    TDataSetManager& manager = DataSetManager();
+    TQuery& table = Table();
+    try {
+        table.Edit();
+        for (int j = 0; j < m_fieldCount; ++j) {
+            const int id = kFirstFieldId + j;
+            const std::string name = FieldName(m_form.category, id);
+            const std::string text = ControlText(m_edits[j]);
+            if (IsMemoField(m_form.category, id))
+                manager.StoreMemo(table, text, name);
+            else
+                manager.StoreField(table, text, name);
+        }
+        table.Post();
+        return true;
+    } catch (const EBdtError&) {
+        if (table.Editing())
+            table.Cancel();
+        return false;
+    }
+}
+
+void TCategoryForm::CmOk() {
+    if (!m_writable)
+        return;
+    if (!StoreFields()) {
+        // The form stays open with the user's input, so nothing typed is lost silently.
+        ShowMessage(kStoreFailed, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
+        return;
+    }
+    CloseWindow(IDOK);
+}
+
+void TCategoryForm::MakeReadOnly() {
+    m_writable = false;
+    for (QWidget* control : m_edits) {
+        if (auto* line = qobject_cast<QLineEdit*>(control))
+            line->setReadOnly(true);
+        else if (auto* plain = qobject_cast<QPlainTextEdit*>(control))
+            plain->setReadOnly(true);
+        else if (auto* rich = qobject_cast<QTextEdit*>(control))
+            rich->setReadOnly(true);
+    }
+    if (QWidget* ok = Control(kOkId))
+        ok->setEnabled(false);
+}
+
+void TCategoryForm::PaintBackground(QPainter& painter) {
+    // Loaded anew at every paint, as the tile is small and the form is painted rarely.
+    const Dib tile = Dib::FromResource(m_form.tile);
+    TileDib(painter, rect(), &tile);
+}
+
+bool TCategoryForm::LabelStyle(int /*id*/, QColor* textColour) {
+    if (m_form.yellowLabels && textColour)
+        *textColour = QColor(255, 255, 0);
+    return true;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "forms/FormCatalogue.h"
+#include "platform/gui/TDialog.h"
+
+#include <string>
+#include <vector>
+
+class QWidget;
+class TQuery;
+
+// A category form: a modal dialog of edit fields, one per field of its category, on a tiled
+// background with two picture buttons. Set-up reads every field from the open table; OK writes
+// every field back within one edit and post; Cancel writes nothing.
+//
+// When the data set manager's tables are not open the form cannot write: its fields are shown
+// read-only and empty and its OK button is disabled, so nothing reaches a closed table.
+class TCategoryForm : public TDialog {
+public:
+    TCategoryForm(QWidget* parent, const FormDescription& form);
+    ~TCategoryForm() override;
+
+    const FormDescription& Description() const { return m_form; }
+    // The edit control of field id 100 + j (a single-line or a memo control).
+    QWidget* Edit(int id) const;
+    // Whether OK writes to the table.
+    bool Writable() const { return m_writable; }
+
+    // The control's text as the tables hold it (memo line breaks as CR LF) and back.
+    static std::string ControlText(const QWidget* control);
+    static void SetControlText(QWidget* control, const std::string& text);
+
+protected:
+    void SetupWindow() override;
+    void CmOk() override;
+    void PaintBackground(QPainter& painter) override;
+    bool LabelStyle(int id, QColor* textColour) override;
+
+private:
+    TQuery& Table() const;
+    bool TablesOpen() const;
+    void LoadFields();
+    bool StoreFields();
+    void MakeReadOnly();
+
+    const FormDescription& m_form;
+    int m_fieldCount = 0;
+    std::vector<QWidget*> m_edits; // index j: control id 100 + j
+    bool m_writable = true;
+};

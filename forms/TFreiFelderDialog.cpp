@@ -1,0 +1,3 @@
+#include "forms/TFreiFelderDialog.h"
+
+TFreiFelderDialog::TFreiFelderDialog(QWidget* parent) : TCategoryForm(parent, *FormForCategory(6)) {}

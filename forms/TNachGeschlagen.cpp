@@ -1,0 +1,3 @@
+#include "forms/TNachGeschlagen.h"
+
+TNachGeschlagen::TNachGeschlagen(QWidget* parent) : TCategoryForm(parent, *FormForCategory(2)) {}

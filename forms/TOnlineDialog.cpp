@@ -1,0 +1,3 @@
+#include "forms/TOnlineDialog.h"
+
+TOnlineDialog::TOnlineDialog(QWidget* parent) : TCategoryForm(parent, *FormForCategory(4)) {}

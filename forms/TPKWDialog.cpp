@@ -1,0 +1,3 @@
+#include "forms/TPKWDialog.h"
+
+TPKWDialog::TPKWDialog(QWidget* parent) : TCategoryForm(parent, *FormForCategory(10)) {}

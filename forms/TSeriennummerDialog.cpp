@@ -1,0 +1,3 @@
+#include "forms/TSeriennummerDialog.h"
+
+TSeriennummerDialog::TSeriennummerDialog(QWidget* parent) : TCategoryForm(parent, *FormForCategory(5)) {}
