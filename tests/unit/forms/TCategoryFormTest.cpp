@@ -1,0 +1,240 @@
+#include "FormExpectations.h"
+
+#include "forms/FormCatalogue.h"
+#include "forms/FormFactory.h"
+#include "forms/TCategoryForm.h"
+#include "platform/SystemDirs.h"
+#include "store/CategorySchema.h"
+#include "store/TDataSetManager.h"
+#include "store/TQuery.h"
+#include "tests/support/TestSupport.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using Values = std::map<std::string, std::string>;
+
+TQuery& TableOf(int category) {
+    return FindCategory(category)->table == TableIndex::First ? *DataSetManager().FirstTable
+                                                              : *DataSetManager().SecondTable;
+}
+
+// Every field of a table by name, read straight from the data set.
+Values ReadTable(TableIndex table) {
+    Values v;
+    TQuery& q = table == TableIndex::First ? *DataSetManager().FirstTable
+                                           : *DataSetManager().SecondTable;
+    for (const SchemaField& f : TableFields(table))
+        v[f.name] = q.objFieldByName(f.name)->propAsString();
+    return v;
+}
+
+Values ReadAll() {
+    Values v = ReadTable(TableIndex::First);
+    v.merge(ReadTable(TableIndex::Second));
+    return v;
+}
+
+// A value that fills the field to its limit and tells fields apart.
+std::string FullValue(int category, int id) {
+    const int limit = FieldLimit(category, id);
+    std::string base = "Ä" + std::to_string(category) + "-" + std::to_string(id) + " ßü";
+    if (limit == 0)
+        return "Zeile eins " + base + "\nZeile zwei\n";
+    std::string v = base;
+    while (static_cast<int>(QString::fromStdString(v).size()) < limit - 1)
+        v += static_cast<char>('a' + v.size() % 26);
+    return v;
+}
+
+std::unique_ptr<TCategoryForm> Open(int command) {
+    std::unique_ptr<TDialog> d = CreateCategoryForm(command, nullptr);
+    auto form = std::unique_ptr<TCategoryForm>(dynamic_cast<TCategoryForm*>(d.release()));
+    form->show(); // set-up reads the fields
+    QApplication::processEvents();
+    return form;
+}
+
+std::string Text(TCategoryForm& form, int id) {
+    QWidget* c = form.Edit(id);
+    if (auto* line = qobject_cast<QLineEdit*>(c))
+        return line->text().toStdString();
+    return qobject_cast<QPlainTextEdit*>(c)->toPlainText().toStdString();
+}
+
+void Type(TCategoryForm& form, int id, const std::string& text) {
+    QWidget* c = form.Edit(id);
+    if (auto* line = qobject_cast<QLineEdit*>(c)) {
+        line->clear();
+        QTest::keyClicks(line, QString::fromStdString(text));
+    } else {
+        auto* memo = qobject_cast<QPlainTextEdit*>(c);
+        memo->clear();
+        memo->insertPlainText(QString::fromStdString(text));
+    }
+}
+
+void Press(TCategoryForm& form, int id) {
+    auto* button = qobject_cast<QAbstractButton*>(form.Control(id));
+    ASSERT_NE(button, nullptr);
+    button->click();
+    QApplication::processEvents();
+}
+
+class FormDataTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = new TempDir;
+        SystemDirs::SetTempDirectory(s_dir->path());
+        DataSetManager().DocumentPath = s_dir->file("Prüfer.qlr");
+        ScriptedMessages quiet;
+        DataSetManager().Create();
+        ASSERT_TRUE(DataSetManager().IsOpen) << "templates: " << SystemDirs::ProgramDirectory();
+    }
+    static void TearDownTestSuite() {
+        DataSetManager().Close();
+        delete s_dir;
+    }
+    static TempDir* s_dir;
+};
+TempDir* FormDataTest::s_dir = nullptr;
+
+// Every field of every form, filled to its limit, reaches the table whole and shows again
+// unchanged at the next opening; the other categories of the table keep their values.
+TEST_F(FormDataTest, EveryFieldRoundTripsAtItsLimit) {
+    for (const ExpectedForm& e : ExpectedForms()) {
+        const FormDescription* d = FormForCommand(e.command);
+        const Values before = ReadAll();
+        {
+            auto form = Open(e.command);
+            for (int id = e.first; id <= e.last; ++id)
+                Type(*form, id, FullValue(d->category, id));
+            Press(*form, 1);
+            EXPECT_EQ(form->result(), IDOK) << e.templateName;
+        }
+        Values after = ReadAll();
+        for (auto& [name, value] : after) {
+            const std::string ours = e.prefix;
+            if (name.rfind(ours, 0) == 0) {
+                const int id = std::stoi(name.substr(ours.size()));
+                std::string expected = FullValue(d->category, id);
+                if (FieldLimit(d->category, id) == 0) {
+                    // Memo lines are kept as CR LF with the ending the manager appends.
+                    QString q = QString::fromStdString(expected);
+                    q.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+                    expected = q.toStdString() + "\r\n";
+                }
+                EXPECT_EQ(value, expected) << name;
+            } else {
+                EXPECT_EQ(value, before.at(name)) << e.templateName << " touched " << name;
+            }
+        }
+        auto again = Open(e.command);
+        for (int id = e.first; id <= e.last; ++id)
+            EXPECT_EQ(Text(*again, id), FullValue(d->category, id)) << e.templateName << " " << id;
+        again->reject();
+    }
+}
+
+// A single-line field admits 47 characters, a short one 19; typing more is cut there.
+TEST_F(FormDataTest, TypingStopsAtTheLimit) {
+    auto form = Open(8);
+    Type(*form, 100, std::string(60, 'x'));
+    Type(*form, 103, std::string(30, 'y'));
+    EXPECT_EQ(Text(*form, 100), std::string(47, 'x'));
+    EXPECT_EQ(Text(*form, 103), std::string(19, 'y'));
+    Press(*form, 1);
+    EXPECT_EQ(TableOf(8).objFieldByName("E8_100")->propAsString(), std::string(47, 'x'));
+    EXPECT_EQ(TableOf(8).objFieldByName("E8_103")->propAsString(), std::string(19, 'y'));
+}
+
+TEST_F(FormDataTest, UnchangedOkRewritesEveryFieldWithItsOwnValue) {
+    for (const ExpectedForm& e : ExpectedForms()) {
+        const Values before = ReadAll();
+        auto form = Open(e.command);
+        Press(*form, 1);
+        EXPECT_EQ(ReadAll(), before) << e.templateName;
+    }
+}
+
+TEST_F(FormDataTest, CancelAfterEditsWritesNothing) {
+    for (const ExpectedForm& e : ExpectedForms()) {
+        const Values before = ReadAll();
+        auto form = Open(e.command);
+        for (int id = e.first; id <= e.last; ++id)
+            Type(*form, id, "geändert");
+        Press(*form, 2);
+        EXPECT_EQ(form->result(), IDCANCEL);
+        EXPECT_EQ(ReadAll(), before) << e.templateName;
+    }
+}
+
+// Enter in a memo starts a new line; Enter in a single-line field confirms the form.
+TEST_F(FormDataTest, EnterInMemoIsANewLineAndElsewhereOk) {
+    auto form = Open(12);
+    QWidget* memo = form->Edit(123);
+    memo->setFocus();
+    Type(*form, 123, "erste");
+    QTest::keyClick(memo, Qt::Key_Return);
+    QTest::keyClicks(memo, QStringLiteral("zweite"));
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(Text(*form, 123), "erste\nzweite");
+
+    QWidget* line = form->Edit(100);
+    line->setFocus();
+    Type(*form, 100, "Eingabe");
+    QTest::keyClick(line, Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(form->result(), IDOK);
+    EXPECT_EQ(TableOf(1).objFieldByName("E1_100")->propAsString(), "Eingabe");
+    EXPECT_EQ(TableOf(1).objFieldByName("E1_123")->propAsString(), "erste\r\nzweite\r\n");
+}
+
+// A memo with a line break after its last line keeps it; a row's title and content are two
+// fields, so an empty title stays empty next to its content.
+TEST_F(FormDataTest, MemoLineBreaksAndEmptyTitles) {
+    {
+        auto form = Open(13);
+        Type(*form, 134, "Zeile 1\nZeile 2\n");
+        Type(*form, 140, "einzeilig");
+        Press(*form, 1);
+    }
+    EXPECT_EQ(TableOf(10).objFieldByName("E10_134")->propAsString(), "Zeile 1\r\nZeile 2\r\n\r\n");
+    {
+        auto form = Open(10);
+        Type(*form, 100, "");
+        Type(*form, 101, "Inhalt ohne Titel");
+        Press(*form, 1);
+    }
+    auto car = Open(13);
+    EXPECT_EQ(Text(*car, 134), "Zeile 1\nZeile 2\n");
+    auto free = Open(10);
+    EXPECT_EQ(Text(*free, 100), "");
+    EXPECT_EQ(Text(*free, 101), "Inhalt ohne Titel");
+}
+
+// With the tables closed a form shows its fields read-only and cannot confirm.
+TEST_F(FormDataTest, ClosedTablesWriteNothing) {
+    const Values before = ReadAll();
+    DataSetManager().IsOpen = false;
+    auto form = Open(8);
+    DataSetManager().IsOpen = true;
+    EXPECT_FALSE(form->Writable());
+    EXPECT_FALSE(form->Control(1)->isEnabled());
+    EXPECT_TRUE(qobject_cast<QLineEdit*>(form->Edit(100))->isReadOnly());
+    QTest::keyClick(form->Edit(100), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_EQ(ReadAll(), before);
+}
+
+} // namespace
