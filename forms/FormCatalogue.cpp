@@ -14,23 +14,24 @@ constexpr std::array<FormDescription, 9> kForms{{
      "BTN34", "BTN35", "BTN36", false},
     {9, "TBankenDialog", "IDD_BANKEN", "Bankgeschäfte", 3, "KACHEL2", "BTN5", "BTN6", "BTN7",
      "BTN8", true},
-    {11, "TOnlineDialog", "IDD_ONLINE", "Online", 4, "KACHEL4", "BTN13", "BTN14", "BTN15",
-     "BTN16", false},
+    {11, "TOnlineDialog", "IDD_ONLINE", "Online", 4, "KACHEL4", "BTN13", "BTN14", "BTN15", "BTN16",
+     false},
     {14, "TSeriennummerDialog", "IDD_SERIENNR", "Seriennummern", 5, "KACHEL7", "BTN25", "BTN26",
      "BTN27", "BTN28", false},
     {10, "TFreiFelderDialog", "IDD_FREIFELDER", "Frei definierbare Felder", 6, "KACHEL3", "BTN9",
      "BTN10", "BTN11", "BTN12", false},
-    {15, "TSoftwareDialog", "IDD_SOFTWARE", "Softwareregistrierung", 7, "KACHEL8", "BTN29",
-     "BTN30", "BTN31", "BTN32", true},
-    {8, "TAerzteDialog", "IDD_AERZTE", "Ärzte", 8, "KACHEL1", "BTN1", "BTN2", "BTN3", "BTN4",
-     true},
-    {13, "TPKWDialog", "IDD_PKW", "Fahrzeugschein/brief", 10, "KACHEL6", "BTN21", "BTN22",
-     "BTN23", "BTN24", false},
+    {15, "TSoftwareDialog", "IDD_SOFTWARE", "Softwareregistrierung", 7, "KACHEL8", "BTN29", "BTN30",
+     "BTN31", "BTN32", true},
+    {8, "TAerzteDialog", "IDD_AERZTE", "Ärzte", 8, "KACHEL1", "BTN1", "BTN2", "BTN3", "BTN4", true},
+    {13, "TPKWDialog", "IDD_PKW", "Fahrzeugschein/brief", 10, "KACHEL6", "BTN21", "BTN22", "BTN23",
+     "BTN24", false},
 }};
 
 } // namespace
 
-std::span<const FormDescription> FormCatalogue() { return kForms; }
+std::span<const FormDescription> FormCatalogue() {
+    return kForms;
+}
 
 const FormDescription* FormForCommand(int command) {
     auto it = std::find_if(kForms.begin(), kForms.end(),
@@ -39,9 +40,8 @@ const FormDescription* FormForCommand(int command) {
 }
 
 const FormDescription* FormForCategory(int category) {
-    auto it = std::find_if(kForms.begin(), kForms.end(), [category](const FormDescription& f) {
-        return f.category == category;
-    });
+    auto it = std::find_if(kForms.begin(), kForms.end(),
+                           [category](const FormDescription& f) { return f.category == category; });
     return it == kForms.end() ? nullptr : &*it;
 }
 

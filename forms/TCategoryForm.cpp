@@ -91,8 +91,7 @@ void TCategoryForm::SetControlText(QWidget* control, const std::string& text) {
 TQuery& TCategoryForm::Table() const {
     TDataSetManager& manager = DataSetManager();
     const CategoryInfo* info = FindCategory(m_form.category);
-    return info && info->table == TableIndex::Second ? *manager.SecondTable
-                                                     : *manager.FirstTable;
+    return info && info->table == TableIndex::Second ? *manager.SecondTable : *manager.FirstTable;
 }
 
 bool TCategoryForm::TablesOpen() const {

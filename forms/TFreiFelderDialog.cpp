@@ -1,3 +1,4 @@
 #include "forms/TFreiFelderDialog.h"
 
-TFreiFelderDialog::TFreiFelderDialog(QWidget* parent) : TCategoryForm(parent, *FormForCategory(6)) {}
+TFreiFelderDialog::TFreiFelderDialog(QWidget* parent)
+    : TCategoryForm(parent, *FormForCategory(6)) {}

@@ -1,3 +1,4 @@
 #include "forms/TPersoenlichDialog.h"
 
-TPersoenlichDialog::TPersoenlichDialog(QWidget* parent) : TCategoryForm(parent, *FormForCategory(1)) {}
+TPersoenlichDialog::TPersoenlichDialog(QWidget* parent)
+    : TCategoryForm(parent, *FormForCategory(1)) {}

@@ -1,3 +1,4 @@
 #include "forms/TSeriennummerDialog.h"
 
-TSeriennummerDialog::TSeriennummerDialog(QWidget* parent) : TCategoryForm(parent, *FormForCategory(5)) {}
+TSeriennummerDialog::TSeriennummerDialog(QWidget* parent)
+    : TCategoryForm(parent, *FormForCategory(5)) {}

@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
     const QString out = QString::fromLocal8Bit(argv[1]);
     QTemporaryDir work;
     SystemDirs::SetTempDirectory(QDir(work.path()).absolutePath().toStdString() + "/");
-    DataSetManager().DocumentPath = QDir(work.path()).filePath(QStringLiteral("shots.qlr")).toStdString();
+    DataSetManager().DocumentPath =
+        QDir(work.path()).filePath(QStringLiteral("shots.qlr")).toStdString();
     DataSetManager().Create();
 
     for (const FormDescription& d : FormCatalogue()) {
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
             if (auto* line = qobject_cast<QLineEdit*>(c)) {
                 QString t = QStringLiteral("WÄß%1").arg(id);
                 while (t.size() < limit - 1)
-                    t += QChar(u'M' + (t.size() % 2) * (u'w' - u'M'));
+                    t += (t.size() % 2) ? QLatin1Char('w') : QLatin1Char('M');
                 line->setText(t);
                 line->setCursorPosition(0);
             } else if (auto* memo = qobject_cast<QPlainTextEdit*>(c)) {
@@ -52,7 +53,8 @@ int main(int argc, char** argv) {
             QApplication::processEvents();
             QThread::msleep(10);
         }
-        const QString file = QDir(out).filePath(QString::fromUtf8(d.templateName) + QStringLiteral(".png"));
+        const QString file =
+            QDir(out).filePath(QString::fromUtf8(d.templateName) + QStringLiteral(".png"));
         form->grab().save(file);
         std::printf("%s %dx%d\n", qPrintable(file), form->width(), form->height());
         form->reject();

@@ -23,7 +23,9 @@ const DialogTemplate& Template(const std::string& name) {
     return *t;
 }
 
-bool Contains(const std::vector<int>& v, int x) { return std::find(v.begin(), v.end(), x) != v.end(); }
+bool Contains(const std::vector<int>& v, int x) {
+    return std::find(v.begin(), v.end(), x) != v.end();
+}
 
 class FormCatalogueTest : public ::testing::TestWithParam<ExpectedForm> {};
 
@@ -83,8 +85,7 @@ TEST_P(FormCatalogueTest, TemplateMatches) {
             EXPECT_EQ(bool(c.style & ES_WANTRETURN), memo) << c.id;
             EXPECT_EQ(bool(c.style & ES_AUTOVSCROLL), memo) << c.id;
             EXPECT_FALSE(c.style & WS_VSCROLL) << c.id;
-            EXPECT_EQ(bool(c.style & ES_AUTOHSCROLL), !memo && !Contains(e.noScroll, c.id))
-                << c.id;
+            EXPECT_EQ(bool(c.style & ES_AUTOHSCROLL), !memo && !Contains(e.noScroll, c.id)) << c.id;
         } else {
             EXPECT_LT(c.id, 1) << e.templateName << ": stray control " << c.id;
             texts.push_back(c.text);
@@ -111,8 +112,8 @@ TEST_P(FormCatalogueTest, NothingOverlaps) {
             << e.templateName << ": outside: " << a.text << " " << a.id;
         for (size_t j = i + 1; j < cs.size(); ++j) {
             const ControlTemplate& b = cs[j];
-            const bool overlap = a.x < b.x + b.cx && b.x < a.x + a.cx && a.y < b.y + b.cy &&
-                                 b.y < a.y + a.cy;
+            const bool overlap =
+                a.x < b.x + b.cx && b.x < a.x + a.cx && a.y < b.y + b.cy && b.y < a.y + a.cy;
             EXPECT_FALSE(overlap) << e.templateName << ": '" << a.text << "' " << a.id << " and '"
                                   << b.text << "' " << b.id;
         }

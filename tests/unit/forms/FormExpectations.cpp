@@ -16,13 +16,34 @@ std::vector<int> Cat(std::initializer_list<std::vector<int>> parts) {
     return r;
 }
 
-void Put(ExpectedForm& f, int id, int x, int y, int cx, int cy = 12) { f.fields[id] = {x, y, cx, cy}; }
+void Put(ExpectedForm& f, int id, int x, int y, int cx, int cy = 12) {
+    f.fields[id] = {x, y, cx, cy};
+}
 
 ExpectedForm Persoenlich() {
-    ExpectedForm f{12, "IDD_PERSOENLICH", "Persönliches", 422, 258, true, "E1_", 100, 129,
-                   {123, 124}, {102, 103, 104, 105, 108, 112, 116, 119, 120, 121, 122},
-                   Cat({Range(100, 127), {1, 2, 128, 129}}), "KACHEL5", "BTN17", "BTN18", "BTN19",
-                   "BTN20", true, {153, 242, 50, 14}, {209, 242, 50, 14}, {}, {}, {}};
+    ExpectedForm f{12,
+                   "IDD_PERSOENLICH",
+                   "Persönliches",
+                   422,
+                   258,
+                   true,
+                   "E1_",
+                   100,
+                   129,
+                   {123, 124},
+                   {102, 103, 104, 105, 108, 112, 116, 119, 120, 121, 122},
+                   Cat({Range(100, 127), {1, 2, 128, 129}}),
+                   "KACHEL5",
+                   "BTN17",
+                   "BTN18",
+                   "BTN19",
+                   "BTN20",
+                   true,
+                   {153, 242, 50, 14},
+                   {209, 242, 50, 14},
+                   {},
+                   {},
+                   {}};
     Put(f, 100, 42, 7, 116);
     Put(f, 101, 198, 7, 208);
     Put(f, 102, 42, 32, 81);
@@ -48,17 +69,54 @@ ExpectedForm Persoenlich() {
     Put(f, 125, 146, 194, 260);
     Put(f, 126, 42, 217, 116);
     Put(f, 127, 201, 217, 116);
-    f.labels = {"Name:", "Adresse:", "Handy:", "Nummer:", "Pin:", "Super-Pin:", "Bankverbindungen:",
-                "Bank:", "Kontonr.:", "BLZ:", "Inhaber:", "Persönliche Kennzeichen:", "Größe:",
-                "Gewicht:", "Blutgruppe:", "Rhesusfaktor:", "Chronische Krankheiten:",
-                "Allergien:", "Dioptreenzahl d. Brille, Linsendaten:", "PA-Nr.:", "Paß-Nr.:"};
+    f.labels = {"Name:",
+                "Adresse:",
+                "Handy:",
+                "Nummer:",
+                "Pin:",
+                "Super-Pin:",
+                "Bankverbindungen:",
+                "Bank:",
+                "Kontonr.:",
+                "BLZ:",
+                "Inhaber:",
+                "Persönliche Kennzeichen:",
+                "Größe:",
+                "Gewicht:",
+                "Blutgruppe:",
+                "Rhesusfaktor:",
+                "Chronische Krankheiten:",
+                "Allergien:",
+                "Dioptreenzahl d. Brille, Linsendaten:",
+                "PA-Nr.:",
+                "Paß-Nr.:"};
     return f;
 }
 
 ExpectedForm Nummern() {
-    ExpectedForm f{16, "IDD_NACHGESCHLAGEN", "Wichtige Nummern", 212, 258, false, "E2_", 100, 124,
-                   {}, {}, Cat({{1, 2}, Range(100, 124)}), "KACHEL9", "BTN33", "BTN34", "BTN35",
-                   "BTN36", false, {53, 241, 50, 14}, {106, 241, 50, 14}, {}, {}, {}};
+    ExpectedForm f{16,
+                   "IDD_NACHGESCHLAGEN",
+                   "Wichtige Nummern",
+                   212,
+                   258,
+                   false,
+                   "E2_",
+                   100,
+                   124,
+                   {},
+                   {},
+                   Cat({{1, 2}, Range(100, 124)}),
+                   "KACHEL9",
+                   "BTN33",
+                   "BTN34",
+                   "BTN35",
+                   "BTN36",
+                   false,
+                   {53, 241, 50, 14},
+                   {106, 241, 50, 14},
+                   {},
+                   {},
+                   {}};
     const int top[] = {7, 21, 35, 49, 63};
     for (int i = 0; i < 5; ++i)
         Put(f, 100 + i, 50, top[i], 76);
@@ -70,16 +128,35 @@ ExpectedForm Nummern() {
         Put(f, 115 + 2 * i, 50, more[i], 76);
         Put(f, 116 + 2 * i, 128, more[i], 76);
     }
-    f.labels = {"Polizei:", "Feuerwehr:", "Notarzt:",  "Auskunft:",
+    f.labels = {"Polizei:",    "Feuerwehr:",  "Notarzt:", "Auskunft:",
                 "Giftnotruf:", "PC-Hotline:", "Weitere:"};
     return f;
 }
 
 ExpectedForm Banken() {
-    ExpectedForm f{9, "IDD_BANKEN", "Bankgeschäfte", 420, 214, false, "E3_", 100, 137, {},
+    ExpectedForm f{9,
+                   "IDD_BANKEN",
+                   "Bankgeschäfte",
+                   420,
+                   214,
+                   false,
+                   "E3_",
+                   100,
+                   137,
+                   {},
                    {108, 112, 116, 120, 124, 128},
-                   Cat({{1, 2}, Range(100, 129), Range(132, 137), {130, 131}}), "KACHEL2", "BTN5",
-                   "BTN6", "BTN7", "BTN8", true, {153, 192, 50, 14}, {209, 192, 50, 14}, {}, {}, {}};
+                   Cat({{1, 2}, Range(100, 129), Range(132, 137), {130, 131}}),
+                   "KACHEL2",
+                   "BTN5",
+                   "BTN6",
+                   "BTN7",
+                   "BTN8",
+                   true,
+                   {153, 192, 50, 14},
+                   {209, 192, 50, 14},
+                   {},
+                   {},
+                   {}};
     const int online[] = {24, 39};
     for (int r = 0; r < 2; ++r) {
         Put(f, 130 + r, 23, online[r], 54);
@@ -95,15 +172,36 @@ ExpectedForm Banken() {
         Put(f, 108 + 4 * r, 300, cards[r], 44);
         Put(f, 109 + 4 * r, 383, cards[r], 33);
     }
-    f.labels = {"Online-Banking:", "Scheckkarten:", "Kreditkarten:", "Bank:", "Online Adresse:",
-                "Nummer:", "Paßwort:", "Inhaber:", "Gültig bis:", "Geheimnr.:"};
+    f.labels = {
+        "Online-Banking:", "Scheckkarten:", "Kreditkarten:", "Bank:",       "Online Adresse:",
+        "Nummer:",         "Paßwort:",      "Inhaber:",      "Gültig bis:", "Geheimnr.:"};
     return f;
 }
 
 ExpectedForm Online() {
-    ExpectedForm f{11, "IDD_ONLINE", "Online", 396, 275, true, "E4_", 100, 147, {}, {},
-                   Cat({{1, 2}, Range(100, 147)}), "KACHEL4", "BTN13", "BTN14", "BTN15", "BTN16",
-                   false, {136, 257, 50, 14}, {192, 257, 50, 14}, {}, {}, {}};
+    ExpectedForm f{11,
+                   "IDD_ONLINE",
+                   "Online",
+                   396,
+                   275,
+                   true,
+                   "E4_",
+                   100,
+                   147,
+                   {},
+                   {},
+                   Cat({{1, 2}, Range(100, 147)}),
+                   "KACHEL4",
+                   "BTN13",
+                   "BTN14",
+                   "BTN15",
+                   "BTN16",
+                   false,
+                   {136, 257, 50, 14},
+                   {192, 257, 50, 14},
+                   {},
+                   {},
+                   {}};
     const int rows[] = {18, 32, 46};
     for (int r = 0; r < 3; ++r) {
         Put(f, 100 + 4 * r, 40, rows[r], 62);
@@ -121,16 +219,36 @@ ExpectedForm Online() {
         Put(f, 116 + 6 * b, 40, two[b], 168);
         Put(f, 117 + 6 * b, 251, two[b] + (b < 2 ? 1 : 0), 138);
     }
-    f.labels = {"Online-Zugänge:", "Online-Angebote:", "Dienst:",  "Einwahlknoten:", "User-Name:",
-                "Paßwort:",        "Angebot:",         "Beitrag:", "Adresse:",       "Stornierung:"};
+    f.labels = {
+        "Online-Zugänge:", "Online-Angebote:", "Dienst:",  "Einwahlknoten:", "User-Name:",
+        "Paßwort:",        "Angebot:",         "Beitrag:", "Adresse:",       "Stornierung:"};
     return f;
 }
 
 ExpectedForm Serien() {
-    ExpectedForm f{14, "IDD_SERIENNR", "Seriennummern", 412, 270, true, "E5_", 100, 140, {},
-                   {103, 107, 111, 115, 120, 125, 130, 135, 140}, Cat({{1, 2}, Range(100, 140)}),
-                   "KACHEL7", "BTN25", "BTN26", "BTN27", "BTN28", false, {153, 253, 50, 14},
-                   {209, 253, 50, 14}, {}, {}, {}};
+    ExpectedForm f{14,
+                   "IDD_SERIENNR",
+                   "Seriennummern",
+                   412,
+                   270,
+                   true,
+                   "E5_",
+                   100,
+                   140,
+                   {},
+                   {103, 107, 111, 115, 120, 125, 130, 135, 140},
+                   Cat({{1, 2}, Range(100, 140)}),
+                   "KACHEL7",
+                   "BTN25",
+                   "BTN26",
+                   "BTN27",
+                   "BTN28",
+                   false,
+                   {153, 253, 50, 14},
+                   {209, 253, 50, 14},
+                   {},
+                   {},
+                   {}};
     const int named[] = {21, 44, 68, 92};
     for (int r = 0; r < 4; ++r) {
         Put(f, 100 + 4 * r, 49, named[r], 69);
@@ -153,9 +271,29 @@ ExpectedForm Serien() {
 }
 
 ExpectedForm Frei() {
-    ExpectedForm f{10, "IDD_FREIFELDER", "Frei definierbare Felder", 412, 246, true, "E6_", 100, 129,
-                   {}, {}, Cat({{1, 2}, Range(100, 129)}), "KACHEL3", "BTN9", "BTN10", "BTN11",
-                   "BTN12", false, {154, 230, 50, 14}, {208, 230, 50, 14}, {}, {}, {}};
+    ExpectedForm f{10,
+                   "IDD_FREIFELDER",
+                   "Frei definierbare Felder",
+                   412,
+                   246,
+                   true,
+                   "E6_",
+                   100,
+                   129,
+                   {},
+                   {},
+                   Cat({{1, 2}, Range(100, 129)}),
+                   "KACHEL3",
+                   "BTN9",
+                   "BTN10",
+                   "BTN11",
+                   "BTN12",
+                   false,
+                   {154, 230, 50, 14},
+                   {208, 230, 50, 14},
+                   {},
+                   {},
+                   {}};
     const int rows[] = {17, 31, 45, 59, 72, 86, 100, 113, 127, 141, 155, 169, 183, 197, 211};
     for (int r = 0; r < 15; ++r) {
         Put(f, 100 + 2 * r, 8, rows[r], 76);
@@ -166,9 +304,29 @@ ExpectedForm Frei() {
 }
 
 ExpectedForm Software() {
-    ExpectedForm f{15, "IDD_SOFTWARE", "Softwareregistrierung", 398, 241, true, "E7_", 100, 144,
-                   {}, {}, Cat({{1, 2}, Range(100, 144)}), "KACHEL8", "BTN29", "BTN30", "BTN31",
-                   "BTN32", true, {147, 221, 50, 14}, {201, 221, 50, 14}, {}, {}, {}};
+    ExpectedForm f{15,
+                   "IDD_SOFTWARE",
+                   "Softwareregistrierung",
+                   398,
+                   241,
+                   true,
+                   "E7_",
+                   100,
+                   144,
+                   {},
+                   {},
+                   Cat({{1, 2}, Range(100, 144)}),
+                   "KACHEL8",
+                   "BTN29",
+                   "BTN30",
+                   "BTN31",
+                   "BTN32",
+                   true,
+                   {147, 221, 50, 14},
+                   {201, 221, 50, 14},
+                   {},
+                   {},
+                   {}};
     const int rows[] = {13, 27, 41, 55, 69, 83, 96, 110, 123, 136, 150, 163, 176, 189, 202};
     for (int r = 0; r < 15; ++r) {
         Put(f, 100 + 3 * r, 61, rows[r], 88);
@@ -180,10 +338,29 @@ ExpectedForm Software() {
 }
 
 ExpectedForm Aerzte() {
-    ExpectedForm f{8, "IDD_AERZTE", "Ärzte", 427, 162, true, "E8_", 100, 114, {},
-                   {103, 104, 108, 109, 113, 114}, Cat({{1, 2}, Range(100, 114)}), "KACHEL1",
-                   "BTN1", "BTN2", "BTN3", "BTN4", true, {161, 143, 50, 14}, {217, 143, 50, 14},
-                   {}, {}, {}};
+    ExpectedForm f{8,
+                   "IDD_AERZTE",
+                   "Ärzte",
+                   427,
+                   162,
+                   true,
+                   "E8_",
+                   100,
+                   114,
+                   {},
+                   {103, 104, 108, 109, 113, 114},
+                   Cat({{1, 2}, Range(100, 114)}),
+                   "KACHEL1",
+                   "BTN1",
+                   "BTN2",
+                   "BTN3",
+                   "BTN4",
+                   true,
+                   {161, 143, 50, 14},
+                   {217, 143, 50, 14},
+                   {},
+                   {},
+                   {}};
     const int one[] = {18, 63, 104};
     const int two[] = {32, 77, 118};
     for (int g = 0; g < 3; ++g) {
@@ -193,15 +370,35 @@ ExpectedForm Aerzte() {
         Put(f, 103 + 5 * g, 198, two[g], 66);
         Put(f, 104 + 5 * g, 340, two[g], 66);
     }
-    f.labels = {"Hausarzt:", "Spezialarzt 1:", "Spezialarzt 2:", "Name:", "Adresse:",
-                "Öffnungszeiten:", "Telefon:", "Fax:"};
+    f.labels = {"Hausarzt:", "Spezialarzt 1:",  "Spezialarzt 2:", "Name:",
+                "Adresse:",  "Öffnungszeiten:", "Telefon:",       "Fax:"};
     return f;
 }
 
 ExpectedForm Pkw() {
-    ExpectedForm f{13, "IDD_PKW", "Fahrzeugschein/brief", 412, 262, false, "E10_", 100, 143, {134},
-                   {}, Cat({{1, 2}, Range(100, 143)}), "KACHEL6", "BTN21", "BTN22", "BTN23",
-                   "BTN24", false, {6, 246, 50, 14}, {60, 246, 50, 14}, {}, {}, {142, 143}};
+    ExpectedForm f{13,
+                   "IDD_PKW",
+                   "Fahrzeugschein/brief",
+                   412,
+                   262,
+                   false,
+                   "E10_",
+                   100,
+                   143,
+                   {134},
+                   {},
+                   Cat({{1, 2}, Range(100, 143)}),
+                   "KACHEL6",
+                   "BTN21",
+                   "BTN22",
+                   "BTN23",
+                   "BTN24",
+                   false,
+                   {6, 246, 50, 14},
+                   {60, 246, 50, 14},
+                   {},
+                   {},
+                   {142, 143}};
     const int third[] = {16, 84, 150};
     for (int i = 0; i < 3; ++i) {
         Put(f, 100 + i, third[i], 14, 51);
@@ -242,17 +439,56 @@ ExpectedForm Pkw() {
     Put(f, 141, 279, 246, 130);
     Put(f, 142, 37, 230, 44);
     Put(f, 143, 158, 230, 44);
-    f.labels = {"Schlüsselnummern:", "1:", "2:", "3:", "Fahrzeugtyp:", "Hersteller:",
-                "Ausführung:", "Ident-Nr.:", "Antriebsart:", "HöGeschw.:", "Leistung KW:",
-                "Hubr.ccm3:", "Nutzlast kg:", "Tankinh.ccm3:", "Steh-/Liegepl.:", "Sitzplätze:",
-                "Maße über alles mm:", "L:", "B:", "H:", "Leergew. kg:", "Zul. Gesgew.:",
-                "Zul. Achslast kg:", "v:", "m:", "h:", "Räder:", "Zahl d. Achsen:",
-                "Angetr. Achsen:", "Größenbezeichnung d. Reifen:", "Vorn:", "Mitten u. hinten:",
-                "Oder vorn:", "Mitten u. Hinten:", "Überdruck am Bremsanschluß bar:",
-                "Einleitgsbr.:", "Zweiltgsbr.:", "Anhängekupplung DIN740:", "Form u. Größe:",
-                "Prüfzeichen:", "Bemerkungen:", "Anhängelast kg bei Anhänger", "mit Bremse:",
-                "ohne Bremse:", "Standger. dB:", "Fahrger. dB:", "Tag d. ersten Zul.:",
-                "Fahrzeugbrief-Nr.:", "TÜV bis:", "ASU bis:"};
+    f.labels = {"Schlüsselnummern:",
+                "1:",
+                "2:",
+                "3:",
+                "Fahrzeugtyp:",
+                "Hersteller:",
+                "Ausführung:",
+                "Ident-Nr.:",
+                "Antriebsart:",
+                "HöGeschw.:",
+                "Leistung KW:",
+                "Hubr.ccm3:",
+                "Nutzlast kg:",
+                "Tankinh.ccm3:",
+                "Steh-/Liegepl.:",
+                "Sitzplätze:",
+                "Maße über alles mm:",
+                "L:",
+                "B:",
+                "H:",
+                "Leergew. kg:",
+                "Zul. Gesgew.:",
+                "Zul. Achslast kg:",
+                "v:",
+                "m:",
+                "h:",
+                "Räder:",
+                "Zahl d. Achsen:",
+                "Angetr. Achsen:",
+                "Größenbezeichnung d. Reifen:",
+                "Vorn:",
+                "Mitten u. hinten:",
+                "Oder vorn:",
+                "Mitten u. Hinten:",
+                "Überdruck am Bremsanschluß bar:",
+                "Einleitgsbr.:",
+                "Zweiltgsbr.:",
+                "Anhängekupplung DIN740:",
+                "Form u. Größe:",
+                "Prüfzeichen:",
+                "Bemerkungen:",
+                "Anhängelast kg bei Anhänger",
+                "mit Bremse:",
+                "ohne Bremse:",
+                "Standger. dB:",
+                "Fahrger. dB:",
+                "Tag d. ersten Zul.:",
+                "Fahrzeugbrief-Nr.:",
+                "TÜV bis:",
+                "ASU bis:"};
     return f;
 }
 

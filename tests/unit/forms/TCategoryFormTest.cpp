@@ -31,8 +31,8 @@ TQuery& TableOf(int category) {
 // Every field of a table by name, read straight from the data set.
 Values ReadTable(TableIndex table) {
     Values v;
-    TQuery& q = table == TableIndex::First ? *DataSetManager().FirstTable
-                                           : *DataSetManager().SecondTable;
+    TQuery& q =
+        table == TableIndex::First ? *DataSetManager().FirstTable : *DataSetManager().SecondTable;
     for (const SchemaField& f : TableFields(table))
         v[f.name] = q.objFieldByName(f.name)->propAsString();
     return v;
