@@ -1,0 +1,87 @@
+#include "engine/Crypto.h"
+
+#include "engine/EngineError.h"
+
+#include <sodium.h>
+
+namespace engine {
+
+KdfParams DefaultKdf() {
+    return {3, 64ull * 1024 * 1024};
+}
+
+bool KdfParamsAcceptable(const KdfParams& p) {
+    return p.opsLimit >= crypto_pwhash_OPSLIMIT_MIN && p.opsLimit <= 32 &&
+           p.memLimit >= crypto_pwhash_MEMLIMIT_MIN && p.memLimit <= 1024ull * 1024 * 1024;
+}
+
+SecretKey::~SecretKey() {
+    sodium_memzero(m_bytes.data(), m_bytes.size());
+}
+
+void EnsureSodium() {
+    static const bool ok = sodium_init() >= 0;
+    if (!ok)
+        throw EngineError(Errc::Io, "cryptography library failed to start");
+}
+
+void RandomBytes(void* out, size_t n) {
+    EnsureSodium();
+    randombytes_buf(out, n);
+}
+
+void Wipe(std::string& s) {
+    if (!s.empty())
+        sodium_memzero(s.data(), s.size());
+    s.clear();
+}
+
+bool DeriveKey(std::string_view password, const Salt& salt, const KdfParams& p, SecretKey& key) {
+    EnsureSodium();
+    if (!KdfParamsAcceptable(p))
+        return false;
+    return crypto_pwhash(key.data(), 32, password.data(), password.size(), salt.data(), p.opsLimit,
+                         static_cast<size_t>(p.memLimit), crypto_pwhash_ALG_ARGON2ID13) == 0;
+}
+
+std::string Seal(std::string_view plain, std::string_view ad, const SecretKey& key, Nonce& nonce) {
+    RandomBytes(nonce.data(), nonce.size());
+    std::string out(plain.size() + crypto_aead_xchacha20poly1305_ietf_ABYTES, '\0');
+    unsigned long long len = 0;
+    crypto_aead_xchacha20poly1305_ietf_encrypt(reinterpret_cast<unsigned char*>(out.data()), &len,
+                                               reinterpret_cast<const unsigned char*>(plain.data()),
+                                               plain.size(),
+                                               reinterpret_cast<const unsigned char*>(ad.data()),
+                                               ad.size(), nullptr, nonce.data(), key.data());
+    out.resize(len);
+    return out;
+}
+
+bool Unseal(std::string_view cipher, std::string_view ad, const Nonce& nonce, const SecretKey& key,
+            std::string& plain) {
+    EnsureSodium();
+    if (cipher.size() < crypto_aead_xchacha20poly1305_ietf_ABYTES)
+        return false;
+    plain.assign(cipher.size() - crypto_aead_xchacha20poly1305_ietf_ABYTES, '\0');
+    unsigned long long len = 0;
+    if (crypto_aead_xchacha20poly1305_ietf_decrypt(
+            reinterpret_cast<unsigned char*>(plain.data()), &len, nullptr,
+            reinterpret_cast<const unsigned char*>(cipher.data()), cipher.size(),
+            reinterpret_cast<const unsigned char*>(ad.data()), ad.size(), nonce.data(),
+            key.data()) != 0) {
+        plain.clear();
+        return false;
+    }
+    plain.resize(len);
+    return true;
+}
+
+Digest Blake2b(std::string_view bytes) {
+    EnsureSodium();
+    Digest d{};
+    crypto_generichash(d.data(), d.size(), reinterpret_cast<const unsigned char*>(bytes.data()),
+                       bytes.size(), nullptr, 0);
+    return d;
+}
+
+} // namespace engine

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace engine {
+
+// Argon2id cost; stored in a protected table's header.
+struct KdfParams {
+    uint64_t opsLimit = 0;
+    uint64_t memLimit = 0; // bytes
+};
+// The cost of newly protected tables: 64 MiB, passes tuned to about half a second.
+KdfParams DefaultKdf();
+// What a stored header may ask for; more is a damaged or hostile file.
+bool KdfParamsAcceptable(const KdfParams& p);
+
+using Salt = std::array<uint8_t, 16>;
+using Nonce = std::array<uint8_t, 24>;
+using Digest = std::array<uint8_t, 32>;
+
+// A 256-bit key, wiped when it goes.
+class SecretKey {
+public:
+    SecretKey() = default;
+    ~SecretKey();
+    SecretKey(const SecretKey& other) : m_bytes(other.m_bytes) {}
+    SecretKey& operator=(const SecretKey& other) = default;
+    uint8_t* data() { return m_bytes.data(); }
+    const uint8_t* data() const { return m_bytes.data(); }
+
+private:
+    std::array<uint8_t, 32> m_bytes{};
+};
+
+void EnsureSodium();
+void RandomBytes(void* out, size_t n);
+void Wipe(std::string& s);
+// false when the derivation failed (out of memory).
+bool DeriveKey(std::string_view password, const Salt& salt, const KdfParams& p, SecretKey& key);
+// XChaCha20-Poly1305 with a fresh random nonce; the result is 16 bytes longer.
+std::string Seal(std::string_view plain, std::string_view ad, const SecretKey& key, Nonce& nonce);
+// false for a wrong key or tampered bytes.
+bool Unseal(std::string_view cipher, std::string_view ad, const Nonce& nonce, const SecretKey& key,
+            std::string& plain);
+Digest Blake2b(std::string_view bytes);
+
+} // namespace engine

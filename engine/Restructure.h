@@ -1,0 +1,23 @@
+#pragma once
+
+#include "engine/Session.h"
+
+#include <string>
+#include <vector>
+
+namespace engine {
+
+// A change of one table's protection.
+struct RestructureRequest {
+    std::string tablePath; // "<dir>/<name>.DB"
+    bool isProtected = false;
+    std::string password; // the new password when isProtected
+};
+
+// Sets, changes or clears the passwords of several tables, all or nothing: a protected table
+// opens with the session's passwords (no request is asked); every new set of files is written
+// and flushed first; then the tables are committed one after the other, and when a commit fails
+// the tables committed before it get their previous files back. Throws EngineError.
+void RestructureTables(Session& session, const std::vector<RestructureRequest>& requests);
+
+} // namespace engine
