@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string>
+
+// Private-profile (INI) files: "[section]" headers and "key=value" lines, UTF-8, LF (CRLF read).
+// Sections and keys compare without letter case; the first match wins. Blanks around keys and
+// values are trimmed and one pair of surrounding quotes is removed from a value on read.
+
+// The value of key in section, or def when the file, the section or the key is missing.
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& def, const std::string& file);
+
+// The leading decimal digits (optional sign) of the value; a present value that is no number
+// gives 0, a missing one gives def.
+int GetPrivateProfileInt(const std::string& section, const std::string& key, int def,
+                         const std::string& file);
+
+// Sets key in section: replaces the first matching line in place, or appends the key to its
+// section, or appends a new section. Every other line stays as it was. Creates the file when
+// missing; the file is replaced atomically. False when the file cannot be read or written.
+bool WritePrivateProfileString(const std::string& section, const std::string& key,
+                               const std::string& value, const std::string& file);
+
+// The parsing core, exposed for tests and the fuzzer: looks key up in section within text.
+// False when it is not there.
+bool FindProfileValue(const std::string& text, const std::string& section, const std::string& key,
+                      std::string& value);
+
+// The text after setting key in section to value within text.
+std::string SetProfileValue(const std::string& text, const std::string& section,
+                            const std::string& key, const std::string& value);

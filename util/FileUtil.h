@@ -1,0 +1,42 @@
+#pragma once
+
+#include <string>
+
+// True when path names an existing file or directory; false for a null or empty path.
+bool FileExists(const char* path);
+bool FileExists(const std::string& path);
+
+// Creates every directory on path that is followed by a '/': "/a/b/" creates /a and /a/b,
+// "/a/b" only /a, "/" nothing. True when all of them exist afterwards.
+bool CreatePath(const std::string& path);
+
+// Copies src over dst. Same file identity (however spelt) returns true without copying. With
+// clearAttributes the destination gets owner read and write, so a read-only source gives a
+// writable copy (also after a failed copy, when dst exists). True when the copy succeeded.
+bool CopyFileTo(const std::string& src, const std::string& dst, bool clearAttributes);
+
+// A new unique file name: an empty file created 0600 in the temporary directory when that
+// exists, otherwise a name in the current directory that does not exist yet.
+std::string TempFileName(const std::string& prefix);
+
+// The parts of a path: drive "" or "/" for an absolute path, directory with trailing '/'
+// (without the drive), name, and extension with its leading '.'.
+struct PathParts {
+    std::string drive;
+    std::string dir;
+    std::string name;
+    std::string ext;
+};
+PathParts SplitPath(const std::string& path);
+
+// out = drive + dir + name + ext when both path and ext are non-empty; else out unchanged.
+void ChangeExtension(const std::string& path, std::string& out, const std::string& ext);
+
+// out = name + extension and true when path has a file name; else out unchanged and false.
+bool FileNameOf(const std::string& path, std::string& out);
+
+// out = drive + directory (trailing '/') and true when path is absolute; else false.
+bool DirOfPath(const std::string& path, std::string& out);
+
+// True when part occurs in text, ignoring letter case (also of umlauts).
+bool ContainsNoCase(const std::string& text, const std::string& part);
