@@ -59,6 +59,8 @@ bool AtomicWriteFile(const std::string& path, std::string_view bytes);
 // the requested bytes may be written; returning fewer makes the write fail (a full disk).
 using WriteHook = std::function<size_t(const std::string& path, size_t requested)>;
 void SetWriteHook(WriteHook hook);
+// True while a write hook is set; copies then stream their bytes so the hook sees them.
+bool WriteHookActive();
 
 // Writes all of bytes to fd (honouring the write hook); false on any short write or error.
 bool WriteAllToFd(int fd, const std::string& path, std::string_view bytes);

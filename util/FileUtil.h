@@ -15,12 +15,13 @@ bool CreatePath(const std::string& path);
 // writable copy (also after a failed copy, when dst exists). True when the copy succeeded.
 bool CopyFileTo(const std::string& src, const std::string& dst, bool clearAttributes);
 
-// A new unique file name: an empty file created 0600 in the temporary directory when that
-// exists, otherwise a name in the current directory that does not exist yet.
+// A new unique file, created empty with mode 0600: in the temporary directory when that
+// exists, otherwise in the current directory. "" when neither can be created.
 std::string TempFileName(const std::string& prefix);
 
-// The parts of a path: drive "" or "/" for an absolute path, directory with trailing '/'
-// (without the drive), name, and extension with its leading '.'.
+// The parts of a path: drive is always "" (an absolute path's root plays the drive), the
+// directory with its trailing '/', the name, and the extension from the last '.' of the file
+// name (a leading '.' belongs to the name: ".profile" has no extension).
 struct PathParts {
     std::string drive;
     std::string dir;

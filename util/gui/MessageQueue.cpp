@@ -1,0 +1,100 @@
+#include "util/gui/MessageQueue.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QWidget>
+
+namespace {
+
+bool IsUserInput(QEvent::Type type) {
+    switch (type) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TouchCancel:
+    case QEvent::TabletPress:
+    case QEvent::TabletMove:
+    case QEvent::TabletRelease:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::NonClientAreaMouseButtonPress:
+    case QEvent::NonClientAreaMouseButtonRelease:
+    case QEvent::NonClientAreaMouseButtonDblClick:
+    case QEvent::NonClientAreaMouseMove:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Drops user input for the one pass of CheckAbort and notes Esc and Enter.
+class AbortFilter : public QObject {
+public:
+    explicit AbortFilter(bool* flag) : m_flag(flag) {}
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (!IsUserInput(event->type())) {
+            return false;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
+                *m_flag = true;
+            }
+        }
+        return true;
+    }
+
+private:
+    bool* m_flag;
+};
+
+} // namespace
+
+void CentreWindow(QWidget* window) {
+    if (window == nullptr) {
+        return;
+    }
+    QScreen* screen = window->screen();
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen == nullptr) {
+        return;
+    }
+    QRect area = screen->geometry();
+    QRect frame = window->frameGeometry();
+    int x = (area.width() - frame.width()) / 2;
+    int y = (area.height() - frame.height()) / 2;
+    window->move(area.x() + x, area.y() + y);
+}
+
+void CheckAbort(bool* flag) {
+    if (flag == nullptr || QCoreApplication::instance() == nullptr) {
+        return;
+    }
+    AbortFilter filter(flag);
+    QCoreApplication::instance()->installEventFilter(&filter);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    QCoreApplication::instance()->removeEventFilter(&filter);
+}
+
+void PumpMessages() {
+    if (QCoreApplication::instance() == nullptr) {
+        return;
+    }
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
