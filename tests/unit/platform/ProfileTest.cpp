@@ -1,0 +1,111 @@
+#include "platform/Profile.h"
+
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+class ProfileTest : public ::testing::Test {
+protected:
+    std::string ini() const { return dir.file("Quillory.Ini"); }
+    void write(const std::string& text) const { WriteFileBytes(ini(), text); }
+    std::string read() const { return ReadFileBytes(ini()); }
+    std::string get(const std::string& s, const std::string& k) const {
+        return GetPrivateProfileString(s, k, "<def>", ini());
+    }
+
+    TempDir dir;
+};
+
+TEST_F(ProfileTest, DefaultsWhenFileSectionOrKeyIsMissing) {
+    EXPECT_EQ(get("LASTUSER", "NAME"), "<def>");
+    EXPECT_EQ(GetPrivateProfileInt("LASTUSER", "N", 42, ini()), 42);
+    write("[OTHER]\nNAME=x\n[LASTUSER]\nAGE=3\n");
+    EXPECT_EQ(get("MISSING", "NAME"), "<def>");
+    EXPECT_EQ(get("LASTUSER", "NAME"), "<def>");
+    EXPECT_EQ(GetPrivateProfileInt("LASTUSER", "NAME", -7, ini()), -7);
+}
+
+TEST_F(ProfileTest, SectionsAndKeysIgnoreCaseAndFirstMatchWins) {
+    write("[LastUser]\nName=Erika\nNAME=Hans\n[lastuser]\nname=Otto\n");
+    EXPECT_EQ(get("LASTUSER", "NAME"), "Erika");
+    EXPECT_EQ(get("lastuser", "name"), "Erika");
+}
+
+TEST_F(ProfileTest, BlanksTrimmedQuotesRemovedCrlfRead) {
+    write("  [ LASTUSER ]  \r\n  NAME  =   \"Erika Muster\"  \r\nCITY = 'Köln'\r\nEMPTY=\r\n"
+          "HALF=\"open\r\n");
+    EXPECT_EQ(get("LASTUSER", "NAME"), "Erika Muster");
+    EXPECT_EQ(get("LASTUSER", "CITY"), "Köln");
+    EXPECT_EQ(get("LASTUSER", "EMPTY"), "");
+    EXPECT_EQ(get("LASTUSER", "HALF"), "\"open");
+}
+
+TEST_F(ProfileTest, CommentsAndLinesWithoutEqualsAreNoKeys) {
+    write("[S]\n;NAME=commented\n#NAME=hashed\nNAME\nNAME=real\n");
+    EXPECT_EQ(get("S", "NAME"), "real");
+    EXPECT_EQ(get("S", ";NAME"), "<def>");
+}
+
+TEST_F(ProfileTest, IntegersTakeTheLeadingDigits) {
+    write("[N]\nA=5\nB=5x\nC=x\nD=-3\nE= +12 \nF=\nG=99999999999\nH=-\n");
+    EXPECT_EQ(GetPrivateProfileInt("N", "A", 9, ini()), 5);
+    EXPECT_EQ(GetPrivateProfileInt("N", "B", 9, ini()), 5);
+    EXPECT_EQ(GetPrivateProfileInt("N", "C", 9, ini()), 0);
+    EXPECT_EQ(GetPrivateProfileInt("N", "D", 9, ini()), -3);
+    EXPECT_EQ(GetPrivateProfileInt("N", "E", 9, ini()), 12);
+    EXPECT_EQ(GetPrivateProfileInt("N", "F", 9, ini()), 0);
+    EXPECT_EQ(GetPrivateProfileInt("N", "G", 9, ini()), 2147483647);
+    EXPECT_EQ(GetPrivateProfileInt("N", "H", 9, ini()), 0);
+    EXPECT_EQ(GetPrivateProfileInt("N", "Z", 9, ini()), 9);
+}
+
+TEST_F(ProfileTest, WriteReplacesInPlaceAndKeepsEverythingElse) {
+    write("; settings\n[LASTUSER]\n; who was last\nname = Erika\nOTHER=1\n\n[BACKUP]\nNAME=keep\n");
+    ASSERT_TRUE(WritePrivateProfileString("lastuser", "NAME", "Hans", ini()));
+    EXPECT_EQ(
+        read(),
+        "; settings\n[LASTUSER]\n; who was last\nNAME=Hans\nOTHER=1\n\n[BACKUP]\nNAME=keep\n");
+    EXPECT_EQ(get("BACKUP", "NAME"), "keep");
+}
+
+TEST_F(ProfileTest, WriteAppendsKeyToItsSectionOrANewSection) {
+    write("[A]\nX=1\n\n[B]\nY=2");
+    ASSERT_TRUE(WritePrivateProfileString("A", "Z", "3", ini()));
+    EXPECT_EQ(read(), "[A]\nX=1\nZ=3\n\n[B]\nY=2");
+    ASSERT_TRUE(WritePrivateProfileString("B", "W", "4", ini()));
+    EXPECT_EQ(read(), "[A]\nX=1\nZ=3\n\n[B]\nY=2\nW=4\n");
+    ASSERT_TRUE(WritePrivateProfileString("C", "V", "5", ini()));
+    EXPECT_EQ(read(), "[A]\nX=1\nZ=3\n\n[B]\nY=2\nW=4\n\n[C]\nV=5\n");
+    EXPECT_EQ(get("A", "Z"), "3");
+    EXPECT_EQ(get("C", "V"), "5");
+}
+
+TEST_F(ProfileTest, WriteKeepsCrlfLinesOfOthers) {
+    write("[A]\r\nX=1\r\nY=2\r\n");
+    ASSERT_TRUE(WritePrivateProfileString("A", "X", "9", ini()));
+    EXPECT_EQ(read(), "[A]\r\nX=9\r\nY=2\r\n");
+}
+
+TEST_F(ProfileTest, WriteCreatesAMissingFilePrivately) {
+    ASSERT_TRUE(WritePrivateProfileString("LASTUSER", "NAME", "Jürgen", ini()));
+    EXPECT_EQ(read(), "[LASTUSER]\nNAME=Jürgen\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(ini().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(get("LASTUSER", "NAME"), "Jürgen");
+}
+
+TEST_F(ProfileTest, WriteRefusesTextThatWouldBreakTheFile) {
+    write("[A]\nX=1\n");
+    EXPECT_FALSE(WritePrivateProfileString("A", "X", "two\nlines", ini()));
+    EXPECT_FALSE(WritePrivateProfileString("A", "K=V", "1", ini()));
+    EXPECT_FALSE(WritePrivateProfileString("A]", "X", "1", ini()));
+    EXPECT_FALSE(WritePrivateProfileString("A", "X", "1", dir.file("no/such/dir.ini")));
+    EXPECT_EQ(read(), "[A]\nX=1\n");
+}
+
+} // namespace
