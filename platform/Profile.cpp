@@ -244,6 +244,7 @@ bool WritePrivateProfileString(const std::string& section, const std::string& ke
     if (Trim(section).empty() || Trim(key).empty() || file.empty() ||
         value.find_first_of("\r\n") != std::string::npos ||
         key.find_first_of("=\r\n") != std::string::npos ||
+        std::string_view(";#[").find(Trim(key).front()) != std::string_view::npos ||
         section.find_first_of("]\r\n") != std::string::npos) {
         return false;
     }

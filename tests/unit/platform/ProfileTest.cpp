@@ -104,6 +104,8 @@ TEST_F(ProfileTest, WriteRefusesTextThatWouldBreakTheFile) {
     EXPECT_FALSE(WritePrivateProfileString("A", "X", "two\nlines", ini()));
     EXPECT_FALSE(WritePrivateProfileString("A", "K=V", "1", ini()));
     EXPECT_FALSE(WritePrivateProfileString("A]", "X", "1", ini()));
+    EXPECT_FALSE(WritePrivateProfileString("A", " ;X", "1", ini())); // would read as a comment
+    EXPECT_FALSE(WritePrivateProfileString("A", "[X]", "1", ini()));
     EXPECT_FALSE(WritePrivateProfileString("A", "X", "1", dir.file("no/such/dir.ini")));
     EXPECT_EQ(read(), "[A]\nX=1\n");
 }
