@@ -22,7 +22,7 @@ function(quillory_tests folder)
     cmake_parse_arguments(QT "" "" "DEPS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/${folder}/*.cpp
          ${PROJECT_SOURCE_DIR}/tests/unit/${folder}/*.h)
-    if(NOT sources)
+    if(NOT sources OR NOT TARGET ${folder})
         return()
     endif()
     add_executable(${folder}_tests ${sources})
