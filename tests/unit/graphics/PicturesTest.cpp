@@ -93,8 +93,7 @@ TEST(Pictures, DeskAndOutlineEncloseEveryHotSpot) {
     ASSERT_FALSE(desk.isNull());
     const QRect deskRect(0, 0, desk.width(), desk.height());
 
-    QFile file(qEnvironmentVariable("QUILLORY_TEST_DATA") +
-               QStringLiteral("/../../resources/kontur.dat"));
+    QFile file(QStringLiteral(QUILLORY_SOURCE_DIR "/resources/kontur.dat"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     auto i32 = [&bytes](qsizetype at) {
