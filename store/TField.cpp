@@ -1,0 +1,20 @@
+#include "store/TField.h"
+
+#include "store/TDataSet.h"
+#include "store/TStrings.h"
+
+std::string TField::propAsString() const {
+    return m_owner.FieldValue(m_index);
+}
+
+void TField::propAsString(const std::string& value) {
+    m_owner.SetFieldValue(m_index, value);
+}
+
+void TBlobField::SaveToStream(TMemoryStream& stream) const {
+    stream.Assign(propAsString());
+}
+
+void TBlobField::LoadFromStream(TMemoryStream& stream) {
+    propAsString(stream.Bytes());
+}
