@@ -1,0 +1,249 @@
+#include "store/DocumentContainer.h"
+
+#include "platform/FileServices.h"
+#include "platform/Messages.h"
+#include "util/VersionTitle.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <limits>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t kChunkSize = 64 * 1024;
+
+void Report(const char* text) {
+    ShowMessage(text, kVersionTitle, MB_OK | MB_ICONINFORMATION);
+}
+
+// Closes the descriptor when it goes out of scope.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    bool close() {
+        int fd = m_fd;
+        m_fd = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+    void reset() { close(); }
+
+private:
+    int m_fd;
+};
+
+// Reads up to size bytes; returns how many arrived (less only at end of file or on error).
+std::size_t ReadFully(int fd, char* data, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::read(fd, data + done, size - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return done;
+}
+
+void PutInt32(std::string& out, int32_t value) {
+    auto u = static_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<char>((u >> (8 * i)) & 0xFF));
+    }
+}
+
+int32_t GetInt32(const char* p) {
+    uint32_t u = 0;
+    for (int i = 3; i >= 0; --i) {
+        u = (u << 8) | static_cast<unsigned char>(p[i]);
+    }
+    return static_cast<int32_t>(u);
+}
+
+std::string EncodePrefix(const FileEntryHeader& h, int32_t length) {
+    std::string out;
+    out.reserve(kEntryPrefixSize);
+    for (int32_t v : {h.second2, h.minute, h.hour, h.day, h.month, h.year, length}) {
+        PutInt32(out, v);
+    }
+    return out;
+}
+
+FileEntryHeader HeaderOf(const std::string& path) {
+    FileEntryHeader h;
+    if (std::optional<DosDateTime> dt = GetDosFileTime(path)) {
+        DosFields f = SplitDosDateTime(*dt);
+        h.second2 = f.second / 2;
+        h.minute = f.minute;
+        h.hour = f.hour;
+        h.day = f.day;
+        h.month = f.month;
+        h.year = f.year - 1980;
+    }
+    return h;
+}
+
+DosDateTime DateTimeOf(const FileEntryHeader& h) {
+    DosFields f;
+    f.second = (h.second2 & 0x1F) * 2;
+    f.minute = h.minute & 0x3F;
+    f.hour = h.hour & 0x1F;
+    f.day = h.day & 0x1F;
+    f.month = h.month & 0x0F;
+    f.year = 1980 + (h.year & 0x7F);
+    return JoinDosDateTime(f);
+}
+
+std::string DirectoryOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string FileNamePart(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Appends one entry for the file to out; the message number on failure, 0 on success.
+int PackEntry(int out, const std::string& outPath, const std::string& file) {
+    Fd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    if (!in.valid() || ::fstat(in.get(), &st) != 0) {
+        return 1;
+    }
+    if (st.st_size < 0 || st.st_size > std::numeric_limits<int32_t>::max()) {
+        return 2;
+    }
+    auto length = static_cast<std::size_t>(st.st_size);
+    if (!WriteAllToFd(out, outPath, EncodePrefix(HeaderOf(file), static_cast<int32_t>(length)))) {
+        return 3;
+    }
+    std::vector<char> buffer(std::min(length, kChunkSize));
+    std::size_t left = length;
+    while (left > 0) {
+        std::size_t piece = std::min(left, buffer.size());
+        if (ReadFully(in.get(), buffer.data(), piece) != piece) {
+            return 2;
+        }
+        if (!WriteAllToFd(out, outPath, std::string_view(buffer.data(), piece))) {
+            return 3;
+        }
+        left -= piece;
+    }
+    return 0;
+}
+
+} // namespace
+
+bool PackDocument(const std::string& document, const DocumentFiles& files) {
+    static const char* const kMessages[] = {
+        "", "Fehler 01 beim Speichern!", "Fehler 02 beim Speichern!", "Fehler 03 beim Speichern!"};
+    std::string temp =
+        CreateUniqueTempFile(DirectoryOf(document), "." + FileNamePart(document) + ".", ".tmp");
+    if (temp.empty()) {
+        Report(kMessages[3]);
+        return false;
+    }
+    Fd out(::open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    int failure = out.valid() ? 0 : 3;
+    for (std::size_t slot = 0; failure == 0 && slot < kDocumentSlotCount; ++slot) {
+        failure = PackEntry(out.get(), temp, files[slot]);
+    }
+    if (failure == 0 && (::fsync(out.get()) != 0 || !out.close() ||
+                         ::rename(temp.c_str(), document.c_str()) != 0)) {
+        failure = 3;
+    }
+    if (failure != 0) {
+        out.reset();
+        ::unlink(temp.c_str());
+        Report(kMessages[failure]);
+        return false;
+    }
+    Fd dir(::open(DirectoryOf(document).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dir.valid()) {
+        ::fsync(dir.get());
+    }
+    return true;
+}
+
+bool UnpackDocument(const std::string& document, const DocumentFiles& files) {
+    static const char* const kMessages[] = {"", "Fehler 01 beim Öffnen!", "Fehler 02 beim Öffnen!",
+                                            "Fehler 03 beim Öffnen!"};
+    Fd in(::open(document.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st {};
+    bool readable = in.valid() && ::fstat(in.get(), &st) == 0 && S_ISREG(st.st_mode);
+    uint64_t left = readable ? static_cast<uint64_t>(st.st_size) : 0;
+    std::vector<char> buffer;
+
+    for (std::size_t slot = 0; slot < kDocumentSlotCount; ++slot) {
+        const std::string& file = files[slot];
+        Fd out(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        if (!out.valid()) {
+            Report(kMessages[1]);
+            return false;
+        }
+        ::fchmod(out.get(), 0600);
+        if (!readable) {
+            Report(kMessages[2]);
+            return false;
+        }
+        if (left == 0) {
+            continue; // ends at an entry boundary: the remaining files stay empty
+        }
+        char prefix[kEntryPrefixSize];
+        if (left < kEntryPrefixSize ||
+            ReadFully(in.get(), prefix, kEntryPrefixSize) != kEntryPrefixSize) {
+            Report(kMessages[2]);
+            return false;
+        }
+        left -= kEntryPrefixSize;
+        FileEntryHeader h;
+        h.second2 = GetInt32(prefix);
+        h.minute = GetInt32(prefix + 4);
+        h.hour = GetInt32(prefix + 8);
+        h.day = GetInt32(prefix + 12);
+        h.month = GetInt32(prefix + 16);
+        h.year = GetInt32(prefix + 20);
+        int32_t length = GetInt32(prefix + 24);
+        if (length < 0 || static_cast<uint64_t>(length) > left) {
+            Report(kMessages[2]);
+            return false;
+        }
+        auto remaining = static_cast<std::size_t>(length);
+        buffer.resize(std::min(remaining, kChunkSize));
+        while (remaining > 0) {
+            std::size_t piece = std::min(remaining, buffer.size());
+            if (ReadFully(in.get(), buffer.data(), piece) != piece) {
+                Report(kMessages[2]);
+                return false;
+            }
+            if (!WriteAllToFd(out.get(), file, std::string_view(buffer.data(), piece))) {
+                Report(kMessages[3]);
+                return false;
+            }
+            remaining -= piece;
+        }
+        left -= static_cast<uint64_t>(length);
+        if (!out.close()) {
+            Report(kMessages[3]);
+            return false;
+        }
+        SetDosFileTime(file, DateTimeOf(h)); // an invalid date is not applied
+    }
+    return true;
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// A user's document holds the six table files of his two tables, one entry per slot in slot
+// order, with nothing before, between or after them:
+//
+//   FileEntryHeader (24 bytes)  six little-endian int32: seconds/2, minutes, hours, day, month,
+//                               year - 1980 of the file's last-write time (local time)
+//   length N (4 bytes)          little-endian int32
+//   N bytes                     the file, unchanged
+//
+// Six empty files make a document of 168 bytes.
+
+struct FileEntryHeader {
+    int32_t second2 = 0; // seconds divided by two
+    int32_t minute = 0;
+    int32_t hour = 0;
+    int32_t day = 0;
+    int32_t month = 0;
+    int32_t year = 0; // years since 1980
+};
+
+inline constexpr std::size_t kFileEntryHeaderSize = 24;
+inline constexpr std::size_t kEntryPrefixSize = kFileEntryHeaderSize + 4;
+inline constexpr std::size_t kDocumentSlotCount = 6;
+
+using DocumentFiles = std::array<std::string, kDocumentSlotCount>;
+
+// Packs the six working files into the document. The entries go to a new file beside the
+// document (mode 0600), which is flushed and renamed over the document only when all six are
+// written; on any failure the previous document is left as it was and the new file removed.
+// Writes go through WriteAllToFd, so the file services' write hook sees them.
+// Failures are shown as "Fehler 0n beim Speichern!"; returns whether the document was written.
+bool PackDocument(const std::string& document, const DocumentFiles& files);
+
+// Unpacks the document into the six working files (created 0600, truncated), each with the
+// date and time of its entry, set after its bytes are written. Every length is checked against
+// the bytes left in the document before it is used. Failures are shown as
+// "Fehler 0n beim Öffnen!" and end the unpack at once; returns false after a failure. A length
+// that is negative or exceeds the bytes left is a failure ("Fehler 02 beim Öffnen!").
+// A document that ends exactly at an entry boundary leaves the remaining files empty and is not
+// a failure here (the tables then fail to open).
+bool UnpackDocument(const std::string& document, const DocumentFiles& files);
