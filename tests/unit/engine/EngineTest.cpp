@@ -1,0 +1,186 @@
+#include "engine/EngineError.h"
+#include "engine/FaultInjection.h"
+#include "engine/Restructure.h"
+#include "engine/SqlStatement.h"
+#include "engine/Table.h"
+#include "engine/TableStore.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace engine;
+
+namespace {
+
+const char* const kExts[] = {".DB", ".PX", ".MB"};
+
+// A table of one text field of 47 characters, a short one and a memo, with one record.
+std::string MakeTable(const TempDir& dir, const std::string& name = "T") {
+    TableImage image;
+    image.fields = {{"E1_1", FieldType::Text, 47},
+                    {"E1_2", FieldType::Text, 19},
+                    {"E1_123", FieldType::Memo, 0}};
+    image.records = {{"Grüße aus Köln", "", "erste\r\nzweite\r\n\r\n"}};
+    TableStore store(dir.file(name));
+    store.Commit(EncodeTable(image, nullptr));
+    return dir.file(name + ".DB");
+}
+
+struct EngineTest : ::testing::Test {
+    TempDir dir;
+    Session session;
+    EngineTest() { session.newTableKdf = {1, 8192}; }
+};
+
+} // namespace
+
+TEST_F(EngineTest, RoundTripOfEveryKindOfValue) {
+    std::string path = MakeTable(dir);
+    std::string text47(47, 'x');
+    text47.replace(0, 2, "ß"); // 46 characters plus ß
+    text47 += "x";
+    std::string bigMemo(1 << 20, 'm');
+    bigMemo[500] = '\r';
+    bigMemo[501] = '\n';
+    bigMemo += "\r\n\r\n";
+    {
+        auto t = Table::Open(path, session);
+        t->Post({text47, "", bigMemo});
+    }
+    auto t = Table::Open(path, session);
+    EXPECT_EQ(t->Value(0), text47);
+    EXPECT_EQ(t->Value(1), "");
+    EXPECT_EQ(t->Value(2), bigMemo);
+    EXPECT_EQ(t->FieldIndex("E9_9"), -1);
+    EXPECT_THROW(t->Post({text47 + "y", "", ""}), EngineError);
+    EXPECT_EQ(t->Value(0), text47);
+}
+
+TEST_F(EngineTest, FailureAtEveryWriteStepLeavesOldOrNewRecord) {
+    std::string path = MakeTable(dir);
+    FaultInjection::Disarm();
+    {
+        auto t = Table::Open(path, session);
+        t->Post({"a", "", "m"});
+    }
+    int steps = FaultInjection::Steps();
+    ASSERT_GT(steps, 0);
+    for (int n = 0; n < steps; ++n) {
+        std::string before = Table::Open(path, session)->Value(0);
+        std::string next = before + "b";
+        {
+            auto t = Table::Open(path, session);
+            FaultInjection::Arm(n);
+            try {
+                t->Post({next, "", "m"});
+            } catch (const EngineError&) {
+            }
+            FaultInjection::Disarm();
+        }
+        auto t = Table::Open(path, session);
+        EXPECT_TRUE(t->Value(0) == before || t->Value(0) == next) << "step " << n;
+    }
+}
+
+TEST_F(EngineTest, DamagedFilesFailCleanly) {
+    std::string path = MakeTable(dir);
+    std::string other = MakeTable(dir, "O");
+    Table::Open(other, session)->Post({"anders", "", "x"});
+    for (const char* ext : kExts) {
+        std::string file = dir.file(std::string("T") + ext);
+        std::string good = ReadFileBytes(file);
+        std::string flipped = good;
+        flipped[flipped.size() / 2] ^= 0x10;
+        std::string otherBytes = ReadFileBytes(dir.file(std::string("O") + ext));
+        for (const std::string& bad : {flipped, good.substr(0, good.size() - 1), otherBytes}) {
+            WriteFileBytes(file, bad);
+            EXPECT_THROW(Table::Open(path, session), EngineError) << ext;
+        }
+        WriteFileBytes(file, good);
+        EXPECT_NO_THROW(Table::Open(path, session));
+    }
+}
+
+TEST_F(EngineTest, ProtectionSetsRefusesChangesAndClears) {
+    std::string path = MakeTable(dir);
+    RestructureTables(session, {{path, true, "Geheim1"}});
+    for (const char* ext : kExts) {
+        std::string bytes = ReadFileBytes(dir.file(std::string("T") + ext));
+        EXPECT_EQ(bytes.find("Köln"), std::string::npos) << ext;
+        EXPECT_EQ(bytes.find("zweite"), std::string::npos) << ext;
+    }
+    Session fresh;
+    int asked = 0;
+    fresh.onPasswordRequest = [&] {
+        ++asked;
+        if (asked == 1) {
+            fresh.AddPassword("falsch");
+            return true;
+        }
+        if (asked == 2) {
+            fresh.AddPassword("Geheim1");
+            return true;
+        }
+        return false;
+    };
+    auto t = Table::Open(path, fresh);
+    EXPECT_EQ(asked, 2);
+    EXPECT_TRUE(t->IsProtected());
+    EXPECT_EQ(t->Value(0), "Grüße aus Köln");
+    t.reset();
+
+    Session none;
+    int noneAsked = 0;
+    none.onPasswordRequest = [&] {
+        ++noneAsked;
+        return false;
+    };
+    EXPECT_THROW(Table::Open(path, none), EngineError);
+    EXPECT_EQ(noneAsked, 1);
+
+    session.AddPassword("Geheim1");
+    RestructureTables(session, {{path, true, "Neu2"}});
+    Session withOld;
+    withOld.AddPassword("Geheim1");
+    EXPECT_THROW(Table::Open(path, withOld, false), EngineError);
+    session.AddPassword("Neu2");
+    RestructureTables(session, {{path, false, ""}});
+    Session plain;
+    auto open = Table::Open(path, plain, false);
+    EXPECT_FALSE(open->IsProtected());
+    EXPECT_EQ(open->Value(2), "erste\r\nzweite\r\n\r\n");
+}
+
+TEST_F(EngineTest, TamperedProtectedFileDoesNotOpen) {
+    std::string path = MakeTable(dir);
+    RestructureTables(session, {{path, true, "Geheim1"}});
+    session.AddPassword("Geheim1");
+    for (const char* ext : kExts) {
+        std::string file = dir.file(std::string("T") + ext);
+        std::string good = ReadFileBytes(file);
+        std::string bad = good;
+        bad[bad.size() - 3] ^= 0x01;
+        WriteFileBytes(file, bad);
+        EXPECT_THROW(Table::Open(path, session, false), EngineError) << ext;
+        WriteFileBytes(file, good);
+    }
+    EXPECT_NO_THROW(Table::Open(path, session, false));
+}
+
+TEST_F(EngineTest, RestructureIsAllOrNothing) {
+    std::string a = MakeTable(dir, "A");
+    std::string b = MakeTable(dir, "B");
+    RestructureTables(session, {{b, true, "BPass"}});
+    Session other;
+    other.newTableKdf = {1, 8192};
+    EXPECT_THROW(RestructureTables(other, {{a, true, "X"}, {b, true, "X"}}), EngineError);
+    EXPECT_FALSE(Table::Open(a, other, false)->IsProtected());
+}
+
+TEST(SqlStatementTest, OnlyTheOneStatement) {
+    EXPECT_EQ(ParseSelectAll("SELECT * FROM\r\n\"/tmp/a b/x.DB\";\r\n"), "/tmp/a b/x.DB");
+    EXPECT_EQ(ParseSelectAll("select *\nfrom \"x.DB\" ;"), "x.DB");
+    for (const char* bad : {"SELECT E1_1 FROM \"x.DB\";", "DELETE FROM \"x.DB\";",
+                            "SELECT * FROM \"x.DB\"; DROP", "SELECT * FROM x.DB;", ""})
+        EXPECT_THROW(ParseSelectAll(bad), EngineError) << bad;
+}
