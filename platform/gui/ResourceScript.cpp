@@ -1,0 +1,591 @@
+#include "platform/gui/ResourceScript.h"
+
+#include "platform/gui/WinStyles.h"
+
+#include <QFile>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <stdexcept>
+#include <unordered_map>
+
+namespace {
+
+std::string Upper(std::string s) {
+    for (char& c : s)
+        c = char(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool AllDigits(const std::string& s) {
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+enum class Tok { End, Ident, Number, String, Punct };
+
+struct Token {
+    Tok type = Tok::End;
+    std::string text; // identifier (as written), string contents, punctuation
+    long long value = 0;
+    int line = 0;
+};
+
+struct ParseError : std::runtime_error {
+    ParseError(int line, const std::string& what)
+        : std::runtime_error("line " + std::to_string(line) + ": " + what) {}
+};
+
+std::vector<Token> Tokenize(std::string_view s,
+                            std::unordered_map<std::string, long long>& defines) {
+    std::vector<Token> out;
+    int line = 1;
+    size_t i = 0;
+    bool lineStart = true;
+    while (i < s.size()) {
+        const char c = s[i];
+        if (c == '\n') {
+            ++line;
+            ++i;
+            lineStart = true;
+            continue;
+        }
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
+            ++i;
+            continue;
+        }
+        if (c == '/' && i + 1 < s.size() && s[i + 1] == '/') {
+            while (i < s.size() && s[i] != '\n')
+                ++i;
+            continue;
+        }
+        if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
+            const int startLine = line;
+            i += 2;
+            while (i + 1 < s.size() && !(s[i] == '*' && s[i + 1] == '/')) {
+                if (s[i] == '\n')
+                    ++line;
+                ++i;
+            }
+            if (i + 1 >= s.size())
+                throw ParseError(startLine, "unterminated comment");
+            i += 2;
+            continue;
+        }
+        if (c == '#' && lineStart) {
+            size_t e = s.find('\n', i);
+            if (e == std::string_view::npos)
+                e = s.size();
+            std::string directive(s.substr(i + 1, e - i - 1));
+            if (directive.rfind("define", 0) == 0) {
+                char name[128] = {};
+                long long v = 0;
+                if (std::sscanf(directive.c_str() + 6, " %127[A-Za-z0-9_] %lli", name, &v) == 2)
+                    defines[Upper(name)] = v;
+            }
+            i = e;
+            continue;
+        }
+        lineStart = false;
+        Token t;
+        t.line = line;
+        if (c == '"') {
+            t.type = Tok::String;
+            ++i;
+            for (;;) {
+                if (i >= s.size() || s[i] == '\n')
+                    throw ParseError(t.line, "unterminated string");
+                const char d = s[i];
+                if (d == '"') {
+                    if (i + 1 < s.size() && s[i + 1] == '"') {
+                        t.text += '"';
+                        i += 2;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                if (d == '\\' && i + 1 < s.size()) {
+                    const char e = s[i + 1];
+                    switch (e) {
+                    case 'n':
+                        t.text += '\n';
+                        break;
+                    case 't':
+                        t.text += '\t';
+                        break;
+                    case 'r':
+                        t.text += '\r';
+                        break;
+                    case 'a':
+                        t.text += '\b';
+                        break;
+                    case '\\':
+                        t.text += '\\';
+                        break;
+                    case '"':
+                        t.text += '"';
+                        break;
+                    case '0':
+                        t.text += '\0';
+                        break;
+                    default:
+                        t.text += '\\';
+                        t.text += e;
+                        break;
+                    }
+                    i += 2;
+                    continue;
+                }
+                t.text += d;
+                ++i;
+            }
+        } else if (std::isdigit(static_cast<unsigned char>(c)) ||
+                   (c == '-' && i + 1 < s.size() &&
+                    std::isdigit(static_cast<unsigned char>(s[i + 1])))) {
+            size_t j = i + 1;
+            while (j < s.size() && (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_'))
+                ++j;
+            std::string num(s.substr(i, j - i));
+            while (!num.empty() && (num.back() == 'L' || num.back() == 'l' || num.back() == 'U' ||
+                                    num.back() == 'u'))
+                num.pop_back();
+            size_t used = 0;
+            try {
+                t.value = std::stoll(num, &used, 0);
+            } catch (const std::exception&) {
+                used = 0;
+            }
+            if (used != num.size() || num.empty())
+                throw ParseError(line, "bad number '" + std::string(s.substr(i, j - i)) + "'");
+            // An identifier made of digits and letters (e.g. a name starting with a digit) is
+            // not allowed: numbers only.
+            t.type = Tok::Number;
+            t.text = std::string(s.substr(i, j - i));
+            i = j;
+        } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
+            size_t j = i + 1;
+            while (j < s.size() && (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_'))
+                ++j;
+            t.type = Tok::Ident;
+            t.text = std::string(s.substr(i, j - i));
+            i = j;
+        } else {
+            t.type = Tok::Punct;
+            t.text = std::string(1, c);
+            ++i;
+        }
+        out.push_back(std::move(t));
+    }
+    Token end;
+    end.line = line;
+    out.push_back(end);
+    return out;
+}
+
+} // namespace
+
+ResId::ResId(std::string text) {
+    if (AllDigits(text))
+        number = std::stoi(text);
+    else
+        name = Upper(std::move(text));
+}
+
+class ScriptParser {
+public:
+    ScriptParser(std::string_view text) : m_tokens(Tokenize(text, m_defines)) {}
+
+    ResourceScript Run() {
+        ResourceScript script;
+        while (Peek().type != Tok::End) {
+            const Token first = Next();
+            if (IsWord(first, "STRINGTABLE")) {
+                SkipMemoryFlags();
+                ParseStrings(script);
+                continue;
+            }
+            if (first.type != Tok::Ident && first.type != Tok::Number && first.type != Tok::String)
+                throw ParseError(first.line, "resource name expected, found '" + first.text + "'");
+            const ResId id =
+                first.type == Tok::Number ? ResId(int(first.value)) : ResId(first.text);
+            const Token kind = Next();
+            if (IsWord(kind, "DIALOG") || IsWord(kind, "DIALOGEX")) {
+                DialogTemplate d = ParseDialog(id, IsWord(kind, "DIALOGEX"));
+                if (script.m_dialogs.count(id))
+                    throw ParseError(first.line, "dialog " + id.toString() + " defined twice");
+                script.m_dialogs.emplace(id, std::move(d));
+            } else if (IsWord(kind, "BITMAP") || IsWord(kind, "ICON")) {
+                SkipMemoryFlags();
+                const Token file = Next();
+                if (file.type != Tok::String)
+                    throw ParseError(file.line, "file name expected");
+                auto& table = IsWord(kind, "BITMAP") ? script.m_bitmaps : script.m_icons;
+                table[id] = ":/" + file.text;
+            } else {
+                throw ParseError(kind.line, "unknown resource type '" + kind.text + "'");
+            }
+        }
+        return script;
+    }
+
+private:
+    const Token& Peek(size_t ahead = 0) const {
+        return m_tokens[std::min(m_pos + ahead, m_tokens.size() - 1)];
+    }
+    Token Next() {
+        Token t = Peek();
+        if (m_pos < m_tokens.size() - 1)
+            ++m_pos;
+        return t;
+    }
+    static bool IsWord(const Token& t, const char* word) {
+        return t.type == Tok::Ident && Upper(t.text) == word;
+    }
+    static bool IsPunct(const Token& t, char c) {
+        return t.type == Tok::Punct && t.text.size() == 1 && t.text[0] == c;
+    }
+    bool IsBegin(const Token& t) const { return IsWord(t, "BEGIN") || IsPunct(t, '{'); }
+    bool IsEnd(const Token& t) const { return IsWord(t, "END") || IsPunct(t, '}'); }
+    void SkipComma() {
+        if (IsPunct(Peek(), ','))
+            Next();
+    }
+    void ExpectComma() {
+        const Token t = Next();
+        if (!IsPunct(t, ','))
+            throw ParseError(t.line, "',' expected, found '" + t.text + "'");
+    }
+    void SkipMemoryFlags() {
+        static const char* const kFlags[] = {"DISCARDABLE", "MOVEABLE", "FIXED",
+                                             "PURE",        "IMPURE",   "PRELOAD",
+                                             "LOADONCALL",  "SHARED",   "NONSHARED"};
+        for (;;) {
+            const Token& t = Peek();
+            bool flag = false;
+            for (const char* f : kFlags)
+                flag = flag || IsWord(t, f);
+            if (!flag)
+                return;
+            Next();
+        }
+    }
+
+    long long Primary() {
+        const Token t = Next();
+        if (t.type == Tok::Number)
+            return t.value;
+        if (IsPunct(t, '(')) {
+            const long long v = Expression(0);
+            const Token close = Next();
+            if (!IsPunct(close, ')'))
+                throw ParseError(close.line, "')' expected");
+            return v;
+        }
+        if (IsPunct(t, '-'))
+            return -Primary();
+        if (IsPunct(t, '~'))
+            return ~Primary();
+        if (t.type == Tok::Ident) {
+            const std::string name = Upper(t.text);
+            if (auto it = m_defines.find(name); it != m_defines.end())
+                return it->second;
+            if (auto v = StyleConstant(name))
+                return *v;
+            throw ParseError(t.line, "unknown name '" + t.text + "'");
+        }
+        throw ParseError(t.line, "value expected, found '" + t.text + "'");
+    }
+    // Plain arithmetic expression: | + - between primaries.
+    long long Expression(uint32_t /*unused*/) {
+        long long v = Primary();
+        for (;;) {
+            const Token& t = Peek();
+            if (IsPunct(t, '|')) {
+                Next();
+                v |= Primary();
+            } else if (IsPunct(t, '+')) {
+                Next();
+                v += Primary();
+            } else if (IsPunct(t, '&')) {
+                Next();
+                v &= Primary();
+            } else {
+                return v;
+            }
+        }
+    }
+    int Int() { return int(Expression(0)); }
+    // A style: terms joined by |, a term prefixed by NOT clears its bits from what was given
+    // so far (and from the defaults).
+    uint32_t Style(uint32_t defaults) {
+        uint32_t style = defaults;
+        for (;;) {
+            bool negate = false;
+            if (IsWord(Peek(), "NOT")) {
+                Next();
+                negate = true;
+            }
+            const uint32_t v = uint32_t(Primary());
+            style = negate ? style & ~v : style | v;
+            if (!IsPunct(Peek(), '|'))
+                return style;
+            Next();
+        }
+    }
+    std::string Text() {
+        const Token t = Next();
+        if (t.type == Tok::String)
+            return t.text;
+        if (t.type == Tok::Number || t.type == Tok::Ident)
+            return t.text;
+        throw ParseError(t.line, "text expected, found '" + t.text + "'");
+    }
+    bool AtNumberArg() const { return IsPunct(Peek(), ','); }
+
+    DialogTemplate ParseDialog(const ResId& id, bool extended) {
+        DialogTemplate d;
+        d.id = id;
+        d.extended = extended;
+        d.style = WS_POPUP | WS_BORDER | WS_SYSMENU;
+        SkipMemoryFlags();
+        d.x = Int();
+        ExpectComma();
+        d.y = Int();
+        ExpectComma();
+        d.cx = Int();
+        ExpectComma();
+        d.cy = Int();
+        if (extended && AtNumberArg()) {
+            Next();
+            Int(); // help id
+        }
+        bool styleGiven = false;
+        for (;;) {
+            const Token t = Peek();
+            if (IsBegin(t)) {
+                Next();
+                break;
+            }
+            Next();
+            if (IsWord(t, "STYLE")) {
+                d.style = Style(0);
+                styleGiven = true;
+            } else if (IsWord(t, "EXSTYLE")) {
+                d.exStyle = Style(0);
+            } else if (IsWord(t, "CAPTION")) {
+                d.caption = Text();
+                if (!styleGiven)
+                    d.style |= WS_CAPTION;
+            } else if (IsWord(t, "FONT")) {
+                d.fontSize = Int();
+                ExpectComma();
+                d.fontName = Text();
+                while (AtNumberArg()) { // weight, italic, charset
+                    Next();
+                    Int();
+                }
+                d.style |= DS_SETFONT;
+            } else if (IsWord(t, "CLASS")) {
+                d.className = Text();
+            } else if (IsWord(t, "MENU")) {
+                Text();
+            } else if (IsWord(t, "LANGUAGE")) {
+                Int();
+                ExpectComma();
+                Int();
+            } else if (IsWord(t, "CHARACTERISTICS") || IsWord(t, "VERSION")) {
+                Int();
+            } else {
+                throw ParseError(t.line, "unexpected '" + t.text + "' in dialog header");
+            }
+        }
+        for (;;) {
+            const Token t = Peek();
+            if (t.type == Tok::End)
+                throw ParseError(t.line, "END of dialog " + id.toString() + " missing");
+            if (IsEnd(t)) {
+                Next();
+                break;
+            }
+            d.controls.push_back(ParseControl(extended));
+        }
+        return d;
+    }
+
+    ControlTemplate ParseControl(bool extended) {
+        const Token kw = Next();
+        if (kw.type != Tok::Ident)
+            throw ParseError(kw.line, "control statement expected, found '" + kw.text + "'");
+        const std::string k = Upper(kw.text);
+        ControlTemplate c;
+        c.line = kw.line;
+        const uint32_t base = WS_CHILD | WS_VISIBLE;
+        struct Plain {
+            const char* word;
+            ControlKind kind;
+            const char* cls;
+            uint32_t defaults;
+            bool hasText;
+        };
+        static const Plain kPlain[] = {
+            {"LTEXT", ControlKind::Static, "Static", SS_LEFT | WS_GROUP, true},
+            {"CTEXT", ControlKind::Static, "Static", SS_CENTER | WS_GROUP, true},
+            {"RTEXT", ControlKind::Static, "Static", SS_RIGHT | WS_GROUP, true},
+            {"EDITTEXT", ControlKind::Edit, "Edit", ES_LEFT | WS_BORDER | WS_TABSTOP, false},
+            {"GROUPBOX", ControlKind::Button, "Button", BS_GROUPBOX, true},
+            {"PUSHBUTTON", ControlKind::Button, "Button", BS_PUSHBUTTON | WS_TABSTOP, true},
+            {"DEFPUSHBUTTON", ControlKind::Button, "Button", BS_DEFPUSHBUTTON | WS_TABSTOP, true},
+            {"LISTBOX", ControlKind::ListBox, "ListBox", LBS_NOTIFY | WS_BORDER, false},
+            {"COMBOBOX", ControlKind::ComboBox, "ComboBox", WS_TABSTOP, false},
+            {"AUTOCHECKBOX", ControlKind::Button, "Button", BS_AUTOCHECKBOX | WS_TABSTOP, true},
+            {"CHECKBOX", ControlKind::Button, "Button", BS_CHECKBOX | WS_TABSTOP, true},
+            {"AUTORADIOBUTTON", ControlKind::Button, "Button", BS_AUTORADIOBUTTON, true},
+            {"RADIOBUTTON", ControlKind::Button, "Button", BS_RADIOBUTTON, true},
+        };
+        if (k == "CONTROL") {
+            c.text = Text();
+            ExpectComma();
+            c.id = Int();
+            ExpectComma();
+            c.className = Text();
+            ExpectComma();
+            c.style = Style(base);
+            ExpectComma();
+            ReadRect(c);
+            if (AtNumberArg()) {
+                Next();
+                c.exStyle = Style(0);
+            }
+            if (extended && AtNumberArg()) {
+                Next();
+                Int();
+            }
+            const std::string cls = Upper(c.className);
+            c.kind = cls == "STATIC"     ? ControlKind::Static
+                     : cls == "EDIT"     ? ControlKind::Edit
+                     : cls == "BUTTON"   ? ControlKind::Button
+                     : cls == "LISTBOX"  ? ControlKind::ListBox
+                     : cls == "COMBOBOX" ? ControlKind::ComboBox
+                                         : ControlKind::Other;
+            return c;
+        }
+        for (const Plain& p : kPlain) {
+            if (k != p.word)
+                continue;
+            c.kind = p.kind;
+            c.className = p.cls;
+            if (p.hasText) {
+                c.text = Text();
+                ExpectComma();
+            }
+            c.id = Int();
+            ExpectComma();
+            ReadRect(c);
+            c.style = base | p.defaults;
+            if (AtNumberArg()) {
+                Next();
+                c.style = Style(c.style);
+            }
+            if (AtNumberArg()) {
+                Next();
+                c.exStyle = Style(0);
+            }
+            if (extended && AtNumberArg()) {
+                Next();
+                Int();
+            }
+            return c;
+        }
+        throw ParseError(kw.line, "unknown control statement '" + kw.text + "'");
+    }
+
+    void ReadRect(ControlTemplate& c) {
+        c.x = Int();
+        ExpectComma();
+        c.y = Int();
+        ExpectComma();
+        c.cx = Int();
+        ExpectComma();
+        c.cy = Int();
+    }
+
+    void ParseStrings(ResourceScript& script) {
+        const Token open = Next();
+        if (!IsBegin(open))
+            throw ParseError(open.line, "BEGIN expected after STRINGTABLE");
+        for (;;) {
+            const Token t = Peek();
+            if (t.type == Tok::End)
+                throw ParseError(t.line, "END of STRINGTABLE missing");
+            if (IsEnd(t)) {
+                Next();
+                return;
+            }
+            const int line = t.line;
+            const int id = Int();
+            SkipComma();
+            const Token s = Next();
+            if (s.type != Tok::String)
+                throw ParseError(s.line, "string expected");
+            if (!script.m_strings.emplace(id, s.text).second)
+                throw ParseError(line, "string " + std::to_string(id) + " defined twice");
+        }
+    }
+
+    std::unordered_map<std::string, long long> m_defines;
+    std::vector<Token> m_tokens;
+    size_t m_pos = 0;
+};
+
+std::optional<ResourceScript> ResourceScript::Parse(std::string_view text, std::string* error) {
+    try {
+        ScriptParser parser(text);
+        return parser.Run();
+    } catch (const ParseError& e) {
+        if (error)
+            *error = e.what();
+        return std::nullopt;
+    }
+}
+
+const DialogTemplate* ResourceScript::dialog(const ResId& id) const {
+    auto it = m_dialogs.find(id);
+    return it == m_dialogs.end() ? nullptr : &it->second;
+}
+
+std::string ResourceScript::string(int id) const {
+    auto it = m_strings.find(id);
+    return it == m_strings.end() ? std::string() : it->second;
+}
+
+std::string ResourceScript::bitmapPath(std::string_view name) const {
+    auto it = m_bitmaps.find(ResId(std::string(name)));
+    return it == m_bitmaps.end() ? std::string() : it->second;
+}
+
+std::string ResourceScript::iconPath(int id) const {
+    auto it = m_icons.find(ResId(id));
+    return it == m_icons.end() ? std::string() : it->second;
+}
+
+const ResourceScript& AppResources() {
+    static const ResourceScript script = [] {
+        QFile file(QStringLiteral(":/quillory.rc"));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "quillory.rc: not embedded\n");
+            return ResourceScript();
+        }
+        const QByteArray bytes = file.readAll();
+        std::string error;
+        auto parsed = ResourceScript::Parse(
+            std::string_view(bytes.constData(), size_t(bytes.size())), &error);
+        if (!parsed) {
+            std::fprintf(stderr, "quillory.rc: %s\n", error.c_str());
+            return ResourceScript();
+        }
+        return std::move(*parsed);
+    }();
+    return script;
+}
