@@ -184,3 +184,19 @@ TEST(SqlStatementTest, OnlyTheOneStatement) {
                             "SELECT * FROM \"x.DB\"; DROP", "SELECT * FROM x.DB;", ""})
         EXPECT_THROW(ParseSelectAll(bad), EngineError) << bad;
 }
+
+TEST_F(EngineTest, FailedSecondCommitOfRestructureRestoresTheFirst) {
+    std::string a = MakeTable(dir, "A");
+    std::string b = MakeTable(dir, "B");
+    std::string c = MakeTable(dir, "C");
+    FaultInjection::Disarm();
+    RestructureTables(session, {{c, true, "x"}});
+    int stepsPerCommit = FaultInjection::Steps();
+    FaultInjection::Arm(stepsPerCommit + 2); // inside the commit of B
+    EXPECT_THROW(RestructureTables(session, {{a, true, "P"}, {b, true, "P"}}), EngineError);
+    FaultInjection::Disarm();
+    Session plain;
+    EXPECT_FALSE(Table::Open(a, plain, false)->IsProtected());
+    EXPECT_FALSE(Table::Open(b, plain, false)->IsProtected());
+    EXPECT_EQ(Table::Open(a, plain, false)->Value(0), "Grüße aus Köln");
+}
