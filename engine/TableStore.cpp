@@ -87,9 +87,9 @@ void WriteDurably(const std::string& path, const std::string& bytes) {
 }
 
 void SyncDirectoryOf(const std::string& path) {
-    std::string dir = path.substr(0, path.find_last_of('/') + 1);
-    if (dir.empty())
-        dir = ".";
+    const std::size_t slash = path.find_last_of('/');
+    const std::string dir =
+        slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
     int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
