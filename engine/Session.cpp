@@ -13,6 +13,7 @@ void Session::ClearPasswords() {
     for (std::string& p : m_passwords)
         Wipe(p);
     m_passwords.clear();
+    ++m_clears;
 }
 
 } // namespace engine

@@ -19,6 +19,8 @@ public:
     void AddPassword(const std::string& password);
     void ClearPasswords();
     const std::vector<std::string>& Passwords() const { return m_passwords; }
+    // Changes with every ClearPasswords(), so a caller walking the list notices a new one.
+    unsigned Clears() const { return m_clears; }
 
     // Asked when a protected table does not open with the passwords held; returns the
     // continue flag: true makes the engine try the passwords added since and ask again.
@@ -29,6 +31,7 @@ public:
 
 private:
     std::vector<std::string> m_passwords;
+    unsigned m_clears = 0;
 };
 
 } // namespace engine

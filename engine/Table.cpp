@@ -12,6 +12,7 @@ std::unique_ptr<Table> Table::Open(const std::string& tablePath, Session& sessio
         return std::unique_ptr<Table>(new Table(tablePath, std::move(*image), nullptr));
     }
     size_t tried = 0;
+    unsigned clears = session.Clears();
     for (;;) {
         const auto& passwords = session.Passwords();
         for (; tried < passwords.size(); ++tried) {
@@ -24,8 +25,10 @@ std::unique_ptr<Table> Table::Open(const std::string& tablePath, Session& sessio
         }
         if (!askForPassword || !session.onPasswordRequest || !session.onPasswordRequest())
             throw EngineError(Errc::NoAccess, "table is protected: no valid password");
-        if (tried > session.Passwords().size())
-            tried = 0; // the list was cleared meanwhile
+        if (session.Clears() != clears) {
+            tried = 0; // the list was cleared meanwhile: every password in it is new
+            clears = session.Clears();
+        }
     }
 }
 

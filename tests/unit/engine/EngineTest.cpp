@@ -200,3 +200,19 @@ TEST_F(EngineTest, FailedSecondCommitOfRestructureRestoresTheFirst) {
     EXPECT_FALSE(Table::Open(b, plain, false)->IsProtected());
     EXPECT_EQ(Table::Open(a, plain, false)->Value(0), "Grüße aus Köln");
 }
+
+TEST_F(EngineTest, PasswordListClearedAndRefilledDuringTheRequestIsTriedAgain) {
+    std::string path = MakeTable(dir);
+    RestructureTables(session, {{path, true, "richtig"}});
+    Session s;
+    s.AddPassword("falsch");
+    int asked = 0;
+    s.onPasswordRequest = [&] {
+        ++asked;
+        s.ClearPasswords();
+        s.AddPassword("richtig");
+        return asked < 3;
+    };
+    EXPECT_NO_THROW(Table::Open(path, s));
+    EXPECT_EQ(asked, 1);
+}
