@@ -1,0 +1,98 @@
+// The table engine: open a user's two tables and read every field, post one record, and set a
+// password (the key derivation measured on its own at the program's cost).
+#include "engine/Crypto.h"
+#include "engine/Restructure.h"
+#include "engine/Table.h"
+#include "engine/TableStore.h"
+#include "store/CategorySchema.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+std::string BenchDir() {
+    static std::string dir = [] {
+        std::string templ = (std::filesystem::temp_directory_path() / "enginebenchXXXXXX").string();
+        return std::string(::mkdtemp(templ.data())) + "/";
+    }();
+    return dir;
+}
+
+// A filled table of the schema: every text 47 characters, every memo 2000.
+std::string MakeTable(TableIndex which, const std::string& name) {
+    engine::TableImage image;
+    std::vector<std::string> record;
+    for (const SchemaField& f : TableFields(which)) {
+        image.fields.push_back({f.name, f.memo ? engine::FieldType::Memo : engine::FieldType::Text,
+                                static_cast<uint16_t>(f.memo ? 0 : f.size)});
+        record.push_back(f.memo ? std::string(2000, 'm') : std::string(47, 't'));
+    }
+    image.records.push_back(record);
+    engine::TableStore(BenchDir() + name).Commit(engine::EncodeTable(image, nullptr));
+    return BenchDir() + name + ".DB";
+}
+
+void BM_OpenBothAndReadAllFields(benchmark::State& state) {
+    std::string a = MakeTable(TableIndex::First, "first");
+    std::string b = MakeTable(TableIndex::Second, "second");
+    engine::Session session;
+    for (auto _ : state) {
+        size_t bytes = 0;
+        for (const std::string& path : {a, b}) {
+            auto t = engine::Table::Open(path, session);
+            for (size_t i = 0; i < t->Fields().size(); ++i)
+                bytes += t->Value(static_cast<int>(i)).size();
+        }
+        benchmark::DoNotOptimize(bytes);
+    }
+}
+BENCHMARK(BM_OpenBothAndReadAllFields)->Unit(benchmark::kMillisecond);
+
+void BM_PostOneRecord(benchmark::State& state) {
+    std::string a = MakeTable(TableIndex::First, "post");
+    engine::Session session;
+    auto t = engine::Table::Open(a, session);
+    std::vector<std::string> values;
+    for (size_t i = 0; i < t->Fields().size(); ++i)
+        values.push_back(t->Value(static_cast<int>(i)));
+    int n = 0;
+    for (auto _ : state) {
+        values[0] = std::to_string(++n);
+        t->Post(values);
+    }
+}
+BENCHMARK(BM_PostOneRecord)->Unit(benchmark::kMillisecond);
+
+void BM_KeyDerivation(benchmark::State& state) {
+    engine::EnsureSodium();
+    engine::Salt salt{};
+    engine::SecretKey key;
+    engine::KdfParams p = engine::DefaultKdf();
+    state.counters["MiB"] = static_cast<double>(p.memLimit) / (1024 * 1024);
+    state.counters["passes"] = static_cast<double>(p.opsLimit);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(engine::DeriveKey("Kennwort", salt, p, key));
+}
+BENCHMARK(BM_KeyDerivation)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// The restructure without the key derivation's cost (lowest cost).
+void BM_SetPasswordWithoutKdf(benchmark::State& state) {
+    std::string a = MakeTable(TableIndex::First, "protect");
+    engine::Session session;
+    session.newTableKdf = {1, 8192};
+    session.AddPassword("Kennwort");
+    for (auto _ : state) {
+        engine::RestructureTables(session, {{a, true, "Kennwort"}});
+        engine::RestructureTables(session, {{a, false, ""}});
+    }
+    state.SetLabel("set and clear");
+}
+BENCHMARK(BM_SetPasswordWithoutKdf)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
