@@ -7,7 +7,7 @@
 namespace engine {
 
 KdfParams DefaultKdf() {
-    return {3, 64ull * 1024 * 1024};
+    return {20, 64ull * 1024 * 1024};
 }
 
 bool KdfParamsAcceptable(const KdfParams& p) {
