@@ -28,6 +28,10 @@ TEST(ResourceScriptTest, ShippedScriptParsesCompletely) {
         EXPECT_NE(script->dialog(ResId(name)), nullptr) << name;
     EXPECT_NE(script->dialog(ResId(32514)), nullptr);
     EXPECT_NE(script->dialog(ResId(32515)), nullptr);
+    const DialogTemplate* client = script->dialog(ResId(2000));
+    ASSERT_NE(client, nullptr);
+    EXPECT_EQ(client->caption, "Dialog Client");
+    EXPECT_EQ(client->controls.size(), 1u);
     EXPECT_GE(script->dialogs().size(), 12u);
     EXPECT_EQ(script->bitmapPath("KACHEL1"), ":/bitmaps/KACHEL1.bmp");
     EXPECT_EQ(script->iconPath(1001), ":/quillory.ico");
