@@ -28,7 +28,11 @@ function(quillory_tests folder)
     add_executable(${folder}_tests ${sources})
     target_link_libraries(${folder}_tests PRIVATE quillory_options test_support ${QT_DEPS}
                           GTest::gtest GTest::gmock)
-    target_compile_definitions(${folder}_tests PRIVATE QUILLORY_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+    target_compile_definitions(${folder}_tests PRIVATE QUILLORY_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
+                               QUILLORY_TEMPLATE_DIR="${CMAKE_BINARY_DIR}")
+    if(TARGET templates)
+        add_dependencies(${folder}_tests templates)
+    endif()
     gtest_discover_tests(${folder}_tests
         PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLORY_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
         DISCOVERY_TIMEOUT 60)

@@ -1,0 +1,259 @@
+#include "store/TDataSetManager.h"
+
+#include "platform/Messages.h"
+#include "store/CategorySchema.h"
+#include "store/TField.h"
+#include "store/TStrings.h"
+#include "store/TSysInfo.h"
+#include "util/FileUtil.h"
+#include "util/VersionTitle.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* kOpenFailed = "Fehler beim Öffnen der Datenbank!";
+constexpr const char* kTemplateFailed = "Fehler 04 beim Öffnen!";
+constexpr const char* kInUse =
+    "Das Dokument wird bereits von einem anderen Quillory-Programm benutzt.";
+
+void Inform(const std::string& text) {
+    ShowMessage(text, kVersionTitle, MB_OK | MB_ICONINFORMATION);
+}
+
+// The byte length of the first max UTF-8 characters of text.
+size_t Utf8Prefix(const std::string& text, size_t max) {
+    size_t chars = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            if (chars == max)
+                return i;
+            ++chars;
+        }
+    }
+    return text.size();
+}
+
+bool OpenQuery(TQuery& query, const std::string& path) {
+    query.propActive(false);
+    query.propRequestLive(true);
+    query.propSQL().Clear();
+    query.propSQL().Add("SELECT * FROM \"" + path + "\" ");
+    query.propSQL().Add(";");
+    query.Open();
+    return query.propActive();
+}
+
+} // namespace
+
+TDataSetManager::TDataSetManager()
+    : m_first(std::make_unique<TQuery>()), m_second(std::make_unique<TQuery>()) {
+    FirstTable = m_first.get();
+    SecondTable = m_second.get();
+}
+
+TDataSetManager::~TDataSetManager() {
+    SetMessageHandler({});
+    if (IsOpen || m_prepared || m_lockFd >= 0)
+        Close();
+}
+
+bool TDataSetManager::Lock(bool create) {
+    m_refused = false;
+    m_createdDocument = false;
+    struct stat st {};
+    const bool existed = ::stat(DocumentPath.c_str(), &st) == 0;
+    int fd = ::open(DocumentPath.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
+    if (fd < 0)
+        fd = ::open(DocumentPath.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return true; // nothing to lock; unpacking reports the missing document
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        if (!existed)
+            std::remove(DocumentPath.c_str());
+        m_refused = true;
+        Inform(kInUse);
+        return false;
+    }
+    m_lockFd = fd;
+    m_createdDocument = !existed;
+    return true;
+}
+
+void TDataSetManager::Unlock() {
+    if (m_lockFd >= 0) {
+        ::flock(m_lockFd, LOCK_UN);
+        ::close(m_lockFd);
+        m_lockFd = -1;
+    }
+}
+
+bool TDataSetManager::ReserveWorkFiles() {
+    m_prepared = true;
+    for (int t = 0; t < 2; ++t) {
+        ReservedFiles[t] = TempFileName("tmp");
+        if (ReservedFiles[t].empty())
+            return false;
+    }
+    for (int i = 0; i < kSlotCount; ++i)
+        ChangeExtension(ReservedFiles[i / 3], WorkFiles[i], SlotExtension(i));
+    return true;
+}
+
+bool TDataSetManager::CopyTemplates() {
+    const std::string dir = TSysInfo().ProgramDirectory();
+    for (int i = 0; i < kSlotCount; ++i) {
+        if (!CopyFileTo(dir + SlotTemplateName(i), WorkFiles[i], true)) {
+            Inform(kTemplateFailed);
+            return false;
+        }
+    }
+    return true;
+}
+
+void TDataSetManager::OpenTables() {
+    IsOpen = false;
+    if (!OpenQuery(*m_first, WorkFiles[0]) || !OpenQuery(*m_second, WorkFiles[3])) {
+        m_first->propActive(false);
+        m_second->propActive(false);
+        Inform(kOpenFailed);
+        return;
+    }
+    IsOpen = true;
+}
+
+void TDataSetManager::RemoveWorkFiles() {
+    for (std::string& file : WorkFiles) {
+        if (!file.empty())
+            std::remove(file.c_str());
+        file.clear();
+    }
+    for (std::string& file : ReservedFiles) {
+        if (!file.empty())
+            std::remove(file.c_str());
+        file.clear();
+    }
+    m_prepared = false;
+}
+
+// Ends whatever is in use before a new document is taken up.
+void TDataSetManager::Begin() {
+    if (IsOpen || m_prepared || m_lockFd >= 0)
+        Close();
+    m_refused = false;
+}
+
+void TDataSetManager::Create() {
+    Begin();
+    if (!Lock(true))
+        return;
+    if (!ReserveWorkFiles() || !CopyTemplates()) {
+        RemoveWorkFiles();
+        if (m_createdDocument)
+            std::remove(DocumentPath.c_str());
+        Unlock();
+        return;
+    }
+    OpenTables();
+    if (!IsOpen) {
+        RemoveWorkFiles();
+        if (m_createdDocument)
+            std::remove(DocumentPath.c_str());
+        Unlock();
+    }
+}
+
+void TDataSetManager::Open(const std::string& path) {
+    Begin();
+    DocumentPath = path;
+    if (!Lock(false))
+        return;
+    struct stat st {};
+    const bool empty = ::stat(DocumentPath.c_str(), &st) == 0 && st.st_size == 0;
+    bool ready = ReserveWorkFiles();
+    if (ready)
+        ready = empty ? CopyTemplates() : UnpackDocument(DocumentPath, WorkFiles);
+    if (ready)
+        OpenTables();
+    if (!IsOpen) {
+        RemoveWorkFiles();
+        Unlock();
+    }
+}
+
+void TDataSetManager::Close() {
+    m_first->propActive(false);
+    m_second->propActive(false);
+    if (IsOpen) {
+        IsOpen = false;
+        if (PackDocument(DocumentPath, WorkFiles)) {
+            RemoveWorkFiles();
+        } else {
+            std::string where;
+            for (const std::string& file : WorkFiles)
+                where += "\n" + file;
+            Inform("Das Dokument konnte nicht gespeichert werden. Die Daten dieser Sitzung "
+                   "liegen noch in den Arbeitsdateien:" +
+                   where);
+            m_prepared = false; // kept on purpose
+        }
+    } else if (m_prepared) {
+        RemoveWorkFiles();
+    }
+    Unlock();
+}
+
+void TDataSetManager::LoadField(TDataSet& table, std::string& text, const std::string& name) {
+    text = table.objFieldByName(name)->propAsString();
+}
+
+void TDataSetManager::StoreField(TDataSet& table, const std::string& text,
+                                 const std::string& name) {
+    table.objFieldByName(name)->propAsString(
+        text.substr(0, Utf8Prefix(text, static_cast<size_t>(kTextFieldSize))));
+}
+
+void TDataSetManager::LoadMemo(TDataSet& table, std::string& text, const std::string& name) {
+    TField* field = table.objFieldByName(name);
+    TBlobField* blob = AsBlob(field);
+    if (!blob) {
+        text = field->propAsString();
+        return;
+    }
+    TMemoryStream stream;
+    blob->SaveToStream(stream);
+    TStrings lines;
+    lines.LoadFromStream(stream);
+    text = lines.Text();
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    if (!text.empty() && text.back() == '\r')
+        text.pop_back();
+}
+
+void TDataSetManager::StoreMemo(TDataSet& table, const std::string& text,
+                                const std::string& name) {
+    TField* field = table.objFieldByName(name);
+    TBlobField* blob = AsBlob(field);
+    if (!blob) {
+        field->propAsString(text);
+        return;
+    }
+    TStrings lines;
+    lines.Add(text);
+    TMemoryStream stream;
+    lines.SaveToStream(stream);
+    blob->LoadFromStream(stream);
+}
+
+TDataSetManager& DataSetManager() {
+    static TDataSetManager manager;
+    return manager;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "store/DocumentContainer.h"
+#include "store/TQuery.h"
+
+#include <array>
+#include <memory>
+#include <string>
+
+class TDataSet;
+
+// Holds the user's document while it is in use: the six table files unpacked into the
+// temporary directory, the two queries on them and the lock on the document.
+class TDataSetManager {
+public:
+    TDataSetManager();
+    ~TDataSetManager();
+    TDataSetManager(const TDataSetManager&) = delete;
+    TDataSetManager& operator=(const TDataSetManager&) = delete;
+
+    std::string DocumentPath;
+    DocumentFiles WorkFiles;
+    // The two reserved temporary files the working files are named after.
+    std::array<std::string, 2> ReservedFiles;
+    TQuery* FirstTable;
+    TQuery* SecondTable;
+    bool IsOpen = false;
+
+    void SetDocumentPath(const std::string& path) { DocumentPath = path; }
+    // A new user: the tables from the templates in the program directory.
+    void Create();
+    // Unpacks the document at path and opens its tables; a 0-byte document is a new user.
+    void Open(const std::string& path);
+    // Closes the tables, packs them into the document and removes the working files.
+    void Close();
+    // The last Open or Create found the document in use by another program.
+    bool IsLocked() const { return m_refused; }
+
+    void LoadField(TDataSet& table, std::string& text, const std::string& name);
+    // Cuts the text at 255 characters.
+    void StoreField(TDataSet& table, const std::string& text, const std::string& name);
+    void LoadMemo(TDataSet& table, std::string& text, const std::string& name);
+    void StoreMemo(TDataSet& table, const std::string& text, const std::string& name);
+
+private:
+    bool Lock(bool create);
+    void Unlock();
+    bool ReserveWorkFiles();
+    bool CopyTemplates();
+    void OpenTables();
+    void RemoveWorkFiles();
+    void Begin();
+
+    std::unique_ptr<TQuery> m_first;
+    std::unique_ptr<TQuery> m_second;
+    int m_lockFd = -1;
+    bool m_refused = false;
+    bool m_prepared = false; // working files reserved
+    bool m_createdDocument = false;
+};
+
+// The one data set manager of the program.
+TDataSetManager& DataSetManager();

@@ -1,0 +1,194 @@
+#include "store/TDataSetManager.h"
+
+#include "platform/SystemDirs.h"
+#include "store/CategorySchema.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The first text and the first memo field of the first table.
+std::string FirstTextField() {
+    for (const SchemaField& field : TableFields(TableIndex::First))
+        if (!field.memo)
+            return field.name;
+    return "";
+}
+
+std::string FirstMemoField() {
+    for (const SchemaField& field : TableFields(TableIndex::First))
+        if (field.memo)
+            return field.name;
+    return "";
+}
+
+int FileCount(const std::string& dir) {
+    int n = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir))
+        ++n;
+    return n;
+}
+
+class DataSetManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_oldProgram = SystemDirs::ProgramDirectory();
+        m_oldTemp = SystemDirs::TempDirectory();
+        SystemDirs::SetProgramDirectory(QUILLORY_TEMPLATE_DIR);
+        SystemDirs::SetTempDirectory(m_temp.path());
+        m_document = m_docs.file("Prüfer.qlr");
+    }
+    void TearDown() override {
+        SystemDirs::SetProgramDirectory(m_oldProgram);
+        SystemDirs::SetTempDirectory(m_oldTemp);
+    }
+
+    TempDir m_temp;
+    TempDir m_docs;
+    std::string m_document;
+    std::string m_oldProgram;
+    std::string m_oldTemp;
+};
+
+TEST_F(DataSetManagerTest, StoredFieldsComeBackFromThePackedDocument) {
+    ScriptedMessages messages;
+    const std::string text = FirstTextField();
+    const std::string memo = FirstMemoField();
+    ASSERT_FALSE(text.empty());
+    ASSERT_FALSE(memo.empty());
+    const std::string longText(300, 'x');
+    {
+        TDataSetManager manager;
+        manager.SetDocumentPath(m_document);
+        manager.Create();
+        ASSERT_TRUE(manager.IsOpen) << "templates in " << QUILLORY_TEMPLATE_DIR;
+        EXPECT_EQ(FileCount(m_temp.path()), 8);
+        TQuery& table = *manager.FirstTable;
+        table.Edit();
+        manager.StoreField(table, "Ärztin Müller", text);
+        manager.StoreMemo(table, "Zeile eins\r\nZeile zwei", memo);
+        table.Post();
+        manager.Close();
+        EXPECT_FALSE(manager.IsOpen);
+    }
+    EXPECT_TRUE(messages.texts().empty());
+    ASSERT_TRUE(fs::exists(m_document));
+    EXPECT_GT(fs::file_size(m_document), 0u);
+    EXPECT_EQ(FileCount(m_temp.path()), 0);
+
+    TDataSetManager reader;
+    reader.Open(m_document);
+    ASSERT_TRUE(reader.IsOpen);
+    std::string value;
+    reader.LoadField(*reader.FirstTable, value, text);
+    EXPECT_EQ(value, "Ärztin Müller");
+    reader.LoadMemo(*reader.FirstTable, value, memo);
+    EXPECT_EQ(value, "Zeile eins\r\nZeile zwei");
+    reader.Close();
+    EXPECT_EQ(FileCount(m_temp.path()), 0);
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+TEST_F(DataSetManagerTest, StoreFieldCutsAtTwoHundredFiftyFiveCharacters) {
+    ScriptedMessages messages;
+    TDataSetManager manager;
+    manager.SetDocumentPath(m_document);
+    manager.Create();
+    ASSERT_TRUE(manager.IsOpen);
+    TQuery& table = *manager.FirstTable;
+    const std::string name = FirstTextField();
+    std::string umlauts;
+    for (int i = 0; i < 300; ++i)
+        umlauts += "ö";
+    table.Edit();
+    manager.StoreField(table, umlauts, name);
+    std::string value;
+    manager.LoadField(table, value, name);
+    EXPECT_EQ(value, umlauts.substr(0, 255 * 2));
+    manager.StoreField(table, std::string(255, 'a'), name);
+    manager.LoadField(table, value, name);
+    EXPECT_EQ(value, std::string(255, 'a'));
+    table.Cancel();
+    manager.Close();
+}
+
+TEST_F(DataSetManagerTest, MissingTemplateWritesNothing) {
+    ScriptedMessages messages;
+    TempDir empty;
+    SystemDirs::SetProgramDirectory(empty.path());
+    TDataSetManager manager;
+    manager.SetDocumentPath(m_document);
+    manager.Create();
+    EXPECT_FALSE(manager.IsOpen);
+    ASSERT_EQ(messages.texts().size(), 1u);
+    EXPECT_EQ(messages.texts()[0], "Fehler 04 beim Öffnen!");
+    EXPECT_FALSE(fs::exists(m_document));
+    EXPECT_EQ(FileCount(m_temp.path()), 0);
+    manager.Close();
+    EXPECT_EQ(messages.texts().size(), 1u);
+}
+
+TEST_F(DataSetManagerTest, EmptyDocumentOpensAsNewUser) {
+    ScriptedMessages messages;
+    WriteFileBytes(m_document, "");
+    TDataSetManager manager;
+    manager.Open(m_document);
+    EXPECT_TRUE(manager.IsOpen);
+    manager.Close();
+    EXPECT_GT(fs::file_size(m_document), 0u);
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+TEST_F(DataSetManagerTest, DamagedDocumentLeavesTablesClosedAndTempDirClean) {
+    ScriptedMessages messages;
+    WriteFileBytes(m_document, "kein Dokument");
+    TDataSetManager manager;
+    manager.Open(m_document);
+    EXPECT_FALSE(manager.IsOpen);
+    EXPECT_FALSE(manager.FirstTable->propActive());
+    EXPECT_FALSE(messages.texts().empty());
+    EXPECT_EQ(FileCount(m_temp.path()), 0);
+    manager.Close();
+    EXPECT_EQ(ReadFileBytes(m_document), "kein Dokument");
+}
+
+TEST_F(DataSetManagerTest, SecondManagerOnTheSameDocumentIsRefused) {
+    ScriptedMessages messages;
+    TDataSetManager first;
+    first.SetDocumentPath(m_document);
+    first.Create();
+    ASSERT_TRUE(first.IsOpen);
+    first.Close();
+    first.Open(m_document);
+    ASSERT_TRUE(first.IsOpen);
+    const std::string before = ReadFileBytes(m_document);
+
+    TDataSetManager second;
+    second.Open(m_document);
+    EXPECT_TRUE(second.IsLocked());
+    EXPECT_FALSE(second.IsOpen);
+    ASSERT_EQ(messages.texts().size(), 1u);
+    EXPECT_EQ(messages.texts()[0],
+              "Das Dokument wird bereits von einem anderen Quillory-Programm benutzt.");
+    second.Close();
+    EXPECT_EQ(ReadFileBytes(m_document), before);
+    EXPECT_EQ(FileCount(m_temp.path()), 8); // only the first manager's files
+
+    TDataSetManager creator;
+    creator.SetDocumentPath(m_document);
+    creator.Create();
+    EXPECT_TRUE(creator.IsLocked());
+    first.Close();
+    EXPECT_EQ(FileCount(m_temp.path()), 0);
+    second.Open(m_document);
+    EXPECT_FALSE(second.IsLocked());
+    EXPECT_TRUE(second.IsOpen);
+}
+
+} // namespace
