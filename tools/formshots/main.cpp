@@ -57,7 +57,7 @@ int main(int argc, char** argv) {
             QDir(out).filePath(QString::fromUtf8(d.templateName) + QStringLiteral(".png"));
         form->grab().save(file);
         std::printf("%s %dx%d\n", qPrintable(file), form->width(), form->height());
-        form->reject();
+        form->CloseWindow(IDCANCEL);
     }
     DataSetManager().Close();
     return 0;

@@ -50,6 +50,9 @@ std::string FullValue(int category, int id) {
     std::string base = "Ä" + std::to_string(category) + "-" + std::to_string(id) + " ßü";
     if (limit == 0)
         return "Zeile eins " + base + "\nZeile zwei\n";
+    // The car's two date fields do not scroll: they hold what their width shows.
+    if (category == 10 && (id == 142 || id == 143))
+        return "12/2027";
     std::string v = base;
     while (static_cast<int>(QString::fromStdString(v).size()) < limit - 1)
         v += static_cast<char>('a' + v.size() % 26);
@@ -74,8 +77,9 @@ std::string Text(TCategoryForm& form, int id) {
 void Type(TCategoryForm& form, int id, const std::string& text) {
     QWidget* c = form.Edit(id);
     if (auto* line = qobject_cast<QLineEdit*>(c)) {
+        // Typed as one insertion: the test library cannot synthesise keys for umlauts.
         line->clear();
-        QTest::keyClicks(line, QString::fromStdString(text));
+        line->insert(QString::fromStdString(text));
     } else {
         auto* memo = qobject_cast<QPlainTextEdit*>(c);
         memo->clear();
@@ -95,6 +99,7 @@ protected:
     static void SetUpTestSuite() {
         s_dir = new TempDir;
         SystemDirs::SetTempDirectory(s_dir->path());
+        SystemDirs::SetProgramDirectory(QUILLORY_TEMPLATE_DIR);
         DataSetManager().DocumentPath = s_dir->file("Prüfer.qlr");
         ScriptedMessages quiet;
         DataSetManager().Create();
@@ -141,7 +146,7 @@ TEST_F(FormDataTest, EveryFieldRoundTripsAtItsLimit) {
         auto again = Open(e.command);
         for (int id = e.first; id <= e.last; ++id)
             EXPECT_EQ(Text(*again, id), FullValue(d->category, id)) << e.templateName << " " << id;
-        again->reject();
+        again->CloseWindow(IDCANCEL);
     }
 }
 
