@@ -213,6 +213,8 @@ scenario_help() {
     help=$(wait_window "^Quillory Hilfe\$" 10) || { fail "no help window"; return 1; }
     sleep 0.3
     shot help
+    # Out of the way again, as a person would put the help window aside.
+    xdotool windowunmap --sync "$help"
 }
 
 scenario_exit_writes_document() {
