@@ -3,6 +3,7 @@
 #include "app/ShowMode.h"
 #include "app/TSDIDecFrame.h"
 #include "desk/TQuilloryDlgClient.h"
+#include "forms/FormFactory.h"
 #include "platform/Messages.h"
 #include "platform/SystemDirs.h"
 #include "platform/gui/HelpViewer.h"
@@ -12,6 +13,8 @@
 #include "util/gui/TInputDialog2.h"
 
 #include <QApplication>
+
+#include <memory>
 
 bool AskUserNameDialog(const std::string& prompt, std::string& name) {
     TInputDialog2 dialog(QApplication::activeWindow(), kVersionTitle, prompt, name,
@@ -69,6 +72,11 @@ DeskServices TQuilloryApp::Services() {
         login.create = CreateDocument;
         m_login = RunLogin(login, SystemDirs::ProgramDirectory(), SystemDirs::WindowsDirectory());
         return m_login.result != LoginResult::Cancelled;
+    };
+    services.runForm = [](int command, QWidget* desk) {
+        if (std::unique_ptr<TDialog> form = CreateCategoryForm(command, desk)) {
+            form->Execute();
+        }
     };
     services.quit = [] { QCoreApplication::exit(0); };
     if (m_options.adjustServices) {
