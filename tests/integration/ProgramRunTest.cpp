@@ -88,13 +88,21 @@ protected:
             if (shown) {
                 *shown = true;
             }
-            TQuilloryDlgClient* desk = frame.Desk();
-            int delay = 0;
-            for (const auto& step : steps) {
-                QTimer::singleShot(delay += 10, desk, [desk, step] { step(desk); });
-            }
+            RunSteps(frame.Desk(), steps, 0);
         };
         return RunQuillory(*qApp, options);
+    }
+    // Each step starts from the event loop once the one before has returned, so a step
+    // that runs a modal dialog never overlaps the next.
+    static void RunSteps(TQuilloryDlgClient* desk,
+                         std::vector<std::function<void(TQuilloryDlgClient*)>> steps, size_t next) {
+        if (next >= steps.size()) {
+            return;
+        }
+        QTimer::singleShot(0, desk, [desk, steps, next] {
+            steps[next](desk);
+            RunSteps(desk, steps, next + 1);
+        });
     }
     std::string LastUser() {
         return GetPrivateProfileString("LASTUSER", "NAME", "<none>",
@@ -133,19 +141,26 @@ TEST_F(ProgramRun, CancelledLoginEndsAtOnceWithoutWindowAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(programDir.file("Erika.qlr")));
 }
 
-// Disabled: passes when the program is run directly but its 20 ms timer never fires under
-// CTest, so the about box is closed some other way; to be made independent of timing.
-TEST_F(ProgramRun, DISABLED_AboutBoxAndHelpRunWithTheSpotPressedAndNormalAfter) {
+// Calls `act` with the modal dialog once one is shown, polling from the event loop.
+void WhenModalShown(QObject* context, std::function<void(QWidget*)> act) {
+    QTimer::singleShot(1, context, [context, act] {
+        if (QWidget* box = QApplication::activeModalWidget(); box && box->isVisible()) {
+            act(box);
+        } else {
+            WhenModalShown(context, act);
+        }
+    });
+}
+
+TEST_F(ProgramRun, AboutBoxAndHelpRunWithTheSpotPressedAndNormalAfter) {
     WriteFileBytes(programDir.file("Quillory.hlp"), "<html><body>Hilfe</body></html>");
     ScriptedMessages messages({IDYES});
     std::vector<int> pressedDuring;
     std::vector<int> after;
     bool helpShown = false;
     const auto about = [&](TQuilloryDlgClient* desk) {
-        QTimer::singleShot(20, desk, [&, desk] {
+        WhenModalShown(desk, [&, desk](QWidget* box) {
             pressedDuring.push_back(SpotState(desk, CmAbout));
-            QWidget* box = QApplication::activeModalWidget();
-            ASSERT_NE(box, nullptr);
             EXPECT_EQ(box->windowTitle(), QStringLiteral("Quillory Version 1.0"));
             QMetaObject::invokeMethod(box, "accept");
         });
