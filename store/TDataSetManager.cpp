@@ -59,7 +59,6 @@ TDataSetManager::TDataSetManager()
 }
 
 TDataSetManager::~TDataSetManager() {
-    SetMessageHandler({});
     if (IsOpen || m_prepared || m_lockFd >= 0)
         Close();
 }
@@ -238,8 +237,7 @@ void TDataSetManager::LoadMemo(TDataSet& table, std::string& text, const std::st
         text.pop_back();
 }
 
-void TDataSetManager::StoreMemo(TDataSet& table, const std::string& text,
-                                const std::string& name) {
+void TDataSetManager::StoreMemo(TDataSet& table, const std::string& text, const std::string& name) {
     TField* field = table.objFieldByName(name);
     TBlobField* blob = AsBlob(field);
     if (!blob) {
@@ -254,6 +252,10 @@ void TDataSetManager::StoreMemo(TDataSet& table, const std::string& text,
 }
 
 TDataSetManager& DataSetManager() {
-    static TDataSetManager manager;
-    return manager;
+    // The global outlives the window system: by its destruction, messages go to the console.
+    static struct Global {
+        ~Global() { SetMessageHandler({}); }
+        TDataSetManager manager;
+    } global;
+    return global.manager;
 }

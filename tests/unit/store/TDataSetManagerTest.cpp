@@ -1,5 +1,6 @@
 #include "store/TDataSetManager.h"
 
+#include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
 #include "store/CategorySchema.h"
 #include "tests/support/TestSupport.h"
@@ -189,6 +190,74 @@ TEST_F(DataSetManagerTest, SecondManagerOnTheSameDocumentIsRefused) {
     second.Open(m_document);
     EXPECT_FALSE(second.IsLocked());
     EXPECT_TRUE(second.IsOpen);
+}
+
+TEST_F(DataSetManagerTest, DamagedFirstTableGivesOneMessageAndLeavesTheDocumentAlone) {
+    ScriptedMessages messages;
+    {
+        TDataSetManager writer;
+        writer.SetDocumentPath(m_document);
+        writer.Create();
+        ASSERT_TRUE(writer.IsOpen);
+        writer.Close();
+    }
+    // Flip one byte inside the first entry's data: the first table's main file.
+    std::string bytes = ReadFileBytes(m_document);
+    const uint32_t length = static_cast<uint8_t>(bytes[24]) | static_cast<uint8_t>(bytes[25]) << 8 |
+                            static_cast<uint8_t>(bytes[26]) << 16;
+    ASSERT_GT(length, 16u);
+    bytes[28 + length / 2] ^= 0x5a;
+    WriteFileBytes(m_document, bytes);
+
+    TDataSetManager manager;
+    manager.Open(m_document);
+    EXPECT_FALSE(manager.IsOpen);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"Fehler beim Öffnen der Datenbank!"});
+    EXPECT_FALSE(manager.FirstTable->propActive());
+    EXPECT_FALSE(manager.SecondTable->propActive());
+    manager.Close();
+    EXPECT_EQ(messages.texts().size(), 1u);
+    EXPECT_EQ(ReadFileBytes(m_document), bytes);
+    EXPECT_EQ(FileCount(m_temp.path()), 0);
+}
+
+TEST_F(DataSetManagerTest, FailedSaveKeepsTheDocumentAndTheWorkingFilesAndSaysWhere) {
+    ScriptedMessages messages;
+    const std::string field = FirstTextField();
+    {
+        TDataSetManager writer;
+        writer.SetDocumentPath(m_document);
+        writer.Create();
+        ASSERT_TRUE(writer.IsOpen);
+        writer.Close();
+    }
+    const std::string before = ReadFileBytes(m_document);
+
+    TDataSetManager manager;
+    manager.Open(m_document);
+    ASSERT_TRUE(manager.IsOpen);
+    TQuery& table = *manager.FirstTable;
+    table.Edit();
+    manager.StoreField(table, "neu", field);
+    table.Post();
+    const DocumentFiles working = manager.WorkFiles;
+
+    // The disk beside the document fills up half-way through the save.
+    const std::string docs = m_docs.path();
+    SetWriteHook([docs](const std::string& path, size_t requested) {
+        return path.rfind(docs, 0) == 0 ? requested / 2 : requested;
+    });
+    manager.Close();
+    SetWriteHook(nullptr);
+
+    EXPECT_EQ(ReadFileBytes(m_document), before);
+    for (const std::string& file : working)
+        EXPECT_TRUE(fs::exists(file)) << file;
+    ASSERT_FALSE(messages.texts().empty());
+    const std::string& last = messages.texts().back();
+    EXPECT_NE(last.find("Arbeitsdateien"), std::string::npos) << last;
+    EXPECT_NE(last.find(working[0]), std::string::npos) << last;
+    EXPECT_EQ(FileCount(m_docs.path()), 1) << "no half-written file is left beside the document";
 }
 
 } // namespace
