@@ -202,6 +202,10 @@ scenario_hover_press_about() {
     shot about-box
     local about
     about=$(xdotool search --onlyvisible --name "^$title\$" | grep -v "^$desk\$" | tail -n1)
+    # The about box set aside: the information hot spot stays pressed while it is open.
+    xdotool windowmove --sync "$about" 0 0 2>/dev/null || xdotool windowmove "$about" 0 0
+    sleep 0.2
+    shot desk-pressed
     xdotool windowfocus "$about" 2>/dev/null
     xdotool key Return
     wait_window_count "^$title\$" 1 10 || { fail "about box did not close"; return 1; }
