@@ -17,17 +17,27 @@ function(quillory_library name)
     target_link_libraries(${name} PUBLIC quillory_options ${QL_DEPS})
 endfunction()
 
-# quillory_tests(<folder> DEPS <targets...>): tests/unit/<folder>/*.cpp into one GoogleTest program.
+# quillory_tests(<folder> [WIDGETS] DEPS <targets...>): tests/unit/<folder>/*.cpp into one
+# GoogleTest program. Its main is the folder's TestMain.cpp if it has one, else the shared one
+# that creates a QApplication (WIDGETS) or GoogleTest's own.
 function(quillory_tests folder)
-    cmake_parse_arguments(QT "" "" "DEPS" ${ARGN})
+    cmake_parse_arguments(QT "WIDGETS" "" "DEPS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/unit/${folder}/*.cpp
          ${PROJECT_SOURCE_DIR}/tests/unit/${folder}/*.h)
     if(NOT sources OR NOT TARGET ${folder})
         return()
     endif()
+    if(EXISTS ${PROJECT_SOURCE_DIR}/tests/unit/${folder}/TestMain.cpp)
+        set(main_lib "")
+    elseif(QT_WIDGETS)
+        list(APPEND sources ${PROJECT_SOURCE_DIR}/tests/support/QtTestMain.cpp)
+        set(main_lib "")
+    else()
+        set(main_lib GTest::gtest_main)
+    endif()
     add_executable(${folder}_tests ${sources})
     target_link_libraries(${folder}_tests PRIVATE quillory_options test_support ${QT_DEPS}
-                          GTest::gtest GTest::gmock)
+                          GTest::gtest GTest::gmock ${main_lib})
     target_compile_definitions(${folder}_tests PRIVATE QUILLORY_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
                                QUILLORY_TEMPLATE_DIR="${CMAKE_BINARY_DIR}")
     if(TARGET templates)
