@@ -119,7 +119,7 @@ std::vector<Token> Tokenize(std::string_view s,
                         t.text += '\r';
                         break;
                     case 'a':
-                        t.text += '\b';
+                        t.text += '\a';
                         break;
                     case '\\':
                         t.text += '\\';
