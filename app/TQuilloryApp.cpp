@@ -1,5 +1,6 @@
 #include "app/TQuilloryApp.h"
 
+#include "app/PasswordProtection.h"
 #include "app/ShowMode.h"
 #include "app/TSDIDecFrame.h"
 #include "desk/TQuilloryDlgClient.h"
@@ -73,6 +74,16 @@ DeskServices TQuilloryApp::Services() {
         m_login = RunLogin(login, SystemDirs::ProgramDirectory(), SystemDirs::WindowsDirectory());
         return m_login.result != LoginResult::Cancelled;
     };
+    services.login = LoginEndingOnPasswordCancel(std::move(services.login));
+    services.queryProtection = [] { return QueryProtection(); };
+    services.attachPasswordRequest = [](QWidget* desk, DeskPasswordState& state) {
+        AttachPasswordRequest(desk, state);
+    };
+    services.detachPasswordRequest = [] { DetachPasswordRequest(); };
+    services.setPassword = [](QWidget* desk, DeskPasswordState& state) {
+        SetPasswordCommand(desk, state);
+    };
+    services.removePassword = RemovePasswordCommand;
     services.runForm = [](int command, QWidget* desk) {
         if (std::unique_ptr<TDialog> form = CreateCategoryForm(command, desk)) {
             form->Execute();

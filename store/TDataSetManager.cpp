@@ -1,6 +1,7 @@
 #include "store/TDataSetManager.h"
 
 #include "platform/Messages.h"
+#include "store/EBdtError.h"
 #include "store/CategorySchema.h"
 #include "store/TField.h"
 #include "store/TStrings.h"
@@ -119,7 +120,19 @@ bool TDataSetManager::CopyTemplates() {
 
 void TDataSetManager::OpenTables() {
     IsOpen = false;
-    if (!OpenQuery(*m_first, WorkFiles[0]) || !OpenQuery(*m_second, WorkFiles[3])) {
+    bool opened = false;
+    try {
+        opened = OpenQuery(*m_first, WorkFiles[0]) && OpenQuery(*m_second, WorkFiles[3]);
+    } catch (const EPasswordCancelled&) {
+        m_first->propActive(false);
+        m_second->propActive(false);
+        RemoveWorkFiles();
+        if (m_createdDocument)
+            std::remove(DocumentPath.c_str());
+        Unlock();
+        throw;
+    }
+    if (!opened) {
         m_first->propActive(false);
         m_second->propActive(false);
         Inform(kOpenFailed);

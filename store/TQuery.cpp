@@ -17,6 +17,10 @@ bool TQuery::DoOpen() {
         std::string path = engine::ParseSelectAll(m_sql.Text());
         Attach(engine::Table::Open(path, Session().Engine()), m_live);
         return true;
+    } catch (const EPasswordCancelled& e) {
+        m_lastError = e.what();
+        Close();
+        throw;
     } catch (const std::exception& e) {
         m_lastError = e.what();
         Close();

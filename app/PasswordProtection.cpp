@@ -1,0 +1,265 @@
+#include "app/PasswordProtection.h"
+
+#include "app/TPassWortDialog.h"
+#include "engine/Crypto.h"
+#include "platform/Messages.h"
+#include "store/EngineCalls.h"
+#include "store/TDataSetManager.h"
+#include "store/TQuery.h"
+#include "store/TSession.h"
+#include "util/FileUtil.h"
+#include "util/VersionTitle.h"
+#include "util/gui/TInputDialog2.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include <array>
+#include <memory>
+#include <optional>
+
+namespace {
+
+constexpr size_t kPasswordBufferSize = TPassWortDialog::kMaxPasswordLength + 1;
+
+std::optional<TBdtEventSinkV2<TSession&, bool&>::Token> g_requestToken;
+
+// Hourglass and the mouse kept on the desk while the tables are restructured.
+class BusyDesk {
+public:
+    explicit BusyDesk(QWidget* desk) : m_desk(desk) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        if (m_desk && m_desk->isVisible()) {
+            m_desk->grabMouse();
+            m_grabbed = true;
+        }
+    }
+    ~BusyDesk() {
+        if (m_grabbed) {
+            m_desk->releaseMouse();
+        }
+        QApplication::restoreOverrideCursor();
+    }
+    BusyDesk(const BusyDesk&) = delete;
+    BusyDesk& operator=(const BusyDesk&) = delete;
+
+private:
+    QWidget* m_desk;
+    bool m_grabbed = false;
+};
+
+// The data set manager's two queries made inactive for the engine to change their files, and
+// the ones that were active opened again at the end, whatever happened.
+class TablesClosed {
+public:
+    TablesClosed() {
+        TDataSetManager& manager = DataSetManager();
+        m_tables = {manager.FirstTable, manager.SecondTable};
+        for (size_t i = 0; i < m_tables.size(); ++i) {
+            m_wasActive[i] = m_tables[i] && m_tables[i]->propActive();
+            if (m_wasActive[i]) {
+                m_tables[i]->propActive(false);
+            }
+        }
+    }
+    ~TablesClosed() {
+        for (size_t i = 0; i < m_tables.size(); ++i) {
+            if (!m_wasActive[i]) {
+                continue;
+            }
+            try {
+                m_tables[i]->propActive(true);
+            } catch (const EPasswordCancelled&) {
+                // The passwords are in the session; a prompt here is given up and the table
+                // stays closed, so nothing is written to it.
+            }
+        }
+    }
+    TablesClosed(const TablesClosed&) = delete;
+    TablesClosed& operator=(const TablesClosed&) = delete;
+
+private:
+    std::array<TQuery*, 2> m_tables{};
+    std::array<bool, 2> m_wasActive{};
+};
+
+bool ChangeProtection(const std::vector<std::string>& paths, bool protect,
+                      const std::string& password) {
+    if (paths.empty()) {
+        return false;
+    }
+    std::string directory;
+    std::vector<RestructureDesc> descs;
+    for (const std::string& path : paths) {
+        std::string dir;
+        std::string name;
+        if (!DirOfPath(path, dir) || !FileNameOf(path, name) || name.empty()) {
+            return false;
+        }
+        if (descs.empty()) {
+            directory = dir;
+        } else if (dir != directory) {
+            return false; // one database directory for all of them
+        }
+        RestructureDesc desc;
+        desc.tableName = name;
+        desc.tableType = "PARADOX";
+        desc.isProtected = protect;
+        if (protect) {
+            desc.password = password;
+        }
+        descs.push_back(std::move(desc));
+    }
+    hDBIDb db = nullptr;
+    if (OpenDatabase(&db) != kEngineOk) {
+        return false;
+    }
+    bool ok = SetDatabaseDirectory(db, directory) == kEngineOk;
+    if (ok) {
+        ok = RestructureTables(db, descs) == kEngineOk;
+    }
+    CloseDatabase(&db);
+    for (RestructureDesc& desc : descs) {
+        engine::Wipe(desc.password);
+    }
+    return ok;
+}
+
+std::vector<std::string> WorkingTables() {
+    const TDataSetManager& manager = DataSetManager();
+    return {manager.WorkFiles[0], manager.WorkFiles[3]};
+}
+
+void Inform(const char* text, QWidget* desk) {
+    ShowMessage(text, kVersionTitle, MB_OK | MB_ICONINFORMATION, desk);
+}
+
+} // namespace
+
+bool AskTablePassword(QWidget* owner, std::string& password) {
+    TInputDialog2 dialog(owner, kPasswordPromptCaption, kPasswordPrompt, password,
+                         kPasswordBufferSize, true);
+    return dialog.Execute() == IDOK;
+}
+
+bool AskNewPassword(QWidget* owner, std::string& password) {
+    TPassWortDialog dialog(owner, password);
+    return dialog.Execute() == IDOK;
+}
+
+bool IsTableProtected(const TQuery* table) {
+    if (!table) {
+        return false;
+    }
+    CursorProps props;
+    return GetCursorProps(table->CursorHandle(), &props) == kEngineOk && props.isProtected == 1;
+}
+
+bool QueryProtection() {
+    return IsTableProtected(DataSetManager().FirstTable);
+}
+
+bool SetTablePasswords(const std::string& password, const std::vector<std::string>& paths) {
+    return !password.empty() && ChangeProtection(paths, true, password);
+}
+
+bool ClearTablePasswords(const std::vector<std::string>& paths) {
+    return ChangeProtection(paths, false, {});
+}
+
+bool SetTablePassword(const std::string& password, const std::string& path) {
+    return SetTablePasswords(password, {path});
+}
+
+bool ClearTablePassword(const std::string& path) {
+    return ClearTablePasswords({path});
+}
+
+void AttachPasswordRequest(QWidget* desk, DeskPasswordState& state, PasswordAsk ask) {
+    DetachPasswordRequest();
+    // Shared, as the event calls copies of its handlers and the prompt may keep state.
+    auto prompt = std::make_shared<PasswordAsk>(ask ? std::move(ask) : AskTablePassword);
+    g_requestToken =
+        Session().OnPassword.attach([desk, &state, prompt](TSession& session, bool& again) {
+            std::string password;
+            if (!(*prompt)(desk, password)) {
+                throw EPasswordCancelled();
+            }
+            if (!password.empty()) {
+                session.AddPassword(password);
+                state.password = password;
+            }
+            engine::Wipe(password);
+            again = true;
+        });
+}
+
+void DetachPasswordRequest() {
+    if (g_requestToken) {
+        Session().OnPassword.detach(*g_requestToken);
+        g_requestToken.reset();
+    }
+}
+
+std::function<bool()> LoginEndingOnPasswordCancel(std::function<bool()> login) {
+    if (!login) {
+        return login;
+    }
+    return [login = std::move(login)] {
+        try {
+            return login();
+        } catch (const EPasswordCancelled&) {
+            return false;
+        }
+    };
+}
+
+void SetPasswordCommand(QWidget* desk, DeskPasswordState& state, PasswordAsk ask) {
+    if (!state.isProtected && ShowMessage(kUsePasswordQuestion, kVersionTitle,
+                                          MB_YESNO | MB_ICONEXCLAMATION, desk) != IDYES) {
+        return;
+    }
+    std::string password;
+    if (!(ask ? ask : AskNewPassword)(desk, password) || password.empty()) {
+        return;
+    }
+    bool ok = false;
+    {
+        BusyDesk busy(desk);
+        TablesClosed closed;
+        ok = SetTablePasswords(password, WorkingTables());
+        if (ok) {
+            Session().AddPassword(password);
+            state.password = password;
+        } else if (!state.password.empty()) {
+            Session().AddPassword(state.password);
+        }
+    }
+    engine::Wipe(password);
+    // Shown once the mouse is free again, so the box can be answered.
+    if (ok) {
+        state.isProtected = true;
+    } else {
+        Inform(kSetPasswordFailed, desk);
+    }
+}
+
+void RemovePasswordCommand(QWidget* desk, DeskPasswordState& state) {
+    if (!state.isProtected) {
+        Inform(kNoPasswordYet, desk);
+        return;
+    }
+    bool ok = false;
+    {
+        BusyDesk busy(desk);
+        TablesClosed closed;
+        ok = ClearTablePasswords(WorkingTables());
+    }
+    if (ok) {
+        state.isProtected = false;
+        engine::Wipe(state.password);
+        state.password.clear();
+    } else {
+        Inform(kRemovePasswordFailed, desk);
+    }
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "platform/gui/TDialog.h"
+
+#include <memory>
+#include <string>
+
+class Dib;
+class TOwnerDrawPushbutton;
+
+// The new password, typed twice and masked, on KACHEL1 tiles with light-yellow labels and
+// picture buttons. OK is enabled only while the confirmation is not empty; OK with two
+// different texts shows the mismatch message and keeps the dialog open. The accepted password
+// goes to the string given.
+class TPassWortDialog : public TDialog {
+    Q_OBJECT
+public:
+    static constexpr int kPasswordId = 122;
+    static constexpr int kConfirmationId = 123;
+    static constexpr int kMaxPasswordLength = 19;
+
+    TPassWortDialog(QWidget* parent, std::string& password);
+    ~TPassWortDialog() override;
+
+protected:
+    void SetupWindow() override;
+    void CmOk() override;
+    void PaintBackground(QPainter& painter) override;
+    bool LabelStyle(int id, QColor* textColour) override;
+
+private:
+    void EnableOk();
+
+    std::string& m_password;
+    std::unique_ptr<Dib> m_tile;
+    TOwnerDrawPushbutton* m_ok = nullptr;
+};
