@@ -3,6 +3,7 @@
 #include "app/PasswordProtection.h"
 #include "app/ShowMode.h"
 #include "app/TSDIDecFrame.h"
+#include "backup/TBackupDialog.h"
 #include "desk/TQuilloryDlgClient.h"
 #include "forms/FormFactory.h"
 #include "platform/Messages.h"
@@ -84,6 +85,7 @@ DeskServices TQuilloryApp::Services() {
         SetPasswordCommand(desk, state);
     };
     services.removePassword = RemovePasswordCommand;
+    services.backup = RunBackupDialog;
     services.runForm = [](int command, QWidget* desk) {
         if (std::unique_ptr<TDialog> form = CreateCategoryForm(command, desk)) {
             form->Execute();

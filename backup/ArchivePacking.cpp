@@ -1,0 +1,174 @@
+#include "backup/ArchivePacking.h"
+
+#include "backup/TBackupOptions.h"
+#include "platform/Messages.h"
+#include "platform/gui/TaskWindow.h"
+#include "util/FileUtil.h"
+#include "util/gui/MessageQueue.h"
+#include "util/gui/ResString.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <fstream>
+#include <sys/stat.h>
+
+namespace {
+
+class Desktop final : public IProgramLauncher {
+public:
+    Desktop() { m_clock.start(); }
+    void StartPif(const std::string& pifPath) override { LaunchPif(pifPath); }
+    bool WindowExists(const std::string& title) override {
+        return FindTopLevelWindow(title) != nullptr;
+    }
+    void PumpMessages() override {
+        ::PumpMessages();
+        QThread::msleep(10); // waiting, not spinning
+    }
+    std::uint32_t TickCount() override { return static_cast<std::uint32_t>(m_clock.elapsed()); }
+
+private:
+    QElapsedTimer m_clock;
+};
+
+bool IsFile(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+IProgramLauncher& DesktopLauncher() {
+    static Desktop launcher;
+    return launcher;
+}
+
+bool CheckFileFound(const std::string& path) {
+    if (!path.empty() && IsFile(path)) {
+        return false;
+    }
+    std::string text;
+    ResString(text, 3011);
+    const size_t at = text.find("%s");
+    if (at != std::string::npos) {
+        text.replace(at, 2, path);
+    }
+    ShowMessage(text, "", MB_OK | MB_ICONINFORMATION);
+    return true;
+}
+
+std::string PackerParameters(const std::string& archivePath, bool onlyNewer, bool createSubDir,
+                             const std::string& listPath, bool password) {
+    std::string p = archivePath + " ";
+    if (onlyNewer) {
+        p += "-u ";
+    }
+    if (createSubDir) {
+        p += "-rP ";
+    }
+    p += "@" + listPath;
+    if (password) {
+        p += " -s ";
+    }
+    return p;
+}
+
+std::string ConverterParameters(const std::string& archivePath) {
+    std::string dir;
+    DirOfPath(archivePath, dir);
+    return archivePath + " " + dir;
+}
+
+PifLaunch LaunchViaPif(const std::string& pifPath, const std::string& program,
+                       const std::string& parameters, IProgramLauncher& launcher,
+                       const void* owner) {
+    std::string startDir;
+    DirOfPath(program, startDir);
+    const std::string title = kBackupTaskTitle;
+    const struct {
+        PifField field;
+        const std::string& value;
+    } writes[] = {{kPifTitle, title},
+                  {kPifProgram, program},
+                  {kPifStartDirectory, startDir},
+                  {kPif386Parameters, parameters}};
+    std::fstream pif(pifPath, std::ios::in | std::ios::out | std::ios::binary);
+    if (!pif) {
+        return PifLaunch::CannotOpen;
+    }
+    for (const auto& w : writes) {
+        if (w.value.size() + 1 > w.field.width) {
+            ShowMessage("Der Programmaufruf ist zu lang für die Programminformationsdatei ("
+                        "höchstens " +
+                            std::to_string(w.field.width - 1) + " Zeichen):\n" + w.value,
+                        "", MB_OK | MB_ICONEXCLAMATION, owner);
+            return PifLaunch::TooLong;
+        }
+    }
+    for (const auto& w : writes) {
+        pif.seekp(static_cast<std::streamoff>(w.field.offset));
+        pif.write(w.value.c_str(), static_cast<std::streamsize>(w.value.size() + 1));
+    }
+    pif.close();
+    launcher.StartPif(pifPath);
+    return PifLaunch::Started;
+}
+
+TArchivePacking::TArchivePacking(const TBackupOptions& options, std::string programDir,
+                                 std::string tempDir, IProgramLauncher& launcher, const void* owner)
+    : m_options(options), m_programDir(std::move(programDir)), m_tempDir(std::move(tempDir)),
+      m_launcher(launcher), m_owner(owner) {}
+
+std::string TArchivePacking::ArchivePath() const {
+    return m_options.BackupPath + "/" + m_options.ZipFileName;
+}
+
+bool TArchivePacking::Prepare() {
+    if (CheckFileFound(m_options.ZipPath)) {
+        return false;
+    }
+    if (m_options.UseZip2Exe && CheckFileFound(m_options.Zip2ExePath)) {
+        return false;
+    }
+    if (CheckFileFound(TemplatePath())) {
+        return false;
+    }
+    CopyFileTo(TemplatePath(), WorkingPifPath(), true);
+    m_list.open(ListPath(), std::ios::out | std::ios::trunc);
+    return true;
+}
+
+bool TArchivePacking::AddEntry(const std::string& source) {
+    m_list << source << '\n';
+    return static_cast<bool>(m_list);
+}
+
+bool TArchivePacking::Finish() {
+    m_list.close();
+    const std::string archive = ArchivePath();
+    const std::string parameters = PackerParameters(
+        archive, m_options.OnlyNewerFiles, m_options.CreateSubDir, ListPath(), m_options.UsePasswd);
+    if (LaunchViaPif(WorkingPifPath(), m_options.ZipPath, parameters, m_launcher, m_owner) ==
+        PifLaunch::TooLong) {
+        return false;
+    }
+    if (m_options.UseZip2Exe) {
+        WaitForPacker();
+        if (LaunchViaPif(WorkingPifPath(), m_options.Zip2ExePath, ConverterParameters(archive),
+                         m_launcher, m_owner) == PifLaunch::TooLong) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void TArchivePacking::WaitForPacker() {
+    const std::uint32_t start = m_launcher.TickCount();
+    while (static_cast<std::uint32_t>(m_launcher.TickCount() - start) < 2000) {
+        m_launcher.PumpMessages();
+    }
+    while (m_launcher.WindowExists(kBackupTaskTitle)) {
+        m_launcher.PumpMessages();
+    }
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+class IProgramLauncher;
+class TBackupOptions;
+
+// What a backup run asks of the dialog around it; tests stage answers and a small disk.
+struct BackupServices {
+    // The two-line status text of the dialog.
+    std::function<void(const std::string& text)> status;
+    // A message box owned by the dialog; returns the button chosen.
+    std::function<int(const std::string& text, const std::string& caption, unsigned flags)> message;
+    // Sets the flag when Esc or Enter was pressed since the last call.
+    std::function<void(bool* aborted)> checkAbort;
+    // Free bytes where the path would be written; nullopt skips the check.
+    std::function<std::optional<std::uint64_t>(const std::string& path)> freeSpace;
+};
+
+// The program's own services for a dialog: ShowMessage, CheckAbort and the file system's
+// free space; status goes to the function given.
+BackupServices DesktopBackupServices(std::function<void(const std::string&)> status,
+                                     const void* owner);
+
+enum class BackupResult {
+    NothingToDo, // no entry to process
+    NotStarted,  // a packing check failed before the first entry
+    Completed,   // the dialog closes with OK
+    Aborted,     // the dialog stays open with its status text
+};
+
+// backupPath without trailing '/'.
+std::string StripTrailingSlashes(std::string backupPath);
+// The target of a source: backupPath + the source's directory (createSubDir) or "/", then its
+// name and extension.
+std::string BackupTarget(const std::string& backupPath, const std::string& source,
+                         bool createSubDir);
+
+enum class Freshness { SourceNewer, TargetCurrent, Unknown };
+// Compares the DOS dates first, then the times of day; equal times are not newer.
+Freshness CompareFileTimes(const std::string& source, const std::string& target);
+
+// One run of the Start button over the entries (list-box order; already the selected ones when
+// only those are backed up). Strips the options' BackupPath for good. In packing mode the
+// entries go to the packer's list file and the packer is started through the launcher.
+BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& entries,
+                       const BackupServices& services, const std::string& programDir,
+                       const std::string& tempDir, IProgramLauncher& launcher,
+                       const void* owner = nullptr);

@@ -1,0 +1,257 @@
+#include "backup/TBackupDialog.h"
+
+#include "backup/ArchivePacking.h"
+#include "backup/CopyEngine.h"
+#include "graphics/DibUtil.h"
+#include "graphics/TOwnerDrawPushbutton.h"
+#include "platform/SystemDirs.h"
+#include "util/FileUtil.h"
+#include "util/gui/DirectoryDialogs.h"
+#include "util/gui/ResString.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPainter>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kAdd = 102;
+constexpr int kList = 103;
+constexpr int kRemove = 104;
+constexpr int kSelected = 105;
+constexpr int kAll = 106;
+constexpr int kOverwrite = 107;
+constexpr int kNewer = 108;
+constexpr int kSubDir = 109;
+constexpr int kCount = 110;
+constexpr int kStatus = 111;
+constexpr int kStart = 112;
+constexpr int kTarget = 113;
+constexpr int kUseZip = 114;
+constexpr int kPassword = 115;
+constexpr int kZipProgram = 116;
+constexpr int kZipName = 117;
+constexpr int kUseExe = 118;
+constexpr int kExeProgram = 119;
+
+constexpr const char* kCreatorFilter = "Quillory (*.qlr)|*.qlr;|Alle Dateien (*.*)|*.*|";
+// Paths pass through buffers of 260 characters.
+constexpr size_t kMaxPath = 259;
+
+std::vector<std::string> QtChooseFiles(QWidget* parent, const std::string& filter) {
+    const QStringList names = QFileDialog::getOpenFileNames(
+        parent, QString(), QString(), QtFileFilter(filter), nullptr, QFileDialog::ReadOnly);
+    std::vector<std::string> out;
+    for (const QString& name : names) {
+        out.push_back(name.toStdString());
+    }
+    return out;
+}
+
+TBackupDialog::FilesChooser& Chooser() {
+    static TBackupDialog::FilesChooser chooser = QtChooseFiles;
+    return chooser;
+}
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+} // namespace
+
+TBackupDialog::FilesChooser TBackupDialog::SetFilesChooser(FilesChooser chooser) {
+    FilesChooser previous = Chooser();
+    Chooser() = chooser ? std::move(chooser) : FilesChooser(QtChooseFiles);
+    return previous;
+}
+
+TBackupDialog::TBackupDialog(QWidget* parent, std::string settingsDir, std::string filter)
+    : TDialog(parent, ResId("BACKUP_DIALOG")), m_settingsDir(std::move(settingsDir)),
+      m_filter(std::move(filter)), m_tile(std::make_unique<Dib>(Dib::FromResource("KACHEL1"))) {
+    new TOwnerDrawPushbutton(this, IDOK, "BTN1", "BTN2", "BTN2");
+    new TOwnerDrawPushbutton(this, IDCANCEL, "BTN3", "BTN4", "BTN4");
+    new TOwnerDrawPushbutton(this, kTarget, "BTN40", "BTN41", "BTN41");
+    new TOwnerDrawPushbutton(this, kStart, "BTN42", "BTN43", "BTN43");
+    new TOwnerDrawPushbutton(this, kRemove, "BTN44", "BTN45", "BTN45");
+    new TOwnerDrawPushbutton(this, kAdd, "BTN46", "BTN47", "BTN47");
+    Bind(kAdd, [this] { AddFiles(); });
+    Bind(kRemove, [this] { RemoveFiles(); });
+    Bind(kTarget, [this] { ChooseTarget(); });
+    Bind(kZipProgram, [this] { ChooseProgram(m_zipPath); });
+    Bind(kExeProgram, [this] { ChooseProgram(m_zip2ExePath); });
+    Bind(kUseZip, [this] { EnableZipControls(); });
+    Bind(kStart, [this] { RunBackup(); });
+}
+
+TBackupDialog::~TBackupDialog() = default;
+
+QListWidget* TBackupDialog::List() const {
+    return ControlAs<QListWidget>(kList);
+}
+
+void TBackupDialog::SetRunEnvironment(std::function<BackupServices(TBackupDialog&)> services,
+                                      IProgramLauncher* launcher) {
+    m_services = std::move(services);
+    m_launcher = launcher;
+}
+
+void TBackupDialog::SetupWindow() {
+    WaitCursor wait;
+    TDialog::SetupWindow();
+    m_options.Load(m_settingsDir);
+    FillList();
+    SetItemText(kStatus, "");
+    SetChecked(kSelected, m_options.OnlySelFiles);
+    SetChecked(kAll, !m_options.OnlySelFiles);
+    SetChecked(kOverwrite, m_options.OverwritePrompt);
+    SetChecked(kNewer, m_options.OnlyNewerFiles);
+    SetChecked(kSubDir, m_options.CreateSubDir);
+    SetChecked(kUseZip, m_options.UsePkzip);
+    SetChecked(kUseExe, m_options.UseZip2Exe);
+    SetChecked(kPassword, m_options.UsePasswd);
+    m_zipPath = m_options.ZipPath;
+    m_zip2ExePath = m_options.Zip2ExePath;
+    if (auto* name = ControlAs<QLineEdit>(kZipName)) {
+        name->setMaxLength(static_cast<int>(kMaxPath));
+    }
+    SetItemText(kZipName, m_options.ZipFileName);
+    EnableZipControls();
+}
+
+void TBackupDialog::FillList() {
+    QListWidget* list = List();
+    list->clear();
+    std::uint64_t total = 0;
+    for (const std::string& file : m_options.Files) {
+        if (!FileExists(file)) {
+            continue;
+        }
+        struct stat st {};
+        if (::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            ::access(file.c_str(), R_OK) == 0) {
+            total += static_cast<std::uint64_t>(st.st_size);
+        }
+        list->addItem(QString::fromStdString(file));
+    }
+    std::string line;
+    if (total != 0) {
+        std::string files;
+        line = std::to_string(m_options.Files.size()) + ResString(files, 3000) +
+               std::to_string(total / 1000) + "kB";
+    }
+    SetItemText(kCount, line);
+}
+
+void TBackupDialog::EnableZipControls() {
+    const bool zip = Checked(kUseZip);
+    Control(kOverwrite)->setEnabled(!zip);
+    for (int id : {kUseExe, kPassword, kZipProgram, kExeProgram, kZipName}) {
+        Control(id)->setEnabled(zip);
+    }
+}
+
+void TBackupDialog::ControlsToOptions() {
+    m_options.OnlySelFiles = Checked(kSelected);
+    m_options.OverwritePrompt = Checked(kOverwrite);
+    m_options.OnlyNewerFiles = Checked(kNewer);
+    m_options.CreateSubDir = Checked(kSubDir);
+    m_options.UsePkzip = Checked(kUseZip);
+    m_options.UseZip2Exe = Checked(kUseExe);
+    m_options.UsePasswd = Checked(kPassword);
+    m_options.ZipFileName = ItemText(kZipName);
+    m_options.ZipPath = m_zipPath;
+    m_options.Zip2ExePath = m_zip2ExePath;
+    m_options.Save(m_settingsDir);
+}
+
+void TBackupDialog::CmOk() {
+    ControlsToOptions();
+    CloseWindow(IDOK);
+}
+
+void TBackupDialog::AddFiles() {
+    const std::vector<std::string> chosen = Chooser()(this, m_filter);
+    if (chosen.empty()) {
+        return;
+    }
+    WaitCursor wait;
+    for (const std::string& path : chosen) {
+        if (!path.empty() && path.size() <= kMaxPath) {
+            m_options.AddFile(path);
+        }
+    }
+    FillList();
+}
+
+void TBackupDialog::RemoveFiles() {
+    const QList<QListWidgetItem*> selected = List()->selectedItems();
+    if (selected.isEmpty()) {
+        return;
+    }
+    for (QListWidgetItem* item : selected) {
+        m_options.RemoveFile(item->text().toStdString());
+    }
+    FillList();
+}
+
+void TBackupDialog::ChooseTarget() {
+    std::string path = m_options.BackupPath.substr(0, 255);
+    if (ChooseDirectory(this, path)) {
+        m_options.BackupPath = path;
+    }
+}
+
+void TBackupDialog::ChooseProgram(std::string& path) {
+    std::string filter;
+    std::string chosen = path;
+    if (GetFileName(this, chosen, true, ResString(filter, 3010))) {
+        path = chosen;
+    }
+}
+
+void TBackupDialog::RunBackup() {
+    ControlsToOptions();
+    QListWidget* list = List();
+    std::vector<std::string> entries;
+    for (int i = 0; i < list->count(); ++i) {
+        QListWidgetItem* item = list->item(i);
+        if (!m_options.OnlySelFiles || item->isSelected()) {
+            entries.push_back(item->text().toStdString());
+        }
+    }
+    const BackupServices services = m_services ? m_services(*this)
+                                               : DesktopBackupServices(
+                                                     [this](const std::string& text) {
+                                                         SetItemText(kStatus, text);
+                                                         Control(kStatus)->repaint();
+                                                     },
+                                                     this);
+    const BackupResult result = ::RunBackup(
+        m_options, entries, services, SystemDirs::ProgramDirectory(), SystemDirs::TempDirectory(),
+        m_launcher ? *m_launcher : DesktopLauncher(), this);
+    if (result == BackupResult::Completed) {
+        CloseWindow(IDOK);
+    }
+}
+
+void TBackupDialog::PaintBackground(QPainter& painter) {
+    TileDib(painter, rect(), m_tile.get());
+}
+
+bool TBackupDialog::LabelStyle(int, QColor*) {
+    return true;
+}
+
+void RunBackupDialog(QWidget* parent, const std::string& programDir) {
+    TBackupDialog dialog(parent, programDir, kCreatorFilter);
+    dialog.Execute();
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "backup/TBackupOptions.h"
+#include "platform/gui/TDialog.h"
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+class Dib;
+class QListWidget;
+class IProgramLauncher;
+struct BackupServices;
+
+// The backup dialog: the list of files to back up, the target directory, the options (the
+// packing controls lie outside the visible area and are reached by keyboard or Backup.Ini),
+// and Start, which runs the backup. Options come from settingsDir + "Backup.Ini" at set-up and
+// go back to it on OK and on Start.
+class TBackupDialog : public TDialog {
+    Q_OBJECT
+public:
+    TBackupDialog(QWidget* parent, std::string settingsDir, std::string filter);
+    ~TBackupDialog() override;
+
+    const TBackupOptions& Options() const { return m_options; }
+    QListWidget* List() const;
+
+    void FillList();
+    void EnableZipControls();
+    void ControlsToOptions();
+    void RunBackup();
+
+    // Test seams: the multiple-selection file dialog, and the services and launcher of a run.
+    using FilesChooser =
+        std::function<std::vector<std::string>(QWidget* parent, const std::string& filter)>;
+    static FilesChooser SetFilesChooser(FilesChooser chooser);
+    void SetRunEnvironment(std::function<BackupServices(TBackupDialog&)> services,
+                           IProgramLauncher* launcher);
+
+protected:
+    void SetupWindow() override;
+    void CmOk() override;
+    void PaintBackground(QPainter& painter) override;
+    bool LabelStyle(int id, QColor* textColour) override;
+
+private:
+    void AddFiles();
+    void RemoveFiles();
+    void ChooseTarget();
+    void ChooseProgram(std::string& path);
+
+    std::string m_settingsDir;
+    std::string m_filter;
+    TBackupOptions m_options;
+    std::string m_zipPath;
+    std::string m_zip2ExePath;
+    std::unique_ptr<Dib> m_tile;
+    std::function<BackupServices(TBackupDialog&)> m_services;
+    IProgramLauncher* m_launcher = nullptr;
+};
+
+// Hot spot 2 of the desk: the dialog for the program directory with the creator's filter.
+void RunBackupDialog(QWidget* parent, const std::string& programDir);
