@@ -8,8 +8,8 @@
 #include <system_error>
 
 TempDir::TempDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "quillory-test-XXXXXX").string();
+    // Short, so that paths built from it still fit the fixed fields of a PIF.
+    std::string pattern = (std::filesystem::temp_directory_path() / "qt-XXXXXX").string();
     if (!mkdtemp(pattern.data())) {
         throw std::runtime_error("mkdtemp failed");
     }

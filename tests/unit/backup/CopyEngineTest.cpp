@@ -1,0 +1,219 @@
+#include "backup/CopyEngine.h"
+#include "backup/ArchivePacking.h"
+#include "backup/TBackupOptions.h"
+
+#include "platform/FileServices.h"
+#include "platform/Messages.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <filesystem>
+
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+DosDateTime At(int year, int month, int day, int hour, int minute, int second) {
+    return JoinDosDateTime({year, month, day, hour, minute, second});
+}
+
+class NoLauncher : public IProgramLauncher {
+public:
+    void StartPif(const std::string&) override { ADD_FAILURE() << "nothing is started"; }
+    bool WindowExists(const std::string&) override { return false; }
+    void PumpMessages() override {}
+    std::uint32_t TickCount() override { return 0; }
+};
+
+// A run against scripted answers, a staged disk and a recorded status line.
+class CopyRun : public ::testing::Test {
+protected:
+    TempDir source;
+    TempDir target;
+    TempDir temp;
+    TBackupOptions options;
+    std::vector<std::string> statuses;
+    std::vector<MessageRequest> messages;
+    std::deque<int> answers;
+    std::function<std::optional<std::uint64_t>(const std::string&)> freeSpace;
+    int abortAfter = -1; // Esc after that many checks
+    NoLauncher launcher;
+
+    void SetUp() override {
+        options.BackupPath = target.path();
+        options.OnlyNewerFiles = false;
+    }
+    std::string Source(const std::string& name, const std::string& bytes = "daten") {
+        fs::create_directories(fs::path(source.file(name)).parent_path());
+        WriteFileBytes(source.file(name), bytes);
+        return source.file(name);
+    }
+    std::string TargetOf(const std::string& src) const {
+        return BackupTarget(StripTrailingSlashes(target.path()), src, options.CreateSubDir);
+    }
+    BackupResult Run(const std::vector<std::string>& entries) {
+        BackupServices services;
+        services.status = [this](const std::string& s) { statuses.push_back(s); };
+        services.message = [this](const std::string& text, const std::string& caption,
+                                  unsigned flags) {
+            messages.push_back({nullptr, text, caption, flags});
+            if (answers.empty())
+                return static_cast<int>(IDOK);
+            const int a = answers.front();
+            answers.pop_front();
+            return a;
+        };
+        services.checkAbort = [this](bool* aborted) {
+            if (abortAfter >= 0 && abortAfter-- == 0)
+                *aborted = true;
+        };
+        services.freeSpace = [this](const std::string& path) {
+            return freeSpace ? freeSpace(path) : std::optional<std::uint64_t>{};
+        };
+        return RunBackup(options, entries, services, "/nonexistent/", temp.path(), launcher);
+    }
+};
+
+TEST(BackupTarget, SubDirectoriesStrippingAndTheRoot) {
+    EXPECT_EQ(StripTrailingSlashes("/media/stick///"), "/media/stick");
+    EXPECT_EQ(BackupTarget("/media/stick", "/daten/brief.txt", true),
+              "/media/stick/daten/brief.txt");
+    EXPECT_EQ(BackupTarget("/media/stick", "/daten/brief.txt", false), "/media/stick/brief.txt");
+    // A target of "/" stripped to nothing gives the source's own path.
+    EXPECT_EQ(BackupTarget(StripTrailingSlashes("/"), "/daten/brief.txt", true),
+              "/daten/brief.txt");
+}
+
+TEST_F(CopyRun, NothingToDoWithoutEntries) {
+    EXPECT_EQ(Run({}), BackupResult::NothingToDo);
+    EXPECT_TRUE(statuses.empty());
+}
+
+TEST_F(CopyRun, CopiesWithSubDirectoriesAndShowsProgress) {
+    const std::string a = Source("eins/a.qlr"), b = Source("zwei/b.qlr"), c = Source("c.qlr");
+    ::chmod(a.c_str(), 0444);
+    options.BackupPath = target.path() + "//";
+    EXPECT_EQ(Run({a, b, c}), BackupResult::Completed);
+    ASSERT_EQ(statuses.size(), 3u);
+    EXPECT_EQ(statuses[0], "Kopiere Datei " + a + " nach " + TargetOf(a) + " [33%]");
+    EXPECT_NE(statuses[1].find(" [66%]"), std::string::npos);
+    EXPECT_NE(statuses[2].find(" [100%]"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(TargetOf(a)), "daten");
+    EXPECT_EQ(::access(TargetOf(a).c_str(), W_OK), 0) << "a read-only source gives a writable copy";
+    EXPECT_TRUE(fs::exists(TargetOf(c)));
+    EXPECT_EQ(options.BackupPath, StripTrailingSlashes(target.path()));
+}
+
+TEST_F(CopyRun, OnlyStrictlyNewerSourcesAreCopied) {
+    options.OnlyNewerFiles = true;
+    options.CreateSubDir = false;
+    const std::string same = Source("same.qlr", "neu"), dateWins = Source("date.qlr", "neu"),
+                      newer = Source("newer.qlr", "neu");
+    for (const std::string& s : {same, dateWins, newer})
+        WriteFileBytes(TargetOf(s), "alt");
+    SetDosFileTime(same, At(2026, 5, 1, 12, 0, 0));
+    SetDosFileTime(TargetOf(same), At(2026, 5, 1, 12, 0, 0));
+    // Target a day newer but earlier in the day: the date decides.
+    SetDosFileTime(dateWins, At(2026, 5, 1, 18, 0, 0));
+    SetDosFileTime(TargetOf(dateWins), At(2026, 5, 2, 8, 0, 0));
+    SetDosFileTime(newer, At(2026, 5, 1, 12, 0, 2));
+    SetDosFileTime(TargetOf(newer), At(2026, 5, 1, 12, 0, 0));
+    EXPECT_EQ(Run({same, dateWins, newer}), BackupResult::Completed);
+    EXPECT_EQ(ReadFileBytes(TargetOf(same)), "alt");
+    EXPECT_EQ(ReadFileBytes(TargetOf(dateWins)), "alt");
+    EXPECT_EQ(ReadFileBytes(TargetOf(newer)), "neu");
+    EXPECT_EQ(statuses.size(), 1u) << "skipped entries show no status";
+}
+
+TEST_F(CopyRun, OverwriteQuestionNoSkipsCancelAborts) {
+    options.OverwritePrompt = true;
+    options.CreateSubDir = false;
+    const std::string a = Source("a.qlr", "neu"), b = Source("b.qlr", "neu"),
+                      c = Source("c.qlr", "neu");
+    for (const std::string& s : {a, b, c})
+        WriteFileBytes(TargetOf(s), "alt");
+    answers = {IDNO, IDCANCEL};
+    EXPECT_EQ(Run({a, b, c}), BackupResult::Aborted);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text, "Die Datei " + TargetOf(a) + " existiert bereits! Überschreiben?");
+    EXPECT_EQ(messages[0].flags & MB_TYPEMASK, static_cast<unsigned>(MB_YESNOCANCEL));
+    EXPECT_EQ(statuses.back(), "Vorgang abgebrochen!");
+    for (const std::string& s : {a, b, c})
+        EXPECT_EQ(ReadFileBytes(TargetOf(s)), "alt");
+}
+
+TEST_F(CopyRun, ASmallDiskAsksForAnotherUntilItFitsOrTheUserCancels) {
+    const std::string big = Source("big.qlr", std::string(5000, 'x'));
+    int asked = 0;
+    answers = {IDOK, IDOK};
+    const auto count = [&] {
+        asked = 0;
+        for (const auto& m : messages)
+            asked += m.text.rfind("Nicht genug Platz", 0) == 0;
+    };
+    freeSpace = [&](const std::string&) -> std::optional<std::uint64_t> {
+        count();
+        return asked < 2 ? 1000 : 100000; // the third disk is large enough
+    };
+    EXPECT_EQ(Run({big}), BackupResult::Completed);
+    count();
+    EXPECT_EQ(asked, 2);
+    EXPECT_EQ(messages[0].text,
+              "Nicht genug Platz auf dem Zieldatenträger\nLegen Sie einen neuen Datenträger ein!");
+    EXPECT_EQ(statuses.size(), 3u) << "the same entry again after each disk change";
+    EXPECT_EQ(ReadFileBytes(TargetOf(big)).size(), 5000u);
+
+    // A target already as large counts as enough room; Cancel aborts.
+    messages.clear();
+    statuses.clear();
+    freeSpace = [](const std::string&) { return std::optional<std::uint64_t>(10); };
+    EXPECT_EQ(Run({big}), BackupResult::Completed);
+    EXPECT_TRUE(messages.empty());
+    const std::string other = Source("other.qlr", std::string(5000, 'y'));
+    answers = {IDCANCEL};
+    EXPECT_EQ(Run({other}), BackupResult::Aborted);
+    EXPECT_EQ(statuses.back(), "Vorgang abgebrochen!");
+    EXPECT_FALSE(fs::exists(TargetOf(other)));
+}
+
+TEST_F(CopyRun, EscOrEnterAbortsAfterTheCurrentFile) {
+    const std::string a = Source("a.qlr"), b = Source("b.qlr");
+    abortAfter = 0;
+    EXPECT_EQ(Run({a, b}), BackupResult::Aborted);
+    EXPECT_TRUE(fs::exists(TargetOf(a)));
+    EXPECT_FALSE(fs::exists(TargetOf(b)));
+    EXPECT_EQ(statuses.back(), "Vorgang abgebrochen!");
+}
+
+TEST_F(CopyRun, FailuresOfDirectoryCreationAndCopy) {
+    const std::string a = Source("sub/a.qlr");
+    // A plain file where the sub-directories must go: the run ends, the dialog closes.
+    const std::string first = fs::path(source.path()).relative_path().begin()->string();
+    WriteFileBytes(target.file(first), "kein Verzeichnis");
+    EXPECT_EQ(Run({a}), BackupResult::Completed);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, TargetOf(a));
+    EXPECT_EQ(messages[0].caption, "Verzeichniserzeugung gescheitert!");
+
+    messages.clear();
+    options.CreateSubDir = false;
+    const std::string missing = source.file("fehlt.qlr");
+    EXPECT_EQ(Run({missing}), BackupResult::Aborted);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
+              "Kopiervorgang gescheitert:\n" + missing + "\nnach\n" + TargetOf(missing));
+}
+
+TEST_F(CopyRun, SourceAndTargetTheSameFileCountsAsCopied) {
+    const std::string a = Source("a.qlr");
+    options.BackupPath = "/";
+    EXPECT_EQ(Run({a}), BackupResult::Completed);
+    EXPECT_TRUE(messages.empty());
+    EXPECT_EQ(ReadFileBytes(a), "daten");
+}
+
+} // namespace

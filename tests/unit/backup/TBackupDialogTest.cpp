@@ -1,0 +1,150 @@
+#include "backup/TBackupDialog.h"
+
+#include "backup/CopyEngine.h"
+#include "platform/Profile.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QListWidget>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+
+namespace {
+
+constexpr const char* kFilter = "Quillory (*.qlr)|*.qlr;|Alle Dateien (*.*)|*.*|";
+
+class BackupDialogTest : public ::testing::Test {
+protected:
+    TempDir settings;
+    TempDir data;
+    TempDir target;
+    std::vector<std::string> toChoose;
+    TBackupDialog::FilesChooser previous;
+
+    void SetUp() override {
+        previous = TBackupDialog::SetFilesChooser([this](QWidget*, const std::string& filter) {
+            EXPECT_EQ(filter, kFilter);
+            return toChoose;
+        });
+    }
+    void TearDown() override { TBackupDialog::SetFilesChooser(previous); }
+
+    std::string File(const std::string& name, size_t size) {
+        WriteFileBytes(data.file(name), std::string(size, 'x'));
+        return data.file(name);
+    }
+    void List(const std::vector<std::string>& files) {
+        const std::string ini = settings.file("Backup.Ini");
+        WritePrivateProfileString("COMMON", "NUMFILES", std::to_string(files.size()), ini);
+        for (size_t i = 0; i < files.size(); ++i)
+            WritePrivateProfileString("FILES", "FILE" + std::to_string(i + 1), files[i], ini);
+    }
+    // Runs the dialog modally while act works on it.
+    int RunWith(TBackupDialog& d, std::function<void(TBackupDialog&)> act) {
+        QTimer::singleShot(0, &d, [&d, act] { act(d); });
+        return d.Execute();
+    }
+    static QStringList Shown(TBackupDialog& d) {
+        QStringList out;
+        for (int i = 0; i < d.List()->count(); ++i)
+            out << d.List()->item(i)->text();
+        return out;
+    }
+};
+
+TEST_F(BackupDialogTest, CountLineAddAndRemove) {
+    const std::string a = File("a.qlr", 100000), b = File("b.qlr", 20000), c = File("c.qlr", 500);
+    List({c, a});
+    TBackupDialog d(nullptr, settings.path(), kFilter);
+    RunWith(d, [&](TBackupDialog& dlg) {
+        EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Backup-Dialog"));
+        EXPECT_EQ(dlg.ItemText(110), "2 Dateien/100kB");
+        // Adding a listed file again keeps it once; the list is sorted.
+        toChoose = {a, b};
+        dlg.OnCommand(102);
+        EXPECT_EQ(dlg.Options().Files, (std::vector<std::string>{c, a, b}));
+        EXPECT_EQ(Shown(dlg), (QStringList{QString::fromStdString(a), QString::fromStdString(b),
+                                           QString::fromStdString(c)}));
+        EXPECT_EQ(dlg.ItemText(110), "3 Dateien/120kB");
+        // Two adjacent entries removed at once.
+        dlg.List()->item(0)->setSelected(true);
+        dlg.List()->item(1)->setSelected(true);
+        dlg.OnCommand(104);
+        EXPECT_EQ(dlg.Options().Files, std::vector<std::string>{c});
+        EXPECT_EQ(dlg.ItemText(110), "1 Dateien/0kB");
+        dlg.OnCommand(104); // nothing selected: nothing happens
+        EXPECT_EQ(dlg.Options().Files.size(), 1u);
+        // A listed file deleted outside: hidden, still counted.
+        std::filesystem::remove(c);
+        dlg.FillList();
+        EXPECT_EQ(dlg.List()->count(), 0);
+        EXPECT_EQ(dlg.ItemText(110), "");
+        dlg.OnCommand(IDCANCEL);
+    });
+}
+
+TEST_F(BackupDialogTest, CancelKeepsTheSettingsFileAndOkWritesIt) {
+    TBackupDialog d(nullptr, settings.path(), kFilter);
+    EXPECT_EQ(RunWith(d,
+                      [](TBackupDialog& dlg) {
+                          dlg.SetChecked(107, true);
+                          dlg.OnCommand(IDCANCEL);
+                      }),
+              IDCANCEL);
+    EXPECT_FALSE(std::filesystem::exists(settings.file("Backup.Ini")));
+
+    TBackupDialog again(nullptr, settings.path(), kFilter);
+    EXPECT_EQ(RunWith(again,
+                      [](TBackupDialog& dlg) {
+                          // The packing controls follow their check box.
+                          EXPECT_FALSE(dlg.Control(117)->isEnabled());
+                          EXPECT_TRUE(dlg.Control(107)->isEnabled());
+                          dlg.ControlAs<QCheckBox>(114)->click();
+                          EXPECT_TRUE(dlg.Control(117)->isEnabled());
+                          EXPECT_FALSE(dlg.Control(107)->isEnabled());
+                          dlg.ControlAs<QCheckBox>(114)->click();
+                          dlg.SetChecked(107, true);
+                          dlg.OnCommand(IDOK);
+                      }),
+              IDOK);
+    const std::string ini = settings.file("Backup.Ini");
+    EXPECT_EQ(GetPrivateProfileInt("COMMON", "OVERWRITEPROMPT", -1, ini), 1);
+    EXPECT_EQ(GetPrivateProfileInt("COMMON", "USE_PKZIP", -1, ini), 0);
+}
+
+TEST_F(BackupDialogTest, StartCopiesAndClosesWithOk) {
+    const std::string a = File("a.qlr", 10);
+    List({a});
+    WritePrivateProfileString("COMMON", "BACKUP_PATH", target.path(), settings.file("Backup.Ini"));
+    WritePrivateProfileString("COMMON", "CREATESUBDIR", "0", settings.file("Backup.Ini"));
+    TBackupDialog d(nullptr, settings.path(), kFilter);
+    std::vector<std::string> statuses;
+    d.SetRunEnvironment(
+        [&statuses](TBackupDialog& dlg) {
+            BackupServices s = DesktopBackupServices({}, &dlg);
+            s.status = [&statuses](const std::string& t) { statuses.push_back(t); };
+            return s;
+        },
+        nullptr);
+    EXPECT_EQ(RunWith(d, [](TBackupDialog& dlg) { dlg.OnCommand(112); }), IDOK);
+    EXPECT_EQ(ReadFileBytes(target.file("a.qlr")), std::string(10, 'x'));
+    ASSERT_EQ(statuses.size(), 1u);
+    EXPECT_NE(statuses[0].find("[100%]"), std::string::npos);
+
+    // Only the selected entries, and none selected: Start does nothing, the dialog stays.
+    WritePrivateProfileString("COMMON", "ONLYSELFILES", "1", settings.file("Backup.Ini"));
+    TBackupDialog only(nullptr, settings.path(), kFilter);
+    EXPECT_EQ(RunWith(only,
+                      [](TBackupDialog& dlg) {
+                          dlg.OnCommand(112);
+                          EXPECT_TRUE(dlg.isVisible());
+                          dlg.OnCommand(IDCANCEL);
+                      }),
+              IDCANCEL);
+}
+
+} // namespace

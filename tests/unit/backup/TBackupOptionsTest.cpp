@@ -1,0 +1,100 @@
+#include "backup/TBackupOptions.h"
+
+#include "platform/Profile.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class BackupOptionsTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    TempDir data;
+    std::string ini() const { return dir.file("Backup.Ini"); }
+    std::string file(const std::string& name) {
+        WriteFileBytes(data.file(name), name);
+        return data.file(name);
+    }
+    void write(const std::string& section, const std::string& key, const std::string& value) {
+        WritePrivateProfileString(section, key, value, ini());
+    }
+};
+
+TEST_F(BackupOptionsTest, WithoutAFileTheDefaultsHoldAndOkCreatesIt) {
+    TBackupOptions options;
+    options.Load(dir.path());
+    EXPECT_FALSE(options.OnlySelFiles);
+    EXPECT_FALSE(options.OverwritePrompt);
+    EXPECT_TRUE(options.OnlyNewerFiles);
+    EXPECT_TRUE(options.CreateSubDir);
+    EXPECT_FALSE(options.UsePkzip || options.UseZip2Exe || options.UsePasswd);
+    EXPECT_EQ(options.BackupPath, TBackupOptions::DefaultBackupPath());
+    EXPECT_EQ(options.ZipFileName, "ZOV.ZIP");
+    EXPECT_TRUE(options.Files.empty());
+
+    options.Save(dir.path());
+    const std::string text = ReadFileBytes(ini());
+    // Keys in their write order.
+    size_t at = 0;
+    for (const char* key :
+         {"BACKUP_PATH=", "ONLYSELFILES=0", "OVERWRITEPROMPT=0", "ONLYNEWERFILES=1",
+          "CREATESUBDIR=1", "USE_PKZIP=0", "USE_ZIP2EXE=0", "USE_PASSWD=0",
+          "ZIP_PATH=", "ZIP2EXE_PATH=", "ZIP_FILENAME=ZOV.ZIP", "NUMFILES=0"}) {
+        const size_t found = text.find(key, at);
+        ASSERT_NE(found, std::string::npos) << key << " in\n" << text;
+        at = found;
+    }
+    EXPECT_NE(text.find("[COMMON]"), std::string::npos);
+}
+
+TEST_F(BackupOptionsTest, ReadRulesForTextsFlagsAndTheFileList) {
+    write("COMMON", "BACKUP_PATH", "");
+    write("COMMON", "USE_PKZIP", "5");
+    write("COMMON", "ZIP_FILENAME", "");
+    const std::string a = file("a.qlr");
+    const std::string b = file("b.qlr");
+    write("COMMON", "NUMFILES", "4");
+    write("FILES", "FILE1", a);
+    write("FILES", "FILE2", a); // listed twice: loaded once
+    write("FILES", "FILE3", b);
+    // FILE4 missing: the loop ends there.
+    write("FILES", "FILE5", file("c.qlr"));
+    TBackupOptions options;
+    options.Load(dir.path());
+    EXPECT_EQ(options.BackupPath, TBackupOptions::DefaultBackupPath());
+    EXPECT_EQ(options.ZipFileName, "ZOV.ZIP");
+    EXPECT_TRUE(options.UsePkzip);
+    EXPECT_EQ(options.Files, (std::vector<std::string>{a, b}));
+
+    options.Save(dir.path());
+    EXPECT_EQ(GetPrivateProfileString("COMMON", "USE_PKZIP", "", ini()), "1");
+}
+
+TEST_F(BackupOptionsTest, AMissingFileIsDroppedAndOldKeysStay) {
+    const std::string gone = data.file("weg.qlr");
+    const std::string kept = file("da.qlr");
+    write("COMMON", "NUMFILES", "3");
+    write("FILES", "FILE1", gone);
+    write("FILES", "FILE2", kept);
+    write("FILES", "FILE3", "");
+    TBackupOptions options;
+    options.Load(dir.path());
+    EXPECT_EQ(options.Files, std::vector<std::string>{kept});
+    options.Save(dir.path());
+    EXPECT_EQ(GetPrivateProfileInt("COMMON", "NUMFILES", -1, ini()), 1);
+    EXPECT_EQ(GetPrivateProfileString("FILES", "FILE1", "", ini()), kept);
+    EXPECT_EQ(GetPrivateProfileString("FILES", "FILE2", "", ini()), kept) << "left in place";
+}
+
+TEST_F(BackupOptionsTest, AddFileRefusesExactDuplicatesOnly) {
+    TBackupOptions options;
+    EXPECT_TRUE(options.AddFile("/daten/a.qlr"));
+    EXPECT_FALSE(options.AddFile("/daten/a.qlr"));
+    EXPECT_TRUE(options.AddFile("/DATEN/A.QLR"));
+    EXPECT_EQ(options.Files.size(), 2u);
+    EXPECT_TRUE(options.RemoveFile("/daten/a.qlr"));
+    EXPECT_FALSE(options.RemoveFile("/daten/a.qlr"));
+}
+
+} // namespace
