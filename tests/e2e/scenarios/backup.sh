@@ -1,0 +1,91 @@
+# Backup in copy mode: three files and the user's document into a target with sub-directories;
+# the overwrite question for a copy that is already there; then the date rule on a second run.
+
+bk_data="$work/daten"
+bk_target="$work/sicherung"
+
+bk_ini() { # overwrite prompt, only newer files
+    cat >"$app/Backup.Ini" <<INI
+[COMMON]
+BACKUP_PATH=$bk_target/
+OVERWRITEPROMPT=$1
+ONLYNEWERFILES=$2
+CREATESUBDIR=1
+NUMFILES=4
+[FILES]
+FILE1=$bk_data/a.txt
+FILE2=$bk_data/b.txt
+FILE3=$bk_data/c.txt
+FILE4=$app/Hans.qlr
+INI
+}
+
+# Opens the backup dialog from the desk and presses Start; prints the dialog's id.
+bk_open() {
+    local dialog
+    click_desk "$desk" 148 323
+    dialog=$(wait_window "^Backup-Dialog\$" 10) || return 1
+    xdotool windowfocus --sync "$dialog" 2>/dev/null
+    sleep 0.3
+    echo "$dialog"
+}
+
+bk_start() { # dialog: clicks Start (dialog units 51, 204, 50 x 14 of 262 x 220)
+    local w h
+    eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(WIDTH|HEIGHT)=')"
+    w=$WIDTH h=$HEIGHT
+    xdotool mousemove --window "$1" $((76 * w / 262)) $((211 * h / 220))
+    sleep 0.05
+    xdotool click 1
+}
+
+scenario_backup_copy() {
+    mkdir -p "$bk_data" "$bk_target$bk_data"
+    echo eins >"$bk_data/a.txt"
+    echo zwei >"$bk_data/b.txt"
+    echo drei >"$bk_data/c.txt"
+    echo alt >"$bk_target$bk_data/c.txt"
+    bk_ini 1 0
+    start_program
+    login_as "Hans" || return 1
+    desk=$(desk_window) || { fail "no desk"; return 1; }
+    local dialog n
+    dialog=$(bk_open) || { fail "no backup dialog"; return 1; }
+    shot backup-dialog
+    bk_start "$dialog"
+    # The question for c.txt, which is already there, while the status shows the run.
+    for _ in $(seq 1 100); do
+        n=$(xdotool search --onlyvisible --name "" 2>/dev/null | wc -l)
+        sleep 0.1
+        [ -e "$bk_target$bk_data/b.txt" ] && break
+    done
+    sleep 0.5
+    shot backup-running
+    xdotool key Return # Ja: overwrite
+    wait_window_count "^Backup-Dialog\$" 0 10 || { fail "dialog still open after the run"; return 1; }
+    [ "$(cat "$bk_target$bk_data/c.txt")" = drei ] || { fail "c.txt not overwritten"; return 1; }
+    [ "$(cat "$bk_target$bk_data/a.txt")" = eins ] || { fail "a.txt not copied"; return 1; }
+    [ -s "$bk_target$app/Hans.qlr" ] || { fail "document not copied"; return 1; }
+}
+
+scenario_backup_date_rule() {
+    # The copy of a is newer than its source, b's source is newer than its copy.
+    echo "neuer im Ziel" >"$bk_target$bk_data/a.txt"
+    touch -d "+1 day" "$bk_target$bk_data/a.txt"
+    echo "zwei neu" >"$bk_data/b.txt"
+    touch -d "+2 days" "$bk_data/b.txt"
+    bk_ini 0 1
+    local dialog
+    dialog=$(bk_open) || { fail "no backup dialog"; return 1; }
+    bk_start "$dialog"
+    wait_window_count "^Backup-Dialog\$" 0 10 || { fail "dialog still open after the run"; return 1; }
+    [ "$(cat "$bk_target$bk_data/a.txt")" = "neuer im Ziel" ] || { fail "a newer copy was replaced"; return 1; }
+    [ "$(cat "$bk_target$bk_data/b.txt")" = "zwei neu" ] || { fail "a newer source was not copied"; return 1; }
+    click_desk "$desk" 468 323
+    wait_program_end 10 || { fail "program did not end"; return 1; }
+}
+
+run backup_copy
+if [ -n "$app_pid" ]; then
+    run backup_date_rule
+fi
