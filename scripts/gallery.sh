@@ -34,8 +34,7 @@ pictures=(
     "form-filled-10:18-freifelder:Frei definierbare Felder"
     "password-question:20-passwort-frage:Die Frage vor der ersten Paßwortvergabe"
     "password-dialog:21-passwort-eingabe:Paßworteingabe"
-    "password-mismatch:22-passwort-abweichend:Bestätigung und Paßwort stimmen nicht überein"
-    "password-prompt:23-passwort-abfrage:Die Paßwortabfrage beim nächsten Start"
+    "password-prompt-pending:22-passwort-abfrage:Die Paßwortabfrage beim nächsten Start"
     "backup-dialog:30-backup:Der Backup-Dialog"
     "backup-running:31-backup-laeuft:Der Backup-Dialog während einer Sicherung"
 )
