@@ -254,7 +254,7 @@ TEST_F(DataSetManagerTest, FailedSaveKeepsTheDocumentAndTheWorkingFilesAndSaysWh
     for (const std::string& file : working)
         EXPECT_TRUE(fs::exists(file)) << file;
     ASSERT_FALSE(messages.texts().empty());
-    const std::string& last = messages.texts().back();
+    const std::string last = messages.texts().back();
     EXPECT_NE(last.find("Arbeitsdateien"), std::string::npos) << last;
     EXPECT_NE(last.find(working[0]), std::string::npos) << last;
     EXPECT_EQ(FileCount(m_docs.path()), 1) << "no half-written file is left beside the document";
