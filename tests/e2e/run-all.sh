@@ -96,6 +96,18 @@ desk_window() {
     return 1
 }
 
+# Waits for a window with the version title besides the desk (a message box, the about box);
+# prints its id.
+other_window() {
+    local id
+    for _ in $(seq 1 200); do
+        id=$(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null | grep -v "^$desk\$" | tail -n1)
+        [ -n "$id" ] && { echo "$id"; return 0; }
+        sleep 0.05
+    done
+    return 1
+}
+
 window_pos() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^[XY]=//p' | tr '\n' ' '; }
 
 type_into() { # window, text
@@ -191,17 +203,10 @@ scenario_hover_press_about() {
     sleep 0.2
     shot desk-highlighted
     xdotool click 1
-    local n
-    for _ in $(seq 1 200); do
-        n=$(xdotool search --onlyvisible --name "^$title\$" | wc -l)
-        [ "$n" -ge 2 ] && break
-        sleep 0.05
-    done
-    [ "$n" -ge 2 ] || { fail "no about box"; return 1; }
+    local about
+    about=$(other_window) || { fail "no about box"; return 1; }
     sleep 0.2
     shot about-box
-    local about
-    about=$(xdotool search --onlyvisible --name "^$title\$" | grep -v "^$desk\$" | tail -n1)
     # The about box set aside: the information hot spot stays pressed while it is open.
     xdotool windowmove --sync "$about" 0 0 2>/dev/null || xdotool windowmove "$about" 0 0
     sleep 0.2

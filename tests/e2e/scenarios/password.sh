@@ -16,20 +16,14 @@ answer_prompt() {
 scenario_password_set() {
     start_program
     login_as "Geschuetzt" || return 1
-    local question dialog n
+    local question dialog
     question=$(wait_window "^$title\$" 10) || { fail "no creation question"; return 1; }
     xdotool windowfocus "$question" 2>/dev/null
     xdotool key Return
     desk=$(desk_window) || { fail "no desk"; return 1; }
     click_desk "$desk" 144 170
-    for _ in $(seq 1 200); do
-        n=$(xdotool search --onlyvisible --name "^$title\$" | wc -l)
-        [ "$n" -ge 2 ] && break
-        sleep 0.05
-    done
-    [ "$n" -ge 2 ] || { fail "no warning question"; return 1; }
+    question=$(other_window) || { fail "no warning question"; return 1; }
     shot password-question
-    question=$(xdotool search --onlyvisible --name "^$title\$" | grep -v "^$desk\$" | tail -n1)
     xdotool windowfocus "$question" 2>/dev/null
     xdotool key Return
     dialog=$(wait_window "^Paßworteingabe\$" 10) || { fail "no password dialog"; return 1; }
