@@ -142,6 +142,14 @@ void TDialog::CreateControl(const ControlTemplate& c) {
         const uint32_t type = s & BS_TYPEMASK;
         if (type == BS_GROUPBOX) {
             auto* group = new QGroupBox(text, this);
+            // The style's own frame vanishes on tiled backgrounds: a drawn one that shows on
+            // light and dark tiles alike.
+            group->setStyleSheet(
+                QStringLiteral(
+                    "QGroupBox { border: 1px solid rgba(30, 20, 10, 150); border-radius: 3px;"
+                    " margin-top: %1px; }"
+                    " QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }")
+                    .arg(text.isEmpty() ? 0 : fontMetrics().height() / 2));
             m_labels.emplace_back(c.id, group);
             w = group;
         } else if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
