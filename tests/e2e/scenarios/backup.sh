@@ -80,6 +80,43 @@ scenario_backup_date_rule() {
     wait_window_count "^Backup-Dialog\$" 0 10 || { fail "dialog still open after the run"; return 1; }
     [ "$(cat "$bk_target$bk_data/a.txt")" = "neuer im Ziel" ] || { fail "a newer copy was replaced"; return 1; }
     [ "$(cat "$bk_target$bk_data/b.txt")" = "zwei neu" ] || { fail "a newer source was not copied"; return 1; }
+}
+
+scenario_backup_packing() {
+    # Packing mode, switched on through Backup.Ini: the packer in its task window, then the
+    # converter once that window has gone.
+    # A short target: the converter's parameters hold its path twice and must fit the PIF.
+    local zipdir
+    zipdir=$(mktemp -d /tmp/qzXXXX)
+    cat >"$app/Backup.Ini" <<INI
+[COMMON]
+BACKUP_PATH=$zipdir
+ONLYNEWERFILES=1
+CREATESUBDIR=1
+USE_PKZIP=1
+USE_ZIP2EXE=1
+ZIP_PATH=$app/pkzip.exe
+ZIP2EXE_PATH=$app/zip2exe.exe
+ZIP_FILENAME=ZOV.ZIP
+NUMFILES=2
+[FILES]
+FILE1=$bk_data/a.txt
+FILE2=$bk_data/b.txt
+INI
+    local dialog
+    dialog=$(bk_open) || { fail "no backup dialog"; return 1; }
+    bk_start "$dialog"
+    wait_window "^Backup-Task\$" 10 >/dev/null && shot backup-task
+    wait_window_count "^Backup-Dialog\$" 0 20 || { fail "dialog still open after packing"; return 1; }
+    for _ in $(seq 1 100); do
+        [ -s "$zipdir/ZOV.exe" ] && break
+        sleep 0.1
+    done
+    [ -s "$zipdir/ZOV.ZIP" ] || { fail "no archive"; return 1; }
+    unzip -l "$zipdir/ZOV.ZIP" | grep -q "daten/b.txt" || { fail "archive lacks b.txt"; return 1; }
+    [ -s "$zipdir/ZOV.exe" ] || { fail "no self-extracting program"; return 1; }
+    unzip -tq "$zipdir/ZOV.exe" >/dev/null || { fail "self-extractor damaged"; return 1; }
+    rm -rf "$zipdir"
     click_desk "$desk" 468 323
     wait_program_end 10 || { fail "program did not end"; return 1; }
 }
@@ -87,4 +124,5 @@ scenario_backup_date_rule() {
 run backup_copy
 if [ -n "$app_pid" ]; then
     run backup_date_rule
+    run backup_packing
 fi
