@@ -31,7 +31,12 @@ start_xvfb() {
     for _ in $(seq 1 100); do
         if [ -s "$fdfile" ]; then
             export DISPLAY=":$(head -n1 "$fdfile")"
-            xdotool getmouselocation >/dev/null 2>&1 && return 0
+            if xdotool getmouselocation >/dev/null 2>&1; then
+                # A German keyboard: umlauts and ß are real keys, so typing them needs no
+                # remapping of spare keys, which can lose characters on a busy machine.
+                setxkbmap -layout de 2>/dev/null || true
+                return 0
+            fi
         fi
         sleep 0.1
     done

@@ -52,13 +52,17 @@ scenario_backup_copy() {
     local dialog
     dialog=$(bk_open) || { fail "no backup dialog"; return 1; }
     shot backup-dialog
+    local before n=0
+    before=$(xdotool search --onlyvisible --name '' 2>/dev/null | wc -l)
     bk_start "$dialog"
     # The question for c.txt, which is already there, while the status shows the run.
-    for _ in $(seq 1 100); do
-        [ -e "$bk_target$bk_data/b.txt" ] && break
-        sleep 0.1
+    for _ in $(seq 1 200); do
+        n=$(xdotool search --onlyvisible --name '' 2>/dev/null | wc -l)
+        [ "$n" -gt "$before" ] && break
+        sleep 0.05
     done
-    sleep 0.5
+    [ "$n" -gt "$before" ] || { fail "no overwrite question"; return 1; }
+    sleep 0.3
     shot backup-running
     xdotool key Return # Ja: overwrite
     wait_window_count "^Backup-Dialog\$" 0 10 || { fail "dialog still open after the run"; return 1; }

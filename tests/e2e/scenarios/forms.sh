@@ -36,16 +36,20 @@ focused_text() {
     xclip -o -selection clipboard 2>/dev/null
 }
 
-# Types a value into the focused text field. xdotool now and then drops a character it has to
-# map to a spare key (ß), so the field is read back and typed again until it holds the value.
+# Types a value into the focused text field. On a busy machine xdotool now and then drops a
+# character (ß) it has to map to a key, so the field is read back; after two tries the value is
+# pasted through the clipboard instead.
 type_field() {
     local attempt
-    for attempt in 1 2 3; do
+    for attempt in 1 2; do
         xdotool key ctrl+a BackSpace
         xdotool type --delay 15 "$1"
         [ "$(focused_text)" = "$1" ] && return 0
     done
-    return 1
+    printf '%s' "$1" | xclip -selection clipboard
+    xdotool key ctrl+a BackSpace ctrl+v
+    sleep 0.1
+    [ "$(focused_text)" = "$1" ]
 }
 
 scenario_forms_fill() {
