@@ -117,7 +117,9 @@ INI
         sleep 0.1
     done
     [ -s "$zipdir/ZOV.ZIP" ] || { fail "no archive"; return 1; }
-    unzip -l "$zipdir/ZOV.ZIP" | grep -q "daten/b.txt" || { fail "archive lacks b.txt"; return 1; }
+    local listing
+    listing=$(unzip -l "$zipdir/ZOV.ZIP") || { fail "archive unreadable"; return 1; }
+    grep -q "daten/b.txt" <<<"$listing" || { fail "archive lacks b.txt: $listing"; return 1; }
     [ -s "$zipdir/ZOV.exe" ] || { fail "no self-extracting program"; return 1; }
     unzip -tq "$zipdir/ZOV.exe" >/dev/null || { fail "self-extractor damaged"; return 1; }
     rm -rf "$zipdir"
