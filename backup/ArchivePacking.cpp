@@ -11,7 +11,6 @@
 #include <QThread>
 
 #include <fstream>
-#include <sys/stat.h>
 
 namespace {
 
@@ -32,11 +31,6 @@ private:
     QElapsedTimer m_clock;
 };
 
-bool IsFile(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 } // namespace
 
 IProgramLauncher& DesktopLauncher() {
@@ -45,7 +39,7 @@ IProgramLauncher& DesktopLauncher() {
 }
 
 bool CheckFileFound(const std::string& path) {
-    if (!path.empty() && IsFile(path)) {
+    if (!path.empty() && RegularFileSize(path)) {
         return false;
     }
     std::string text;

@@ -8,21 +8,11 @@
 #include "util/gui/MessageQueue.h"
 #include "util/gui/ResString.h"
 
-#include <sys/stat.h>
-
 namespace {
 
 std::string Res(int id) {
     std::string text;
     return ResString(text, id);
-}
-
-std::optional<std::uint64_t> FileSize(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint64_t>(st.st_size);
 }
 
 long DateNumber(const DosFields& f) {
@@ -62,7 +52,7 @@ std::string BackupTarget(const std::string& backupPath, const std::string& sourc
 Freshness CompareFileTimes(const std::string& source, const std::string& target) {
     const std::optional<DosDateTime> s = GetDosFileTime(source);
     const std::optional<DosDateTime> t = GetDosFileTime(target);
-    if (!s || !t || !FileSize(source) || !FileSize(target)) {
+    if (!s || !t || !RegularFileSize(source) || !RegularFileSize(target)) {
         return Freshness::Unknown;
     }
     const DosFields sf = SplitDosDateTime(*s);
@@ -131,10 +121,10 @@ BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& 
                 leave = true;
                 break;
             }
-            const std::optional<std::uint64_t> sourceSize = FileSize(source);
+            const std::optional<std::uint64_t> sourceSize = RegularFileSize(source);
             const std::optional<std::uint64_t> free = services.freeSpace(target);
             if (sourceSize && free && *sourceSize > *free) {
-                const std::optional<std::uint64_t> targetSize = FileSize(target);
+                const std::optional<std::uint64_t> targetSize = RegularFileSize(target);
                 if (!(targetSize && *targetSize >= *sourceSize)) {
                     if (services.message(Res(3005), "", MB_OKCANCEL) == IDOK) {
                         continue; // another disk: the same entry again

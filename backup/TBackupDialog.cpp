@@ -15,7 +15,6 @@
 #include <QListWidget>
 #include <QPainter>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -135,10 +134,9 @@ void TBackupDialog::FillList() {
         if (!FileExists(file)) {
             continue;
         }
-        struct stat st {};
-        if (::stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
-            ::access(file.c_str(), R_OK) == 0) {
-            total += static_cast<std::uint64_t>(st.st_size);
+        const std::optional<std::uint64_t> size = RegularFileSize(file);
+        if (size && ::access(file.c_str(), R_OK) == 0) {
+            total += *size;
         }
         list->addItem(QString::fromStdString(file));
     }

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 
 namespace {
 
@@ -83,29 +82,26 @@ void TBackupOptions::Save(const std::string& dir) const {
     if (dir.empty()) {
         return;
     }
-    const std::string file = dir + kFileName;
-    if (!FileExists(file)) {
-        std::ofstream(file, std::ios::app);
-    }
     const auto flag = [](bool value) { return std::string(value ? "1" : "0"); };
-    WritePrivateProfileString(kCommon, "BACKUP_PATH", BackupPath, file);
-    WritePrivateProfileString(kCommon, "ONLYSELFILES", flag(OnlySelFiles), file);
-    WritePrivateProfileString(kCommon, "OVERWRITEPROMPT", flag(OverwritePrompt), file);
-    WritePrivateProfileString(kCommon, "ONLYNEWERFILES", flag(OnlyNewerFiles), file);
-    WritePrivateProfileString(kCommon, "CREATESUBDIR", flag(CreateSubDir), file);
-    WritePrivateProfileString(kCommon, "USE_PKZIP", flag(UsePkzip), file);
-    WritePrivateProfileString(kCommon, "USE_ZIP2EXE", flag(UseZip2Exe), file);
-    WritePrivateProfileString(kCommon, "USE_PASSWD", flag(UsePasswd), file);
-    WritePrivateProfileString(kCommon, "ZIP_PATH", ZipPath, file);
-    WritePrivateProfileString(kCommon, "ZIP2EXE_PATH", Zip2ExePath, file);
-    WritePrivateProfileString(kCommon, "ZIP_FILENAME", ZipFileName, file);
-    WritePrivateProfileString(kCommon, "NUMFILES", std::to_string(Files.size()), file);
+    std::vector<ProfileEntry> entries = {
+        {kCommon, "BACKUP_PATH", BackupPath},
+        {kCommon, "ONLYSELFILES", flag(OnlySelFiles)},
+        {kCommon, "OVERWRITEPROMPT", flag(OverwritePrompt)},
+        {kCommon, "ONLYNEWERFILES", flag(OnlyNewerFiles)},
+        {kCommon, "CREATESUBDIR", flag(CreateSubDir)},
+        {kCommon, "USE_PKZIP", flag(UsePkzip)},
+        {kCommon, "USE_ZIP2EXE", flag(UseZip2Exe)},
+        {kCommon, "USE_PASSWD", flag(UsePasswd)},
+        {kCommon, "ZIP_PATH", ZipPath},
+        {kCommon, "ZIP2EXE_PATH", Zip2ExePath},
+        {kCommon, "ZIP_FILENAME", ZipFileName},
+        {kCommon, "NUMFILES", std::to_string(Files.size())},
+    };
     for (size_t i = 0; i < Files.size(); ++i) {
-        if (!WritePrivateProfileString(kFilesSection, "FILE" + std::to_string(i + 1), Files[i],
-                                       file)) {
-            break;
-        }
+        entries.push_back({kFilesSection, "FILE" + std::to_string(i + 1), Files[i]});
     }
+    // One replacement of the file: the settings are written whole or not at all.
+    WritePrivateProfileStrings(entries, dir + kFileName);
 }
 
 bool TBackupOptions::AddFile(const std::string& path) {

@@ -241,17 +241,29 @@ int GetPrivateProfileInt(const std::string& section, const std::string& key, int
 
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& file) {
-    if (Trim(section).empty() || Trim(key).empty() || file.empty() ||
-        value.find_first_of("\r\n") != std::string::npos ||
-        key.find_first_of("=\r\n") != std::string::npos ||
-        std::string_view(";#[").find(Trim(key).front()) != std::string_view::npos ||
-        section.find_first_of("]\r\n") != std::string::npos) {
+    return WritePrivateProfileStrings({{section, key, value}}, file);
+}
+
+bool WritePrivateProfileStrings(const std::vector<ProfileEntry>& entries, const std::string& file) {
+    if (file.empty()) {
         return false;
+    }
+    for (const ProfileEntry& e : entries) {
+        if (Trim(e.section).empty() || Trim(e.key).empty() ||
+            e.value.find_first_of("\r\n") != std::string::npos ||
+            e.key.find_first_of("=\r\n") != std::string::npos ||
+            std::string_view(";#[").find(Trim(e.key).front()) != std::string_view::npos ||
+            e.section.find_first_of("]\r\n") != std::string::npos) {
+            return false;
+        }
     }
     std::string text;
     bool missing = false;
     if (!ReadWholeFile(file, text, missing) && !missing) {
         return false;
     }
-    return AtomicWriteFile(file, SetProfileValue(text, section, key, value));
+    for (const ProfileEntry& e : entries) {
+        text = SetProfileValue(text, e.section, e.key, e.value);
+    }
+    return AtomicWriteFile(file, text);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // Private-profile (INI) files: "[section]" headers and "key=value" lines, UTF-8, LF (CRLF read).
 // Sections and keys compare without letter case; the first match wins. Blanks around keys and
@@ -20,6 +21,16 @@ int GetPrivateProfileInt(const std::string& section, const std::string& key, int
 // missing; the file is replaced atomically. False when the file cannot be read or written.
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& file);
+
+struct ProfileEntry {
+    std::string section;
+    std::string key;
+    std::string value;
+};
+// Sets every entry, in order, with one read and one atomic replacement of the file: all of
+// them are written or none is. False when an entry is not writable or the file cannot be read
+// or written.
+bool WritePrivateProfileStrings(const std::vector<ProfileEntry>& entries, const std::string& file);
 
 // The parsing core, exposed for tests and the fuzzer: looks key up in section within text.
 // False when it is not there.

@@ -112,6 +112,14 @@ bool FileExists(const std::string& path) {
     return FileExists(path.c_str());
 }
 
+std::optional<std::uint64_t> RegularFileSize(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
 bool CreatePath(const std::string& path) {
     for (size_t i = 1; i < path.size(); ++i) {
         if (path[i] != '/' || path[i - 1] == '/') {

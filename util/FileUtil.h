@@ -1,10 +1,15 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 // True when path names an existing file or directory; false for a null or empty path.
 bool FileExists(const char* path);
 bool FileExists(const std::string& path);
+
+// The size of the regular file at path; nullopt for anything else or a missing file.
+std::optional<std::uint64_t> RegularFileSize(const std::string& path);
 
 // Creates every directory on path that is followed by a '/': "/a/b/" creates /a and /a/b,
 // "/a/b" only /a, "/" nothing. True when all of them exist afterwards.

@@ -110,4 +110,13 @@ TEST_F(ProfileTest, WriteRefusesTextThatWouldBreakTheFile) {
     EXPECT_EQ(read(), "[A]\nX=1\n");
 }
 
+TEST_F(ProfileTest, SeveralEntriesAreWrittenWholeOrNotAtAll) {
+    write("[A]\nX=1\n");
+    EXPECT_FALSE(WritePrivateProfileStrings({{"A", "X", "2"}, {"B", "Y", "two\nlines"}}, ini()));
+    EXPECT_EQ(read(), "[A]\nX=1\n");
+    EXPECT_TRUE(
+        WritePrivateProfileStrings({{"A", "X", "2"}, {"B", "Y", "3"}, {"A", "Z", "4"}}, ini()));
+    EXPECT_EQ(read(), "[A]\nX=2\nZ=4\n\n[B]\nY=3\n");
+}
+
 } // namespace
