@@ -1,16 +1,13 @@
 #include "app/TPassWortDialog.h"
 
-#include "graphics/DibUtil.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
 #include "util/VersionTitle.h"
 
 #include <QLineEdit>
-#include <QPainter>
 
 TPassWortDialog::TPassWortDialog(QWidget* parent, std::string& password)
-    : TDialog(parent, ResId("IDD_PASSWORD")), m_password(password),
-      m_tile(std::make_unique<Dib>(Dib::FromResource("KACHEL1"))) {
+    : TTiledDialog(parent, ResId("IDD_PASSWORD"), "KACHEL1", kLightYellow), m_password(password) {
     m_ok = new TOwnerDrawPushbutton(this, IDOK, "BTN1", "BTN2", "BTN2");
     new TOwnerDrawPushbutton(this, IDCANCEL, "BTN3", "BTN4", "BTN4");
 }
@@ -18,7 +15,7 @@ TPassWortDialog::TPassWortDialog(QWidget* parent, std::string& password)
 TPassWortDialog::~TPassWortDialog() = default;
 
 void TPassWortDialog::SetupWindow() {
-    TDialog::SetupWindow();
+    TTiledDialog::SetupWindow();
     for (int id : {kPasswordId, kConfirmationId}) {
         if (auto* edit = ControlAs<QLineEdit>(id)) {
             edit->setMaxLength(kMaxPasswordLength);
@@ -49,15 +46,4 @@ void TPassWortDialog::CmOk() {
     }
     m_password = password.toStdString();
     CloseWindow(IDOK);
-}
-
-void TPassWortDialog::PaintBackground(QPainter& painter) {
-    TileDib(painter, rect(), m_tile.get());
-}
-
-bool TPassWortDialog::LabelStyle(int, QColor* textColour) {
-    if (textColour) {
-        *textColour = QColor(255, 255, 0);
-    }
-    return true;
 }

@@ -1,18 +1,16 @@
 #pragma once
 
-#include "platform/gui/TDialog.h"
+#include "graphics/TTiledDialog.h"
 
-#include <memory>
 #include <string>
 
-class Dib;
 class TOwnerDrawPushbutton;
 
 // The new password, typed twice and masked, on KACHEL1 tiles with light-yellow labels and
 // picture buttons. OK is enabled only while the confirmation is not empty; OK with two
 // different texts shows the mismatch message and keeps the dialog open. The accepted password
 // goes to the string given.
-class TPassWortDialog : public TDialog {
+class TPassWortDialog : public TTiledDialog {
     Q_OBJECT
 public:
     static constexpr int kPasswordId = 122;
@@ -25,13 +23,10 @@ public:
 protected:
     void SetupWindow() override;
     void CmOk() override;
-    void PaintBackground(QPainter& painter) override;
-    bool LabelStyle(int id, QColor* textColour) override;
 
 private:
     void EnableOk();
 
     std::string& m_password;
-    std::unique_ptr<Dib> m_tile;
     TOwnerDrawPushbutton* m_ok = nullptr;
 };

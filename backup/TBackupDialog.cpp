@@ -2,7 +2,6 @@
 
 #include "backup/ArchivePacking.h"
 #include "backup/CopyEngine.h"
-#include "graphics/DibUtil.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/SystemDirs.h"
 #include "util/FileUtil.h"
@@ -13,7 +12,6 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QPainter>
 
 #include <unistd.h>
 
@@ -74,8 +72,8 @@ TBackupDialog::FilesChooser TBackupDialog::SetFilesChooser(FilesChooser chooser)
 }
 
 TBackupDialog::TBackupDialog(QWidget* parent, std::string settingsDir, std::string filter)
-    : TDialog(parent, ResId("BACKUP_DIALOG")), m_settingsDir(std::move(settingsDir)),
-      m_filter(std::move(filter)), m_tile(std::make_unique<Dib>(Dib::FromResource("KACHEL1"))) {
+    : TTiledDialog(parent, ResId("BACKUP_DIALOG"), "KACHEL1"),
+      m_settingsDir(std::move(settingsDir)), m_filter(std::move(filter)) {
     new TOwnerDrawPushbutton(this, IDOK, "BTN1", "BTN2", "BTN2");
     new TOwnerDrawPushbutton(this, IDCANCEL, "BTN3", "BTN4", "BTN4");
     new TOwnerDrawPushbutton(this, kTarget, "BTN40", "BTN41", "BTN41");
@@ -105,7 +103,7 @@ void TBackupDialog::SetRunEnvironment(std::function<BackupServices(TBackupDialog
 
 void TBackupDialog::SetupWindow() {
     WaitCursor wait;
-    TDialog::SetupWindow();
+    TTiledDialog::SetupWindow();
     m_options.Load(m_settingsDir);
     FillList();
     SetItemText(kStatus, "");
@@ -239,14 +237,6 @@ void TBackupDialog::RunBackup() {
     if (result == BackupResult::Completed) {
         CloseWindow(IDOK);
     }
-}
-
-void TBackupDialog::PaintBackground(QPainter& painter) {
-    TileDib(painter, rect(), m_tile.get());
-}
-
-bool TBackupDialog::LabelStyle(int, QColor*) {
-    return true;
 }
 
 void RunBackupDialog(QWidget* parent, const std::string& programDir) {

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "backup/TBackupOptions.h"
-#include "platform/gui/TDialog.h"
+#include "graphics/TTiledDialog.h"
 
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-class Dib;
 class QListWidget;
 class IProgramLauncher;
 struct BackupServices;
@@ -17,7 +16,7 @@ struct BackupServices;
 // packing controls lie outside the visible area and are reached by keyboard or Backup.Ini),
 // and Start, which runs the backup. Options come from settingsDir + "Backup.Ini" at set-up and
 // go back to it on OK and on Start.
-class TBackupDialog : public TDialog {
+class TBackupDialog : public TTiledDialog {
     Q_OBJECT
 public:
     TBackupDialog(QWidget* parent, std::string settingsDir, std::string filter);
@@ -41,8 +40,6 @@ public:
 protected:
     void SetupWindow() override;
     void CmOk() override;
-    void PaintBackground(QPainter& painter) override;
-    bool LabelStyle(int id, QColor* textColour) override;
 
 private:
     void AddFiles();
@@ -55,7 +52,6 @@ private:
     TBackupOptions m_options;
     std::string m_zipPath;
     std::string m_zip2ExePath;
-    std::unique_ptr<Dib> m_tile;
     std::function<BackupServices(TBackupDialog&)> m_services;
     IProgramLauncher* m_launcher = nullptr;
 };

@@ -1,7 +1,5 @@
 #include "forms/TCategoryForm.h"
 
-#include "graphics/Dib.h"
-#include "graphics/DibUtil.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
 #include "store/CategorySchema.h"
@@ -11,7 +9,6 @@
 #include "util/VersionTitle.h"
 
 #include <QLineEdit>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
@@ -43,7 +40,9 @@ QString ToControlLineBreaks(const std::string& text) {
 } // namespace
 
 TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
-    : TDialog(parent, ResId(form.templateName)), m_form(form) {
+    : TTiledDialog(parent, ResId(form.templateName), form.tile,
+                   form.yellowLabels ? std::optional<QColor>(kLightYellow) : std::nullopt),
+      m_form(form) {
     new TOwnerDrawPushbutton(this, kOkId, form.okUp, form.okDown, form.okDown);
     new TOwnerDrawPushbutton(this, kCancelId, form.cancelUp, form.cancelDown, form.cancelDown);
 
@@ -99,7 +98,7 @@ bool TCategoryForm::TablesOpen() const {
 }
 
 void TCategoryForm::SetupWindow() {
-    TDialog::SetupWindow();
+    TTiledDialog::SetupWindow();
     if (!TablesOpen()) {
         MakeReadOnly();
         return;
@@ -174,16 +173,4 @@ void TCategoryForm::MakeReadOnly() {
     }
     if (QWidget* ok = Control(kOkId))
         ok->setEnabled(false);
-}
-
-void TCategoryForm::PaintBackground(QPainter& painter) {
-    // Loaded anew at every paint, as the tile is small and the form is painted rarely.
-    const Dib tile = Dib::FromResource(m_form.tile);
-    TileDib(painter, rect(), &tile);
-}
-
-bool TCategoryForm::LabelStyle(int /*id*/, QColor* textColour) {
-    if (m_form.yellowLabels && textColour)
-        *textColour = QColor(255, 255, 0);
-    return true;
 }

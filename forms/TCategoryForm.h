@@ -1,7 +1,7 @@
 #pragma once
 
 #include "forms/FormCatalogue.h"
-#include "platform/gui/TDialog.h"
+#include "graphics/TTiledDialog.h"
 
 #include <string>
 #include <vector>
@@ -15,7 +15,7 @@ class TQuery;
 //
 // When the data set manager's tables are not open the form cannot write: its fields are shown
 // read-only and empty and its OK button is disabled, so nothing reaches a closed table.
-class TCategoryForm : public TDialog {
+class TCategoryForm : public TTiledDialog {
 public:
     TCategoryForm(QWidget* parent, const FormDescription& form);
     ~TCategoryForm() override;
@@ -33,8 +33,6 @@ public:
 protected:
     void SetupWindow() override;
     void CmOk() override;
-    void PaintBackground(QPainter& painter) override;
-    bool LabelStyle(int id, QColor* textColour) override;
 
 private:
     TQuery& Table() const;
