@@ -83,3 +83,8 @@ TEST(Contour, WindingRuleFillsTheInnerLoopOfASelfOverlappingOutline) {
     EXPECT_TRUE(region.contains(QPoint(50, 50)));
     EXPECT_FALSE(region.contains(QPoint(5, 5)));
 }
+
+TEST(Contour, PinnedShortOutlineFileIsRefused) {
+    EXPECT_TRUE(ReadContourFile(QUILLORY_SOURCE_DIR "/resources/kontur.dat").has_value());
+    EXPECT_FALSE(ReadContourFile(TestDataDir() + "kontur-short.dat").has_value());
+}

@@ -1,0 +1,140 @@
+// Documents written by an earlier version of the program, committed under tests/data. They
+// must keep opening with the values they were written with, whatever changes in the table
+// layout or the container: a user's existing file is not ours to lose.
+#include "platform/FileServices.h"
+#include "platform/SystemDirs.h"
+#include "store/CategorySchema.h"
+#include "store/TDataSetManager.h"
+#include "store/TQuery.h"
+#include "store/TSession.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kPassword = "Grüne Tür 42";
+
+// The values every-category.qlr was written with.
+std::string TextValue(int n, int k) {
+    return "Ä" + std::to_string(n) + "." + std::to_string(k) + " Grüße";
+}
+std::string MemoValue(int n, int k) {
+    return "Erste Zeile " + std::to_string(n) + "." + std::to_string(k) + " äöü\r\nZweite Zeile ß";
+}
+
+class PinnedDocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_oldProgram = SystemDirs::ProgramDirectory();
+        m_oldTemp = SystemDirs::TempDirectory();
+        SystemDirs::SetProgramDirectory(QUILLORY_TEMPLATE_DIR);
+        SystemDirs::SetTempDirectory(m_temp.path());
+        Session().ClearPasswords();
+    }
+    void TearDown() override {
+        m_manager.Close();
+        Session().ClearPasswords();
+        SystemDirs::SetProgramDirectory(m_oldProgram);
+        SystemDirs::SetTempDirectory(m_oldTemp);
+    }
+
+    // Opens a copy of the sample (closing writes the document back).
+    void Open(const std::string& sample) {
+        m_document = m_docs.file(sample);
+        fs::copy_file(TestDataDir() + sample, m_document);
+        m_manager.Open(m_document);
+    }
+
+    std::string Value(int n, int k) {
+        const CategoryInfo* c = FindCategory(n);
+        TQuery& table =
+            c->table == TableIndex::First ? *m_manager.FirstTable : *m_manager.SecondTable;
+        std::string text;
+        if (IsMemoField(n, k))
+            m_manager.LoadMemo(table, text, FieldName(n, k));
+        else
+            m_manager.LoadField(table, text, FieldName(n, k));
+        return text;
+    }
+
+    TempDir m_temp;
+    TempDir m_docs;
+    TDataSetManager m_manager;
+    std::string m_document;
+    std::string m_oldProgram;
+    std::string m_oldTemp;
+};
+
+TEST_F(PinnedDocumentTest, EveryCategoryComesBackWithItsValuesAndEntryTimes) {
+    ScriptedMessages messages;
+    Open("every-category.qlr");
+    ASSERT_TRUE(m_manager.IsOpen);
+    // The entry headers carry the working files' times: 9 Dec 2026, 00:01:06.
+    EXPECT_EQ(GetDosFileTime(m_manager.WorkFiles[0]), JoinDosDateTime({2026, 12, 9, 0, 1, 6}));
+    for (int round = 0; round < 2; ++round) {
+        for (const CategoryInfo& c : Categories()) {
+            for (int k : FieldIds(c.number)) {
+                const std::string expected =
+                    IsMemoField(c.number, k) ? MemoValue(c.number, k) : TextValue(c.number, k);
+                ASSERT_EQ(Value(c.number, k), expected) << FieldName(c.number, k);
+            }
+        }
+        // Written back by today's code, the document still holds the same.
+        m_manager.Close();
+        m_manager.Open(m_document);
+        ASSERT_TRUE(m_manager.IsOpen);
+    }
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+TEST_F(PinnedDocumentTest, NewUsersDocumentOpensWithEveryFieldEmpty) {
+    ScriptedMessages messages;
+    Open("new-user.qlr");
+    ASSERT_TRUE(m_manager.IsOpen);
+    for (const CategoryInfo& c : Categories())
+        for (int k : FieldIds(c.number))
+            ASSERT_EQ(Value(c.number, k), "") << FieldName(c.number, k);
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+TEST_F(PinnedDocumentTest, ProtectedDocumentOpensOnlyWithItsPassword) {
+    ScriptedMessages messages;
+    Open("protected.qlr");
+    EXPECT_FALSE(m_manager.IsOpen);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"Fehler beim Öffnen der Datenbank!"});
+
+    messages.clear();
+    Session().AddPassword(kPassword);
+    m_manager.Open(m_document);
+    ASSERT_TRUE(m_manager.IsOpen);
+    EXPECT_EQ(Value(4, 100), "Kontonummer 4711 Sparkasse Görlitz");
+    EXPECT_EQ(Value(1, 123), "Erste Zeile\r\nZweite Zeile ß");
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+TEST_F(PinnedDocumentTest, BrokenDocumentsAreRefusedAndLeftAsTheyWere) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"truncated-in-fourth-entry.qlr", "Fehler 02 beim Öffnen!"},
+        {"length-beyond-end.qlr", "Fehler 02 beim Öffnen!"},
+        {"negative-length.qlr", "Fehler 02 beim Öffnen!"},
+        {"flipped-byte-in-slot-0.qlr", "Fehler beim Öffnen der Datenbank!"},
+        {"ends-after-fifth-entry.qlr", "Fehler beim Öffnen der Datenbank!"},
+    };
+    for (const auto& [sample, message] : cases) {
+        ScriptedMessages messages;
+        Open(sample);
+        EXPECT_FALSE(m_manager.IsOpen) << sample;
+        EXPECT_EQ(messages.texts(), std::vector<std::string>{message}) << sample;
+        m_manager.Close();
+        EXPECT_EQ(ReadFileBytes(m_document), ReadFileBytes(TestDataDir() + sample)) << sample;
+        EXPECT_TRUE(fs::is_empty(m_temp.path())) << sample;
+    }
+}
+
+} // namespace
