@@ -10,6 +10,7 @@
 #include "platform/SystemDirs.h"
 #include "platform/gui/HelpViewer.h"
 #include "platform/gui/MessageBoxQt.h"
+#include "print/TNotfallmappeDialog.h"
 #include "store/TDataSetManager.h"
 #include "util/VersionTitle.h"
 #include "util/gui/TInputDialog2.h"
@@ -90,6 +91,16 @@ DeskServices TQuilloryApp::Services() {
         if (std::unique_ptr<TDialog> form = CreateCategoryForm(command, desk)) {
             form->Execute();
         }
+    };
+    services.emergencyFolder = [this](QWidget* desk, const DeskPasswordState& state) {
+        FolderFacts facts;
+        QString name = QString::fromStdString(m_login.typedName);
+        if (name.endsWith(QStringLiteral(".qlr"), Qt::CaseInsensitive))
+            name.chop(4);
+        facts.userName = name;
+        facts.documentPath = QString::fromStdString(m_login.documentPath);
+        facts.isProtected = state.isProtected;
+        RunEmergencyFolder(desk, facts);
     };
     services.quit = [] { QCoreApplication::exit(0); };
     if (m_options.adjustServices) {

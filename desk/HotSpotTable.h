@@ -2,7 +2,7 @@
 
 #include <array>
 
-// The sixteen hot spots of the desk, in list order: rectangle in desk pixels, the pictures of
+// The hot spots of the desk, in list order: rectangle in desk pixels, the pictures of
 // the three states (normal, pressed, highlighted) and the command number.
 struct HotSpotRow {
     int x, y, w, h;
@@ -22,9 +22,10 @@ enum DeskCommand : int {
     CmRemovePassword = 7,
     CmFirstForm = 8,
     CmLastForm = 16,
+    CmEmergencyFolder = 17,
 };
 
-inline constexpr std::array<HotSpotRow, 16> kHotSpotTable{{
+inline constexpr std::array<HotSpotRow, 17> kHotSpotTable{{
     {432, 287, 72, 72, {"BEENDEN1", "BEENDEN2", "BEENDEN2"}, CmExit},
     {448, 211, 72, 72, {"INFO1", "INFO2", "INFO2"}, CmAbout},
     {430, 134, 72, 72, {"HILFE1", "HILFE2", "HILFE2"}, CmHelp},
@@ -41,4 +42,5 @@ inline constexpr std::array<HotSpotRow, 16> kHotSpotTable{{
     {220, 332, 173, 28, {"DLG_SERIE1", "DLG_SERIE2", "DLG_SERIE2"}, 14},
     {220, 264, 173, 28, {"DLG_SOFTWARE1", "DLG_SOFTWARE2", "DLG_SOFTWARE2"}, 15},
     {220, 162, 173, 28, {"DLG_NUMMERN1", "DLG_NUMMERN2", "DLG_NUMMERN2"}, 16},
+    {452, 380, 112, 72, {"FEDER1", "FEDER2", "FEDER3"}, CmEmergencyFolder},
 }};

@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QShortcut>
 
 #include <unistd.h>
 
@@ -78,6 +79,12 @@ TQuilloryDlgClient::TQuilloryDlgClient(QWidget* parent, DeskServices services)
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setFixedSize(m_backgroundImage.size());
+
+    auto* print = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
+    connect(print, &QShortcut::activated, this, [this] {
+        if (!m_busy)
+            RunCommand(CmEmergencyFolder);
+    });
 }
 
 TQuilloryDlgClient::~TQuilloryDlgClient() {
@@ -241,6 +248,12 @@ void TQuilloryDlgClient::Dispatch(int command, int index) {
     case CmRemovePassword:
         if (m_services.removePassword) {
             m_services.removePassword(this, m_passwordState);
+        }
+        ResetSpot(index);
+        break;
+    case CmEmergencyFolder:
+        if (m_services.emergencyFolder) {
+            m_services.emergencyFolder(this, m_passwordState);
         }
         ResetSpot(index);
         break;

@@ -10,7 +10,7 @@
 
 class TBitmapRegion;
 
-// The desk: the program's main window content, a drawn desk with sixteen hot spots. Built
+// The desk: the program's main window content, a drawn desk with its hot spots. Built
 // with its pictures and hot spots, then it runs the login; SetupWindow() sizes, centres and
 // shapes the window it sits in.
 class TQuilloryDlgClient : public QWidget {

@@ -48,6 +48,7 @@ const Spot kSpots[] = {
     {"DLG_SERIE", 220, 332, 173, 28, 2, "Seriennummern"},
     {"DLG_SOFTWARE", 220, 264, 173, 28, 2, "Softwareregistrierung"},
     {"DLG_NUMMERN", 220, 162, 173, 28, 2, "Wichtige Nummern"},
+    {"FEDER", 452, 380, 112, 72, 3, nullptr},
 };
 
 QFont Sans(double px, int weight = QFont::Normal) {
@@ -145,7 +146,66 @@ QImage LeatherTexture(int w, int h, const QColor& base, quint32 seed, int period
     return img;
 }
 
-QImage PaintDesk() {
+enum class Look { Normal, Active, Pressed, Glowing };
+
+void Glow(QPainter& p, const QPainterPath& shape);
+
+// The ink pot and the quill lying beside it, in desk coordinates moved by offset; pressed ones
+// sit lower and darker, lit ones glow.
+void PaintQuill(QPainter& p, QPointF offset, Look look) {
+    const bool down = look == Look::Active || look == Look::Pressed;
+    const bool lit = look == Look::Active || look == Look::Glowing;
+    const double dim = look == Look::Pressed ? 1.2 : look == Look::Active ? 1.05 : 1.0;
+    const QPointF shift = offset + QPointF(0, down ? 1.5 : 0);
+    const double shadow = down ? 0.5 : 1.0;
+    p.setRenderHint(QPainter::Antialiasing);
+    QTransform featherAt;
+    featherAt.translate(470 + shift.x(), 440 + shift.y());
+    featherAt.rotate(-28);
+    QPainterPath feather;
+    feather.moveTo(0, 0);
+    feather.cubicTo(20, -12, 60, -14, 95, -4);
+    feather.cubicTo(60, 4, 24, 6, 0, 0);
+    if (lit) {
+        QPainterPath outline;
+        outline.addEllipse(QPointF(520, 408) + shift, 20, 20);
+        Glow(p, outline);
+        Glow(p, featherAt.map(feather));
+    }
+    p.save();
+    p.translate(QPointF(520, 408) + shift);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 60));
+    p.drawEllipse(QPointF(4, 6) * shadow, 22, 20);
+    QRadialGradient ink(QPointF(-6, -6), 26);
+    ink.setColorAt(0, QColor(90, 110, 140).darker(int(100 * dim)));
+    ink.setColorAt(1, QColor(18, 24, 40).darker(int(100 * dim)));
+    p.setBrush(ink);
+    p.drawEllipse(QPointF(0, 0), 20, 20);
+    p.setBrush(lit ? QColor(236, 200, 120) : QColor(200, 165, 90).darker(int(100 * dim)));
+    p.drawEllipse(QPointF(0, 0), 9, 9);
+    p.setBrush(QColor(12, 14, 24));
+    p.drawEllipse(QPointF(0, 0), 6, 6);
+    p.restore();
+    p.save();
+    p.setTransform(featherAt, true);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 55));
+    p.drawPath(feather.translated(3 * shadow, 5 * shadow));
+    QLinearGradient fg(0, -10, 0, 6);
+    fg.setColorAt(0, QColor(250, 246, 232).darker(int(100 * dim)));
+    fg.setColorAt(1, QColor(200, 190, 170).darker(int(100 * dim)));
+    p.setBrush(fg);
+    p.drawPath(feather);
+    p.setPen(QPen(QColor(150, 130, 100), 0.8));
+    p.drawLine(QPointF(-14, 1.5), QPointF(92, -4));
+    for (int i = 10; i < 90; i += 5) {
+        p.drawLine(QPointF(i, -0.5 - i * 0.05), QPointF(i + 6, -6 - std::sin(i * 0.04) * 4));
+    }
+    p.restore();
+}
+
+QImage PaintDesk(bool withQuill) {
     QImage desk(kDeskW, kDeskH, QImage::Format_RGB32);
     desk.fill(qRgb(30, 18, 10));
     QPainter p(&desk);
@@ -208,44 +268,11 @@ QImage PaintDesk() {
     p.drawText(QRectF(kPad.left(), kPad.top() + 46, kPad.width(), 14), Qt::AlignCenter,
                QStringLiteral("Persönliche Daten"));
 
-    // A quill beside an ink pot, bottom right, and a brass pen tray bottom left.
-    p.save();
-    p.translate(520, 408);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 60));
-    p.drawEllipse(QPointF(4, 6), 22, 20);
-    QRadialGradient ink(QPointF(-6, -6), 26);
-    ink.setColorAt(0, QColor(90, 110, 140));
-    ink.setColorAt(1, QColor(18, 24, 40));
-    p.setBrush(ink);
-    p.drawEllipse(QPointF(0, 0), 20, 20);
-    p.setBrush(QColor(200, 165, 90));
-    p.drawEllipse(QPointF(0, 0), 9, 9);
-    p.setBrush(QColor(12, 14, 24));
-    p.drawEllipse(QPointF(0, 0), 6, 6);
-    p.restore();
-    p.save();
-    p.translate(470, 440);
-    p.rotate(-28);
-    QPainterPath feather;
-    feather.moveTo(0, 0);
-    feather.cubicTo(20, -12, 60, -14, 95, -4);
-    feather.cubicTo(60, 4, 24, 6, 0, 0);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 55));
-    p.drawPath(feather.translated(3, 5));
-    QLinearGradient fg(0, -10, 0, 6);
-    fg.setColorAt(0, QColor(250, 246, 232));
-    fg.setColorAt(1, QColor(200, 190, 170));
-    p.setBrush(fg);
-    p.drawPath(feather);
-    p.setPen(QPen(QColor(150, 130, 100), 0.8));
-    p.drawLine(QPointF(-14, 1.5), QPointF(92, -4));
-    for (int i = 10; i < 90; i += 5) {
-        p.drawLine(QPointF(i, -0.5 - i * 0.05), QPointF(i + 6, -6 - std::sin(i * 0.04) * 4));
+    // A quill beside an ink pot, bottom right (the emergency folder's hot spot paints them
+    // again in its own pictures), and a brass pen tray bottom left.
+    if (withQuill) {
+        PaintQuill(p, QPointF(0, 0), Look::Normal);
     }
-    p.restore();
-
     p.save();
     p.translate(40, 398);
     p.setPen(Qt::NoPen);
@@ -310,8 +337,6 @@ void Glow(QPainter& p, const QPainterPath& shape) {
     }
     p.restore();
 }
-
-enum class Look { Normal, Active, Pressed, Glowing };
 
 // Active = pressed and lit: the hot-spot pictures serve both the press and the hover.
 void PaintObject(QPainter& p, const char* base, QSizeF size, Look look) {
@@ -511,26 +536,49 @@ void PaintCard(QPainter& p, const QString& label, QSizeF size, Look look) {
     p.drawText(card.adjusted(14, 3, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, label);
 }
 
-// The object painted with alpha over the desk area; fully uncovered pixels become the key.
-QImage HotSpotPicture(const QImage& desk, const Spot& s, Look look) {
+// The object painted with alpha over the desk area; fully uncovered pixels become the key. The
+// quill and ink pot lie on the desk picture itself: their pictures are painted over the bare
+// desk and cover the place they take there, so a pressed quill shows no second one beneath.
+QImage HotSpotPicture(const QImage& desk, const QImage& bareDesk, const Spot& s, Look look) {
+    const bool quill = QString::fromLatin1(s.base) == QStringLiteral("FEDER");
     QImage layer(s.w, s.h, QImage::Format_ARGB32_Premultiplied);
     layer.fill(Qt::transparent);
     {
         QPainter p(&layer);
         if (s.label) {
             PaintCard(p, QString::fromUtf8(s.label), QSizeF(s.w, s.h), look);
+        } else if (quill) {
+            PaintQuill(p, QPointF(-s.x, -s.y), look);
         } else {
             PaintObject(p, s.base, QSizeF(s.w, s.h), look);
         }
     }
-    QImage out = desk.copy(s.x, s.y, s.w, s.h).convertToFormat(QImage::Format_RGB32);
+    QImage out =
+        (quill ? bareDesk : desk).copy(s.x, s.y, s.w, s.h).convertToFormat(QImage::Format_RGB32);
     {
         QPainter p(&out);
         p.drawImage(0, 0, layer);
     }
+    // Where the desk picture shows the quill (and two pixels around it).
+    auto onDeskQuill = [&](int x, int y) {
+        if (!quill) {
+            return false;
+        }
+        for (int dy = -2; dy <= 2; ++dy) {
+            for (int dx = -2; dx <= 2; ++dx) {
+                const int px = s.x + x + dx;
+                const int py = s.y + y + dy;
+                if (px >= 0 && py >= 0 && px < desk.width() && py < desk.height() &&
+                    desk.pixel(px, py) != bareDesk.pixel(px, py)) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
     for (int y = 0; y < s.h; ++y) {
         for (int x = 0; x < s.w; ++x) {
-            if (qAlpha(layer.pixel(x, y)) < 6) {
+            if (qAlpha(layer.pixel(x, y)) < 6 && !onDeskQuill(x, y)) {
                 out.setPixel(x, y, kKey);
             }
         }
@@ -631,6 +679,8 @@ std::vector<ButtonPair> Buttons() {
     list.push_back({42, "Starten", 50});
     list.push_back({44, "Löschen", 44});
     list.push_back({46, "...", 19});
+    list.push_back({48, "Drucken...", 60});
+    list.push_back({50, "Als PDF speichern...", 88});
     return list;
 }
 
@@ -752,22 +802,23 @@ bool WriteContour(const QString& path) {
 int Generate(const QString& dir) {
     QDir().mkpath(dir + QStringLiteral("/bitmaps"));
     bool ok = true;
-    const QImage desk = PaintDesk();
+    const QImage desk = PaintDesk(true);
+    const QImage bareDesk = PaintDesk(false);
     ok &= Save(dir, QStringLiteral("HINTERGRUND"), desk, false);
     for (const Spot& s : kSpots) {
         const QString base = QString::fromLatin1(s.base);
         if (s.pictures == 3) {
-            ok &=
-                Save(dir, base + QStringLiteral("1"), HotSpotPicture(desk, s, Look::Normal), true);
-            ok &=
-                Save(dir, base + QStringLiteral("2"), HotSpotPicture(desk, s, Look::Pressed), true);
-            ok &=
-                Save(dir, base + QStringLiteral("3"), HotSpotPicture(desk, s, Look::Glowing), true);
+            ok &= Save(dir, base + QStringLiteral("1"),
+                       HotSpotPicture(desk, bareDesk, s, Look::Normal), true);
+            ok &= Save(dir, base + QStringLiteral("2"),
+                       HotSpotPicture(desk, bareDesk, s, Look::Pressed), true);
+            ok &= Save(dir, base + QStringLiteral("3"),
+                       HotSpotPicture(desk, bareDesk, s, Look::Glowing), true);
         } else {
-            ok &=
-                Save(dir, base + QStringLiteral("1"), HotSpotPicture(desk, s, Look::Normal), true);
-            ok &=
-                Save(dir, base + QStringLiteral("2"), HotSpotPicture(desk, s, Look::Active), true);
+            ok &= Save(dir, base + QStringLiteral("1"),
+                       HotSpotPicture(desk, bareDesk, s, Look::Normal), true);
+            ok &= Save(dir, base + QStringLiteral("2"),
+                       HotSpotPicture(desk, bareDesk, s, Look::Active), true);
         }
     }
     for (const TileStyle& t : kTiles) {
@@ -850,7 +901,7 @@ int Preview(const QString& dir, const QString& out) {
         }
     }
     tiles.save(out + QStringLiteral("/tiles.png"));
-    QImage buttons(420, 26 * 22 + 10, QImage::Format_RGB32);
+    QImage buttons(420, 26 * int(Buttons().size()) + 10, QImage::Format_RGB32);
     buttons.fill(qRgb(118, 96, 74));
     {
         QPainter p(&buttons);

@@ -122,7 +122,7 @@ TEST(Desk, BuildsHotSpotsBeforeTheLoginAndReadsProtectionAfterIt) {
     EXPECT_EQ(order, (std::vector<std::string>{"attach", "login", "protection"}));
     EXPECT_TRUE(desk->PasswordState().isProtected);
     EXPECT_TRUE(desk->PasswordState().password.empty());
-    ASSERT_EQ(desk->HotSpots().size(), 16u);
+    ASSERT_EQ(desk->HotSpots().size(), kHotSpotTable.size());
     for (size_t i = 0; i < 16; ++i) {
         const auto& row = kHotSpotTable[i];
         const auto& spot = *desk->HotSpots()[i];

@@ -1,0 +1,349 @@
+#include "print/FolderPages.h"
+
+#include "forms/MaskedFields.h"
+#include "platform/gui/ResourceScript.h"
+#include "platform/gui/WinStyles.h"
+#include "store/CategorySchema.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <cmath>
+
+namespace FolderGeometry {
+
+double LineHeight(PrintRole role) {
+    switch (role) {
+    case PrintRole::Title:
+        return 9.0;
+    case PrintRole::Heading:
+        return 5.5;
+    case PrintRole::Small:
+        return 3.4;
+    case PrintRole::Label:
+    case PrintRole::Value:
+        break;
+    }
+    return 3.6;
+}
+
+} // namespace FolderGeometry
+
+using namespace FolderGeometry;
+
+namespace {
+
+// Space between a field's top and its first line.
+constexpr double kFieldPad = 0.7;
+// Slack when comparing positions that come from the same dialog-unit grid.
+constexpr double kEpsilon = 1e-6;
+
+// One line of text or one rule on the endless strip of a category, before it is cut into pages.
+struct StripItem {
+    double top = 0, bottom = 0;
+    bool isRule = false;
+    PageText text;
+    PageRule rule;
+};
+
+void AddText(std::vector<StripItem>& strip, double x, double y, double width, const QString& text,
+             PrintRole role, bool alignRight = false) {
+    StripItem item;
+    item.top = y;
+    item.bottom = y + LineHeight(role);
+    item.text = PageText{x, y, width, text, role, alignRight};
+    strip.push_back(std::move(item));
+}
+
+void AddRule(std::vector<StripItem>& strip, double x, double y, double width, bool toFill) {
+    StripItem item;
+    item.isRule = true;
+    // A rule belongs to the line above it: a cut never falls between the two.
+    item.top = y - LineHeight(PrintRole::Value) * 0.5;
+    item.bottom = y;
+    item.rule = PageRule{x, y, width, toFill};
+    strip.push_back(std::move(item));
+}
+
+// Where each page of a strip ends: at the body height, or earlier at the top of an item that
+// would be cut in two. Returns the start of every page.
+std::vector<double> PageStarts(const std::vector<StripItem>& strip) {
+    double end = 0;
+    for (const StripItem& item : strip)
+        end = std::max(end, item.bottom);
+    std::vector<double> starts{0.0};
+    while (end - starts.back() > kBodyHeight + kEpsilon) {
+        const double start = starts.back();
+        double cut = start + kBodyHeight;
+        for (const StripItem& item : strip) {
+            if (item.top > start + kEpsilon && item.top < cut && item.bottom > cut + kEpsilon)
+                cut = item.top;
+        }
+        if (cut <= start + kEpsilon)
+            cut = start + kBodyHeight; // one item taller than a page: cut through it
+        starts.push_back(cut);
+    }
+    return starts;
+}
+
+std::vector<FolderPage> CutIntoPages(const std::vector<StripItem>& strip) {
+    const std::vector<double> starts = PageStarts(strip);
+    std::vector<FolderPage> pages(starts.size());
+    for (const StripItem& item : strip) {
+        size_t p = 0;
+        while (p + 1 < starts.size() && item.top >= starts[p + 1] - kEpsilon)
+            ++p;
+        const double dy = kBodyTop - starts[p];
+        if (item.isRule) {
+            PageRule rule = item.rule;
+            rule.y += dy;
+            pages[p].rules.push_back(rule);
+        } else {
+            PageText text = item.text;
+            text.y += dy;
+            pages[p].texts.push_back(std::move(text));
+        }
+    }
+    return pages;
+}
+
+// A control of the form's template placed on the strip.
+struct Placed {
+    double top = 0, bottom = 0; // in the template, scaled to mm
+    int control = 0;            // index in the template
+    bool field = false;
+};
+
+// The category's fields and labels where its form has them, scaled to the page width. A field
+// longer than its box grows downwards and pushes everything below it down as far.
+std::vector<StripItem> LayOutForm(const FolderCategory& category, const FolderOptions& options,
+                                  const TextWidth& measure) {
+    std::vector<StripItem> strip;
+    const double valueLine = LineHeight(PrintRole::Value);
+    AddText(strip, kLeft, 0, kBodyWidth, category.title, PrintRole::Heading);
+    const double formTop = LineHeight(PrintRole::Heading) + 3.0;
+    if (!category.form || category.form->cx <= 0)
+        return strip;
+
+    const DialogTemplate& form = *category.form;
+    const double scale = kBodyWidth / form.cx;
+    const CategoryInfo* info = FindCategory(category.category);
+    const int fieldCount = info ? info->fieldCount : 0;
+
+    std::vector<Placed> placed;
+    for (size_t i = 0; i < form.controls.size(); ++i) {
+        const ControlTemplate& c = form.controls[i];
+        const bool field = c.kind == ControlKind::Edit && c.id >= kFirstFieldId &&
+                           c.id < kFirstFieldId + fieldCount;
+        const bool label = c.kind == ControlKind::Static && !c.text.empty();
+        if (field || label)
+            placed.push_back({c.y * scale, (c.y + c.cy) * scale, static_cast<int>(i), field});
+    }
+    std::stable_sort(placed.begin(), placed.end(),
+                     [](const Placed& a, const Placed& b) { return a.top < b.top; });
+
+    // How far the fields above a point have pushed it down.
+    struct Growth {
+        double bottom, push;
+    };
+    std::vector<Growth> growths;
+    auto shiftAt = [&growths](double y) {
+        double shift = 0;
+        for (const Growth& g : growths) {
+            if (g.bottom <= y + kEpsilon)
+                shift = std::max(shift, g.push);
+        }
+        return shift;
+    };
+
+    for (const Placed& p : placed) {
+        const ControlTemplate& c = form.controls[static_cast<size_t>(p.control)];
+        const double x = kLeft + c.x * scale;
+        const double width = c.cx * scale;
+        const double top = formTop + p.top + shiftAt(p.top);
+        if (!p.field) {
+            const uint32_t align = c.style & SS_TYPEMASK;
+            AddText(strip, x, top, width, QString::fromStdString(c.text), PrintRole::Label,
+                    align == SS_RIGHT);
+            continue;
+        }
+        const auto found = category.values.find(c.id);
+        const QString value = found == category.values.end() ? QString() : found->second;
+        std::vector<QString> lines;
+        if (!value.isEmpty() && options.mask && IsMaskedField(category.category, c.id))
+            lines.push_back(kMaskText);
+        else
+            lines = WrapText(value, width - 2 * kFieldPad, PrintRole::Value, measure);
+
+        const double box = p.bottom - p.top;
+        const int blankLines = std::max(1, static_cast<int>(std::floor(box / valueLine)));
+        const double height = std::max(
+            box,
+            kFieldPad + valueLine * static_cast<double>(lines.empty() ? blankLines : lines.size()));
+        for (size_t k = 0; k < lines.size(); ++k) {
+            AddText(strip, x + kFieldPad, top + kFieldPad + valueLine * static_cast<double>(k),
+                    width - 2 * kFieldPad, lines[k], PrintRole::Value);
+        }
+        if (lines.empty()) {
+            for (int k = 1; k <= blankLines; ++k)
+                AddRule(strip, x, top + height * k / blankLines, width, true);
+        } else {
+            AddRule(strip, x, top + height, width, false);
+        }
+        const double push = (top + height) - (formTop + p.bottom);
+        if (push > kEpsilon)
+            growths.push_back({p.bottom, push});
+    }
+    return strip;
+}
+
+std::vector<FolderPage> CoverPages(const FolderFacts& facts,
+                                   const std::vector<FolderCategory>& categories,
+                                   const std::vector<int>& firstPages, const FolderOptions& options,
+                                   const TextWidth& measure) {
+    std::vector<StripItem> strip;
+    double y = 0;
+    auto paragraph = [&](const QString& text, PrintRole role, double after) {
+        for (const QString& line : WrapText(text, kBodyWidth, role, measure)) {
+            AddText(strip, kLeft, y, kBodyWidth, line, role);
+            y += LineHeight(role);
+        }
+        y += after;
+    };
+    paragraph(QStringLiteral("Notfallmappe von ") + facts.userName, PrintRole::Title, 4);
+    paragraph(QStringLiteral("Stand: ") + facts.date, PrintRole::Value, 2);
+    paragraph(QStringLiteral("Dokument: ") + facts.documentPath, PrintRole::Value, 2);
+    paragraph(facts.isProtected
+                  ? QStringLiteral("Das Dokument ist durch ein Paßwort geschützt.")
+                  : QStringLiteral("Das Dokument ist nicht durch ein Paßwort geschützt."),
+              PrintRole::Value, 2);
+    paragraph(options.mask ? QStringLiteral("Geheimnummern und Paßwörter sind verdeckt (") +
+                                 kMaskText + QStringLiteral(").")
+                           : QStringLiteral("Diese Mappe enthält Geheimnummern und Paßwörter im "
+                                            "Klartext: bewahren Sie sie sicher auf."),
+              PrintRole::Value, 8);
+
+    paragraph(QStringLiteral("Inhalt"), PrintRole::Heading, 1);
+    const double pageColumn = 30;
+    for (size_t i = 0; i < categories.size(); ++i) {
+        AddText(strip, kLeft, y, kBodyWidth - pageColumn, categories[i].title, PrintRole::Value);
+        AddText(strip, kLeft + kBodyWidth - pageColumn, y, pageColumn,
+                QStringLiteral("Seite %1").arg(firstPages[i]), PrintRole::Value, true);
+        y += LineHeight(PrintRole::Value) + 1.2;
+        AddRule(strip, kLeft, y - 0.6, kBodyWidth, false);
+    }
+    y += 12;
+
+    const double labelWidth = 45;
+    for (const QString& label :
+         {QStringLiteral("Paßwort hinterlegt bei:"), QStringLiteral("Vertrauensperson:")}) {
+        AddText(strip, kLeft, y, labelWidth, label, PrintRole::Value);
+        for (int k = 1; k <= 2; ++k) {
+            AddRule(strip, kLeft + labelWidth, y + 9.0 * k - 5.0, kBodyWidth - labelWidth, true);
+        }
+        y += 22;
+    }
+
+    return CutIntoPages(strip);
+}
+
+bool IsBreak(QChar c) {
+    return c == QLatin1Char('\n') || c == QLatin1Char('\r');
+}
+
+// Greedy filling of one line of text (no line breaks in it).
+void WrapLine(const QString& line, double width, PrintRole role, const TextWidth& measure,
+              std::vector<QString>& out) {
+    auto fits = [&](const QString& text) { return measure(text, role) <= width + kEpsilon; };
+    QString current;
+    bool started = false;
+    for (QString word : line.split(QLatin1Char(' '))) {
+        const QString joined = started ? current + QLatin1Char(' ') + word : word;
+        if (fits(joined)) {
+            current = joined;
+            started = true;
+            continue;
+        }
+        if (started)
+            out.push_back(current);
+        // The word alone on a line, broken between characters while it is too wide.
+        while (!fits(word)) {
+            qsizetype n = 1;
+            while (n < word.size() && fits(word.left(n + 1)))
+                ++n;
+            if (n < word.size() && word[n - 1].isHighSurrogate())
+                ++n; // never split a character in two
+            out.push_back(word.left(n));
+            word = word.mid(n);
+        }
+        current = word;
+        started = true;
+    }
+    out.push_back(current);
+}
+
+} // namespace
+
+std::vector<QString> WrapText(const QString& text, double width, PrintRole role,
+                              const TextWidth& measure) {
+    std::vector<QString> lines;
+    if (text.isEmpty())
+        return lines;
+    qsizetype start = 0;
+    while (start <= text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && !IsBreak(text[end]))
+            ++end;
+        WrapLine(text.mid(start, end - start), width, role, measure, lines);
+        if (end >= text.size())
+            break;
+        // CR LF is one break.
+        if (text[end] == QLatin1Char('\r') && end + 1 < text.size() &&
+            text[end + 1] == QLatin1Char('\n'))
+            ++end;
+        start = end + 1;
+        if (start == text.size()) {
+            break; // a final line break adds no empty line
+        }
+    }
+    return lines;
+}
+
+std::vector<FolderPage> BuildFolderPages(const FolderFacts& facts,
+                                         const std::vector<FolderCategory>& categories,
+                                         const FolderOptions& options, const TextWidth& measure) {
+    std::vector<FolderPage> body;
+    std::vector<int> firstPages; // counted without the cover
+    for (const FolderCategory& category : categories) {
+        firstPages.push_back(static_cast<int>(body.size()) + 1);
+        std::vector<FolderPage> pages = CutIntoPages(LayOutForm(category, options, measure));
+        for (size_t i = 0; i < pages.size(); ++i) {
+            pages[i].headerLeft =
+                i == 0 ? category.title : category.title + QStringLiteral(" (Fortsetzung)");
+            body.push_back(std::move(pages[i]));
+        }
+    }
+
+    std::vector<FolderPage> pages;
+    if (options.cover) {
+        // The cover's length does not depend on the page numbers it lists: count it once,
+        // then number the categories behind it.
+        const size_t coverCount =
+            CoverPages(facts, categories, firstPages, options, measure).size();
+        for (int& first : firstPages)
+            first += static_cast<int>(coverCount);
+        pages = CoverPages(facts, categories, firstPages, options, measure);
+        for (FolderPage& page : pages)
+            page.headerLeft = QStringLiteral("Notfallmappe");
+    }
+    for (FolderPage& page : body)
+        pages.push_back(std::move(page));
+    const int total = static_cast<int>(pages.size());
+    for (int n = 0; n < total; ++n) {
+        FolderPage& page = pages[static_cast<size_t>(n)];
+        page.headerRight = facts.userName;
+        page.footerLeft = QStringLiteral("Stand: ") + facts.date;
+        page.footerRight = QStringLiteral("Seite %1 von %2").arg(n + 1).arg(total);
+    }
+    return pages;
+}

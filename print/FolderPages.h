@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <vector>
+
+struct DialogTemplate;
+
+// The emergency folder as pages: a cover page and each chosen category laid out like its form,
+// in millimetres on A4. Pure layout: text widths come from the caller, so the pages can be
+// built and checked without any paint device.
+
+// What a piece of text is; the painter gives each role its font.
+enum class PrintRole { Title, Heading, Label, Value, Small };
+
+struct PageText {
+    double x = 0, y = 0; // top-left corner, mm from the page's top-left corner
+    double width = 0;    // the box the text stands in (right alignment, clipping)
+    QString text;
+    PrintRole role = PrintRole::Value;
+    bool alignRight = false;
+};
+
+// A horizontal line: light under a printed value, dark where something is to be written by hand.
+struct PageRule {
+    double x = 0, y = 0, width = 0;
+    bool toFill = false;
+};
+
+struct FolderPage {
+    QString headerLeft, headerRight, footerLeft, footerRight;
+    std::vector<PageText> texts;
+    std::vector<PageRule> rules;
+};
+
+struct FolderFacts {
+    QString userName;
+    QString date; // "08.12.2026"
+    QString documentPath;
+    bool isProtected = false;
+};
+
+struct FolderCategory {
+    int category = 0;
+    QString title;
+    const DialogTemplate* form = nullptr; // the form's dialog template
+    std::map<int, QString> values; // field id to its text; memo lines as the tables keep them
+};
+
+struct FolderOptions {
+    bool mask = true;
+    bool cover = true;
+};
+
+// A4 and the folder's margins and line heights, in millimetres.
+namespace FolderGeometry {
+inline constexpr double kPageWidth = 210;
+inline constexpr double kPageHeight = 297;
+inline constexpr double kLeft = 18;
+inline constexpr double kRight = 18;
+inline constexpr double kHeaderTop = 12;
+inline constexpr double kBodyTop = 26;
+inline constexpr double kBodyBottom = 274;
+inline constexpr double kFooterTop = 280;
+inline constexpr double kBodyWidth = kPageWidth - kLeft - kRight;
+inline constexpr double kBodyHeight = kBodyBottom - kBodyTop;
+double LineHeight(PrintRole role);
+} // namespace FolderGeometry
+
+// What masked secrets print as.
+inline const QString kMaskText = QStringLiteral("\u2022\u2022\u2022\u2022");
+
+// Width of a text in a role's font, in millimetres.
+using TextWidth = std::function<double(const QString& text, PrintRole role)>;
+
+// The text as lines no wider than width: its own line breaks (CR LF, LF or CR) kept, words
+// moved to the next line, a word wider than a line broken between characters. Empty text
+// gives no lines.
+std::vector<QString> WrapText(const QString& text, double width, PrintRole role,
+                              const TextWidth& measure);
+
+// Every page of the folder: the cover page (when asked for), then each category in the given
+// order, starting on a new page and running on to further pages where it is too long.
+std::vector<FolderPage> BuildFolderPages(const FolderFacts& facts,
+                                         const std::vector<FolderCategory>& categories,
+                                         const FolderOptions& options, const TextWidth& measure);

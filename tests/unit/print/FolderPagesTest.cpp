@@ -1,0 +1,225 @@
+#include "print/FolderPages.h"
+#include "forms/MaskedFields.h"
+#include "print/FolderContent.h"
+#include "store/CategorySchema.h"
+
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <map>
+
+using namespace FolderGeometry;
+
+namespace {
+
+// Every character 1.5 mm wide: wrapping is predictable without any font.
+double FixedWidth(const QString& text, PrintRole) {
+    return text.size() * 1.5;
+}
+
+FolderFacts Facts() {
+    return FolderFacts{QStringLiteral("Hans"), QStringLiteral("08.12.2026"),
+                       QStringLiteral("/home/hans/Quillory/Hans.qlr"), false};
+}
+
+// The forms of the categories, every field empty.
+std::vector<FolderCategory> Blank(const std::vector<int>& numbers) {
+    auto categories = ReadFolderCategories(numbers);
+    EXPECT_TRUE(categories.has_value());
+    return categories ? *categories : std::vector<FolderCategory>{};
+}
+
+std::vector<const PageText*> Find(const FolderPage& page, const QString& text) {
+    std::vector<const PageText*> found;
+    for (const PageText& t : page.texts) {
+        if (t.text == text)
+            found.push_back(&t);
+    }
+    return found;
+}
+
+int CountEverywhere(const std::vector<FolderPage>& pages, const QString& text) {
+    int n = 0;
+    for (const FolderPage& page : pages)
+        n += static_cast<int>(Find(page, text).size());
+    return n;
+}
+
+} // namespace
+
+TEST(FolderPagesTest, WrapKeepsLineBreaksMovesWordsAndBreaksLongWords) {
+    const double width = 15; // ten characters
+    EXPECT_TRUE(WrapText(QString(), width, PrintRole::Value, FixedWidth).empty());
+    EXPECT_EQ(WrapText(QStringLiteral("eins zwei drei vier"), width, PrintRole::Value, FixedWidth),
+              (std::vector<QString>{QStringLiteral("eins zwei"), QStringLiteral("drei vier")}));
+    EXPECT_EQ(WrapText(QStringLiteral("Zeile eins\r\n\r\nZeile zwei\r\n"), width, PrintRole::Value,
+                       FixedWidth),
+              (std::vector<QString>{QStringLiteral("Zeile eins"), QString(),
+                                    QStringLiteral("Zeile zwei")}));
+    EXPECT_EQ(
+        WrapText(QStringLiteral("ab 0123456789012345 cd"), width, PrintRole::Value, FixedWidth),
+        (std::vector<QString>{QStringLiteral("ab"), QStringLiteral("0123456789"),
+                              QStringLiteral("012345 cd")}));
+}
+
+// Whatever the values, a page never prints one value over another, stays inside its body and
+// prints every value in full.
+TEST(FolderPagesTest, FilledFormsNeitherOverlapNorLeaveThePage) {
+    std::vector<FolderCategory> categories = Blank({1, 2, 3, 4, 5, 6, 7, 8, 10});
+    ASSERT_EQ(categories.size(), 9u);
+    auto token = [](int category, int id) { return QStringLiteral("%1x%2").arg(category).arg(id); };
+    for (FolderCategory& c : categories) {
+        for (int id : FieldIds(c.category)) {
+            c.values[id] = IsMemoField(c.category, id)
+                               ? QStringLiteral("eins\r\nzwei\r\ndrei\r\nvier\r\nfünf")
+                               : QStringLiteral("Wort ").repeated(8) + token(c.category, id);
+        }
+    }
+    // One millimetre a character: the narrowest field still holds a word.
+    auto narrow = [](const QString& text, PrintRole) { return text.size() * 1.0; };
+    const auto pages = BuildFolderPages(Facts(), categories, FolderOptions{}, narrow);
+    int words = 0, masks = 0, memoEnds = 0;
+    std::map<QString, int> tokens;
+    for (size_t p = 0; p < pages.size(); ++p) {
+        const auto& texts = pages[p].texts;
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const PageText& a = texts[i];
+            EXPECT_GE(a.y, kBodyTop - 1e-6) << "page " << p;
+            EXPECT_LE(a.y + LineHeight(a.role), kBodyBottom + 1e-6) << "page " << p;
+            const QStringList parts = a.text.split(QLatin1Char(' '));
+            words += static_cast<int>(parts.count(QStringLiteral("Wort")));
+            masks += a.text == kMaskText;
+            memoEnds += a.text == QStringLiteral("fünf");
+            if (a.role == PrintRole::Value)
+                ++tokens[parts.back()];
+            for (size_t j = i + 1; j < texts.size(); ++j) {
+                const PageText& b = texts[j];
+                const bool across = a.x < b.x + b.width - 1e-6 && b.x < a.x + a.width - 1e-6;
+                const bool down =
+                    a.y < b.y + LineHeight(b.role) - 1e-6 && b.y < a.y + LineHeight(a.role) - 1e-6;
+                EXPECT_FALSE(across && down && a.role == PrintRole::Value &&
+                             b.role == PrintRole::Value)
+                    << "page " << p << ": '" << a.text.toStdString() << "' over '"
+                    << b.text.toStdString() << "'";
+            }
+        }
+    }
+    int plain = 0;
+    for (const FolderCategory& c : categories) {
+        for (int id : FieldIds(c.category)) {
+            if (IsMemoField(c.category, id) || IsMaskedField(c.category, id))
+                continue;
+            ++plain;
+            EXPECT_EQ(tokens[token(c.category, id)], 1) << c.category << "/" << id;
+        }
+    }
+    EXPECT_EQ(words, 8 * plain);
+    EXPECT_EQ(masks, static_cast<int>(MaskedFields().size()));
+    EXPECT_EQ(memoEnds, 3);
+}
+
+TEST(FolderPagesTest, FieldsStandWhereTheFormHasThemAndSecretsAreMasked) {
+    std::vector<FolderCategory> bank = Blank({3});
+    ASSERT_EQ(bank.size(), 1u);
+    bank[0].values[130] = QStringLiteral("Sparkasse");
+    bank[0].values[101] = QStringLiteral("12345");
+    bank[0].values[102] = QStringLiteral("Geheim1"); // online-banking password
+    bank[0].values[109] = QStringLiteral("4711");    // card secret number
+    FolderOptions options;
+    options.cover = false;
+
+    auto pages = BuildFolderPages(Facts(), bank, options, FixedWidth);
+    ASSERT_EQ(pages.size(), 1u);
+    const FolderPage& page = pages[0];
+    EXPECT_EQ(page.headerLeft, QStringLiteral("Bankgeschäfte"));
+    EXPECT_EQ(page.headerRight, QStringLiteral("Hans"));
+    EXPECT_EQ(page.footerRight, QStringLiteral("Seite 1 von 1"));
+    EXPECT_EQ(page.footerLeft, QStringLiteral("Stand: 08.12.2026"));
+    const auto bankName = Find(page, QStringLiteral("Sparkasse"));
+    const auto number = Find(page, QStringLiteral("12345"));
+    ASSERT_EQ(bankName.size(), 1u);
+    ASSERT_EQ(number.size(), 1u);
+    // "Bank:" at the left edge, the number to its right on the same row.
+    EXPECT_LT(bankName[0]->x, number[0]->x);
+    EXPECT_NEAR(bankName[0]->y, number[0]->y, 0.01);
+    EXPECT_EQ(Find(page, kMaskText).size(), 2u);
+    EXPECT_TRUE(Find(page, QStringLiteral("Geheim1")).empty());
+    EXPECT_TRUE(Find(page, QStringLiteral("4711")).empty());
+    // Empty fields, secret or not, are lines to fill in; a printed value gets a light line.
+    const auto toFill = std::count_if(page.rules.begin(), page.rules.end(),
+                                      [](const PageRule& r) { return r.toFill; });
+    EXPECT_EQ(toFill, 38 - 4);
+
+    options.mask = false;
+    pages = BuildFolderPages(Facts(), bank, options, FixedWidth);
+    EXPECT_EQ(Find(pages[0], QStringLiteral("Geheim1")).size(), 1u);
+    EXPECT_EQ(Find(pages[0], QStringLiteral("4711")).size(), 1u);
+    EXPECT_TRUE(Find(pages[0], kMaskText).empty());
+}
+
+TEST(FolderPagesTest, LongMemoRunsOnToFurtherPagesInOrder) {
+    std::vector<FolderCategory> car = Blank({10});
+    QString memo;
+    for (int i = 1; i <= 150; ++i)
+        memo += QStringLiteral("Bemerkung %1\r\n").arg(i);
+    car[0].values[134] = memo;
+    car[0].values[143] = QStringLiteral("05/2027"); // "ASU bis:" below the memo
+    const auto pages = BuildFolderPages(Facts(), car, FolderOptions{}, FixedWidth);
+    ASSERT_GE(pages.size(), 3u); // cover, then at least two pages of the car
+    EXPECT_EQ(pages[1].headerLeft, QStringLiteral("Fahrzeugschein/brief"));
+    EXPECT_EQ(pages[2].headerLeft, QStringLiteral("Fahrzeugschein/brief (Fortsetzung)"));
+    int next = 1;
+    for (size_t p = 1; p < pages.size(); ++p) {
+        for (const PageText& t : pages[p].texts) {
+            if (t.text == QStringLiteral("Bemerkung %1").arg(next))
+                ++next;
+        }
+        EXPECT_EQ(pages[p].footerRight,
+                  QStringLiteral("Seite %1 von %2").arg(p + 1).arg(pages.size()));
+    }
+    EXPECT_EQ(next, 151);
+    EXPECT_EQ(CountEverywhere(pages, QStringLiteral("05/2027")), 1);
+}
+
+TEST(FolderPagesTest, CoverNamesUserDocumentProtectionAndWhereEachFormStarts) {
+    std::vector<FolderCategory> categories = Blank({8, 10});
+    QString memo;
+    for (int i = 0; i < 120; ++i)
+        memo += QStringLiteral("Zeile\r\n");
+    categories[1].values[134] = memo; // the car runs over two pages
+    FolderFacts facts = Facts();
+    facts.isProtected = true;
+    const auto pages = BuildFolderPages(facts, categories, FolderOptions{}, FixedWidth);
+    ASSERT_GE(pages.size(), 4u);
+    const FolderPage& cover = pages[0];
+    EXPECT_EQ(cover.headerLeft, QStringLiteral("Notfallmappe"));
+    for (const char* line :
+         {"Notfallmappe von Hans", "Stand: 08.12.2026",
+          "Das Dokument ist durch ein Paßwort geschützt.", "Inhalt", "Ärzte", "Seite 2",
+          "Fahrzeugschein/brief", "Seite 3", "Paßwort hinterlegt bei:", "Vertrauensperson:"}) {
+        EXPECT_EQ(Find(cover, QString::fromUtf8(line)).size(), 1u) << line;
+    }
+    QString path;
+    for (const PageText& t : cover.texts) {
+        if (t.text.startsWith(QStringLiteral("Dokument:")) || path.size())
+            path += t.text;
+    }
+    EXPECT_TRUE(path.startsWith(QStringLiteral("Dokument: /home/hans/Quillory/Hans.qlr")));
+    // Lines to write on beside "Paßwort hinterlegt bei:" and "Vertrauensperson:".
+    EXPECT_EQ(std::count_if(cover.rules.begin(), cover.rules.end(),
+                            [](const PageRule& r) { return r.toFill; }),
+              4);
+
+    facts.isProtected = false;
+    FolderOptions noCover;
+    noCover.cover = false;
+    const auto bare = BuildFolderPages(facts, categories, noCover, FixedWidth);
+    EXPECT_EQ(bare.size(), pages.size() - 1);
+    EXPECT_EQ(bare[0].headerLeft, QStringLiteral("Ärzte"));
+    EXPECT_EQ(Find(BuildFolderPages(facts, categories, FolderOptions{}, FixedWidth)[0],
+                   QStringLiteral("Das Dokument ist nicht durch ein Paßwort geschützt."))
+                  .size(),
+              1u);
+}

@@ -1,0 +1,136 @@
+#include "forms/MaskedFields.h"
+#include "print/FolderContent.h"
+#include "print/FolderPainter.h"
+#include "store/CategorySchema.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <sstream>
+#include <sys/stat.h>
+
+namespace {
+
+// Output of a shell command (a real PDF reader from poppler-utils).
+std::string Output(const std::string& command) {
+    std::string out;
+    if (FILE* pipe = ::popen(command.c_str(), "r")) {
+        char buffer[4096];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+            out.append(buffer, n);
+        ::pclose(pipe);
+    }
+    return out;
+}
+
+std::string WithoutSpace(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c != ' ' && c != '\n' && c != '\r' && c != '\f' && c != '\t')
+            out += c;
+    }
+    return out;
+}
+
+// The value of an entry of pdfinfo's listing ("Pages:          10" gives "10").
+std::string InfoEntry(const std::string& info, const std::string& key) {
+    std::istringstream lines(info);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.rfind(key + ":", 0) == 0) {
+            const size_t start = line.find_first_not_of(' ', key.size() + 1);
+            return start == std::string::npos ? std::string() : line.substr(start);
+        }
+    }
+    return {};
+}
+
+// A short value of its own for every field: a letter per category and the id in base 36, so
+// it fits even the narrowest field on one line.
+QString Token(int categoryIndex, int id) {
+    return QChar(QLatin1Char(static_cast<char>('a' + categoryIndex))) +
+           QString::number(id - kFirstFieldId, 36).rightJustified(2, QLatin1Char('0'));
+}
+
+} // namespace
+
+TEST(FolderPdfTest, AllNineFormsFilledReadBackByARealReader) {
+    const std::vector<int> order{1, 2, 8, 3, 7, 4, 5, 10, 6};
+    auto categories = ReadFolderCategories(order);
+    ASSERT_TRUE(categories.has_value());
+    ASSERT_EQ(categories->size(), 9u);
+    std::vector<std::string> shown;
+    int masked = 0;
+    for (size_t i = 0; i < categories->size(); ++i) {
+        FolderCategory& c = (*categories)[i];
+        for (int id : FieldIds(c.category)) {
+            const QString token = Token(static_cast<int>(i), id);
+            if (IsMaskedField(c.category, id)) {
+                c.values[id] = QStringLiteral("GEHEIM") + token;
+                ++masked;
+            } else if (IsMemoField(c.category, id)) {
+                c.values[id] = token + QStringLiteral("\r\nzweite Zeile");
+                shown.push_back(token.toStdString());
+            } else {
+                c.values[id] = token;
+                shown.push_back(token.toStdString());
+            }
+        }
+    }
+    const FolderFacts facts{QStringLiteral("Hans Müßig"), QStringLiteral("08.12.2026"),
+                            QStringLiteral("/daten/Hans Müßig.qlr"), true};
+    TempDir dir;
+    const std::string pdf = dir.file("Hans Müßig-Notfallmappe.pdf");
+    ASSERT_TRUE(SaveFolderPdf(pdf, facts, *categories, FolderOptions{}));
+
+    // Nothing but the chosen file, and that one private.
+    struct stat st {};
+    ASSERT_EQ(::stat(pdf.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              1);
+
+    const std::string quoted = "'" + pdf + "'";
+    const std::string text = Output("pdftotext -raw -enc UTF-8 " + quoted + " -");
+    ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils) did not read the PDF";
+    const std::string flat = WithoutSpace(text);
+    for (const std::string& token : shown)
+        EXPECT_NE(flat.find(token), std::string::npos) << "value " << token << " missing";
+    EXPECT_EQ(flat.find("GEHEIM"), std::string::npos) << "a masked value was printed";
+    const std::string mask = "••••";
+    size_t masks = 0;
+    for (size_t at = flat.find(mask); at != std::string::npos; at = flat.find(mask, at + mask.size()))
+        ++masks;
+    // Each masked field, and the cover's note that they are masked.
+    EXPECT_EQ(masks, static_cast<size_t>(masked) + 1);
+    for (const char* line : {"Notfallmappe von Hans Müßig", "Paßwort hinterlegt bei:",
+                             "Vertrauensperson:", "Seite 10 von 10", "Fahrzeugschein/brief"})
+        EXPECT_NE(text.find(line), std::string::npos) << line;
+
+    const std::string info = Output("pdfinfo -enc UTF-8 " + quoted);
+    EXPECT_EQ(InfoEntry(info, "Pages"), "10");
+    EXPECT_EQ(InfoEntry(info, "Title"), "Notfallmappe");
+    EXPECT_EQ(InfoEntry(info, "Creator"), "Hans Müßig");
+    EXPECT_EQ(InfoEntry(info, "Page size"), "595 x 842 pts (A4)");
+    const std::string metadata = Output("pdfinfo -meta " + quoted);
+    EXPECT_NE(metadata.find("<rdf:li>Hans Müßig</rdf:li>"), std::string::npos) << metadata;
+
+    // Every font is embedded: the folder prints the same on any machine.
+    const std::string fonts = Output("pdffonts " + quoted);
+    size_t listed = 0;
+    std::istringstream lines(fonts);
+    std::string line;
+    while (std::getline(lines, line)) {
+        if (line.find("TrueType") == std::string::npos && line.find("Type") == std::string::npos)
+            continue;
+        if (line.rfind("name", 0) == 0)
+            continue;
+        ++listed;
+        EXPECT_NE(line.find(" yes "), std::string::npos) << line;
+    }
+    EXPECT_GT(listed, 0u) << fonts;
+}
