@@ -103,7 +103,8 @@ TEST(FolderPdfTest, AllNineFormsFilledReadBackByARealReader) {
     EXPECT_EQ(flat.find("GEHEIM"), std::string::npos) << "a masked value was printed";
     const std::string mask = "••••";
     size_t masks = 0;
-    for (size_t at = flat.find(mask); at != std::string::npos; at = flat.find(mask, at + mask.size()))
+    for (size_t at = flat.find(mask); at != std::string::npos;
+         at = flat.find(mask, at + mask.size()))
         ++masks;
     // Each masked field, and the cover's note that they are masked.
     EXPECT_EQ(masks, static_cast<size_t>(masked) + 1);
