@@ -31,6 +31,7 @@ const HotSpot kHotSpots[] = {
     {"DLG_ONLINE", {220, 298, 173, 28}, 2},   {"DLG_PERSONEN", {220, 128, 173, 28}, 2},
     {"DLG_PKW", {220, 366, 173, 28}, 2},      {"DLG_SERIE", {220, 332, 173, 28}, 2},
     {"DLG_SOFTWARE", {220, 264, 173, 28}, 2}, {"DLG_NUMMERN", {220, 162, 173, 28}, 2},
+    {"FEDER", {452, 380, 112, 72}, 3},
 };
 
 std::vector<std::string> ScriptBitmaps() {
@@ -129,6 +130,8 @@ TEST(Pictures, ButtonPairsMatchAndFitTheirCaptions) {
     pairs[42] = 60;  // "Starten"
     pairs[44] = 55;  // "Löschen"
     pairs[46] = 20;  // "..."
+    pairs[48] = 80;  // "Drucken..."
+    pairs[50] = 125; // "Als PDF speichern..."
     for (const auto& [up, minWidth] : pairs) {
         const Dib a = Dib::FromResource("BTN" + std::to_string(up));
         const Dib b = Dib::FromResource("BTN" + std::to_string(up + 1));
