@@ -11,6 +11,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTest>
 
 #include <cstdint>
 #include <memory>
@@ -63,6 +64,9 @@ struct DeskRig {
         s.setPassword = [this](QWidget*, DeskPasswordState&) { calls.push_back("set"); };
         s.removePassword = [this](QWidget*, DeskPasswordState&) { calls.push_back("remove"); };
         s.quit = [this] { calls.push_back("quit"); };
+        s.emergencyFolder = [this](QWidget*, const DeskPasswordState&) {
+            calls.push_back("folder, spot " + std::to_string(state(CmEmergencyFolder)));
+        };
         return s;
     }
 
@@ -123,7 +127,7 @@ TEST(Desk, BuildsHotSpotsBeforeTheLoginAndReadsProtectionAfterIt) {
     EXPECT_TRUE(desk->PasswordState().isProtected);
     EXPECT_TRUE(desk->PasswordState().password.empty());
     ASSERT_EQ(desk->HotSpots().size(), kHotSpotTable.size());
-    for (size_t i = 0; i < 16; ++i) {
+    for (size_t i = 0; i < kHotSpotTable.size(); ++i) {
         const auto& row = kHotSpotTable[i];
         const auto& spot = *desk->HotSpots()[i];
         EXPECT_EQ(spot.id, row.command);
@@ -188,7 +192,7 @@ TEST(Desk, HoverMovesStraightFromSpotToSpotAndTheBackgroundClearsIt) {
     EXPECT_EQ(rig.state(CmHelp), 2);
     EXPECT_EQ(rig.state(CmAbout), 0);
     rig.move(kBackground);
-    EXPECT_EQ(rig.states(), std::vector<int>(16, 0));
+    EXPECT_EQ(rig.states(), std::vector<int>(kHotSpotTable.size(), 0));
 }
 
 TEST(Desk, PressOnTheBackgroundChangesNothingRunsNothingAndGoesToTheFrame) {
@@ -229,8 +233,13 @@ TEST(Desk, CommandsReachTheirServices) {
     rig.press(Centre(CmBackup));
     rig.press(Centre(CmSetPassword));
     rig.press(Centre(CmRemovePassword));
-    EXPECT_EQ(rig.calls, (std::vector<std::string>{"backup", "set", "remove"}));
-    EXPECT_EQ(rig.states(), std::vector<int>(16, 0));
+    rig.press(Centre(CmEmergencyFolder));
+    // Ctrl+P on the desk does what the quill does.
+    QApplication::setActiveWindow(rig.frame.get());
+    QTest::keyClick(rig.desk, Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(rig.calls, (std::vector<std::string>{"backup", "set", "remove", "folder, spot 1",
+                                                   "folder, spot 1"}));
+    EXPECT_EQ(rig.states(), std::vector<int>(kHotSpotTable.size(), 0));
 }
 
 TEST(Desk, MinimiseShowsTheFrameMinimisedAndTheSpotNormal) {
