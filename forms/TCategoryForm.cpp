@@ -6,6 +6,7 @@
 #include "store/EBdtError.h"
 #include "store/TDataSetManager.h"
 #include "store/TQuery.h"
+#include "util/LineBreaks.h"
 #include "util/VersionTitle.h"
 
 #include <QLineEdit>
@@ -23,18 +24,12 @@ const char* const kLoadFailed = "Die Daten konnten nicht gelesen werden.";
 
 // Edit controls hold line breaks as LF; the tables keep what a Windows edit control gives, CR LF.
 std::string ToTableLineBreaks(const QString& text) {
-    QString t = text;
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    t.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return t.toStdString();
+    const QByteArray utf8 = text.toUtf8();
+    return CrLfLineBreaks(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
 }
 
 QString ToControlLineBreaks(const std::string& text) {
-    QString t = QString::fromStdString(text);
-    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    t.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return t;
+    return QString::fromStdString(LfLineBreaks(text));
 }
 
 } // namespace

@@ -41,6 +41,30 @@ size_t Utf8Prefix(const std::string& text, size_t max) {
     return text.size();
 }
 
+// A memo's bytes read as the lines of a string list: every line ends in CR LF (a lone LF
+// becomes CR LF); the last line break is dropped. One pass; no copy when nothing changes.
+std::string MemoLines(std::string bytes) {
+    size_t lf = bytes.find('\n');
+    while (lf != std::string::npos && lf > 0 && bytes[lf - 1] == '\r')
+        lf = bytes.find('\n', lf + 1);
+    if (lf != std::string::npos) {
+        std::string out;
+        out.reserve(bytes.size() + bytes.size() / 16);
+        size_t start = 0;
+        for (; lf != std::string::npos; lf = bytes.find('\n', lf + 1)) {
+            if (lf > 0 && bytes[lf - 1] == '\r')
+                continue;
+            out.append(bytes, start, lf - start).append("\r\n", 2);
+            start = lf + 1;
+        }
+        out.append(bytes, start, std::string::npos);
+        bytes = std::move(out);
+    }
+    if (bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") == 0)
+        bytes.resize(bytes.size() - 2);
+    return bytes;
+}
+
 bool OpenQuery(TQuery& query, const std::string& path) {
     query.propActive(false);
     query.propRequestLive(true);
@@ -234,34 +258,22 @@ void TDataSetManager::StoreField(TDataSet& table, const std::string& text,
 
 void TDataSetManager::LoadMemo(TDataSet& table, std::string& text, const std::string& name) {
     TField* field = table.objFieldByName(name);
-    TBlobField* blob = AsBlob(field);
-    if (!blob) {
-        text = field->propAsString();
-        return;
-    }
-    TMemoryStream stream;
-    blob->SaveToStream(stream);
-    TStrings lines;
-    lines.LoadFromStream(stream);
-    text = lines.Text();
-    if (!text.empty() && text.back() == '\n')
-        text.pop_back();
-    if (!text.empty() && text.back() == '\r')
-        text.pop_back();
+    text = field->propAsString();
+    if (AsBlob(field))
+        text = MemoLines(std::move(text));
 }
 
 void TDataSetManager::StoreMemo(TDataSet& table, const std::string& text, const std::string& name) {
     TField* field = table.objFieldByName(name);
-    TBlobField* blob = AsBlob(field);
-    if (!blob) {
+    if (!AsBlob(field)) {
         field->propAsString(text);
         return;
     }
-    TStrings lines;
-    lines.Add(text);
-    TMemoryStream stream;
-    lines.SaveToStream(stream);
-    blob->LoadFromStream(stream);
+    // The memo as one line of a string list written to a stream: the text and CR LF.
+    std::string value;
+    value.reserve(text.size() + 2);
+    value.append(text).append("\r\n", 2);
+    field->propAsString(std::move(value));
 }
 
 TDataSetManager& DataSetManager() {
