@@ -4,6 +4,8 @@
 
 #include <sodium.h>
 
+#include <atomic>
+
 namespace engine {
 
 KdfParams DefaultKdf() {
@@ -36,8 +38,15 @@ void Wipe(std::string& s) {
     s.clear();
 }
 
+static std::atomic<uint64_t> g_derivations{0};
+
+uint64_t KeyDerivationCount() {
+    return g_derivations.load();
+}
+
 bool DeriveKey(std::string_view password, const Salt& salt, const KdfParams& p, SecretKey& key) {
     EnsureSodium();
+    ++g_derivations;
     if (!KdfParamsAcceptable(p))
         return false;
     return crypto_pwhash(key.data(), 32, password.data(), password.size(), salt.data(), p.opsLimit,
@@ -74,6 +83,42 @@ bool Unseal(std::string_view cipher, std::string_view ad, const Nonce& nonce, co
     }
     plain.resize(len);
     return true;
+}
+
+bool UnsealInPlace(std::string& sealed, std::string_view ad, const Nonce& nonce,
+                   const SecretKey& key) {
+    EnsureSodium();
+    if (sealed.size() < crypto_aead_xchacha20poly1305_ietf_ABYTES)
+        return false;
+    const size_t length = sealed.size() - crypto_aead_xchacha20poly1305_ietf_ABYTES;
+    auto* bytes = reinterpret_cast<unsigned char*>(sealed.data());
+    if (crypto_aead_xchacha20poly1305_ietf_decrypt_detached(
+            bytes, nullptr, bytes, length, bytes + length,
+            reinterpret_cast<const unsigned char*>(ad.data()), ad.size(), nonce.data(),
+            key.data()) != 0)
+        return false;
+    sealed.resize(length);
+    return true;
+}
+
+static_assert(sizeof(crypto_generichash_state) <= 384);
+
+Blake2bStream::Blake2bStream() : m_state{} {
+    EnsureSodium();
+    crypto_generichash_init(reinterpret_cast<crypto_generichash_state*>(m_state.data()), nullptr, 0,
+                            32);
+}
+
+void Blake2bStream::Update(std::string_view bytes) {
+    crypto_generichash_update(reinterpret_cast<crypto_generichash_state*>(m_state.data()),
+                              reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+}
+
+Digest Blake2bStream::Final() {
+    Digest d{};
+    crypto_generichash_final(reinterpret_cast<crypto_generichash_state*>(m_state.data()), d.data(),
+                             d.size());
+    return d;
 }
 
 Digest Blake2b(std::string_view bytes) {

@@ -40,11 +40,28 @@ void RandomBytes(void* out, size_t n);
 void Wipe(std::string& s);
 // false when the derivation failed (out of memory).
 bool DeriveKey(std::string_view password, const Salt& salt, const KdfParams& p, SecretKey& key);
+// Derivations attempted since the program started (each costs about half a second).
+uint64_t KeyDerivationCount();
 // XChaCha20-Poly1305 with a fresh random nonce; the result is 16 bytes longer.
 std::string Seal(std::string_view plain, std::string_view ad, const SecretKey& key, Nonce& nonce);
 // false for a wrong key or tampered bytes.
 bool Unseal(std::string_view cipher, std::string_view ad, const Nonce& nonce, const SecretKey& key,
             std::string& plain);
+// Decrypts cipher-and-tag in place and drops the tag; false (bytes unspecified) for a wrong key
+// or tampered bytes.
+bool UnsealInPlace(std::string& sealed, std::string_view ad, const Nonce& nonce,
+                   const SecretKey& key);
 Digest Blake2b(std::string_view bytes);
+
+// BLAKE2b-256 over bytes given piece by piece.
+class Blake2bStream {
+public:
+    Blake2bStream();
+    void Update(std::string_view bytes);
+    Digest Final();
+
+private:
+    alignas(64) std::array<uint8_t, 384> m_state;
+};
 
 } // namespace engine

@@ -12,26 +12,46 @@ void RestructureTables(Session& session, const std::vector<RestructureRequest>& 
         TableStore store;
         TableFiles before, after;
     };
+    // One salt per new password for all tables of the call: the session derives its key once
+    // and keeps it, so opening the tables again afterwards derives nothing.
+    struct NewKey {
+        const std::string* password;
+        Salt salt;
+        const SecretKey* key;
+    };
+    std::vector<NewKey> newKeys;
     std::vector<Prepared> prepared;
     for (const RestructureRequest& rq : requests) {
         if (rq.isProtected && rq.password.empty())
             throw EngineError(Errc::BadArgument, "empty password");
-        std::unique_ptr<Table> table = Table::Open(rq.tablePath, session, false);
         TableStore store(TableStore::BaseOf(rq.tablePath));
-        TableImage image = table->Image();
+        TableImage image = std::move(*Table::Open(rq.tablePath, session, false)).TakeImage();
         image.generation += 1;
         image.isProtected = rq.isProtected;
-        SecretKey key;
+        const SecretKey* key = nullptr;
         if (rq.isProtected) {
             image.kdf = session.newTableKdf;
-            RandomBytes(image.salt.data(), image.salt.size());
-            if (!DeriveKey(rq.password, image.salt, image.kdf, key))
-                throw EngineError(Errc::BadArgument, "key derivation failed");
+            const NewKey* known = nullptr;
+            for (const NewKey& k : newKeys) {
+                if (*k.password == rq.password)
+                    known = &k;
+            }
+            if (!known) {
+                NewKey k{&rq.password, {}, nullptr};
+                RandomBytes(k.salt.data(), k.salt.size());
+                k.key = session.KeyFor(rq.password, k.salt, image.kdf);
+                if (!k.key)
+                    throw EngineError(Errc::BadArgument, "key derivation failed");
+                newKeys.push_back(k);
+                known = &newKeys.back();
+            }
+            image.salt = known->salt;
+            key = known->key;
         } else {
             image.kdf = {};
             image.salt = {};
         }
-        TableFiles after = EncodeTable(image, rq.isProtected ? &key : nullptr);
+        TableFiles after = EncodeTable(image, key);
         for (auto& record : image.records)
             for (std::string& v : record)
                 Wipe(v);

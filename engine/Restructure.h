@@ -15,7 +15,8 @@ struct RestructureRequest {
 };
 
 // Sets, changes or clears the passwords of several tables, all or nothing: a protected table
-// opens with the session's passwords (no request is asked); every new set of files is written
+// opens with the session's passwords and keys (no request is asked); the tables given one new
+// password share one salt, so its key is derived once; every new set of files is written
 // and flushed first; then the tables are committed one after the other, and when a commit fails
 // the tables committed before it get their previous files back. Throws EngineError.
 void RestructureTables(Session& session, const std::vector<RestructureRequest>& requests);

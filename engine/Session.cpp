@@ -5,7 +5,10 @@
 namespace engine {
 
 void Session::AddPassword(const std::string& password) {
-    if (std::find(m_passwords.begin(), m_passwords.end(), password) == m_passwords.end())
+    auto known = std::find(m_passwords.begin(), m_passwords.end(), password);
+    if (known != m_passwords.end())
+        std::rotate(known, known + 1, m_passwords.end());
+    else
         m_passwords.push_back(password);
 }
 
@@ -13,7 +16,27 @@ void Session::ClearPasswords() {
     for (std::string& p : m_passwords)
         Wipe(p);
     m_passwords.clear();
+    for (auto& k : m_keys)
+        Wipe(k->password);
+    m_keys.clear();
     ++m_clears;
+}
+
+const SecretKey* Session::KeyFor(const std::string& password, const Salt& salt,
+                                 const KdfParams& kdf) {
+    for (const auto& k : m_keys) {
+        if (k->salt == salt && k->kdf.opsLimit == kdf.opsLimit &&
+            k->kdf.memLimit == kdf.memLimit && k->password == password)
+            return &k->key;
+    }
+    auto derived = std::make_unique<DerivedKey>();
+    if (!DeriveKey(password, salt, kdf, derived->key))
+        return nullptr;
+    derived->password = password;
+    derived->salt = salt;
+    derived->kdf = kdf;
+    m_keys.push_back(std::move(derived));
+    return &m_keys.back()->key;
 }
 
 } // namespace engine

@@ -6,30 +6,36 @@ namespace engine {
 
 std::unique_ptr<Table> Table::Open(const std::string& tablePath, Session& session,
                                    bool askForPassword) {
-    ParsedTable parsed = TableStore(TableStore::BaseOf(tablePath)).Read();
+    TableStore store(TableStore::BaseOf(tablePath));
+    ParsedTable parsed = store.Read();
+    std::unique_ptr<ByteSource> memoFile = store.MemoFile();
+    bool canonical = false;
+    std::optional<TableImage> image;
+    std::unique_ptr<SecretKey> key;
     if (!parsed.header.isProtected) {
-        std::optional<TableImage> image = DecodeRecords(parsed, nullptr);
-        return std::unique_ptr<Table>(new Table(tablePath, std::move(*image), nullptr));
-    }
-    size_t tried = 0;
-    unsigned clears = session.Clears();
-    for (;;) {
-        const auto& passwords = session.Passwords();
-        for (; tried < passwords.size(); ++tried) {
-            auto key = std::make_unique<SecretKey>();
-            if (!DeriveKey(passwords[tried], parsed.header.salt, parsed.header.kdf, *key))
-                throw EngineError(Errc::Io, "key derivation failed");
-            if (std::optional<TableImage> image = DecodeRecords(parsed, key.get()))
-                return std::unique_ptr<Table>(
-                    new Table(tablePath, std::move(*image), std::move(key)));
-        }
-        if (!askForPassword || !session.onPasswordRequest || !session.onPasswordRequest())
-            throw EngineError(Errc::NoAccess, "table is protected: no valid password");
-        if (session.Clears() != clears) {
-            tried = 0; // the list was cleared meanwhile: every password in it is new
-            clears = session.Clears();
+        image = DecodeRecords(parsed, nullptr, *memoFile, &canonical);
+    } else {
+        for (;;) {
+            const auto& passwords = session.Passwords();
+            for (size_t i = passwords.size(); i-- > 0 && !image;) {
+                const SecretKey* k =
+                    session.KeyFor(passwords[i], parsed.header.salt, parsed.header.kdf);
+                if (!k)
+                    throw EngineError(Errc::Io, "key derivation failed");
+                image = DecodeRecords(parsed, k, *memoFile, &canonical);
+                if (image)
+                    key = std::make_unique<SecretKey>(*k);
+            }
+            if (image)
+                break;
+            if (!askForPassword || !session.onPasswordRequest || !session.onPasswordRequest())
+                throw EngineError(Errc::NoAccess, "table is protected: no valid password");
         }
     }
+    std::unique_ptr<Table> table(new Table(tablePath, std::move(*image), std::move(key)));
+    table->m_memo = parsed.memo;
+    table->m_memoReusable = parsed.layout == 2 && canonical;
+    return table;
 }
 
 Table::~Table() {
@@ -53,19 +59,66 @@ const std::string& Table::Value(int field) const {
     return m_image.records[0][field];
 }
 
-void Table::Post(const std::vector<std::string>& values) {
-    if (values.size() != m_image.fields.size())
+void Table::Post(RecordChanges& changes) {
+    const auto& fields = m_image.fields;
+    if (changes.size() != fields.size())
         throw EngineError(Errc::BadArgument, "record does not match the fields");
-    for (size_t i = 0; i < values.size(); ++i)
-        CheckFieldValue(m_image.fields[i], values[i]);
-    TableImage next = m_image;
-    next.generation = m_image.generation + 1;
-    if (next.records.empty())
-        next.records.push_back(values);
-    else
-        next.records[0] = values;
-    m_store.Commit(EncodeTable(next, m_key.get()));
-    m_image = std::move(next);
+    for (size_t i = 0; i < changes.size(); ++i) {
+        if (changes[i])
+            CheckFieldValue(fields[i], *changes[i]);
+    }
+    const bool inserted = m_image.records.empty();
+    bool memoChanged = inserted || !m_memoReusable;
+    if (inserted)
+        m_image.records.emplace_back(fields.size());
+    auto& record = m_image.records[0];
+    for (size_t i = 0; i < changes.size(); ++i) {
+        if (changes[i] && fields[i].type == FieldType::Memo && *changes[i] != record[i])
+            memoChanged = true;
+    }
+    // The new values are swapped in for the encoding and swapped back if the commit fails, so
+    // no value is copied.
+    auto swapValues = [&] {
+        for (size_t i = 0; i < changes.size(); ++i) {
+            if (changes[i])
+                std::swap(record[i], *changes[i]);
+        }
+    };
+    swapValues();
+    const uint64_t generation = m_image.generation;
+    m_image.generation = generation + 1;
+    MemoTie tie = m_memo;
+    try {
+        TableFiles files;
+        if (memoChanged) {
+            tie.generation = m_image.generation;
+            RandomBytes(tie.id.data(), tie.id.size());
+            files.mb = EncodeMemoFile(m_image, tie, m_key.get());
+        }
+        EncodeRecordFiles(m_image, tie, m_key.get(), files.px, files.db);
+        m_store.Commit(files, memoChanged);
+    } catch (...) {
+        m_image.generation = generation;
+        swapValues();
+        if (inserted)
+            m_image.records.clear();
+        throw;
+    }
+    m_memo = tie;
+    m_memoReusable = true;
+    for (auto& old : changes) {
+        if (old)
+            Wipe(*old);
+    }
+}
+
+void Table::Post(const std::vector<std::string>& values) {
+    RecordChanges changes(values.begin(), values.end());
+    Post(changes);
+}
+
+TableImage Table::TakeImage() && {
+    return std::move(m_image);
 }
 
 } // namespace engine

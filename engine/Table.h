@@ -5,16 +5,21 @@
 #include "engine/TableStore.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace engine {
 
+// New values for some fields of a record; nullopt keeps a field as it is.
+using RecordChanges = std::vector<std::optional<std::string>>;
+
 // An open table: its definition and records in memory, written back by Post().
 class Table {
 public:
-    // Opens "<base>.DB" with its index and memo file. A protected table is tried with every
-    // password of the session; when none fits and askForPassword is set, the session's request
-    // is asked and the new passwords tried while it answers "continue". Throws EngineError.
+    // Opens "<base>.DB" with its index and memo file. A protected table is tried with the
+    // session's passwords, newest first; when none fits and askForPassword is set, the session's
+    // request is asked and the passwords tried again while it answers "continue". Throws
+    // EngineError.
     static std::unique_ptr<Table> Open(const std::string& tablePath, Session& session,
                                        bool askForPassword = true);
     ~Table();
@@ -28,13 +33,16 @@ public:
     const std::string& Value(int field) const;
     bool IsProtected() const { return m_image.isProtected; }
 
-    // Replaces the current record (inserting it when the table has none) and writes the three
-    // files. Throws EngineError for an oversized text or a failed commit; the table in memory
-    // keeps its previous record then.
+    // Changes the current record (inserting one of empty fields first when the table has none)
+    // and writes what changed: the .PX and .DB always, the memo file only when a memo differs.
+    // On success the new values have been moved out of changes. Throws EngineError for an
+    // oversized text or a failed commit; the table in memory and changes stay as they were then.
+    void Post(RecordChanges& changes);
+    // The whole record.
     void Post(const std::vector<std::string>& values);
 
-    // For restructure.
-    const TableImage& Image() const { return m_image; }
+    // For restructure: the image, taking it out of the table.
+    TableImage TakeImage() &&;
 
 private:
     Table(std::string path, TableImage image, std::unique_ptr<SecretKey> key)
@@ -44,6 +52,8 @@ private:
     TableStore m_store;
     TableImage m_image;
     std::unique_ptr<SecretKey> m_key;
+    MemoTie m_memo;           // the memo file in place
+    bool m_memoReusable = false; // layout 2 with memo references a post can keep
 };
 
 } // namespace engine

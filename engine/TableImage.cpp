@@ -11,9 +11,13 @@ namespace engine {
 
 namespace {
 
-constexpr char kMagicDb[8] = {'Q', 'T', 'B', 'L', 'D', 'B', 0, 1};
-constexpr char kMagicPx[8] = {'Q', 'T', 'B', 'L', 'P', 'X', 0, 1};
-constexpr char kMagicMb[8] = {'Q', 'T', 'B', 'L', 'M', 'B', 0, 1};
+// The last byte of a magic is the layout.
+constexpr char kMagicDb[8] = {'Q', 'T', 'B', 'L', 'D', 'B', 0, 2};
+constexpr char kMagicPx[8] = {'Q', 'T', 'B', 'L', 'P', 'X', 0, 2};
+constexpr char kMagicMb[8] = {'Q', 'T', 'B', 'L', 'M', 'B', 0, 2};
+constexpr char kMagicDb1[8] = {'Q', 'T', 'B', 'L', 'D', 'B', 0, 1};
+constexpr char kMagicPx1[8] = {'Q', 'T', 'B', 'L', 'P', 'X', 0, 1};
+constexpr char kMagicMb1[8] = {'Q', 'T', 'B', 'L', 'M', 'B', 0, 1};
 constexpr size_t kPrefixSize = 8 + 8 + 4; // magic, generation, body length
 constexpr size_t kTagSize = 16;
 constexpr uint32_t kNoMemo = 0xFFFFFFFF;
@@ -24,20 +28,16 @@ constexpr size_t kMaxNameLength = 64;
     throw EngineError(Errc::Format, what);
 }
 
-// magic, generation, body length, body, BLAKE2b of all that.
-std::string Frame(const char* magic, uint64_t generation, const std::string& body) {
-    ByteWriter w;
-    w.bytes(std::string_view(magic, 8));
-    w.u64(generation);
-    w.u32(static_cast<uint32_t>(body.size()));
-    w.bytes(body);
-    Digest d = Blake2b(w.out());
-    w.bytes(std::string_view(reinterpret_cast<const char*>(d.data()), d.size()));
-    return std::move(w.out());
+template <size_t N> std::string_view View(const std::array<uint8_t, N>& a) {
+    return std::string_view(reinterpret_cast<const char*>(a.data()), N);
 }
 
-// The prefix bytes a body of this length will get; the associated data of a sealed section
-// covers the prefix as well as the body in front of the section.
+template <size_t N> void Take(ByteReader& r, std::array<uint8_t, N>& out) {
+    std::memcpy(out.data(), r.bytes(N).data(), N);
+}
+
+// The prefix bytes a body of this length gets; the associated data of a sealed section covers
+// the prefix as well as the body in front of the section.
 std::string Prefix(const char* magic, uint64_t generation, size_t bodyLength) {
     ByteWriter w;
     w.bytes(std::string_view(magic, 8));
@@ -46,7 +46,22 @@ std::string Prefix(const char* magic, uint64_t generation, size_t bodyLength) {
     return std::move(w.out());
 }
 
-std::string_view Unframe(const std::string& file, const char* magic, uint64_t& generation) {
+// Appends the BLAKE2b of everything so far: prefix and body.
+void Seal(std::string& file) {
+    Digest d = Blake2b(file);
+    file.append(View(d));
+}
+
+// magic, generation, body length, body, BLAKE2b of all that.
+std::string Frame(const char* magic, uint64_t generation, std::string_view body) {
+    std::string out = Prefix(magic, generation, body.size());
+    out.reserve(out.size() + body.size() + 32);
+    out.append(body);
+    Seal(out);
+    return out;
+}
+
+std::string_view Unframe(std::string_view file, const char* magic, uint64_t& generation) {
     if (file.size() < kPrefixSize + 32)
         Damaged("table file too short");
     if (std::memcmp(file.data(), magic, 8) != 0)
@@ -61,144 +76,34 @@ std::string_view Unframe(const std::string& file, const char* magic, uint64_t& g
     Digest d = Blake2b(covered);
     if (std::memcmp(d.data(), file.data() + covered.size(), 32) != 0)
         Damaged("table file checksum mismatch");
-    return std::string_view(file).substr(kPrefixSize, bodyLength);
+    return file.substr(kPrefixSize, bodyLength);
 }
 
-template <size_t N> void Take(ByteReader& r, std::array<uint8_t, N>& out) {
-    std::memcpy(out.data(), r.bytes(N).data(), N);
+// The associated data of memo block i: the memo file it belongs to and its place there.
+std::string BlockAd(const MemoTie& tie, uint32_t i) {
+    ByteWriter w;
+    w.bytes(std::string_view(kMagicMb, 8));
+    w.u64(tie.generation);
+    w.bytes(View(tie.id));
+    w.u32(i);
+    return std::move(w.out());
 }
 
-template <size_t N> std::string_view View(const std::array<uint8_t, N>& a) {
-    return std::string_view(reinterpret_cast<const char*>(a.data()), N);
-}
-
-} // namespace
-
-size_t CharCount(std::string_view text) {
-    size_t n = 0;
-    for (unsigned char c : text)
-        n += (c & 0xC0) != 0x80;
-    return n;
-}
-
-void CheckFieldValue(const FieldDesc& field, std::string_view value) {
-    if (field.type == FieldType::Text && CharCount(value) > field.size)
-        throw EngineError(Errc::FieldSize, "text longer than field " + field.name);
-}
-
-TableFiles EncodeTable(const TableImage& image, const SecretKey* key) {
-    if (image.isProtected && !key)
-        throw EngineError(Errc::BadArgument, "protected table without key");
-    // Records and memo blocks.
-    ByteWriter rec, memo, index;
-    std::vector<std::string_view> blocks;
-    rec.u32(static_cast<uint32_t>(image.records.size()));
-    index.u32(static_cast<uint32_t>(image.records.size()));
-    for (size_t r = 0; r < image.records.size(); ++r) {
-        const auto& values = image.records[r];
-        if (values.size() != image.fields.size())
-            throw EngineError(Errc::BadArgument, "record does not match the fields");
-        size_t start = rec.size();
-        for (size_t f = 0; f < values.size(); ++f) {
-            CheckFieldValue(image.fields[f], values[f]);
-            if (image.fields[f].type == FieldType::Memo) {
-                if (values[f].empty()) {
-                    rec.u32(kNoMemo);
-                } else {
-                    rec.u32(static_cast<uint32_t>(blocks.size()));
-                    blocks.push_back(values[f]);
-                }
-            } else {
-                rec.u32(static_cast<uint32_t>(values[f].size()));
-                rec.bytes(values[f]);
-            }
+// The non-empty memos of the image in record and field order.
+std::vector<const std::string*> MemoBlocks(const TableImage& image) {
+    std::vector<const std::string*> blocks;
+    for (const auto& values : image.records) {
+        for (size_t f = 0; f < values.size() && f < image.fields.size(); ++f) {
+            if (image.fields[f].type == FieldType::Memo && !values[f].empty())
+                blocks.push_back(&values[f]);
         }
-        index.u32(static_cast<uint32_t>(r));
-        index.u32(static_cast<uint32_t>(start));
-        index.u32(static_cast<uint32_t>(rec.size() - start));
     }
-    memo.u32(static_cast<uint32_t>(blocks.size()));
-    for (std::string_view b : blocks) {
-        memo.u32(static_cast<uint32_t>(b.size()));
-        memo.bytes(b);
-    }
-
-    TableFiles files;
-    files.px = Frame(kMagicPx, image.generation, index.out());
-
-    // Memo file: protection flag, [nonce], section length, section.
-    {
-        size_t sectionLength = memo.size() + (image.isProtected ? kTagSize : 0);
-        size_t bodyLength = 1 + (image.isProtected ? 24 : 0) + 4 + sectionLength;
-        ByteWriter body;
-        body.u8(image.isProtected ? 1 : 0);
-        std::string section = memo.out();
-        Nonce nonce{};
-        if (image.isProtected) {
-            std::string ad = Prefix(kMagicMb, image.generation, bodyLength);
-            ad.push_back('\x01');
-            section = Seal(memo.out(), ad, *key, nonce);
-            body.bytes(View(nonce));
-        }
-        body.u32(static_cast<uint32_t>(section.size()));
-        body.bytes(section);
-        Wipe(memo.out());
-        files.mb = Frame(kMagicMb, image.generation, body.out());
-    }
-
-    // Table file: fields, protection, digests of the other two files, record section.
-    {
-        ByteWriter head;
-        head.u16(static_cast<uint16_t>(image.fields.size()));
-        for (const FieldDesc& f : image.fields) {
-            head.u8(static_cast<uint8_t>(f.type));
-            head.u16(f.size);
-            head.u8(static_cast<uint8_t>(f.name.size()));
-            head.bytes(f.name);
-        }
-        head.u8(image.isProtected ? 1 : 0);
-        Nonce nonce{};
-        size_t nonceAt = 0;
-        if (image.isProtected) {
-            head.u64(image.kdf.opsLimit);
-            head.u64(image.kdf.memLimit);
-            head.bytes(View(image.salt));
-            nonceAt = head.size();
-            head.bytes(View(nonce)); // filled in below
-        }
-        Digest pxd = Blake2b(files.px), mbd = Blake2b(files.mb);
-        head.bytes(View(pxd));
-        head.bytes(View(mbd));
-        size_t sectionLength = rec.size() + (image.isProtected ? kTagSize : 0);
-        head.u32(static_cast<uint32_t>(sectionLength));
-        std::string section = rec.out();
-        if (image.isProtected) {
-            // The nonce is chosen by Seal; the associated data covers the header with the
-            // nonce field zeroed, and the nonce itself is bound by the AEAD.
-            std::string ad =
-                Prefix(kMagicDb, image.generation, head.size() + sectionLength) + head.out();
-            section = Seal(rec.out(), ad, *key, nonce);
-            std::memcpy(head.out().data() + nonceAt, nonce.data(), nonce.size());
-        }
-        head.bytes(section);
-        Wipe(rec.out());
-        files.db = Frame(kMagicDb, image.generation, head.out());
-    }
-    return files;
+    return blocks;
 }
 
-ParsedTable ParseTable(const TableFiles& files) {
-    ParsedTable p;
+// Reads the field list and protection block of a .DB body (both layouts).
+void ReadHeader(ByteReader& r, ParsedTable& p, size_t& nonceAt) {
     TableImage& h = p.header;
-    uint64_t genDb = 0, genPx = 0, genMb = 0;
-    std::string_view dbBody = Unframe(files.db, kMagicDb, genDb);
-    std::string_view pxBody = Unframe(files.px, kMagicPx, genPx);
-    std::string_view mbBody = Unframe(files.mb, kMagicMb, genMb);
-    if (genDb != genPx || genDb != genMb)
-        Damaged("table files of different generations");
-    h.generation = genDb;
-
-    ByteReader r(dbBody);
     size_t fieldCount = r.u16();
     if (fieldCount == 0 || fieldCount > kMaxFields)
         Damaged("bad field count");
@@ -231,7 +136,6 @@ ParsedTable ParseTable(const TableFiles& files) {
     if (prot > 1)
         Damaged("bad protection flag");
     h.isProtected = prot == 1;
-    size_t nonceAt = 0;
     if (h.isProtected) {
         h.kdf.opsLimit = r.u64();
         h.kdf.memLimit = r.u64();
@@ -241,35 +145,282 @@ ParsedTable ParseTable(const TableFiles& files) {
         nonceAt = r.pos();
         Take(r, p.dbNonce);
     }
-    Digest pxd{}, mbd{};
-    Take(r, pxd);
-    Take(r, mbd);
-    if (pxd != Blake2b(files.px))
-        Damaged("index file does not belong to this table");
-    if (mbd != Blake2b(files.mb))
+}
+
+// Layout 1 memo file: blocks copied out of its one sealed section.
+std::vector<std::string> ReadLegacyMemos(const ParsedTable& p, const SecretKey* key,
+                                         ByteSource& source) {
+    if (source.Size() > (1ull << 30))
+        Damaged("memo file too large");
+    std::string file(static_cast<size_t>(source.Size()), '\0');
+    if (!source.Read(file.data(), file.size()))
+        Damaged("memo file truncated");
+    if (Blake2b(file) != p.legacyMemoDigest)
         Damaged("memo file does not belong to this table");
+    uint64_t generation = 0;
+    std::string_view body = Unframe(file, kMagicMb1, generation);
+    ByteReader m(body);
+    if (m.u8() != (p.header.isProtected ? 1 : 0))
+        Damaged("memo file protection differs");
+    Nonce nonce{};
+    if (p.header.isProtected)
+        Take(m, nonce);
+    std::string_view section = m.bytes(m.u32());
+    m.expectEnd();
+    std::string plain;
+    if (p.header.isProtected) {
+        std::string ad = Prefix(kMagicMb1, generation, body.size());
+        ad.push_back('\x01');
+        if (!Unseal(section, ad, nonce, *key, plain))
+            Damaged("memo file damaged");
+    } else {
+        plain = section;
+    }
+    std::vector<std::string> blocks;
+    ByteReader b(plain);
+    uint32_t blockCount = b.u32();
+    if (blockCount > b.left() / 4)
+        Damaged("bad memo block count");
+    blocks.reserve(blockCount);
+    for (uint32_t i = 0; i < blockCount; ++i)
+        blocks.emplace_back(b.bytes(b.u32()));
+    b.expectEnd();
+    Wipe(plain);
+    return blocks;
+}
+
+// Layout 2 memo file: every block read straight into its own string, the checksum computed on
+// the way and checked before anything is decrypted.
+std::vector<std::string> ReadMemos(const ParsedTable& p, const SecretKey* key,
+                                   ByteSource& source) {
+    const bool prot = p.header.isProtected;
+    Blake2bStream hash;
+    auto read = [&](char* out, size_t n) {
+        if (!source.Read(out, n))
+            Damaged("memo file truncated");
+        hash.Update(std::string_view(out, n));
+    };
+    char head[kMemoHeadSize + 4];
+    read(head, sizeof head);
+    ByteReader r(std::string_view(head, sizeof head));
+    if (std::memcmp(r.bytes(8).data(), kMagicMb, 8) != 0)
+        Damaged("not a table file of this kind");
+    MemoTie tie;
+    tie.generation = r.u64();
+    uint64_t bodyLength = r.u32();
+    if (bodyLength + kPrefixSize + 32 != source.Size())
+        Damaged("table file length does not match its header");
+    if (r.u8() != (prot ? 1 : 0))
+        Damaged("memo file protection differs");
+    Take(r, tie.id);
+    if (tie.generation != p.memo.generation || tie.id != p.memo.id)
+        Damaged("memo file does not belong to this table");
+    uint32_t blockCount = r.u32();
+    uint64_t left = bodyLength - (sizeof head - kPrefixSize);
+    if (blockCount > left / 4)
+        Damaged("bad memo block count");
+    std::vector<std::string> blocks(blockCount);
+    std::vector<Nonce> nonces(prot ? blockCount : 0);
+    for (uint32_t i = 0; i < blockCount; ++i) {
+        char lengthBytes[4];
+        if (left < 4)
+            Damaged("bad memo block length");
+        read(lengthBytes, 4);
+        left -= 4;
+        uint64_t length = ByteReader(std::string_view(lengthBytes, 4)).u32();
+        uint64_t stored = length + (prot ? 24 + kTagSize : 0);
+        if (stored > left)
+            Damaged("bad memo block length");
+        if (prot)
+            read(reinterpret_cast<char*>(nonces[i].data()), 24);
+        blocks[i].resize(static_cast<size_t>(stored - (prot ? 24 : 0)));
+        read(blocks[i].data(), blocks[i].size());
+        left -= stored;
+    }
+    if (left != 0)
+        Damaged("table file has trailing bytes");
+    Digest stored{};
+    if (!source.Read(reinterpret_cast<char*>(stored.data()), stored.size()))
+        Damaged("memo file truncated");
+    if (stored != hash.Final())
+        Damaged("table file checksum mismatch");
+    if (prot) {
+        for (uint32_t i = 0; i < blockCount; ++i) {
+            if (!UnsealInPlace(blocks[i], BlockAd(tie, i), nonces[i], *key))
+                Damaged("memo file damaged");
+        }
+    }
+    return blocks;
+}
+
+} // namespace
+
+bool StringSource::Read(char* out, size_t n) {
+    if (n > m_bytes.size() - m_pos)
+        return false;
+    std::memcpy(out, m_bytes.data() + m_pos, n);
+    m_pos += n;
+    return true;
+}
+
+size_t CharCount(std::string_view text) {
+    size_t n = 0;
+    for (unsigned char c : text)
+        n += (c & 0xC0) != 0x80;
+    return n;
+}
+
+void CheckFieldValue(const FieldDesc& field, std::string_view value) {
+    if (field.type == FieldType::Text && CharCount(value) > field.size)
+        throw EngineError(Errc::FieldSize, "text longer than field " + field.name);
+}
+
+std::string EncodeMemoFile(const TableImage& image, const MemoTie& tie, const SecretKey* key) {
+    if (image.isProtected && !key)
+        throw EngineError(Errc::BadArgument, "protected table without key");
+    const std::vector<const std::string*> blocks = MemoBlocks(image);
+    const size_t perBlock = 4 + (image.isProtected ? 24 + kTagSize : 0);
+    size_t bodyLength = 1 + tie.id.size() + 4;
+    for (const std::string* b : blocks)
+        bodyLength += perBlock + b->size();
+    if (bodyLength > (1ull << 30))
+        throw EngineError(Errc::FieldSize, "memos too large");
+    std::string file = Prefix(kMagicMb, tie.generation, bodyLength);
+    file.reserve(kPrefixSize + bodyLength + 32);
+    ByteWriter head;
+    head.u8(image.isProtected ? 1 : 0);
+    head.bytes(View(tie.id));
+    head.u32(static_cast<uint32_t>(blocks.size()));
+    file.append(head.out());
+    for (uint32_t i = 0; i < blocks.size(); ++i) {
+        ByteWriter length;
+        length.u32(static_cast<uint32_t>(blocks[i]->size()));
+        file.append(length.out());
+        if (image.isProtected) {
+            Nonce nonce{};
+            std::string sealed = engine::Seal(*blocks[i], BlockAd(tie, i), *key, nonce);
+            file.append(View(nonce));
+            file.append(sealed);
+        } else {
+            file.append(*blocks[i]);
+        }
+    }
+    Seal(file);
+    return file;
+}
+
+void EncodeRecordFiles(const TableImage& image, const MemoTie& tie, const SecretKey* key,
+                       std::string& px, std::string& db) {
+    if (image.isProtected && !key)
+        throw EngineError(Errc::BadArgument, "protected table without key");
+    ByteWriter rec, index;
+    uint32_t nextBlock = 0;
+    rec.u32(static_cast<uint32_t>(image.records.size()));
+    index.u32(static_cast<uint32_t>(image.records.size()));
+    for (size_t r = 0; r < image.records.size(); ++r) {
+        const auto& values = image.records[r];
+        if (values.size() != image.fields.size())
+            throw EngineError(Errc::BadArgument, "record does not match the fields");
+        size_t start = rec.size();
+        for (size_t f = 0; f < values.size(); ++f) {
+            CheckFieldValue(image.fields[f], values[f]);
+            if (image.fields[f].type == FieldType::Memo) {
+                rec.u32(values[f].empty() ? kNoMemo : nextBlock++);
+            } else {
+                rec.u32(static_cast<uint32_t>(values[f].size()));
+                rec.bytes(values[f]);
+            }
+        }
+        index.u32(static_cast<uint32_t>(r));
+        index.u32(static_cast<uint32_t>(start));
+        index.u32(static_cast<uint32_t>(rec.size() - start));
+    }
+    px = Frame(kMagicPx, image.generation, index.out());
+
+    // Fields, protection, the .PX's digest, the memo file's tie, the record section.
+    ByteWriter head;
+    head.u16(static_cast<uint16_t>(image.fields.size()));
+    for (const FieldDesc& f : image.fields) {
+        head.u8(static_cast<uint8_t>(f.type));
+        head.u16(f.size);
+        head.u8(static_cast<uint8_t>(f.name.size()));
+        head.bytes(f.name);
+    }
+    head.u8(image.isProtected ? 1 : 0);
+    Nonce nonce{};
+    size_t nonceAt = 0;
+    if (image.isProtected) {
+        head.u64(image.kdf.opsLimit);
+        head.u64(image.kdf.memLimit);
+        head.bytes(View(image.salt));
+        nonceAt = head.size();
+        head.bytes(View(nonce)); // filled in below
+    }
+    head.bytes(View(Blake2b(px)));
+    head.u64(tie.generation);
+    head.bytes(View(tie.id));
+    size_t sectionLength = rec.size() + (image.isProtected ? kTagSize : 0);
+    head.u32(static_cast<uint32_t>(sectionLength));
+    if (image.isProtected) {
+        // The nonce is chosen by Seal; the associated data covers the header with the nonce
+        // field zeroed, and the nonce itself is bound by the AEAD.
+        std::string ad =
+            Prefix(kMagicDb, image.generation, head.size() + sectionLength) + head.out();
+        std::string section = engine::Seal(rec.out(), ad, *key, nonce);
+        std::memcpy(head.out().data() + nonceAt, nonce.data(), nonce.size());
+        head.bytes(section);
+    } else {
+        head.bytes(rec.out());
+    }
+    Wipe(rec.out());
+    db = Frame(kMagicDb, image.generation, head.out());
+}
+
+TableFiles EncodeTable(const TableImage& image, const SecretKey* key) {
+    MemoTie tie;
+    tie.generation = image.generation;
+    RandomBytes(tie.id.data(), tie.id.size());
+    TableFiles files;
+    files.mb = EncodeMemoFile(image, tie, key);
+    EncodeRecordFiles(image, tie, key, files.px, files.db);
+    return files;
+}
+
+ParsedTable ParseTable(std::string_view db, std::string_view px) {
+    ParsedTable p;
+    if (db.size() >= 8 && std::memcmp(db.data(), kMagicDb1, 8) == 0)
+        p.layout = 1;
+    const bool legacy = p.layout == 1;
+    uint64_t genDb = 0, genPx = 0;
+    std::string_view dbBody = Unframe(db, legacy ? kMagicDb1 : kMagicDb, genDb);
+    std::string_view pxBody = Unframe(px, legacy ? kMagicPx1 : kMagicPx, genPx);
+    if (genDb != genPx)
+        Damaged("table files of different generations");
+    p.header.generation = genDb;
+
+    ByteReader r(dbBody);
+    size_t nonceAt = 0;
+    ReadHeader(r, p, nonceAt);
+    Digest pxd{};
+    Take(r, pxd);
+    if (pxd != Blake2b(px))
+        Damaged("index file does not belong to this table");
+    if (legacy) {
+        Take(r, p.legacyMemoDigest);
+    } else {
+        p.memo.generation = r.u64();
+        Take(r, p.memo.id);
+        if (p.memo.generation > genDb)
+            Damaged("table files of different generations");
+    }
     uint32_t sectionLength = r.u32();
     size_t sectionAt = r.pos();
     p.recordSection = std::string(r.bytes(sectionLength));
     r.expectEnd();
-    if (h.isProtected) {
-        p.dbAd = std::string(files.db.data(), kPrefixSize + sectionAt);
+    if (p.header.isProtected) {
+        p.dbAd = std::string(db.data(), kPrefixSize + sectionAt);
         std::memset(p.dbAd.data() + kPrefixSize + nonceAt, 0, 24);
     }
-
-    ByteReader m(mbBody);
-    uint8_t mprot = m.u8();
-    if (mprot != prot)
-        Damaged("memo file protection differs");
-    if (h.isProtected)
-        Take(m, p.mbNonce);
-    uint32_t memoLength = m.u32();
-    if (h.isProtected) {
-        p.mbAd = Prefix(kMagicMb, h.generation, mbBody.size());
-        p.mbAd.push_back('\x01');
-    }
-    p.memoSection = std::string(m.bytes(memoLength));
-    m.expectEnd();
 
     ByteReader x(pxBody);
     uint32_t entries = x.u32();
@@ -282,32 +433,42 @@ ParsedTable ParseTable(const TableFiles& files) {
     return p;
 }
 
-std::optional<TableImage> DecodeRecords(const ParsedTable& p, const SecretKey* key) {
+bool MemoFileBelongs(const ParsedTable& p, std::string_view head) {
+    if (p.layout == 1)
+        return Blake2b(head) == p.legacyMemoDigest;
+    if (head.size() < kMemoHeadSize || std::memcmp(head.data(), kMagicMb, 8) != 0)
+        return false;
+    ByteReader r(head);
+    r.bytes(8);
+    MemoTie tie;
+    tie.generation = r.u64();
+    r.u32();
+    r.u8();
+    Take(r, tie.id);
+    return tie.generation == p.memo.generation && tie.id == p.memo.id;
+}
+
+std::optional<TableImage> DecodeRecords(const ParsedTable& p, const SecretKey* key,
+                                        ByteSource& memoFile, bool* canonical) {
     TableImage image = p.header;
-    std::string recPlain, memoPlain;
+    std::string recPlain;
     if (image.isProtected) {
-        if (!key)
+        if (!key || !Unseal(p.recordSection, p.dbAd, p.dbNonce, *key, recPlain))
             return std::nullopt;
-        if (!Unseal(p.recordSection, p.dbAd, p.dbNonce, *key, recPlain))
-            return std::nullopt;
-        if (!Unseal(p.memoSection, p.mbAd, p.mbNonce, *key, memoPlain)) {
-            Wipe(recPlain);
-            Damaged("memo file damaged");
-        }
     } else {
         recPlain = p.recordSection;
-        memoPlain = p.memoSection;
     }
+    struct Wiper {
+        std::string& s;
+        ~Wiper() { Wipe(s); }
+    } wipeRecords{recPlain};
 
-    std::vector<std::string> blocks;
-    ByteReader m(memoPlain);
-    uint32_t blockCount = m.u32();
-    if (blockCount > m.left() / 4)
-        Damaged("bad memo block count");
-    blocks.reserve(blockCount);
-    for (uint32_t i = 0; i < blockCount; ++i)
-        blocks.emplace_back(m.bytes(m.u32()));
-    m.expectEnd();
+    std::vector<std::string> blocks =
+        p.layout == 1 ? ReadLegacyMemos(p, key, memoFile) : ReadMemos(p, key, memoFile);
+    // Where block i went; a block named twice is copied from there.
+    std::vector<const std::string*> holder(blocks.size(), nullptr);
+    bool inOrder = p.layout != 1;
+    uint32_t nextBlock = 0;
 
     ByteReader r(recPlain);
     uint32_t recordCount = r.u32();
@@ -324,12 +485,19 @@ std::optional<TableImage> DecodeRecords(const ParsedTable& p, const SecretKey* k
         for (const FieldDesc& f : image.fields) {
             uint32_t v = r.u32();
             if (f.type == FieldType::Memo) {
-                if (v == kNoMemo)
+                if (v == kNoMemo) {
                     values.emplace_back();
-                else if (v < blocks.size())
-                    values.push_back(blocks[v]);
-                else
+                } else if (v < blocks.size()) {
+                    inOrder = inOrder && v == nextBlock++ && !blocks[v].empty();
+                    if (holder[v]) {
+                        values.push_back(*holder[v]);
+                    } else {
+                        values.push_back(std::move(blocks[v]));
+                        holder[v] = &values.back();
+                    }
+                } else {
                     Damaged("bad memo reference");
+                }
             } else {
                 values.emplace_back(r.bytes(v));
                 if (CharCount(values.back()) > f.size)
@@ -341,11 +509,17 @@ std::optional<TableImage> DecodeRecords(const ParsedTable& p, const SecretKey* k
             Damaged("index does not match the records");
     }
     r.expectEnd();
-    Wipe(recPlain);
-    Wipe(memoPlain);
     for (std::string& b : blocks)
         Wipe(b);
+    if (canonical)
+        *canonical = inOrder && nextBlock == blocks.size();
     return image;
+}
+
+std::optional<TableImage> DecodeTable(const TableFiles& files, const SecretKey* key) {
+    ParsedTable parsed = ParseTable(files.db, files.px);
+    StringSource memo(files.mb);
+    return DecodeRecords(parsed, key, memo);
 }
 
 } // namespace engine

@@ -24,9 +24,7 @@ void TDataSet::Edit() {
         throw EBdtError("Die Datenmenge ist schreibgeschützt.");
     if (m_editing)
         return;
-    m_buffer.clear();
-    for (int i = 0; i < FieldCount(); ++i)
-        m_buffer.push_back(m_table->Value(i));
+    m_buffer.assign(m_fields.size(), std::nullopt);
     m_editing = true;
 }
 
@@ -55,12 +53,12 @@ void TDataSet::propActive(bool active) {
 }
 
 std::string TDataSet::FieldValue(int index) const {
-    if (m_editing)
-        return m_buffer.at(index);
+    if (m_editing && m_buffer.at(index))
+        return *m_buffer[index];
     return m_table ? m_table->Value(index) : std::string();
 }
 
-void TDataSet::SetFieldValue(int index, const std::string& value) {
+void TDataSet::SetFieldValue(int index, std::string value) {
     if (!m_table || !m_editing)
         throw EBdtError("Die Datenmenge ist nicht im Bearbeitungsmodus.");
     try {
@@ -68,7 +66,7 @@ void TDataSet::SetFieldValue(int index, const std::string& value) {
     } catch (const engine::EngineError& e) {
         throw EBdtError(e.what());
     }
-    m_buffer.at(index) = value;
+    m_buffer.at(index) = std::move(value);
 }
 
 void TDataSet::Attach(std::unique_ptr<engine::Table> table, bool editable) {

@@ -38,7 +38,7 @@ public:
 
     // Internal: field values for TField.
     std::string FieldValue(int index) const;
-    void SetFieldValue(int index, const std::string& value);
+    void SetFieldValue(int index, std::string value);
 
 protected:
     // Opens the table; never throws, returns false on failure.
@@ -51,7 +51,8 @@ protected:
 private:
     std::unique_ptr<engine::Table> m_table;
     std::vector<std::unique_ptr<TField>> m_fields;
-    std::vector<std::string> m_buffer;
+    // The values set since Edit(); the other fields keep the table's.
+    std::vector<std::optional<std::string>> m_buffer;
     bool m_editing = false;
     bool m_editable = false;
 };

@@ -7,8 +7,8 @@ std::string TField::propAsString() const {
     return m_owner.FieldValue(m_index);
 }
 
-void TField::propAsString(const std::string& value) {
-    m_owner.SetFieldValue(m_index, value);
+void TField::propAsString(std::string value) {
+    m_owner.SetFieldValue(m_index, std::move(value));
 }
 
 void TBlobField::SaveToStream(TMemoryStream& stream) const {

@@ -19,7 +19,7 @@ public:
     std::string propAsString() const;
     // Writes the value into the edit buffer; throws EBdtError when the data set is not being
     // edited or a text field is given more characters than its declared size.
-    void propAsString(const std::string& value);
+    void propAsString(std::string value);
 
 protected:
     TDataSet& m_owner;

@@ -17,14 +17,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     engine::TableFiles files{input.substr(0, dbLength), input.substr(dbLength, pxLength),
                              input.substr(dbLength + pxLength)};
     try {
-        engine::ParsedTable parsed = engine::ParseTable(files);
+        engine::ParsedTable parsed = engine::ParseTable(files.db, files.px);
         engine::SecretKey key;
+        engine::StringSource memo(files.mb);
         std::optional<engine::TableImage> image =
-            engine::DecodeRecords(parsed, parsed.header.isProtected ? &key : nullptr);
+            engine::DecodeRecords(parsed, parsed.header.isProtected ? &key : nullptr, memo);
         if (image && !parsed.header.isProtected) {
             // What is read is written back the same.
             engine::TableFiles again = engine::EncodeTable(*image, nullptr);
-            if (engine::ParseTable(again).header.fields.size() != image->fields.size())
+            std::optional<engine::TableImage> back = engine::DecodeTable(again, nullptr);
+            if (!back || back->records != image->records)
                 __builtin_trap();
         }
     } catch (const engine::EngineError&) {
