@@ -39,4 +39,16 @@ const SecretKey* Session::KeyFor(const std::string& password, const Salt& salt,
     return &m_keys.back()->key;
 }
 
+const SecretKey* Session::FirstKeyOf(const std::string& password, const KdfParams& kdf,
+                                     Salt& salt) const {
+    for (const auto& k : m_keys) {
+        if (k->kdf.opsLimit == kdf.opsLimit && k->kdf.memLimit == kdf.memLimit &&
+            k->password == password) {
+            salt = k->salt;
+            return &k->key;
+        }
+    }
+    return nullptr;
+}
+
 } // namespace engine

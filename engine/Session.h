@@ -31,6 +31,11 @@ public:
     // are cleared, so a document's tables sharing one salt cost one derivation. nullptr when the
     // derivation failed (out of memory).
     const SecretKey* KeyFor(const std::string& password, const Salt& salt, const KdfParams& kdf);
+    // The first key derived from password at this cost, with its salt; nullptr when none is.
+    // A table of the first layout is written with it, so a document's tables come to share one
+    // salt and key.
+    const SecretKey* FirstKeyOf(const std::string& password, const KdfParams& kdf,
+                                Salt& salt) const;
 
     // Asked when a protected table does not open with the passwords held; returns the
     // continue flag: true makes the engine try the passwords added since and ask again.

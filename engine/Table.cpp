@@ -23,8 +23,19 @@ std::unique_ptr<Table> Table::Open(const std::string& tablePath, Session& sessio
                 if (!k)
                     throw EngineError(Errc::Io, "key derivation failed");
                 image = DecodeRecords(parsed, k, *memoFile, &canonical);
-                if (image)
-                    key = std::make_unique<SecretKey>(*k);
+                if (!image)
+                    continue;
+                key = std::make_unique<SecretKey>(*k);
+                // The first layout gave every table its own salt; such a table is written
+                // again with the key the session derived first from this password.
+                Salt shared{};
+                if (parsed.layout == 1) {
+                    if (const SecretKey* first =
+                            session.FirstKeyOf(passwords[i], parsed.header.kdf, shared)) {
+                        *key = *first;
+                        image->salt = shared;
+                    }
+                }
             }
             if (image)
                 break;

@@ -63,5 +63,5 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 
 std::string TestDataDir() {
     const char* dir = std::getenv("QUILLORY_TEST_DATA");
-    return dir ? std::string(dir) + "/" : std::string("tests/data/");
+    return std::string(dir ? dir : QUILLORY_TEST_DATA_DIR) + "/";
 }

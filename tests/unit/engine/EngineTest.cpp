@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace engine;
 
 namespace {
@@ -58,28 +60,69 @@ TEST_F(EngineTest, RoundTripOfEveryKindOfValue) {
 
 TEST_F(EngineTest, FailureAtEveryWriteStepLeavesOldOrNewRecord) {
     std::string path = MakeTable(dir);
-    FaultInjection::Disarm();
+    // Both kinds of commit: the memo kept (.PX and .DB written), and the memo changed too.
+    for (bool memoChanges : {false, true}) {
+        FaultInjection::Disarm();
+        Table::Open(path, session)->Post({"a", "", memoChanges ? "m0" : "m"});
+        Table::Open(path, session)->Post({"a", "", "m"});
+        FaultInjection::Disarm();
+        Table::Open(path, session)->Post({"a", "", memoChanges ? "m1" : "m"});
+        int steps = FaultInjection::Steps();
+        ASSERT_GT(steps, 0);
+        for (int n = 0; n < steps; ++n) {
+            std::vector<std::string> before;
+            {
+                auto t = Table::Open(path, session);
+                before = {t->Value(0), t->Value(1), t->Value(2)};
+            }
+            std::vector<std::string> next = {before[0] + "b", "",
+                                             memoChanges ? before[2] + "n" : before[2]};
+            {
+                auto t = Table::Open(path, session);
+                FaultInjection::Arm(n);
+                try {
+                    t->Post(next);
+                } catch (const EngineError&) {
+                }
+                FaultInjection::Disarm();
+            }
+            auto t = Table::Open(path, session);
+            std::vector<std::string> now = {t->Value(0), t->Value(1), t->Value(2)};
+            EXPECT_TRUE(now == before || now == next) << "step " << n << " memo " << memoChanges;
+            // What was opened after the failure posts again normally.
+            t->Post(now);
+        }
+    }
+}
+
+TEST_F(EngineTest, PostWithoutMemoChangeLeavesTheMemoFileAlone) {
+    std::string path = MakeTable(dir);
+    const std::string memo = dir.file("T.MB");
+    Table::Open(path, session)->Post({"eins", "", "Notiz"}); // first post: the new layout
+    const std::string bytes = ReadFileBytes(memo);
+    struct stat before {};
+    ASSERT_EQ(::stat(memo.c_str(), &before), 0);
     {
         auto t = Table::Open(path, session);
-        t->Post({"a", "", "m"});
+        t->Post({"zwei", "", "Notiz"}); // the same memo given again
+        RecordChanges changes(3);
+        changes[1] = "kurz";
+        t->Post(changes);
     }
-    int steps = FaultInjection::Steps();
-    ASSERT_GT(steps, 0);
-    for (int n = 0; n < steps; ++n) {
-        std::string before = Table::Open(path, session)->Value(0);
-        std::string next = before + "b";
-        {
-            auto t = Table::Open(path, session);
-            FaultInjection::Arm(n);
-            try {
-                t->Post({next, "", "m"});
-            } catch (const EngineError&) {
-            }
-            FaultInjection::Disarm();
-        }
-        auto t = Table::Open(path, session);
-        EXPECT_TRUE(t->Value(0) == before || t->Value(0) == next) << "step " << n;
-    }
+    struct stat after {};
+    ASSERT_EQ(::stat(memo.c_str(), &after), 0);
+    EXPECT_EQ(ReadFileBytes(memo), bytes);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    auto t = Table::Open(path, session);
+    EXPECT_EQ(t->Value(0), "zwei");
+    EXPECT_EQ(t->Value(1), "kurz");
+    EXPECT_EQ(t->Value(2), "Notiz");
+    // A memo file of an earlier generation does not pass for the current one.
+    t->Post({"drei", "", "andere Notiz"});
+    WriteFileBytes(memo, bytes);
+    EXPECT_THROW(Table::Open(path, session), EngineError);
 }
 
 TEST_F(EngineTest, DamagedFilesFailCleanly) {
@@ -215,4 +258,41 @@ TEST_F(EngineTest, PasswordListClearedAndRefilledDuringTheRequestIsTriedAgain) {
     };
     EXPECT_NO_THROW(Table::Open(path, s));
     EXPECT_EQ(asked, 1);
+}
+
+TEST_F(EngineTest, OneKeyDerivationPerUnlockAndPerNewPassword) {
+    std::string a = MakeTable(dir, "A");
+    std::string b = MakeTable(dir, "B");
+    auto derivations = [last = KeyDerivationCount()]() mutable {
+        uint64_t now = KeyDerivationCount();
+        uint64_t since = now - last;
+        last = now;
+        return since;
+    };
+    auto openBoth = [&](Session& s) {
+        EXPECT_EQ(Table::Open(a, s, false)->Value(0), "Grüße aus Köln");
+        EXPECT_EQ(Table::Open(b, s, false)->Value(0), "Grüße aus Köln");
+    };
+
+    RestructureTables(session, {{a, true, "alt"}, {b, true, "alt"}});
+    EXPECT_EQ(derivations(), 1u) << "set";
+
+    Session login;
+    login.newTableKdf = session.newTableKdf;
+    login.AddPassword("falsch");
+    login.AddPassword("alt");
+    openBoth(login);
+    EXPECT_EQ(derivations(), 1u) << "unlock, newest password first";
+
+    RestructureTables(login, {{a, true, "neu"}, {b, true, "neu"}});
+    EXPECT_EQ(derivations(), 1u) << "change";
+    login.AddPassword("neu");
+    openBoth(login);
+    EXPECT_EQ(derivations(), 0u) << "open again after the change";
+
+    RestructureTables(login, {{a, false, ""}, {b, false, ""}});
+    EXPECT_EQ(derivations(), 0u) << "remove";
+    Session none;
+    openBoth(none);
+    EXPECT_EQ(derivations(), 0u);
 }

@@ -1,6 +1,7 @@
 // Documents written by an earlier version of the program, committed under tests/data. They
 // must keep opening with the values they were written with, whatever changes in the table
 // layout or the container: a user's existing file is not ours to lose.
+#include "engine/Crypto.h"
 #include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
 #include "store/CategorySchema.h"
@@ -113,6 +114,33 @@ TEST_F(PinnedDocumentTest, ProtectedDocumentOpensOnlyWithItsPassword) {
     Session().AddPassword(kPassword);
     m_manager.Open(m_document);
     ASSERT_TRUE(m_manager.IsOpen);
+    EXPECT_EQ(Value(4, 100), "Kontonummer 4711 Sparkasse Görlitz");
+    EXPECT_EQ(Value(1, 123), "Erste Zeile\r\nZweite Zeile ß");
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+TEST_F(PinnedDocumentTest, ProtectedDocumentIsWrittenInTheCurrentLayoutAtItsNextSave) {
+    ScriptedMessages messages;
+    Session().AddPassword(kPassword);
+    Open("protected.qlr");
+    ASSERT_TRUE(m_manager.IsOpen);
+    for (TQuery* table : {m_manager.FirstTable, m_manager.SecondTable}) {
+        table->Edit();
+        table->Post(); // nothing changed, yet written anew
+    }
+    m_manager.Close();
+    const std::string document = ReadFileBytes(m_document);
+    EXPECT_EQ(document.find(std::string("QTBLDB\0\1", 8)), std::string::npos);
+    EXPECT_NE(document.find(std::string("QTBLDB\0\2", 8)), std::string::npos);
+    EXPECT_EQ(document.find("Sparkasse"), std::string::npos);
+
+    // Both tables now share one salt: the next login derives one key.
+    Session().ClearPasswords();
+    Session().AddPassword(kPassword);
+    const uint64_t before = engine::KeyDerivationCount();
+    m_manager.Open(m_document);
+    ASSERT_TRUE(m_manager.IsOpen);
+    EXPECT_EQ(engine::KeyDerivationCount() - before, 1u);
     EXPECT_EQ(Value(4, 100), "Kontonummer 4711 Sparkasse Görlitz");
     EXPECT_EQ(Value(1, 123), "Erste Zeile\r\nZweite Zeile ß");
     EXPECT_TRUE(messages.texts().empty());
