@@ -25,8 +25,8 @@ void Session::ClearPasswords() {
 const SecretKey* Session::KeyFor(const std::string& password, const Salt& salt,
                                  const KdfParams& kdf) {
     for (const auto& k : m_keys) {
-        if (k->salt == salt && k->kdf.opsLimit == kdf.opsLimit &&
-            k->kdf.memLimit == kdf.memLimit && k->password == password)
+        if (k->salt == salt && k->kdf.opsLimit == kdf.opsLimit && k->kdf.memLimit == kdf.memLimit &&
+            k->password == password)
             return &k->key;
     }
     auto derived = std::make_unique<DerivedKey>();

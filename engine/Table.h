@@ -52,7 +52,7 @@ private:
     TableStore m_store;
     TableImage m_image;
     std::unique_ptr<SecretKey> m_key;
-    MemoTie m_memo;           // the memo file in place
+    MemoTie m_memo;              // the memo file in place
     bool m_memoReusable = false; // layout 2 with memo references a post can keep
 };
 

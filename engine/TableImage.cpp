@@ -191,8 +191,7 @@ std::vector<std::string> ReadLegacyMemos(const ParsedTable& p, const SecretKey* 
 
 // Layout 2 memo file: every block read straight into its own string, the checksum computed on
 // the way and checked before anything is decrypted.
-std::vector<std::string> ReadMemos(const ParsedTable& p, const SecretKey* key,
-                                   ByteSource& source) {
+std::vector<std::string> ReadMemos(const ParsedTable& p, const SecretKey* key, ByteSource& source) {
     const bool prot = p.header.isProtected;
     Blake2bStream hash;
     auto read = [&](char* out, size_t n) {
