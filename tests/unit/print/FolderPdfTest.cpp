@@ -4,6 +4,8 @@
 #include "store/CategorySchema.h"
 #include "tests/support/TestSupport.h"
 
+#include <QPrinter>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -134,4 +136,25 @@ TEST(FolderPdfTest, AllNineFormsFilledReadBackByARealReader) {
         EXPECT_NE(line.find(" yes "), std::string::npos) << line;
     }
     EXPECT_GT(listed, 0u) << fonts;
+}
+
+// The printer path paints the same pages on a printer's own device and resolution.
+TEST(FolderPdfTest, PrinterGetsEveryPage) {
+    auto categories = ReadFolderCategories({8, 10});
+    ASSERT_TRUE(categories.has_value());
+    (*categories)[0].values[100] = QStringLiteral("Dr. Eisenbart");
+    TempDir dir;
+    const std::string file = dir.file("drucker.pdf");
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(file));
+    const FolderFacts facts{QStringLiteral("Hans"), QStringLiteral("08.12.2026"),
+                            QStringLiteral("/daten/Hans.qlr"), false};
+    ASSERT_TRUE(PrintFolder(printer, facts, *categories, FolderOptions{}));
+    const std::string info = Output("pdfinfo '" + file + "'");
+    EXPECT_EQ(InfoEntry(info, "Pages"), "3");
+    EXPECT_EQ(InfoEntry(info, "Page size"), "595 x 842 pts (A4)");
+    const std::string text = Output("pdftotext -layout -enc UTF-8 '" + file + "' -");
+    EXPECT_NE(text.find("Dr. Eisenbart"), std::string::npos) << text;
+    EXPECT_NE(text.find("Seite 3 von 3"), std::string::npos) << text;
 }
