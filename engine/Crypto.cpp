@@ -13,8 +13,14 @@ KdfParams DefaultKdf() {
 }
 
 bool KdfParamsAcceptable(const KdfParams& p) {
-    return p.opsLimit >= crypto_pwhash_OPSLIMIT_MIN && p.opsLimit <= 32 &&
-           p.memLimit >= crypto_pwhash_MEMLIMIT_MIN && p.memLimit <= 1024ull * 1024 * 1024;
+    // A file may ask for at most four times the program's own memory, passes and total work,
+    // so a crafted header cannot make each password try cost seconds or a gigabyte.
+    const KdfParams own = DefaultKdf();
+    constexpr uint64_t kFactor = 4;
+    if (p.opsLimit < crypto_pwhash_OPSLIMIT_MIN || p.opsLimit > kFactor * own.opsLimit ||
+        p.memLimit < crypto_pwhash_MEMLIMIT_MIN || p.memLimit > kFactor * own.memLimit)
+        return false;
+    return p.opsLimit * p.memLimit <= kFactor * own.opsLimit * own.memLimit;
 }
 
 SecretKey::~SecretKey() {

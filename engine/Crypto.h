@@ -14,7 +14,8 @@ struct KdfParams {
 };
 // The cost of newly protected tables: 64 MiB, passes tuned to about half a second.
 KdfParams DefaultKdf();
-// What a stored header may ask for; more is a damaged or hostile file.
+// What a stored header may ask for: within four times DefaultKdf() in memory, passes and
+// their product. More is a damaged or hostile file.
 bool KdfParamsAcceptable(const KdfParams& p);
 
 using Salt = std::array<uint8_t, 16>;

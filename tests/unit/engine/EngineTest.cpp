@@ -220,6 +220,38 @@ TEST_F(EngineTest, RestructureIsAllOrNothing) {
     EXPECT_FALSE(Table::Open(a, other, false)->IsProtected());
 }
 
+TEST_F(EngineTest, OversizedKeyDerivationCostIsDamageAndNothingIsDerived) {
+    const KdfParams own = DefaultKdf();
+    EXPECT_TRUE(KdfParamsAcceptable(own));
+    EXPECT_TRUE(KdfParamsAcceptable({4 * own.opsLimit, own.memLimit}));
+    EXPECT_TRUE(KdfParamsAcceptable({own.opsLimit, 4 * own.memLimit}));
+    const KdfParams crafted[] = {{32, 1024ull << 20},
+                                 {4 * own.opsLimit + 1, 8192},
+                                 {own.opsLimit, 4 * own.memLimit + 1},
+                                 {2 * own.opsLimit, 2 * own.memLimit + 1024}};
+    for (const KdfParams& kdf : crafted) {
+        EXPECT_FALSE(KdfParamsAcceptable(kdf)) << kdf.opsLimit << " " << kdf.memLimit;
+        TableImage image;
+        image.fields = {{"E1_1", FieldType::Text, 47}};
+        image.records = {{"Konto"}};
+        image.isProtected = true;
+        image.kdf = kdf;
+        SecretKey key;
+        TableStore(dir.file("K")).Commit(EncodeTable(image, &key));
+        Session s;
+        s.AddPassword("geheim");
+        int asked = 0;
+        s.onPasswordRequest = [&] { return ++asked < 2; };
+        try {
+            Table::Open(dir.file("K.DB"), s);
+            ADD_FAILURE() << "opened";
+        } catch (const EngineError& e) {
+            EXPECT_EQ(e.code(), Errc::Format) << e.what(); // refused before any derivation
+        }
+        EXPECT_EQ(asked, 0);
+    }
+}
+
 TEST(SqlStatementTest, OnlyTheOneStatement) {
     EXPECT_EQ(ParseSelectAll("SELECT * FROM\r\n\"/tmp/a b/x.DB\";\r\n"), "/tmp/a b/x.DB");
     EXPECT_EQ(ParseSelectAll("select *\nfrom \"x.DB\" ;"), "x.DB");
