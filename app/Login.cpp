@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 namespace {
 
 constexpr const char* kAskName = "Geben Sie Ihren Benutzernamen ein:";
@@ -16,13 +18,17 @@ constexpr const char* kAskCreate =
     "Der Benutzer existiert noch nicht, soll ein neuer Benutzer erstellt werden?";
 constexpr const char* kInvalidFileName = "Ungültiger Dateiname";
 
-// Creates (or truncates) a file with owner read and write; true when it exists afterwards.
-bool CreateEmptyFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+enum class NewFile { Created, Exists, Failed };
+
+// Creates an empty file with owner read and write, never truncating or following anything
+// already at path (another program may have made it since we looked).
+NewFile CreateEmptyFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) {
         ::close(fd);
+        return NewFile::Created;
     }
-    return FileExists(path);
+    return errno == EEXIST ? NewFile::Exists : NewFile::Failed;
 }
 
 void Inform(const char* text) {
@@ -72,20 +78,24 @@ LoginOutcome RunLogin(const LoginServices& services, const std::string& programD
         outcome.typedName = typed;
         outcome.documentPath = programDir + DocumentFileName(typed);
 
-        DocumentOutcome attempt;
-        if (FileExists(outcome.documentPath)) {
-            services.setDocumentPath(outcome.documentPath);
-            attempt = services.open(outcome.documentPath);
-            outcome.result = LoginResult::Opened;
-        } else {
+        bool exists = FileExists(outcome.documentPath);
+        if (!exists) {
             if (ShowMessage(kAskCreate, kVersionTitle, MB_YESNO | MB_ICONQUESTION) != IDYES) {
                 continue;
             }
-            if (!CreateEmptyFile(outcome.documentPath)) {
+            const NewFile made = CreateEmptyFile(outcome.documentPath);
+            if (made == NewFile::Failed) {
                 Inform(kInvalidFileName);
                 continue;
             }
-            services.setDocumentPath(outcome.documentPath);
+            exists = made == NewFile::Exists; // made meanwhile: that user is opened
+        }
+        services.setDocumentPath(outcome.documentPath);
+        DocumentOutcome attempt;
+        if (exists) {
+            attempt = services.open(outcome.documentPath);
+            outcome.result = LoginResult::Opened;
+        } else {
             attempt = services.create();
             outcome.result = LoginResult::Created;
         }

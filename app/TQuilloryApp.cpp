@@ -34,7 +34,7 @@ DocumentOutcome OpenDocument(const std::string& path) {
 
 DocumentOutcome CreateDocument() {
     DataSetManager().Create();
-    return DocumentOutcome::Done;
+    return DataSetManager().IsLocked() ? DocumentOutcome::InUse : DocumentOutcome::Done;
 }
 
 void ShowFrame(QWidget& frame, int mode) {
@@ -145,6 +145,7 @@ int RunQuillory(QApplication& application, TQuilloryApp::Options options) {
         InstallQtMessageHandler();
     }
     LoadGermanTranslations(application);
+    TDataSetManager::RemoveLeftovers();
     int status = 0;
     {
         TQuilloryApp app(application, std::move(options));

@@ -150,7 +150,8 @@ int PackEntry(int out, const std::string& outPath, const std::string& file) {
 
 } // namespace
 
-bool PackDocument(const std::string& document, const DocumentFiles& files) {
+bool PackDocument(const std::string& document, const DocumentFiles& files,
+                  const std::function<bool(int newFile)>& beforeReplace) {
     static const char* const kMessages[] = {
         "", "Fehler 01 beim Speichern!", "Fehler 02 beim Speichern!", "Fehler 03 beim Speichern!"};
     std::string temp =
@@ -164,14 +165,20 @@ bool PackDocument(const std::string& document, const DocumentFiles& files) {
     for (std::size_t slot = 0; failure == 0 && slot < kDocumentSlotCount; ++slot) {
         failure = PackEntry(out.get(), temp, files[slot]);
     }
-    if (failure == 0 && (::fsync(out.get()) != 0 || !out.close() ||
-                         ::rename(temp.c_str(), document.c_str()) != 0)) {
+    if (failure == 0 && ::fsync(out.get()) != 0) {
         failure = 3;
     }
-    if (failure != 0) {
+    const bool refused = failure == 0 && beforeReplace && !beforeReplace(out.get());
+    if (failure == 0 && !refused &&
+        (!out.close() || ::rename(temp.c_str(), document.c_str()) != 0)) {
+        failure = 3;
+    }
+    if (failure != 0 || refused) {
         out.reset();
         ::unlink(temp.c_str());
-        Report(kMessages[failure]);
+        if (!refused) {
+            Report(kMessages[failure]);
+        }
         return false;
     }
     Fd dir(::open(DirectoryOf(document).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -192,7 +199,7 @@ bool UnpackDocument(const std::string& document, const DocumentFiles& files) {
 
     for (std::size_t slot = 0; slot < kDocumentSlotCount; ++slot) {
         const std::string& file = files[slot];
-        Fd out(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        Fd out(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!out.valid()) {
             Report(kMessages[1]);
             return false;

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // A user's document holds the six table files of his two tables, one entry per slot in slot
@@ -35,9 +36,13 @@ using DocumentFiles = std::array<std::string, kDocumentSlotCount>;
 // written; on any failure the previous document is left as it was and the new file removed.
 // Writes go through WriteAllToFd, so the file services' write hook sees them.
 // Failures are shown as "Fehler 0n beim Speichern!"; returns whether the document was written.
-bool PackDocument(const std::string& document, const DocumentFiles& files);
+// beforeReplace, when given, sees the new file (flushed, still open) just before it replaces the
+// document; when it returns false the document is left as it was, without a message.
+bool PackDocument(const std::string& document, const DocumentFiles& files,
+                  const std::function<bool(int newFile)>& beforeReplace = {});
 
-// Unpacks the document into the six working files (created 0600, truncated), each with the
+// Unpacks the document into the six working files (created 0600 or truncated, never through a
+// symbolic link), each with the
 // date and time of its entry, set after its bytes are written. Every length is checked against
 // the bytes left in the document before it is used. Failures are shown as
 // "Fehler 0n beim Öffnen!" and end the unpack at once; returns false after a failure. A length

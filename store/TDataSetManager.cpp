@@ -1,16 +1,16 @@
 #include "store/TDataSetManager.h"
 
+#include "platform/FileServices.h"
 #include "platform/Messages.h"
-#include "store/EBdtError.h"
+#include "platform/SystemDirs.h"
 #include "store/CategorySchema.h"
+#include "store/EBdtError.h"
 #include "store/TField.h"
 #include "store/TStrings.h"
 #include "store/TSysInfo.h"
 #include "util/FileUtil.h"
 #include "util/VersionTitle.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -84,50 +84,46 @@ TDataSetManager::TDataSetManager()
 }
 
 TDataSetManager::~TDataSetManager() {
-    if (IsOpen || m_prepared || m_lockFd >= 0)
+    if (IsOpen || m_prepared || m_lock.Held())
         Close();
 }
 
 bool TDataSetManager::Lock(bool create) {
     m_refused = false;
-    m_createdDocument = false;
-    struct stat st {};
-    const bool existed = ::stat(DocumentPath.c_str(), &st) == 0;
-    int fd = ::open(DocumentPath.c_str(), O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
-    if (fd < 0)
-        fd = ::open(DocumentPath.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return true; // nothing to lock; unpacking reports the missing document
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
-        if (!existed)
-            std::remove(DocumentPath.c_str());
-        m_refused = true;
-        Inform(kInUse);
-        return false;
+    switch (m_lock.Acquire(DocumentPath, create)) {
+    case DocumentLock::Result::Held:
+    case DocumentLock::Result::Missing: // nothing to lock; unpacking reports the missing document
+        return true;
+    case DocumentLock::Result::InUse:
+        break;
     }
-    m_lockFd = fd;
-    m_createdDocument = !existed;
-    return true;
+    m_refused = true;
+    Inform(kInUse);
+    return false;
 }
 
-void TDataSetManager::Unlock() {
-    if (m_lockFd >= 0) {
-        ::flock(m_lockFd, LOCK_UN);
-        ::close(m_lockFd);
-        m_lockFd = -1;
-    }
+void TDataSetManager::Unlock(bool failed) {
+    // After a failed start, a document this run made goes again while it is still the one.
+    if (failed && m_lock.Created() && m_lock.NamesLockedFile())
+        ::unlink(DocumentPath.c_str());
+    m_lock.Release();
 }
 
 bool TDataSetManager::ReserveWorkFiles() {
     m_prepared = true;
+    if (!m_dir.Make())
+        return false;
     for (int t = 0; t < 2; ++t) {
-        ReservedFiles[t] = TempFileName("tmp");
+        ReservedFiles[t] = CreateUniqueTempFile(m_dir.Path(), "tmp", ".tmp");
         if (ReservedFiles[t].empty())
             return false;
     }
-    for (int i = 0; i < kSlotCount; ++i)
+    // Every working file exists, private and empty, before a byte goes into it.
+    for (int i = 0; i < kSlotCount; ++i) {
         ChangeExtension(ReservedFiles[i / 3], WorkFiles[i], SlotExtension(i));
+        if (!m_dir.CreateFile(WorkFiles[i]))
+            return false;
+    }
     return true;
 }
 
@@ -151,9 +147,7 @@ void TDataSetManager::OpenTables() {
         m_first->propActive(false);
         m_second->propActive(false);
         RemoveWorkFiles();
-        if (m_createdDocument)
-            std::remove(DocumentPath.c_str());
-        Unlock();
+        Unlock(true);
         throw;
     }
     if (!opened) {
@@ -166,22 +160,17 @@ void TDataSetManager::OpenTables() {
 }
 
 void TDataSetManager::RemoveWorkFiles() {
-    for (std::string& file : WorkFiles) {
-        if (!file.empty())
-            std::remove(file.c_str());
+    m_dir.Remove(); // with the engine's own files beside the tables
+    for (std::string& file : WorkFiles)
         file.clear();
-    }
-    for (std::string& file : ReservedFiles) {
-        if (!file.empty())
-            std::remove(file.c_str());
+    for (std::string& file : ReservedFiles)
         file.clear();
-    }
     m_prepared = false;
 }
 
 // Ends whatever is in use before a new document is taken up.
 void TDataSetManager::Begin() {
-    if (IsOpen || m_prepared || m_lockFd >= 0)
+    if (IsOpen || m_prepared || m_lock.Held())
         Close();
     m_refused = false;
 }
@@ -192,17 +181,13 @@ void TDataSetManager::Create() {
         return;
     if (!ReserveWorkFiles() || !CopyTemplates()) {
         RemoveWorkFiles();
-        if (m_createdDocument)
-            std::remove(DocumentPath.c_str());
-        Unlock();
+        Unlock(true);
         return;
     }
     OpenTables();
     if (!IsOpen) {
         RemoveWorkFiles();
-        if (m_createdDocument)
-            std::remove(DocumentPath.c_str());
-        Unlock();
+        Unlock(true);
     }
 }
 
@@ -224,26 +209,57 @@ void TDataSetManager::Open(const std::string& path) {
     }
 }
 
+// Writes the document, but only over the file this run locked; when that is gone or replaced
+// (another program may have made a new one), the working files are kept and the user told.
+bool TDataSetManager::Pack() {
+    bool replaced = false;
+    const bool written = PackDocument(DocumentPath, WorkFiles, [this, &replaced](int newFile) {
+        replaced = !m_lock.Held() || !m_lock.Prepare(newFile);
+        return !replaced;
+    });
+    if (written) {
+        m_lock.Commit();
+        return true;
+    }
+    m_lock.Abandon();
+    std::string where;
+    for (const std::string& file : WorkFiles)
+        where += "\n" + file;
+    if (replaced)
+        Inform("Das Dokument " + DocumentPath +
+               " wurde während der Sitzung gelöscht oder durch eine andere Datei ersetzt und wird "
+               "nicht überschrieben. Die Daten dieser Sitzung liegen noch in den Arbeitsdateien:" +
+               where);
+    else
+        Inform("Das Dokument konnte nicht gespeichert werden. Die Daten dieser Sitzung "
+               "liegen noch in den Arbeitsdateien:" +
+               where);
+    m_dir.Keep();
+    return false;
+}
+
+bool TDataSetManager::Save() {
+    return IsOpen && Pack();
+}
+
 void TDataSetManager::Close() {
     m_first->propActive(false);
     m_second->propActive(false);
     if (IsOpen) {
         IsOpen = false;
-        if (PackDocument(DocumentPath, WorkFiles)) {
+        if (Pack())
             RemoveWorkFiles();
-        } else {
-            std::string where;
-            for (const std::string& file : WorkFiles)
-                where += "\n" + file;
-            Inform("Das Dokument konnte nicht gespeichert werden. Die Daten dieser Sitzung "
-                   "liegen noch in den Arbeitsdateien:" +
-                   where);
+        else
             m_prepared = false; // kept on purpose
-        }
     } else if (m_prepared) {
         RemoveWorkFiles();
     }
     Unlock();
+}
+
+void TDataSetManager::RemoveLeftovers() {
+    WorkDirectory::RemoveStale(SystemDirs::TempDirectory());
+    WorkDirectory::RemoveStale(".");
 }
 
 void TDataSetManager::LoadField(TDataSet& table, std::string& text, const std::string& name) {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "store/DocumentContainer.h"
+#include "store/DocumentLock.h"
 #include "store/TQuery.h"
+#include "store/WorkDirectory.h"
 
 #include <array>
 #include <memory>
@@ -9,8 +11,8 @@
 
 class TDataSet;
 
-// Holds the user's document while it is in use: the six table files unpacked into the
-// temporary directory, the two queries on them and the lock on the document.
+// Holds the user's document while it is in use: the six table files unpacked into a directory
+// of its own in the temporary directory, the two queries on them and the lock on the document.
 class TDataSetManager {
 public:
     TDataSetManager();
@@ -33,6 +35,15 @@ public:
     void Open(const std::string& path);
     // Closes the tables, packs them into the document and removes the working files.
     void Close();
+    // Packs the working files into the document as Close does, the tables staying open.
+    // False when nothing is open or the document was not written (said; the working files are
+    // kept for the user, the previous document stays).
+    bool Save();
+    // The directory holding the working files; "" while none is made.
+    const std::string& WorkDirectoryPath() const { return m_dir.Path(); }
+    // Removes the working directories that crashed runs of this user left in the temporary
+    // and the current directory.
+    static void RemoveLeftovers();
     // The last Open or Create found the document in use by another program.
     bool IsLocked() const { return m_refused; }
 
@@ -44,19 +55,20 @@ public:
 
 private:
     bool Lock(bool create);
-    void Unlock();
+    void Unlock(bool failed = false);
     bool ReserveWorkFiles();
     bool CopyTemplates();
     void OpenTables();
     void RemoveWorkFiles();
     void Begin();
+    bool Pack();
 
     std::unique_ptr<TQuery> m_first;
     std::unique_ptr<TQuery> m_second;
-    int m_lockFd = -1;
+    DocumentLock m_lock;
+    WorkDirectory m_dir;
     bool m_refused = false;
     bool m_prepared = false; // working files reserved
-    bool m_createdDocument = false;
 };
 
 // The one data set manager of the program.

@@ -150,20 +150,27 @@ bool CopyFileTo(const std::string& src, const std::string& dst, bool clearAttrib
     return ok;
 }
 
-std::string TempFileName(const std::string& prefix) {
+std::string MakePrivateDirectory(const std::string& prefix) {
+    auto make = [&prefix](std::string dir) -> std::string {
+        if (!dir.empty() && dir.back() != '/') {
+            dir += '/';
+        }
+        std::string pattern = dir + prefix + "XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr) {
+            return "";
+        }
+        return pattern + '/';
+    };
     std::string temp = SystemDirs::TempDirectory();
     if (IsDirectory(temp)) {
-        std::string name = CreateUniqueTempFile(temp, prefix, ".tmp");
-        if (!name.empty()) {
-            return name;
+        std::string made = make(temp);
+        if (!made.empty()) {
+            return made;
         }
     }
     std::error_code ec;
     std::string cwd = std::filesystem::current_path(ec).string();
-    if (ec) {
-        return "";
-    }
-    return CreateUniqueTempFile(cwd, prefix, ".tmp");
+    return ec ? std::string() : make(cwd);
 }
 
 PathParts SplitPath(const std::string& path) {

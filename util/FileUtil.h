@@ -20,9 +20,10 @@ bool CreatePath(const std::string& path);
 // writable copy (also after a failed copy, when dst exists). True when the copy succeeded.
 bool CopyFileTo(const std::string& src, const std::string& dst, bool clearAttributes);
 
-// A new unique file, created empty with mode 0600: in the temporary directory when that
-// exists, otherwise in the current directory. "" when neither can be created.
-std::string TempFileName(const std::string& prefix);
+// A new directory prefix + six unique characters, mode 0700 (mkdtemp): in the temporary
+// directory when that exists and takes it, otherwise in the current directory. Its path with a
+// trailing '/'; "" when neither can hold it.
+std::string MakePrivateDirectory(const std::string& prefix);
 
 // The parts of a path: drive is always "" (an absolute path's root plays the drive), the
 // directory with its trailing '/', the name, and the extension from the last '.' of the file

@@ -68,9 +68,12 @@ protected:
     }
     void ExpectNoSecretOnDisk() {
         EXPECT_EQ(ReadFileBytes(programDir.file("Erika.qlr")).find(kSecret), std::string::npos);
-        for (const auto& entry : std::filesystem::directory_iterator(tempDir.path()))
-            EXPECT_EQ(ReadFileBytes(entry.path().string()).find(kSecret), std::string::npos)
-                << entry.path();
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(tempDir.path())) {
+            if (entry.is_regular_file()) {
+                EXPECT_EQ(ReadFileBytes(entry.path().string()).find(kSecret), std::string::npos)
+                    << entry.path();
+            }
+        }
     }
     // A protected user with the secret stored, after one run that ended.
     void CreateProtectedUser() {

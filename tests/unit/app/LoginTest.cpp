@@ -156,3 +156,19 @@ TEST(Login, ADocumentInUseElsewhereRecordsTheUserAndAsksAgain) {
     EXPECT_EQ(rig.proposals, (std::vector<std::string>{"Quillory", "Hans"}));
     EXPECT_EQ(rig.lastUser(), "Hans");
 }
+
+TEST(Login, AYesToADocumentMadeMeanwhileOpensItAndNeverTruncates) {
+    LoginRig rig;
+    rig.typed = {"carl"};
+    const std::string doc = rig.programDir.file("carl.qlr");
+    // Another program creates carl while this one waits at the question.
+    const MessageHandler previous = SetMessageHandler([&](const MessageRequest&) {
+        WriteFileBytes(doc, "Bankdaten von carl");
+        return int(IDYES);
+    });
+    const LoginOutcome outcome = rig.run();
+    SetMessageHandler(previous);
+    EXPECT_EQ(outcome.result, LoginResult::Opened);
+    EXPECT_EQ(rig.calls, (std::vector<std::string>{"path " + doc, "open " + doc}));
+    EXPECT_EQ(ReadFileBytes(doc), "Bankdaten von carl");
+}

@@ -10,6 +10,9 @@
 #include <filesystem>
 #include <string>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -34,6 +37,12 @@ int FileCount(const std::string& dir) {
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir))
         ++n;
     return n;
+}
+
+struct stat StatOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(path.c_str(), &st), 0) << path;
+    return st;
 }
 
 class DataSetManagerTest : public ::testing::Test {
@@ -69,7 +78,7 @@ TEST_F(DataSetManagerTest, StoredFieldsComeBackFromThePackedDocument) {
         manager.SetDocumentPath(m_document);
         manager.Create();
         ASSERT_TRUE(manager.IsOpen) << "templates in " << QUILLORY_TEMPLATE_DIR;
-        EXPECT_EQ(FileCount(m_temp.path()), 8);
+        EXPECT_EQ(FileCount(manager.WorkDirectoryPath()), 9); // eight and the in-use marker
         TQuery& table = *manager.FirstTable;
         table.Edit();
         manager.StoreField(table, "Ärztin Müller", text);
@@ -179,7 +188,7 @@ TEST_F(DataSetManagerTest, SecondManagerOnTheSameDocumentIsRefused) {
               "Das Dokument wird bereits von einem anderen Quillory-Programm benutzt.");
     second.Close();
     EXPECT_EQ(ReadFileBytes(m_document), before);
-    EXPECT_EQ(FileCount(m_temp.path()), 8); // only the first manager's files
+    EXPECT_EQ(FileCount(m_temp.path()), 1); // only the first manager's directory
 
     TDataSetManager creator;
     creator.SetDocumentPath(m_document);
@@ -258,6 +267,129 @@ TEST_F(DataSetManagerTest, FailedSaveKeepsTheDocumentAndTheWorkingFilesAndSaysWh
     EXPECT_NE(last.find("Arbeitsdateien"), std::string::npos) << last;
     EXPECT_NE(last.find(working[0]), std::string::npos) << last;
     EXPECT_EQ(FileCount(m_docs.path()), 1) << "no half-written file is left beside the document";
+}
+
+TEST_F(DataSetManagerTest, WorkingFilesArePrivateFromTheFirstByteAndNothingPlantedIsUsed) {
+    ScriptedMessages messages;
+    // Templates readable by everybody, as an installation has them.
+    TempDir program;
+    for (int i = 0; i < kSlotCount; ++i) {
+        fs::copy_file(SystemDirs::WithTrailingSlash(QUILLORY_TEMPLATE_DIR) + SlotTemplateName(i),
+                      program.file(SlotTemplateName(i)));
+        fs::permissions(program.file(SlotTemplateName(i)), fs::perms(0644));
+    }
+    SystemDirs::SetProgramDirectory(program.path());
+    // What another user could leave in the shared temporary directory.
+    const std::string victim = m_docs.file("victim");
+    WriteFileBytes(victim, "fremd");
+    for (const char* name : {"tmp000000.tmp", "tmp000000.DB", "tmp000000.PX", "tmp000000.MB"}) {
+        fs::create_symlink(victim, m_temp.file(std::string("link-") + name));
+        WriteFileBytes(m_temp.file(name), "fremd");
+    }
+    const int planted = FileCount(m_temp.path());
+
+    auto expectPrivate = [&](const TDataSetManager& manager) {
+        const std::string dir = manager.WorkDirectoryPath();
+        ASSERT_EQ(dir.rfind(m_temp.path() + "quillory-", 0), 0u) << dir;
+        const struct stat st = StatOf(dir.substr(0, dir.size() - 1));
+        EXPECT_TRUE(S_ISDIR(st.st_mode));
+        EXPECT_EQ(st.st_mode & 07777, 0700u);
+        EXPECT_EQ(st.st_uid, ::geteuid());
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            const struct stat file = StatOf(entry.path().string());
+            EXPECT_TRUE(S_ISREG(file.st_mode)) << entry.path();
+            EXPECT_EQ(file.st_mode & 07777, 0600u) << entry.path();
+        }
+        for (int i = 0; i < kSlotCount; ++i) {
+            const std::string name = fs::path(manager.WorkFiles[i]).filename().string();
+            EXPECT_EQ(fs::path(manager.WorkFiles[i]).parent_path().string() + "/", dir);
+            EXPECT_EQ(name.rfind("tmp", 0), 0u) << name;
+            EXPECT_EQ(fs::path(name).extension().string(), SlotExtension(i));
+            EXPECT_EQ(fs::path(name).stem(), fs::path(manager.ReservedFiles[i / 3]).stem());
+        }
+    };
+    {
+        TDataSetManager manager;
+        manager.SetDocumentPath(m_document);
+        manager.Create();
+        ASSERT_TRUE(manager.IsOpen);
+        expectPrivate(manager);
+        // A working file's name taken by a link or a foreign file is refused, not followed.
+        WorkDirectory dir;
+        ASSERT_TRUE(dir.Make());
+        fs::create_symlink(victim, dir.Path() + "link");
+        WriteFileBytes(dir.Path() + "foreign", "fremd");
+        EXPECT_FALSE(dir.CreateFile(dir.Path() + "link"));
+        EXPECT_FALSE(dir.CreateFile(dir.Path() + "foreign"));
+        EXPECT_EQ(ReadFileBytes(dir.Path() + "foreign"), "fremd");
+        dir.Remove();
+        manager.Close();
+    }
+    TDataSetManager manager;
+    manager.Open(m_document);
+    ASSERT_TRUE(manager.IsOpen);
+    expectPrivate(manager);
+    const std::string dir = manager.WorkDirectoryPath();
+    manager.Close();
+    EXPECT_FALSE(fs::exists(dir)) << "the directory goes with the files";
+    EXPECT_EQ(FileCount(m_temp.path()), planted);
+    EXPECT_EQ(ReadFileBytes(victim), "fremd");
+    EXPECT_EQ(ReadFileBytes(m_temp.file("tmp000000.DB")), "fremd");
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+TEST_F(DataSetManagerTest, TheLockFollowsTheNameSoOnlyOneProgramWritesTheDocument) {
+    ScriptedMessages messages;
+    const std::string field = FirstTextField();
+    auto store = [&](TDataSetManager& manager, const std::string& value) {
+        manager.FirstTable->Edit();
+        manager.StoreField(*manager.FirstTable, value, field);
+        manager.FirstTable->Post();
+    };
+    auto stored = [&]() {
+        TDataSetManager reader;
+        reader.Open(m_document);
+        std::string value;
+        if (reader.IsOpen)
+            reader.LoadField(*reader.FirstTable, value, field);
+        return value;
+    };
+    TDataSetManager first;
+    first.SetDocumentPath(m_document);
+    first.Create();
+    ASSERT_TRUE(first.IsOpen);
+    store(first, "erstes");
+    // A save puts a new file in the document's place: the lock moves with it.
+    ASSERT_TRUE(first.Save());
+    TDataSetManager second;
+    second.Open(m_document);
+    EXPECT_TRUE(second.IsLocked());
+    EXPECT_FALSE(second.IsOpen);
+
+    // Deleted while the first one has it, then made anew by a second program.
+    ASSERT_EQ(::unlink(m_document.c_str()), 0);
+    second.SetDocumentPath(m_document);
+    second.Create();
+    ASSERT_TRUE(second.IsOpen);
+    EXPECT_FALSE(second.IsLocked());
+    store(second, "zweites");
+    ASSERT_TRUE(second.Save());
+    messages.clear();
+
+    store(first, "überschrieben?");
+    EXPECT_FALSE(first.Save());
+    const std::vector<std::string> working(first.WorkFiles.begin(), first.WorkFiles.end());
+    first.Close();
+    ASSERT_EQ(messages.texts().size(), 2u);
+    EXPECT_NE(messages.texts()[1].find("gelöscht oder durch eine andere Datei ersetzt"),
+              std::string::npos)
+        << messages.texts()[1];
+    EXPECT_NE(messages.texts()[1].find(working[0]), std::string::npos);
+    for (const std::string& file : working)
+        EXPECT_TRUE(fs::exists(file)) << "kept for the user: " << file;
+    EXPECT_TRUE(second.IsOpen);
+    second.Close();
+    EXPECT_EQ(stored(), "zweites");
 }
 
 } // namespace

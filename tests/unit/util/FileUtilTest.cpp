@@ -128,31 +128,26 @@ TEST(CopyFileTo, FullDiskFailsAndStillClearsAttributes) {
     EXPECT_EQ(ModeOf(dir.file("dst")) & 0600, 0600u);
 }
 
-TEST(TempFileName, PrivateFileInTheTemporaryDirectory) {
-    TempDir temp;
-    SystemDirs::SetTempDirectory(temp.path());
-    std::string a = TempFileName("tmp");
-    std::string b = TempFileName("tmp");
-    SystemDirs::SetTempDirectory("");
-    ASSERT_FALSE(a.empty());
-    EXPECT_NE(a, b);
-    EXPECT_EQ(a.rfind(temp.path() + "tmp", 0), 0u);
-    EXPECT_EQ(a.substr(a.size() - 4), ".tmp");
-    EXPECT_EQ(ModeOf(a), 0600u);
-}
-
-TEST(TempFileName, FallsBackToTheCurrentDirectory) {
+TEST(MakePrivateDirectory, InTheTemporaryDirectoryElseTheCurrentOneAlways0700) {
     TempDir temp;
     TempDir work;
+    SystemDirs::SetTempDirectory(temp.path());
+    std::string a = MakePrivateDirectory("quillory-");
+    std::string b = MakePrivateDirectory("quillory-");
     fs::path previous = fs::current_path();
     fs::current_path(work.path());
     SystemDirs::SetTempDirectory(temp.file("gone/"));
-    std::string name = TempFileName("tmp");
+    std::string fallback = MakePrivateDirectory("quillory-");
     SystemDirs::SetTempDirectory("");
     fs::current_path(previous);
-    ASSERT_FALSE(name.empty());
-    EXPECT_EQ(fs::path(name).parent_path(), fs::path(work.path()).parent_path());
-    EXPECT_EQ(ModeOf(name), 0600u);
+    ASSERT_FALSE(a.empty());
+    EXPECT_NE(a, b);
+    EXPECT_EQ(a.rfind(temp.path() + "quillory-", 0), 0u);
+    EXPECT_EQ(a.back(), '/');
+    ASSERT_FALSE(fallback.empty());
+    EXPECT_EQ(fallback.rfind(work.path() + "quillory-", 0), 0u) << fallback;
+    for (const std::string& dir : {a, b, fallback})
+        EXPECT_EQ(ModeOf(dir), 0700u) << dir;
 }
 
 TEST(PathParts, SplitChangeAndQuery) {
