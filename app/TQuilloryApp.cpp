@@ -57,7 +57,9 @@ TQuilloryApp::TQuilloryApp(QApplication& application) : TQuilloryApp(application
 
 TQuilloryApp::TQuilloryApp(QApplication& application, Options options)
     : m_application(application), m_options(std::move(options)), m_name(kVersionTitle) {
-    m_application.setApplicationName(QString::fromUtf8(kVersionTitle));
+    // The desktop knows the program by this name (window class) and its desktop entry.
+    m_application.setApplicationName(QStringLiteral("Quillory"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("de.quillory.Quillory"));
     m_application.setApplicationDisplayName(QString::fromUtf8(kVersionTitle));
 }
 

@@ -4,13 +4,17 @@
 #include <QDir>
 #include <QStandardPaths>
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include <unistd.h>
 
 namespace {
 
 struct Overrides {
     std::string program, windows, temp;
+    std::string started; // directory of the start path, when known
 };
 
 Overrides& State() {
@@ -45,6 +49,9 @@ std::string ProgramDirectory() {
     if (!State().program.empty()) {
         return State().program;
     }
+    if (!State().started.empty()) {
+        return State().started;
+    }
     return WithTrailingSlash(ExecutableDirectory());
 }
 
@@ -66,6 +73,46 @@ std::string TempDirectory() {
         return State().temp;
     }
     return WithTrailingSlash(QDir::tempPath().toStdString());
+}
+
+std::string DirectoryOfStartPath(const std::string& argv0, const std::string& cwd,
+                                 const std::string& searchPath) {
+    namespace fs = std::filesystem;
+    if (argv0.empty()) {
+        return {};
+    }
+    if (argv0.find('/') != std::string::npos) {
+        fs::path path(argv0);
+        if (path.is_relative()) {
+            path = fs::path(cwd) / path;
+        }
+        return WithTrailingSlash(path.lexically_normal().parent_path().string());
+    }
+    std::string::size_type begin = 0;
+    while (begin <= searchPath.size()) {
+        auto end = searchPath.find(':', begin);
+        if (end == std::string::npos) {
+            end = searchPath.size();
+        }
+        // An empty entry means the current directory, as in a shell.
+        fs::path dir = end > begin ? fs::path(searchPath.substr(begin, end - begin)) : fs::path(".");
+        if (dir.is_relative()) {
+            dir = fs::path(cwd) / dir;
+        }
+        const fs::path candidate = dir / argv0;
+        if (::access(candidate.c_str(), X_OK) == 0 && !fs::is_directory(candidate)) {
+            return WithTrailingSlash(candidate.lexically_normal().parent_path().string());
+        }
+        begin = end + 1;
+    }
+    return {};
+}
+
+void SetStartPath(const char* argv0) {
+    std::error_code ec;
+    const std::string cwd = std::filesystem::current_path(ec).string();
+    const char* path = std::getenv("PATH");
+    State().started = DirectoryOfStartPath(argv0 ? argv0 : "", cwd, path ? path : "");
 }
 
 void SetProgramDirectory(const std::string& dir) { State().program = WithTrailingSlash(dir); }

@@ -834,6 +834,12 @@ int Generate(const QString& dir) {
     }
     ok &= WriteContour(dir + QStringLiteral("/kontur.dat"));
     ok &= PaintIcon(48).save(dir + QStringLiteral("/quillory.ico"), "ICO");
+    // The desktop's icon theme: the same icon at the sizes menus and software centres use.
+    for (const int size : {48, 256}) {
+        const QString iconDir = dir + QStringLiteral("/icons/hicolor/%1x%1/apps").arg(size);
+        QDir().mkpath(iconDir);
+        ok &= PaintIcon(size).save(iconDir + QStringLiteral("/de.quillory.Quillory.png"), "PNG");
+    }
     return ok ? 0 : 1;
 }
 
