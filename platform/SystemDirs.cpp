@@ -95,7 +95,8 @@ std::string DirectoryOfStartPath(const std::string& argv0, const std::string& cw
             end = searchPath.size();
         }
         // An empty entry means the current directory, as in a shell.
-        fs::path dir = end > begin ? fs::path(searchPath.substr(begin, end - begin)) : fs::path(".");
+        fs::path dir =
+            end > begin ? fs::path(searchPath.substr(begin, end - begin)) : fs::path(".");
         if (dir.is_relative()) {
             dir = fs::path(cwd) / dir;
         }
@@ -115,8 +116,14 @@ void SetStartPath(const char* argv0) {
     State().started = DirectoryOfStartPath(argv0 ? argv0 : "", cwd, path ? path : "");
 }
 
-void SetProgramDirectory(const std::string& dir) { State().program = WithTrailingSlash(dir); }
-void SetWindowsDirectory(const std::string& dir) { State().windows = WithTrailingSlash(dir); }
-void SetTempDirectory(const std::string& dir) { State().temp = WithTrailingSlash(dir); }
+void SetProgramDirectory(const std::string& dir) {
+    State().program = WithTrailingSlash(dir);
+}
+void SetWindowsDirectory(const std::string& dir) {
+    State().windows = WithTrailingSlash(dir);
+}
+void SetTempDirectory(const std::string& dir) {
+    State().temp = WithTrailingSlash(dir);
+}
 
 } // namespace SystemDirs
