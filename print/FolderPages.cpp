@@ -35,6 +35,8 @@ namespace {
 
 // Space between a field's top and its first line.
 constexpr double kFieldPad = 0.7;
+// Millimetres per dialog unit at most: the scale of the widest forms.
+constexpr double kMaxScale = 0.45;
 // Slack when comparing positions that come from the same dialog-unit grid.
 constexpr double kEpsilon = 1e-6;
 
@@ -126,7 +128,8 @@ std::vector<StripItem> LayOutForm(const FolderCategory& category, const FolderOp
         return strip;
 
     const DialogTemplate& form = *category.form;
-    const double scale = kBodyWidth / form.cx;
+    // A narrow form keeps the size of the others rather than growing to the page width.
+    const double scale = std::min(kBodyWidth / form.cx, kMaxScale);
     const CategoryInfo* info = FindCategory(category.category);
     const int fieldCount = info ? info->fieldCount : 0;
 
@@ -176,7 +179,10 @@ std::vector<StripItem> LayOutForm(const FolderCategory& category, const FolderOp
             lines = WrapText(value, width - 2 * kFieldPad, PrintRole::Value, measure);
 
         const double box = p.bottom - p.top;
-        const int blankLines = std::max(1, static_cast<int>(std::floor(box / valueLine)));
+        // An empty memo gets as many lines to write on as its box holds, any other field one.
+        const int blankLines = IsMemoField(category.category, c.id)
+                                   ? std::max(1, static_cast<int>(std::floor(box / valueLine)))
+                                   : 1;
         const double height = std::max(
             box,
             kFieldPad + valueLine * static_cast<double>(lines.empty() ? blankLines : lines.size()));
