@@ -2,6 +2,7 @@
 
 #include "backup/TBackupOptions.h"
 #include "platform/Messages.h"
+#include "platform/Pif.h"
 #include "platform/gui/TaskWindow.h"
 #include "util/FileUtil.h"
 #include "util/gui/MessageQueue.h"
@@ -17,7 +18,7 @@ namespace {
 class Desktop final : public IProgramLauncher {
 public:
     Desktop() { m_clock.start(); }
-    void StartPif(const std::string& pifPath) override { LaunchPif(pifPath); }
+    bool StartPif(const std::string& pifPath) override { return LaunchPif(pifPath); }
     bool WindowExists(const std::string& title) override {
         return FindTopLevelWindow(title) != nullptr;
     }
@@ -74,45 +75,18 @@ std::string ConverterParameters(const std::string& archivePath) {
     return archivePath + " " + dir;
 }
 
-PifLaunch LaunchViaPif(const std::string& pifPath, const std::string& program,
-                       const std::string& parameters, IProgramLauncher& launcher,
-                       const void* owner) {
+bool LaunchViaPif(const std::string& pifPath, const std::string& program,
+                  const std::string& parameters, IProgramLauncher& launcher) {
     std::string startDir;
     DirOfPath(program, startDir);
-    const std::string title = kBackupTaskTitle;
-    const struct {
-        PifField field;
-        const std::string& value;
-    } writes[] = {{kPifTitle, title},
-                  {kPifProgram, program},
-                  {kPifStartDirectory, startDir},
-                  {kPif386Parameters, parameters}};
-    std::fstream pif(pifPath, std::ios::in | std::ios::out | std::ios::binary);
-    if (!pif) {
-        return PifLaunch::CannotOpen;
-    }
-    for (const auto& w : writes) {
-        if (w.value.size() + 1 > w.field.width) {
-            ShowMessage("Der Programmaufruf ist zu lang für die Programminformationsdatei ("
-                        "höchstens " +
-                            std::to_string(w.field.width - 1) + " Zeichen):\n" + w.value,
-                        "", MB_OK | MB_ICONEXCLAMATION, owner);
-            return PifLaunch::TooLong;
-        }
-    }
-    for (const auto& w : writes) {
-        pif.seekp(static_cast<std::streamoff>(w.field.offset));
-        pif.write(w.value.c_str(), static_cast<std::streamsize>(w.value.size() + 1));
-    }
-    pif.close();
-    launcher.StartPif(pifPath);
-    return PifLaunch::Started;
+    return WritePifFields(pifPath, {kBackupTaskTitle, program, startDir, parameters}) &&
+           launcher.StartPif(pifPath);
 }
 
 TArchivePacking::TArchivePacking(const TBackupOptions& options, std::string programDir,
-                                 std::string tempDir, IProgramLauncher& launcher, const void* owner)
+                                 std::string tempDir, IProgramLauncher& launcher)
     : m_options(options), m_programDir(std::move(programDir)), m_tempDir(std::move(tempDir)),
-      m_launcher(launcher), m_owner(owner) {}
+      m_launcher(launcher) {}
 
 std::string TArchivePacking::ArchivePath() const {
     return m_options.BackupPath + "/" + m_options.ZipFileName;
@@ -141,17 +115,25 @@ bool TArchivePacking::AddEntry(const std::string& source) {
 bool TArchivePacking::Finish() {
     m_list.close();
     const std::string archive = ArchivePath();
-    const std::string parameters = PackerParameters(
-        archive, m_options.OnlyNewerFiles, m_options.CreateSubDir, ListPath(), m_options.UsePasswd);
-    if (LaunchViaPif(WorkingPifPath(), m_options.ZipPath, parameters, m_launcher, m_owner) ==
-        PifLaunch::TooLong) {
+    const auto failed = [this](const std::string& program) {
+        m_failure = "Das Programm " + program + " konnte nicht gestartet werden!";
         return false;
+    };
+    if (!m_list) {
+        m_failure = "Die Dateiliste " + ListPath() + " konnte nicht geschrieben werden!";
+        return false;
+    }
+    if (!LaunchViaPif(WorkingPifPath(), m_options.ZipPath,
+                      PackerParameters(archive, m_options.OnlyNewerFiles, m_options.CreateSubDir,
+                                       ListPath(), m_options.UsePasswd),
+                      m_launcher)) {
+        return failed(m_options.ZipPath);
     }
     if (m_options.UseZip2Exe) {
         WaitForPacker();
-        if (LaunchViaPif(WorkingPifPath(), m_options.Zip2ExePath, ConverterParameters(archive),
-                         m_launcher, m_owner) == PifLaunch::TooLong) {
-            return false;
+        if (!LaunchViaPif(WorkingPifPath(), m_options.Zip2ExePath, ConverterParameters(archive),
+                          m_launcher)) {
+            return failed(m_options.Zip2ExePath);
         }
     }
     return true;

@@ -11,7 +11,8 @@ class TBackupOptions;
 class IProgramLauncher {
 public:
     virtual ~IProgramLauncher() = default;
-    virtual void StartPif(const std::string& pifPath) = 0;
+    // False when the program of the PIF cannot be started.
+    virtual bool StartPif(const std::string& pifPath) = 0;
     virtual bool WindowExists(const std::string& title) = 0;
     virtual void PumpMessages() = 0;
     virtual std::uint32_t TickCount() = 0;
@@ -32,21 +33,17 @@ std::string PackerParameters(const std::string& archivePath, bool onlyNewer, boo
 // archive + " " + the archive's directory (empty when the path has none).
 std::string ConverterParameters(const std::string& archivePath);
 
-enum class PifLaunch { Started, CannotOpen, TooLong };
-
-// Writes title "Backup-Task", program, its directory and the parameters into the PIF at their
-// offsets, each with its terminating zero, then starts it. A value that does not fit its field
-// is refused with a message (owner as given) before anything is written or started. A PIF that
-// cannot be opened is silently not started.
-PifLaunch LaunchViaPif(const std::string& pifPath, const std::string& program,
-                       const std::string& parameters, IProgramLauncher& launcher,
-                       const void* owner = nullptr);
+// Writes title "Backup-Task", program, its directory and the parameters into the PIF (values
+// too long for their fields travel in the PIF's long section), then starts it. False when the
+// PIF cannot be written or the program not started.
+bool LaunchViaPif(const std::string& pifPath, const std::string& program,
+                  const std::string& parameters, IProgramLauncher& launcher);
 
 // One packing run: the checks before the loop, the list file, the packer and the converter.
 class TArchivePacking {
 public:
     TArchivePacking(const TBackupOptions& options, std::string programDir, std::string tempDir,
-                    IProgramLauncher& launcher, const void* owner);
+                    IProgramLauncher& launcher);
 
     // Packer, converter (when wanted) and template must exist; copies the template to its
     // working copy and creates the list file empty. False: the run must end.
@@ -54,8 +51,10 @@ public:
     // Appends one source path to the list file.
     bool AddEntry(const std::string& source);
     // Closes the list, starts the packer and, when wanted, the converter after the packer's
-    // window has gone. False when a start was refused (nothing started from then on).
+    // window has gone. False when one of them could not be started (see FailureText).
     bool Finish();
+    // The status text after a failed Finish.
+    const std::string& FailureText() const { return m_failure; }
 
     std::string ArchivePath() const;
     std::string ListPath() const { return m_tempDir + "backup.lst"; }
@@ -70,6 +69,6 @@ private:
     std::string m_programDir;
     std::string m_tempDir;
     IProgramLauncher& m_launcher;
-    const void* m_owner;
     std::ofstream m_list;
+    std::string m_failure;
 };

@@ -8,6 +8,11 @@
 #include "util/gui/MessageQueue.h"
 #include "util/gui/ResString.h"
 
+#include <algorithm>
+#include <unordered_set>
+
+#include <sys/stat.h>
+
 namespace {
 
 std::string Res(int id) {
@@ -21,6 +26,47 @@ long DateNumber(const DosFields& f) {
 
 long TimeNumber(const DosFields& f) {
     return f.hour * 3600L + f.minute * 60L + f.second / 2;
+}
+
+enum class Freshness { SourceNewer, TargetCurrent, Unknown };
+
+// What one stat call tells of a file.
+struct FileFacts {
+    bool exists = false;
+    bool regular = false;
+    std::uint64_t size = 0;
+    std::int64_t modified = 0;
+};
+
+FileFacts Facts(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return {};
+    }
+    return {true, S_ISREG(st.st_mode), static_cast<std::uint64_t>(st.st_size), st.st_mtime};
+}
+
+// Compares the DOS dates first, then the times of day; equal times are not newer.
+Freshness CompareFileTimes(const FileFacts& source, const FileFacts& target) {
+    const std::optional<DosDateTime> s = LocalDosDateTime(source.modified);
+    const std::optional<DosDateTime> t = LocalDosDateTime(target.modified);
+    if (!s || !t || !source.regular || !target.regular) {
+        return Freshness::Unknown;
+    }
+    const DosFields sf = SplitDosDateTime(*s);
+    const DosFields tf = SplitDosDateTime(*t);
+    if (DateNumber(tf) > DateNumber(sf)) {
+        return Freshness::TargetCurrent;
+    }
+    if (DateNumber(tf) == DateNumber(sf) && TimeNumber(tf) >= TimeNumber(sf)) {
+        return Freshness::TargetCurrent;
+    }
+    return Freshness::SourceNewer;
+}
+
+// The directory part of a path with its trailing '/'.
+std::string TargetDirectory(const std::string& path) {
+    return path.substr(0, path.rfind('/') + 1);
 }
 
 } // namespace
@@ -49,26 +95,9 @@ std::string BackupTarget(const std::string& backupPath, const std::string& sourc
     return backupPath + (createSubDir ? parts.dir : std::string("/")) + parts.name + parts.ext;
 }
 
-Freshness CompareFileTimes(const std::string& source, const std::string& target) {
-    const std::optional<DosDateTime> s = GetDosFileTime(source);
-    const std::optional<DosDateTime> t = GetDosFileTime(target);
-    if (!s || !t || !RegularFileSize(source) || !RegularFileSize(target)) {
-        return Freshness::Unknown;
-    }
-    const DosFields sf = SplitDosDateTime(*s);
-    const DosFields tf = SplitDosDateTime(*t);
-    if (DateNumber(tf) > DateNumber(sf)) {
-        return Freshness::TargetCurrent;
-    }
-    if (DateNumber(tf) == DateNumber(sf) && TimeNumber(tf) >= TimeNumber(sf)) {
-        return Freshness::TargetCurrent;
-    }
-    return Freshness::SourceNewer;
-}
-
 BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& entries,
                        const BackupServices& services, const std::string& programDir,
-                       const std::string& tempDir, IProgramLauncher& launcher, const void* owner) {
+                       const std::string& tempDir, IProgramLauncher& launcher) {
     const size_t count = entries.size();
     if (count == 0) {
         return BackupResult::NothingToDo;
@@ -77,7 +106,7 @@ BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& 
     const bool packing = options.UsePkzip;
     std::optional<TArchivePacking> archive;
     if (packing) {
-        archive.emplace(options, programDir, tempDir, launcher, owner);
+        archive.emplace(options, programDir, tempDir, launcher);
         if (!archive->Prepare()) {
             return BackupResult::NotStarted;
         }
@@ -85,19 +114,22 @@ BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& 
     const auto abort = [&] { services.status(Res(3008)); };
 
     bool aborted = false;
+    std::unordered_set<std::string> madeDirectories; // this run's, each created once
+    std::optional<std::uint64_t> knownFree;          // asked again when a file seems too large
     for (size_t i = 0; i < count && !aborted; ++i) {
         const std::string& source = entries[i];
         const std::string target = BackupTarget(options.BackupPath, source, options.CreateSubDir);
+        const FileFacts sourceFacts = packing ? FileFacts{} : Facts(source);
         bool skip = false;
         bool leave = false;
         for (;;) { // once per entry, again after a disk change
-            const bool exists = FileExists(target);
-            if (!packing && options.OnlyNewerFiles && exists &&
-                CompareFileTimes(source, target) == Freshness::TargetCurrent) {
+            const FileFacts targetFacts = packing ? FileFacts{} : Facts(target);
+            if (!packing && options.OnlyNewerFiles && targetFacts.exists &&
+                CompareFileTimes(sourceFacts, targetFacts) == Freshness::TargetCurrent) {
                 skip = true;
                 break;
             }
-            if (!packing && options.OverwritePrompt && exists) {
+            if (!packing && options.OverwritePrompt && targetFacts.exists) {
                 const int answer =
                     services.message(Res(3001) + target + Res(3002), "", MB_YESNOCANCEL);
                 if (answer == IDNO) {
@@ -116,22 +148,27 @@ BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& 
             if (packing) {
                 break;
             }
-            if (options.CreateSubDir && !CreatePath(target)) {
-                services.message(target, Res(3009), MB_OK | MB_ICONINFORMATION);
-                leave = true;
-                break;
-            }
-            const std::optional<std::uint64_t> sourceSize = RegularFileSize(source);
-            const std::optional<std::uint64_t> free = services.freeSpace(target);
-            if (sourceSize && free && *sourceSize > *free) {
-                const std::optional<std::uint64_t> targetSize = RegularFileSize(target);
-                if (!(targetSize && *targetSize >= *sourceSize)) {
-                    if (services.message(Res(3005), "", MB_OKCANCEL) == IDOK) {
-                        continue; // another disk: the same entry again
-                    }
-                    abort();
-                    aborted = true;
+            // The target directory is made also without sub-directories, when it is missing.
+            const std::string dir = TargetDirectory(target);
+            if (!madeDirectories.count(dir)) {
+                if (!CreatePath(target)) {
+                    services.message(target, Res(3009), MB_OK | MB_ICONINFORMATION);
+                    leave = true;
+                    break;
                 }
+                madeDirectories.insert(dir);
+            }
+            if (sourceFacts.regular && !(knownFree && sourceFacts.size <= *knownFree)) {
+                knownFree = services.freeSpace(target);
+            }
+            if (sourceFacts.regular && knownFree && sourceFacts.size > *knownFree &&
+                !(targetFacts.regular && targetFacts.size >= sourceFacts.size)) {
+                if (services.message(Res(3005), "", MB_OKCANCEL) == IDOK) {
+                    knownFree.reset();
+                    continue; // another disk: the same entry again
+                }
+                abort();
+                aborted = true;
             }
             break;
         }
@@ -143,11 +180,16 @@ BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& 
         }
         if (packing) {
             archive->AddEntry(source);
-        } else if (!CopyFileTo(source, target, true)) {
-            services.message(Res(3006) + source + Res(3007) + target, "",
-                             MB_OK | MB_ICONINFORMATION);
-            aborted = true;
-            break;
+        } else {
+            if (!CopyFileTo(source, target, true)) {
+                services.message(Res(3006) + source + Res(3007) + target, "",
+                                 MB_OK | MB_ICONINFORMATION);
+                aborted = true;
+                break;
+            }
+            if (knownFree) {
+                *knownFree -= std::min(*knownFree, sourceFacts.size);
+            }
         }
         services.checkAbort(&aborted);
         if (aborted) {
@@ -155,8 +197,9 @@ BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& 
         }
     }
     // An aborted run is not packed: the user stopped the backup.
-    if (packing && !aborted) {
-        archive->Finish();
+    if (packing && !aborted && !archive->Finish()) {
+        services.status(archive->FailureText());
+        return BackupResult::Failed;
     }
     return aborted ? BackupResult::Aborted : BackupResult::Completed;
 }

@@ -31,6 +31,7 @@ enum class BackupResult {
     NotStarted,  // a packing check failed before the first entry
     Completed,   // the dialog closes with OK
     Aborted,     // the dialog stays open with its status text
+    Failed,      // the packer or converter did not start; status text, the dialog stays open
 };
 
 // backupPath without trailing '/'.
@@ -40,14 +41,11 @@ std::string StripTrailingSlashes(std::string backupPath);
 std::string BackupTarget(const std::string& backupPath, const std::string& source,
                          bool createSubDir);
 
-enum class Freshness { SourceNewer, TargetCurrent, Unknown };
-// Compares the DOS dates first, then the times of day; equal times are not newer.
-Freshness CompareFileTimes(const std::string& source, const std::string& target);
-
 // One run of the Start button over the entries (list-box order; already the selected ones when
-// only those are backed up). Strips the options' BackupPath for good. In packing mode the
+// only those are backed up). Strips the options' BackupPath for good. In copy mode the target
+// directory is created when missing, each copy is whole or absent (Esc stops also inside a
+// large file), and the copies are flushed to disk once at the end. In packing mode the
 // entries go to the packer's list file and the packer is started through the launcher.
 BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& entries,
                        const BackupServices& services, const std::string& programDir,
-                       const std::string& tempDir, IProgramLauncher& launcher,
-                       const void* owner = nullptr);
+                       const std::string& tempDir, IProgramLauncher& launcher);

@@ -3,15 +3,20 @@
 #include "backup/ArchivePacking.h"
 #include "backup/CopyEngine.h"
 #include "graphics/TOwnerDrawPushbutton.h"
+#include "platform/Messages.h"
 #include "platform/SystemDirs.h"
 #include "util/FileUtil.h"
 #include "util/gui/DirectoryDialogs.h"
+#include "util/gui/MessageQueue.h"
 #include "util/gui/ResString.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QListWidget>
+
+#include <filesystem>
 
 #include <unistd.h>
 
@@ -40,15 +45,65 @@ constexpr const char* kCreatorFilter = "Quillory (*.qlr)|*.qlr;|Alle Dateien (*.
 // Paths pass through buffers of 260 characters.
 constexpr size_t kMaxPath = 259;
 
+constexpr int kTargetLine = 120;
+
+// At most one repaint of the status line per this many milliseconds.
+constexpr qint64 kStatusInterval = 50;
+constexpr const char* kBusy = "Die Sicherung läuft noch! Bitte warten Sie, bis das Fenster "
+                              "\"Backup-Task\" geschlossen ist.";
+
 std::vector<std::string> QtChooseFiles(QWidget* parent, const std::string& filter) {
-    const QStringList names = QFileDialog::getOpenFileNames(
-        parent, QString(), QString(), QtFileFilter(filter), nullptr, QFileDialog::ReadOnly);
+    QFileDialog dialog(parent);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    dialog.setOption(QFileDialog::ReadOnly, true);
+    ApplyFileFilter(dialog, QtFileFilter(filter));
     std::vector<std::string> out;
-    for (const QString& name : names) {
-        out.push_back(name.toStdString());
+    if (dialog.exec() == QDialog::Accepted) {
+        for (const QString& name : dialog.selectedFiles()) {
+            out.push_back(name.toStdString());
+        }
     }
     return out;
 }
+
+// The directory itself when it exists, else its nearest existing ancestor.
+std::string NearestExistingDirectory(std::string path) {
+    while (!path.empty() && !std::filesystem::is_directory(path)) {
+        const size_t slash = path.find_last_of('/', path.size() > 1 ? path.size() - 2 : 0);
+        path = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    }
+    return path;
+}
+
+// Shows the status text at most every kStatusInterval ms; the last text is kept and shown at
+// the next chance (a step of the run, a message box, the end of the run).
+class StatusLine {
+public:
+    explicit StatusLine(std::function<void(const std::string&)> show) : m_show(std::move(show)) {}
+    void Set(const std::string& text) {
+        m_pending = text;
+        m_dirty = true;
+        ShowIfDue();
+    }
+    void ShowIfDue() {
+        if (m_dirty && (!m_clock.isValid() || m_clock.elapsed() >= kStatusInterval)) {
+            Show();
+        }
+    }
+    void Show() {
+        if (m_dirty) {
+            m_show(m_pending);
+            m_dirty = false;
+            m_clock.start();
+        }
+    }
+
+private:
+    std::function<void(const std::string&)> m_show;
+    std::string m_pending;
+    bool m_dirty = false;
+    QElapsedTimer m_clock;
+};
 
 TBackupDialog::FilesChooser& Chooser() {
     static TBackupDialog::FilesChooser chooser = QtChooseFiles;
@@ -122,6 +177,17 @@ void TBackupDialog::SetupWindow() {
     }
     SetItemText(kZipName, m_options.ZipFileName);
     EnableZipControls();
+    ShowTarget();
+}
+
+void TBackupDialog::ShowTarget() {
+    // Break opportunities after each '/', so that a long path wraps in the label.
+    QString shown = QString::fromStdString(m_options.BackupPath);
+    shown.replace(QLatin1Char('/'), QStringLiteral("/\u200B"));
+    if (auto* line = Control(kTargetLine)) {
+        line->setToolTip(QString::fromStdString(m_options.BackupPath));
+    }
+    SetItemText(kTargetLine, shown.toStdString());
 }
 
 void TBackupDialog::FillList() {
@@ -200,9 +266,11 @@ void TBackupDialog::RemoveFiles() {
 }
 
 void TBackupDialog::ChooseTarget() {
-    std::string path = m_options.BackupPath.substr(0, 255);
+    // The chooser opens in the target; one not yet created opens at its nearest parent.
+    std::string path = NearestExistingDirectory(m_options.BackupPath).substr(0, 255);
     if (ChooseDirectory(this, path)) {
         m_options.BackupPath = path;
+        ShowTarget();
     }
 }
 
@@ -215,6 +283,12 @@ void TBackupDialog::ChooseProgram(std::string& path) {
 }
 
 void TBackupDialog::RunBackup() {
+    IProgramLauncher& launcher = m_launcher ? *m_launcher : DesktopLauncher();
+    // Waiting for the packer serves every event, so Start can be pressed again.
+    if (m_running || launcher.WindowExists(kBackupTaskTitle)) {
+        ShowMessage(kBusy, "", MB_OK | MB_ICONINFORMATION, this);
+        return;
+    }
     ControlsToOptions();
     QListWidget* list = List();
     std::vector<std::string> entries;
@@ -224,16 +298,32 @@ void TBackupDialog::RunBackup() {
             entries.push_back(item->text().toStdString());
         }
     }
-    const BackupServices services = m_services ? m_services(*this)
-                                               : DesktopBackupServices(
-                                                     [this](const std::string& text) {
-                                                         SetItemText(kStatus, text);
-                                                         Control(kStatus)->repaint();
-                                                     },
-                                                     this);
-    const BackupResult result = ::RunBackup(
-        m_options, entries, services, SystemDirs::ProgramDirectory(), SystemDirs::TempDirectory(),
-        m_launcher ? *m_launcher : DesktopLauncher(), this);
+    StatusLine status([this](const std::string& text) {
+        SetItemText(kStatus, text);
+        Control(kStatus)->repaint();
+    });
+    BackupServices services =
+        m_services
+            ? m_services(*this)
+            : DesktopBackupServices([&status](const std::string& text) { status.Set(text); }, this);
+    if (!m_services) {
+        services.checkAbort = [&status](bool* aborted) {
+            status.ShowIfDue();
+            CheckAbort(aborted);
+        };
+        services.message = [this, &status](const std::string& text, const std::string& caption,
+                                           unsigned flags) {
+            status.Show();
+            return ShowMessage(text, caption, flags, this);
+        };
+    }
+    m_running = true;
+    const BackupResult result =
+        ::RunBackup(m_options, entries, services, SystemDirs::ProgramDirectory(),
+                    SystemDirs::TempDirectory(), launcher);
+    m_running = false;
+    status.Show();
+    ShowTarget();
     if (result == BackupResult::Completed) {
         CloseWindow(IDOK);
     }

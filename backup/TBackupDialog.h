@@ -46,6 +46,8 @@ private:
     void RemoveFiles();
     void ChooseTarget();
     void ChooseProgram(std::string& path);
+    // The target directory in the label of the right frame.
+    void ShowTarget();
 
     std::string m_settingsDir;
     std::string m_filter;
@@ -54,6 +56,7 @@ private:
     std::string m_zip2ExePath;
     std::function<BackupServices(TBackupDialog&)> m_services;
     IProgramLauncher* m_launcher = nullptr;
+    bool m_running = false;
 };
 
 // Hot spot 2 of the desk: the dialog for the program directory with the creator's filter.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <unordered_set>
 
 namespace {
 
@@ -13,23 +14,22 @@ constexpr const char* kFilesSection = "FILES";
 // Text values pass through buffers of 260 characters including the terminating zero.
 constexpr size_t kMaxText = 259;
 
-std::string ReadText(const char* key, const std::string& def, const std::string& file) {
-    std::string value = GetPrivateProfileString(kCommon, key, def, file);
+std::string Cut(std::string value) {
     if (value.size() > kMaxText) {
         value.resize(kMaxText);
     }
     return value;
 }
 
-void ReadTextInto(const char* key, std::string& field, const std::string& file) {
-    const std::string value = ReadText(key, field, file);
+void ReadTextInto(const TProfileSnapshot& ini, const char* key, std::string& field) {
+    const std::string value = Cut(ini.String(kCommon, key, field));
     if (!value.empty()) {
         field = value;
     }
 }
 
-bool ReadFlag(const char* key, bool def, const std::string& file) {
-    return GetPrivateProfileInt(kCommon, key, def ? 1 : 0, file) != 0;
+bool ReadFlag(const TProfileSnapshot& ini, const char* key, bool def) {
+    return ini.Int(kCommon, key, def ? 1 : 0) != 0;
 }
 
 } // namespace
@@ -49,31 +49,28 @@ void TBackupOptions::Load(const std::string& dir) {
     if (dir.empty()) {
         return;
     }
-    const std::string file = dir + kFileName;
+    const TProfileSnapshot ini(dir + kFileName); // one read of the file
     Files.clear();
-    ReadTextInto("BACKUP_PATH", BackupPath, file);
-    OnlySelFiles = ReadFlag("ONLYSELFILES", false, file);
-    OverwritePrompt = ReadFlag("OVERWRITEPROMPT", false, file);
-    OnlyNewerFiles = ReadFlag("ONLYNEWERFILES", true, file);
-    CreateSubDir = ReadFlag("CREATESUBDIR", true, file);
-    UsePkzip = ReadFlag("USE_PKZIP", UsePkzip, file);
-    UseZip2Exe = ReadFlag("USE_ZIP2EXE", UseZip2Exe, file);
-    UsePasswd = ReadFlag("USE_PASSWD", UsePasswd, file);
-    ReadTextInto("ZIP_PATH", ZipPath, file);
-    ReadTextInto("ZIP2EXE_PATH", Zip2ExePath, file);
-    ReadTextInto("ZIP_FILENAME", ZipFileName, file);
-    const int count = GetPrivateProfileInt(kCommon, "NUMFILES", 0, file);
+    ReadTextInto(ini, "BACKUP_PATH", BackupPath);
+    OnlySelFiles = ReadFlag(ini, "ONLYSELFILES", false);
+    OverwritePrompt = ReadFlag(ini, "OVERWRITEPROMPT", false);
+    OnlyNewerFiles = ReadFlag(ini, "ONLYNEWERFILES", true);
+    CreateSubDir = ReadFlag(ini, "CREATESUBDIR", true);
+    UsePkzip = ReadFlag(ini, "USE_PKZIP", UsePkzip);
+    UseZip2Exe = ReadFlag(ini, "USE_ZIP2EXE", UseZip2Exe);
+    UsePasswd = ReadFlag(ini, "USE_PASSWD", UsePasswd);
+    ReadTextInto(ini, "ZIP_PATH", ZipPath);
+    ReadTextInto(ini, "ZIP2EXE_PATH", Zip2ExePath);
+    ReadTextInto(ini, "ZIP_FILENAME", ZipFileName);
+    const int count = ini.Int(kCommon, "NUMFILES", 0);
+    std::unordered_set<std::string> listed;
     for (int i = 1; i <= count; ++i) {
-        std::string path =
-            GetPrivateProfileString(kFilesSection, "FILE" + std::to_string(i), "", file);
+        std::string path = Cut(ini.String(kFilesSection, "FILE" + std::to_string(i), ""));
         if (path.empty()) {
             break;
         }
-        if (path.size() > kMaxText) {
-            path.resize(kMaxText);
-        }
-        if (FileExists(path)) {
-            AddFile(path);
+        if (FileExists(path) && listed.insert(path).second) {
+            Files.push_back(std::move(path));
         }
     }
 }

@@ -1,10 +1,9 @@
-// The backup's copy run against `cp` on the same files: many small files, and a few large ones.
-// The backup flushes every copy to disk; `cp` is measured with and without a flush.
-#include "backup/ArchivePacking.h"
-#include "backup/CopyEngine.h"
+// The backup started from its dialog against `cp -r` of the same files followed by one `sync`
+// of the target's file system: 2,000 files of 16 kB, and one file of 500 MB. Beside them the
+// settings file "Backup.Ini" with 2,000 listed files, loaded and saved.
+#include "backup/TBackupDialog.h"
 #include "backup/TBackupOptions.h"
-#include "platform/FileServices.h"
-#include "platform/Messages.h"
+#include "platform/Profile.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +12,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -28,83 +28,109 @@ std::string BenchDir() {
     return dir;
 }
 
-// count files of size bytes each in a source folder of their own; their paths.
-std::vector<std::string> MakeSources(int count, size_t size) {
-    const std::string dir = BenchDir() + "src" + std::to_string(count) + "/";
-    fs::create_directories(dir);
-    std::vector<std::string> files;
-    const std::string bytes(size, 'q');
-    for (int i = 0; i < count; ++i) {
-        files.push_back(dir + "datei" + std::to_string(i) + ".qlr");
-        std::ofstream(files.back(), std::ios::binary) << bytes;
+// count files of size bytes each in a source folder of their own (made once); its path.
+std::string Sources(int count, size_t size) {
+    const std::string dir =
+        BenchDir() + "src" + std::to_string(count) + "x" + std::to_string(size) + "/";
+    if (!fs::exists(dir)) {
+        fs::create_directories(dir);
+        const std::string bytes(size, 'q');
+        for (int i = 0; i < count; ++i)
+            std::ofstream(dir + "datei" + std::to_string(i) + ".qlr", std::ios::binary) << bytes;
     }
-    return files;
+    return dir;
 }
 
-class NoLauncher : public IProgramLauncher {
-public:
-    void StartPif(const std::string&) override {}
-    bool WindowExists(const std::string&) override { return false; }
-    void PumpMessages() override {}
-    std::uint32_t TickCount() override { return 0; }
-};
+// A settings directory whose Backup.Ini lists every file of the source folder for target.
+std::string Settings(const std::string& sources, const std::string& target) {
+    const std::string dir =
+        BenchDir() + "ini" + std::to_string(std::hash<std::string>{}(sources)) + "/";
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    std::vector<ProfileEntry> entries = {{"COMMON", "BACKUP_PATH", target},
+                                         {"COMMON", "ONLYNEWERFILES", "0"},
+                                         {"COMMON", "CREATESUBDIR", "0"}};
+    int n = 0;
+    for (const auto& file : fs::directory_iterator(sources))
+        entries.push_back({"FILES", "FILE" + std::to_string(++n), file.path().string()});
+    entries.push_back({"COMMON", "NUMFILES", std::to_string(n)});
+    WritePrivateProfileStrings(entries, dir + TBackupOptions::kFileName);
+    return dir;
+}
 
-void BM_RunBackup(benchmark::State& state) {
-    const std::vector<std::string> files =
-        MakeSources(static_cast<int>(state.range(0)), static_cast<size_t>(state.range(1)));
-    BackupServices services;
-    services.status = [](const std::string&) {};
-    services.message = [](const std::string&, const std::string&, unsigned) { return 1; };
-    services.checkAbort = [](bool*) {};
-    services.freeSpace = [](const std::string& path) { return FreeSpace(path); };
-    NoLauncher launcher;
-    for (auto _ : state) {
-        state.PauseTiming();
-        fs::remove_all(BenchDir() + "target");
-        state.ResumeTiming();
-        TBackupOptions options;
-        options.BackupPath = BenchDir() + "target";
-        options.OnlyNewerFiles = false;
-        RunBackup(options, files, services, BenchDir(), BenchDir(), launcher);
-    }
+void Counters(benchmark::State& state) {
     state.SetBytesProcessed(state.iterations() * state.range(0) * state.range(1));
 }
-BENCHMARK(BM_RunBackup)
-    ->Args({500, 16 << 10})
-    ->Args({4, 25 << 20})
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
 
-void BM_Cp(benchmark::State& state) {
-    const std::vector<std::string> files =
-        MakeSources(static_cast<int>(state.range(0)), static_cast<size_t>(state.range(1)));
-    const std::string source = fs::path(files.front()).parent_path().string();
+// Start pressed in the dialog, until the run has ended (the copies on disk).
+void BM_BackupFromDialog(benchmark::State& state) {
+    const std::string sources =
+        Sources(static_cast<int>(state.range(0)), static_cast<size_t>(state.range(1)));
+    const std::string target = BenchDir() + "target/";
+    TBackupDialog dialog(nullptr, Settings(sources, target), "");
     for (auto _ : state) {
         state.PauseTiming();
-        fs::remove_all(BenchDir() + "cptarget");
-        fs::create_directories(BenchDir() + "cptarget");
+        fs::remove_all(target);
+        dialog.show();
+        QApplication::processEvents();
         state.ResumeTiming();
-        std::string command = "cp -p -r '" + source + "' '" + BenchDir() + "cptarget/'";
-        if (state.range(2))
-            command += " && sync -d '" + BenchDir() + "cptarget/'*/*";
+        dialog.RunBackup();
+    }
+    if (!fs::exists(target + "datei0.qlr"))
+        state.SkipWithError("nothing copied");
+    Counters(state);
+}
+
+void BM_CpAndSync(benchmark::State& state) {
+    const std::string sources =
+        Sources(static_cast<int>(state.range(0)), static_cast<size_t>(state.range(1)));
+    const std::string target = BenchDir() + "cptarget/";
+    const std::string command =
+        "cp -r '" + sources + "' '" + target + "' && sync -f '" + target + "'";
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove_all(target);
+        state.ResumeTiming();
         if (std::system(command.c_str()) != 0)
             state.SkipWithError("cp failed");
     }
-    state.SetBytesProcessed(state.iterations() * state.range(0) * state.range(1));
+    Counters(state);
 }
-// Third argument 1: the copies flushed to disk afterwards, as the backup does for each file.
-BENCHMARK(BM_Cp)
-    ->Args({500, 16 << 10, 0})
-    ->Args({500, 16 << 10, 1})
-    ->Args({4, 25 << 20, 0})
-    ->Args({4, 25 << 20, 1})
-    ->UseRealTime()
-    ->Unit(benchmark::kMillisecond);
+
+void SmallAndLarge(benchmark::internal::Benchmark* b) {
+    b->Args({2000, 16 << 10})->Args({1, 500 << 20})->Repetitions(5)->ReportAggregatesOnly(true);
+    b->UseRealTime()->Unit(benchmark::kMillisecond);
+}
+BENCHMARK(BM_BackupFromDialog)->Apply(SmallAndLarge);
+BENCHMARK(BM_CpAndSync)->Apply(SmallAndLarge);
+
+void BM_BackupIniLoad(benchmark::State& state) {
+    const std::string dir =
+        Settings(Sources(static_cast<int>(state.range(0)), 16), BenchDir() + "target/");
+    for (auto _ : state) {
+        TBackupOptions options;
+        options.Load(dir);
+        benchmark::DoNotOptimize(options.Files.size());
+    }
+}
+BENCHMARK(BM_BackupIniLoad)->Arg(2000)->Unit(benchmark::kMillisecond);
+
+void BM_BackupIniSave(benchmark::State& state) {
+    const std::string dir =
+        Settings(Sources(static_cast<int>(state.range(0)), 16), BenchDir() + "target/");
+    TBackupOptions options;
+    options.Load(dir);
+    for (auto _ : state)
+        options.Save(dir);
+}
+BENCHMARK(BM_BackupIniSave)->Arg(2000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv); // the string table lives in the embedded resources
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv); // the dialog and the string table need it
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     fs::remove_all(BenchDir());

@@ -36,6 +36,9 @@ DosDateTime JoinDosDateTime(const DosFields& fields);
 // The file's last-write time in local time; nullopt when it cannot be read or lies outside the
 // DOS range.
 std::optional<DosDateTime> GetDosFileTime(const std::string& path);
+// A time in local DOS form; nullopt outside the DOS range.
+std::optional<DosDateTime> LocalDosDateTime(std::int64_t secondsSinceEpoch);
+
 // Sets the file's last-write (and access) time from a local DOS time.
 bool SetDosFileTime(const std::string& path, DosDateTime dt);
 

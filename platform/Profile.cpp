@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -101,6 +103,20 @@ std::string Unquote(std::string_view v) {
     return std::string(v);
 }
 
+// section + '\n' + key, both in lower case: the index of a value.
+std::string LowerKey(std::string_view section, std::string_view key) {
+    std::string out;
+    out.reserve(section.size() + key.size() + 1);
+    for (char c : section) {
+        out.push_back(Lower(c));
+    }
+    out.push_back('\n');
+    for (char c : key) {
+        out.push_back(Lower(c));
+    }
+    return out;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& text, bool& missing) {
     missing = false;
     std::ifstream in(path, std::ios::binary);
@@ -193,28 +209,138 @@ std::string SetProfileValue(const std::string& text, const std::string& section,
     return out;
 }
 
-std::string GetPrivateProfileString(const std::string& section, const std::string& key,
-                                    const std::string& def, const std::string& file) {
-    std::string text;
-    bool missing = false;
-    if (!ReadWholeFile(file, text, missing)) {
-        return def;
+std::string SetProfileValues(const std::string& text, const std::vector<ProfileEntry>& entries) {
+    const std::vector<Line> lines = SplitLines(text);
+    // Edits by line of the text: a new content for the line, and new key lines after it.
+    std::vector<std::optional<std::string>> replaced(lines.size());
+    std::vector<std::vector<std::string>> after(lines.size());
+    // A section the entries write to: the first of its name in the text, or a new one at the end.
+    struct Section {
+        std::string name;
+        size_t anchor = 0; // line after which new keys go (existing sections)
+        std::vector<std::string> added;
+        // Lower-case key: the line of the text (index) or of added (index + lines.size()).
+        std::unordered_map<std::string, size_t> keys;
+    };
+    std::vector<Section> existing;
+    std::vector<Section> appended;
+    std::unordered_map<std::string, std::pair<bool, size_t>> byName; // appended?, index
+    {
+        Section* current = nullptr;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            std::string_view name;
+            if (SectionName(lines[i].text, name)) {
+                current = nullptr;
+                const std::string lower = LowerKey(name, {});
+                if (!byName.count(lower)) {
+                    byName[lower] = {false, existing.size()};
+                    existing.push_back({std::string(name), i, {}, {}});
+                    current = &existing.back();
+                }
+                continue;
+            }
+            std::string_view k;
+            std::string_view v;
+            if (current && KeyValue(lines[i].text, k, v)) {
+                current->keys.emplace(LowerKey({}, k), i);
+                current->anchor = i;
+            }
+        }
     }
-    std::string value;
-    return FindProfileValue(text, section, key, value) ? value : def;
+    for (const ProfileEntry& e : entries) {
+        const std::string_view sectionName = Trim(e.section);
+        const std::string_view key = Trim(e.key);
+        std::string newLine = std::string(key) + "=" + e.value;
+        const std::string lower = LowerKey(sectionName, {});
+        auto found = byName.find(lower);
+        if (found == byName.end()) {
+            found = byName.emplace(lower, std::make_pair(true, appended.size())).first;
+            appended.push_back({std::string(sectionName), 0, {}, {}});
+        }
+        Section& section =
+            found->second.first ? appended[found->second.second] : existing[found->second.second];
+        const auto slot = section.keys.find(LowerKey({}, key));
+        if (slot == section.keys.end()) {
+            section.keys.emplace(LowerKey({}, key), lines.size() + section.added.size());
+            section.added.push_back(std::move(newLine));
+        } else if (slot->second >= lines.size()) {
+            section.added[slot->second - lines.size()] = std::move(newLine);
+        } else {
+            replaced[slot->second] = std::move(newLine);
+        }
+    }
+    for (Section& section : existing) {
+        after[section.anchor] = std::move(section.added);
+    }
+    std::string out;
+    out.reserve(text.size() + entries.size() * 32);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const Line& line = lines[i];
+        const size_t endStart = line.begin + line.text.size();
+        out += replaced[i] ? std::string_view(*replaced[i]) : line.text;
+        out.append(text, endStart, line.end - endStart);
+        if (!after[i].empty() && out.back() != '\n') {
+            out += '\n'; // the last line of the file had no line end
+        }
+        for (const std::string& added : after[i]) {
+            out += added + '\n';
+        }
+    }
+    for (const Section& section : appended) {
+        if (!out.empty() && out.back() != '\n') {
+            out += '\n';
+        }
+        if (!out.empty()) {
+            out += '\n';
+        }
+        out += "[" + section.name + "]\n";
+        for (const std::string& added : section.added) {
+            out += added + '\n';
+        }
+    }
+    return out;
 }
 
-int GetPrivateProfileInt(const std::string& section, const std::string& key, int def,
-                         const std::string& file) {
+std::string GetPrivateProfileString(const std::string& section, const std::string& key,
+                                    const std::string& def, const std::string& file) {
+    return TProfileSnapshot(file).String(section, key, def);
+}
+
+TProfileSnapshot::TProfileSnapshot(const std::string& file) {
     std::string text;
     bool missing = false;
     if (!ReadWholeFile(file, text, missing)) {
+        return;
+    }
+    std::string_view section;
+    bool inSection = false;
+    for (const Line& line : SplitLines(text)) {
+        std::string_view name;
+        if (SectionName(line.text, name)) {
+            section = name;
+            inSection = true;
+            continue;
+        }
+        std::string_view k;
+        std::string_view v;
+        if (inSection && KeyValue(line.text, k, v)) {
+            m_values.emplace(LowerKey(section, k), Unquote(v));
+        }
+    }
+}
+
+std::string TProfileSnapshot::String(const std::string& section, const std::string& key,
+                                     const std::string& def) const {
+    const auto it = m_values.find(LowerKey(Trim(section), Trim(key)));
+    return it == m_values.end() ? def : it->second;
+}
+
+int TProfileSnapshot::Int(const std::string& section, const std::string& key, int def) const {
+    const auto it = m_values.find(LowerKey(Trim(section), Trim(key)));
+    if (it == m_values.end()) {
         return def;
     }
-    std::string value;
-    if (!FindProfileValue(text, section, key, value)) {
-        return def;
-    }
+    const std::string& value = it->second;
     size_t i = 0;
     bool negative = false;
     if (i < value.size() && (value[i] == '-' || value[i] == '+')) {
@@ -237,6 +363,11 @@ int GetPrivateProfileInt(const std::string& section, const std::string& key, int
         n = -2147483648LL;
     }
     return static_cast<int>(n);
+}
+
+int GetPrivateProfileInt(const std::string& section, const std::string& key, int def,
+                         const std::string& file) {
+    return TProfileSnapshot(file).Int(section, key, def);
 }
 
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
@@ -262,8 +393,5 @@ bool WritePrivateProfileStrings(const std::vector<ProfileEntry>& entries, const 
     if (!ReadWholeFile(file, text, missing) && !missing) {
         return false;
     }
-    for (const ProfileEntry& e : entries) {
-        text = SetProfileValue(text, e.section, e.key, e.value);
-    }
-    return AtomicWriteFile(file, text);
+    return AtomicWriteFile(file, SetProfileValues(text, entries));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Private-profile (INI) files: "[section]" headers and "key=value" lines, UTF-8, LF (CRLF read).
@@ -32,6 +33,20 @@ struct ProfileEntry {
 // or written.
 bool WritePrivateProfileStrings(const std::vector<ProfileEntry>& entries, const std::string& file);
 
+// A profile file read once; lookups answer as GetPrivateProfileString and GetPrivateProfileInt
+// would for the file as it was read. A missing or unreadable file answers every default.
+class TProfileSnapshot {
+public:
+    explicit TProfileSnapshot(const std::string& file);
+    std::string String(const std::string& section, const std::string& key,
+                       const std::string& def) const;
+    int Int(const std::string& section, const std::string& key, int def) const;
+
+private:
+    // Lower-case section, '\n', lower-case key: the first value in the file.
+    std::unordered_map<std::string, std::string> m_values;
+};
+
 // The parsing core, exposed for tests and the fuzzer: looks key up in section within text.
 // False when it is not there.
 bool FindProfileValue(const std::string& text, const std::string& section, const std::string& key,
@@ -40,3 +55,7 @@ bool FindProfileValue(const std::string& text, const std::string& section, const
 // The text after setting key in section to value within text.
 std::string SetProfileValue(const std::string& text, const std::string& section,
                             const std::string& key, const std::string& value);
+
+// The text after setting every entry in order, as SetProfileValue one after the other would,
+// in time linear in the text and the entries.
+std::string SetProfileValues(const std::string& text, const std::vector<ProfileEntry>& entries);

@@ -1,7 +1,5 @@
 #include "platform/gui/TaskWindow.h"
 
-#include "platform/Messages.h"
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontDatabase>
@@ -11,45 +9,14 @@
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QWindow>
 
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
-#include <fstream>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-std::optional<PifFields> ReadPifFields(const std::string& pifPath) {
-    std::ifstream in(pifPath, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    auto field = [&bytes](PifField f) -> std::optional<std::string> {
-        if (bytes.size() < f.offset + f.width) {
-            return std::nullopt;
-        }
-        const std::string_view area(bytes.data() + f.offset, f.width);
-        const auto end = area.find('\0');
-        if (end == std::string_view::npos) {
-            return std::nullopt;
-        }
-        return std::string(area.substr(0, end));
-    };
-    auto title = field(kPifTitle);
-    auto program = field(kPifProgram);
-    auto dir = field(kPifStartDirectory);
-    auto params = field(kPif386Parameters);
-    if (!title || !program || !dir || !params) {
-        return std::nullopt;
-    }
-    // The template pads the title with blanks, as PIF editors do.
-    while (!title->empty() && title->back() == ' ') {
-        title->pop_back();
-    }
-    return PifFields{*title, *program, *dir, *params};
-}
 
 std::vector<std::string> SplitCommandTail(const std::string& tail) {
     std::vector<std::string> words;
@@ -257,22 +224,22 @@ private:
 
 bool LaunchPif(const std::string& pifPath) {
     const auto fields = ReadPifFields(pifPath);
-    if (!fields) {
-        ShowMessage("Die Programminformationsdatei " + pifPath + " kann nicht gelesen werden!", "",
-                    MB_OK | MB_ICONINFORMATION);
-        return false;
-    }
-    if (fields->program.empty() || ::access(fields->program.c_str(), X_OK) != 0) {
-        ShowMessage("Das Programm " + fields->program + " kann nicht gestartet werden!", "",
-                    MB_OK | MB_ICONINFORMATION);
+    if (!fields || fields->program.empty() || ::access(fields->program.c_str(), X_OK) != 0) {
         return false;
     }
     auto* window = new TTaskWindow(QString::fromStdString(fields->title));
     if (!window->Start(*fields)) {
         delete window;
-        ShowMessage("Das Programm " + fields->program + " kann nicht gestartet werden!", "",
-                    MB_OK | MB_ICONINFORMATION);
         return false;
+    }
+    // A modal dialog blocks every window that is not its own; a window transient for it is,
+    // so the program's prompt takes keys while the dialog waits. The window stays no child of
+    // the dialog and outlives it.
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+        window->winId();
+        if (QWindow* handle = window->windowHandle()) {
+            handle->setTransientParent(modal->window()->windowHandle());
+        }
     }
     window->showMaximized();
     window->activateWindow();

@@ -118,7 +118,11 @@ std::optional<DosDateTime> GetDosFileTime(const std::string& path) {
     if (path.empty() || ::stat(path.c_str(), &st) != 0) {
         return std::nullopt;
     }
-    time_t t = st.st_mtime;
+    return LocalDosDateTime(st.st_mtime);
+}
+
+std::optional<DosDateTime> LocalDosDateTime(std::int64_t secondsSinceEpoch) {
+    const time_t t = static_cast<time_t>(secondsSinceEpoch);
     struct tm local {};
     if (::localtime_r(&t, &local) == nullptr) {
         return std::nullopt;

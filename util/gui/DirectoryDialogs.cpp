@@ -38,7 +38,7 @@ FileDialogRun DefaultFileRunner(QWidget* parent, bool open, const std::string& n
     QFileDialog dialog(parent);
     dialog.setAcceptMode(open ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(open ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setNameFilters(filter.split(QStringLiteral(";;"), Qt::SkipEmptyParts));
+    ApplyFileFilter(dialog, filter);
     if (!defaultExtension.empty())
         dialog.setDefaultSuffix(QString::fromStdString(defaultExtension));
     if (!initialDir.empty())
@@ -129,9 +129,20 @@ QString QtFileFilter(const std::string& filter) {
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i].isEmpty() && parts[i + 1].isEmpty())
             continue;
-        QString patterns = parts[i + 1];
-        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        out << parts[i] + QStringLiteral(" (") + patterns + QLatin1Char(')');
+        QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        for (QString& pattern : patterns) {
+            // "*.*" means every file, also one without a dot.
+            if (pattern.trimmed() == QStringLiteral("*.*"))
+                pattern = QStringLiteral("*");
+        }
+        patterns.removeDuplicates();
+        out << parts[i] + QStringLiteral(" (") + patterns.join(QLatin1Char(' ')) + QLatin1Char(')');
     }
     return out.join(QStringLiteral(";;"));
+}
+
+void ApplyFileFilter(QFileDialog& dialog, const QString& qtFilter) {
+    // The list shows each description alone, as it was written.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    dialog.setNameFilters(qtFilter.split(QStringLiteral(";;"), Qt::SkipEmptyParts));
 }

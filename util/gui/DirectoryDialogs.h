@@ -49,5 +49,8 @@ using FileDialogRunner = std::function<FileDialogRun(
     const std::string& defaultExtension, const std::string& initialDir)>;
 FileDialogRunner SetFileDialogRunner(FileDialogRunner runner);
 
-// "Name|*.a;*.b|" as a Qt name filter list ("Name (*.a *.b)").
+// "Name|*.a;*.b|Name2|*.c|" as a Qt name filter list ("Name (*.a *.b);;Name2 (*.c)"); "*.*"
+// becomes "*", which matches every file, also one without a dot.
 QString QtFileFilter(const std::string& filter);
+// Sets a QtFileFilter list on a dialog that shows each description alone ("Name", "Name2").
+void ApplyFileFilter(QFileDialog& dialog, const QString& qtFilter);

@@ -89,9 +89,10 @@ scenario_backup_date_rule() {
 scenario_backup_packing() {
     # Packing mode, switched on through Backup.Ini: the packer in its task window, then the
     # converter once that window has gone.
-    # A short target: the converter's parameters hold its path twice and must fit the PIF.
-    local zipdir
-    zipdir=$(mktemp -d /tmp/qzXXXX)
+    # A target of over 200 characters with blanks: longer than any field of the PIF.
+    local zipdir ziproot
+    ziproot=$(mktemp -d /tmp/qzXXXX)
+    zipdir="$ziproot/$(printf 'Sicherung mit einem langen Namen %s/' 1 2 3 4 5 6)"
     cat >"$app/Backup.Ini" <<INI
 [COMMON]
 BACKUP_PATH=$zipdir
@@ -122,7 +123,7 @@ INI
     grep -q "daten/b.txt" <<<"$listing" || { fail "archive lacks b.txt: $listing"; return 1; }
     [ -s "$zipdir/ZOV.exe" ] || { fail "no self-extracting program"; return 1; }
     unzip -tq "$zipdir/ZOV.exe" >/dev/null || { fail "self-extractor damaged"; return 1; }
-    rm -rf "$zipdir"
+    rm -rf "$ziproot"
     click_desk "$desk" 468 323
     wait_program_end 10 || { fail "program did not end"; return 1; }
 }

@@ -24,9 +24,17 @@ public:
     // Runs the program of the PIF for real, as the task window would.
     bool runPrograms = false;
 
-    void StartPif(const std::string& pif) override {
+    // False: the program cannot be started.
+    bool canStart = true;
+
+    bool StartPif(const std::string& pif) override {
         auto fields = ReadPifFields(pif);
-        ASSERT_TRUE(fields);
+        if (!fields) {
+            ADD_FAILURE() << "unreadable PIF";
+            return false;
+        }
+        if (!canStart)
+            return false;
         started.push_back(*fields);
         startTicks.push_back(tick);
         if (runPrograms) {
@@ -36,6 +44,7 @@ public:
                 command += " '" + word + "'";
             EXPECT_EQ(std::system((command + " >/dev/null 2>&1 </dev/null").c_str()), 0) << command;
         }
+        return true;
     }
     bool WindowExists(const std::string& title) override {
         EXPECT_EQ(title, "Backup-Task");
@@ -65,8 +74,7 @@ TEST(LaunchViaPif, WritesTheFourFieldsAndNothingElse) {
     std::string templ(kPifTemplateSize, '\x5a');
     WriteFileBytes(dir.file("backup.pif"), templ);
     FakeLauncher launcher;
-    EXPECT_EQ(LaunchViaPif(dir.file("backup.pif"), "/opt/q/pkzip.exe", "a b @c", launcher),
-              PifLaunch::Started);
+    EXPECT_TRUE(LaunchViaPif(dir.file("backup.pif"), "/opt/q/pkzip.exe", "a b @c", launcher));
     const std::string pif = ReadFileBytes(dir.file("backup.pif"));
     ASSERT_EQ(pif.size(), kPifTemplateSize);
     std::string expected = templ;
@@ -80,21 +88,40 @@ TEST(LaunchViaPif, WritesTheFourFieldsAndNothingElse) {
     EXPECT_EQ(pif, expected);
     ASSERT_EQ(launcher.started.size(), 1u);
     EXPECT_EQ(launcher.started[0].parameters, "a b @c");
+    EXPECT_FALSE(LaunchViaPif(dir.file("fehlt.pif"), "/p", "x", launcher));
+    EXPECT_EQ(launcher.started.size(), 1u);
 }
 
-TEST(LaunchViaPif, TooLongValuesAndMissingFilesStartNothing) {
+TEST(LaunchViaPif, LongValuesAreCutInTheirFieldsAndTravelWholeInTheLongSection) {
     TempDir dir;
-    const std::string templ(kPifTemplateSize, '\0');
+    const std::string templ =
+        ReadFileBytes(std::string(QUILLORY_SOURCE_DIR) + "/resources/backup.pif");
     WriteFileBytes(dir.file("backup.pif"), templ);
     FakeLauncher launcher;
-    ScriptedMessages messages;
-    EXPECT_EQ(LaunchViaPif(dir.file("backup.pif"), "/p", std::string(64, 'x'), launcher),
-              PifLaunch::TooLong);
-    EXPECT_EQ(messages.shown().size(), 1u);
-    EXPECT_EQ(ReadFileBytes(dir.file("backup.pif")), templ);
-    EXPECT_EQ(LaunchViaPif(dir.file("fehlt.pif"), "/p", "x", launcher), PifLaunch::CannotOpen);
-    EXPECT_EQ(messages.shown().size(), 1u) << "a PIF that cannot be opened is silently skipped";
-    EXPECT_TRUE(launcher.started.empty());
+    const std::string program = "/" + std::string(70, 'p') + "/pkzip.exe";
+    // A blank and umlauts at the field's edge: the cut keeps whole characters.
+    const std::string parameters = std::string(62, 'a') + "ü " + std::string(150, 'b');
+    ASSERT_TRUE(LaunchViaPif(dir.file("backup.pif"), program, parameters, launcher));
+    const std::string pif = ReadFileBytes(dir.file("backup.pif"));
+    // Standard fields: cut, terminated, not run on; every byte after them as in the template.
+    EXPECT_EQ(pif.substr(kPifProgram.offset, kPifProgram.width),
+              program.substr(0, kPifProgram.width - 1) + '\0');
+    EXPECT_EQ(pif.substr(kPif386Parameters.offset, 63), std::string(62, 'a') + '\0');
+    EXPECT_EQ(pif.substr(kPif386Parameters.offset + kPif386Parameters.width, 16),
+              templ.substr(kPif386Parameters.offset + kPif386Parameters.width, 16));
+    ASSERT_EQ(launcher.started.size(), 1u);
+    EXPECT_EQ(launcher.started[0],
+              (PifFields{"Backup-Task", program, "/" + std::string(70, 'p') + "/", parameters}));
+    // The next start with short values: the long section is gone, the chain ends as before.
+    ASSERT_TRUE(LaunchViaPif(dir.file("backup.pif"), "/q/zip2exe.exe", "x y", launcher));
+    const std::string again = ReadFileBytes(dir.file("backup.pif"));
+    const size_t afterFields = kPif386Parameters.offset + kPif386Parameters.width;
+    EXPECT_EQ(again.substr(afterFields), templ.substr(afterFields));
+    EXPECT_EQ(launcher.started.back(), (PifFields{"Backup-Task", "/q/zip2exe.exe", "/q/", "x y"}));
+    // Without a section chain a value that does not fit cannot be carried: nothing starts.
+    WriteFileBytes(dir.file("flat.pif"), std::string(kPifTemplateSize, '\0'));
+    EXPECT_FALSE(LaunchViaPif(dir.file("flat.pif"), program, "x", launcher));
+    EXPECT_EQ(launcher.started.size(), 2u);
 }
 
 TEST(CheckFileFound, MissingOrEmptyPathsAreReported) {
@@ -109,10 +136,22 @@ TEST(CheckFileFound, MissingOrEmptyPathsAreReported) {
                                         "Kann Datei nicht finden !"}));
 }
 
-// A packing run: program folder with the template and the adapters, a target, sources.
+// A directory inside dir whose path (with its trailing '/') is at least length characters.
+std::string LongDirectory(const TempDir& dir, size_t length) {
+    std::string path = dir.path();
+    for (int i = 0; path.size() < length; ++i)
+        path += "Ordner Nummer " + std::to_string(i) + "/";
+    fs::create_directories(path);
+    return path;
+}
+
+// A packing run: program folder with the template and the adapters, a target of 200 characters
+// and a temporary directory of 60, sources.
 class PackingRun : public ::testing::Test {
 protected:
-    TempDir program, temp, target, data;
+    TempDir program, tempRoot, targetRoot, data;
+    const std::string temp = LongDirectory(tempRoot, 60);
+    const std::string target = LongDirectory(targetRoot, 200);
     TBackupOptions options;
     FakeLauncher launcher;
     std::vector<std::string> statuses;
@@ -126,7 +165,7 @@ protected:
         options.UsePkzip = true;
         options.ZipPath = program.file("pkzip.exe");
         options.Zip2ExePath = program.file("zip2exe.exe");
-        options.BackupPath = target.path();
+        options.BackupPath = target;
     }
     BackupResult Run(const std::vector<std::string>& entries) {
         BackupServices services;
@@ -134,7 +173,7 @@ protected:
         services.message = [](const std::string&, const std::string&, unsigned) { return 1; };
         services.checkAbort = [](bool*) {};
         services.freeSpace = [](const std::string&) { return std::optional<std::uint64_t>(); };
-        return RunBackup(options, entries, services, program.path(), temp.path(), launcher);
+        return RunBackup(options, entries, services, program.path(), temp, launcher);
     }
 };
 
@@ -147,16 +186,15 @@ TEST_F(PackingRun, ListFileThenPackerThenConverterAfterTheWindowHasGone) {
     ScriptedMessages messages;
     EXPECT_EQ(Run({data.file("a.qlr"), data.file("b.qlr")}), BackupResult::Completed);
     EXPECT_TRUE(messages.shown().empty());
-    EXPECT_EQ(ReadFileBytes(temp.file("backup.lst")),
+    EXPECT_EQ(ReadFileBytes(temp + "backup.lst"),
               data.file("a.qlr") + "\n" + data.file("b.qlr") + "\n");
     ASSERT_EQ(launcher.started.size(), 2u);
-    const std::string archive = StripTrailingSlashes(target.path()) + "/ZOV.ZIP";
+    const std::string archive = StripTrailingSlashes(target) + "/ZOV.ZIP";
     EXPECT_EQ(launcher.started[0].title, "Backup-Task");
     EXPECT_EQ(launcher.started[0].program, program.file("pkzip.exe"));
     EXPECT_EQ(launcher.started[0].startDirectory, program.path());
-    EXPECT_EQ(launcher.started[0].parameters,
-              archive + " -u -rP @" + temp.file("backup.lst") + " -s ");
-    EXPECT_EQ(launcher.started[1].parameters, archive + " " + target.path());
+    EXPECT_EQ(launcher.started[0].parameters, archive + " -u -rP @" + temp + "backup.lst -s ");
+    EXPECT_EQ(launcher.started[1].parameters, archive + " " + target);
     EXPECT_EQ(launcher.startTicks[1] - launcher.startTicks[0], 3000u);
     EXPECT_EQ(statuses.size(), 2u);
 }
@@ -172,6 +210,15 @@ TEST_F(PackingRun, AMissingPackerOrTemplateEndsTheRunBeforeAnyEntry) {
     EXPECT_EQ(Run({data.file("a.qlr")}), BackupResult::NotStarted);
     EXPECT_TRUE(statuses.empty());
     EXPECT_TRUE(launcher.started.empty());
+
+    // A packer that cannot be started is no success: the status line says so.
+    options.ZipPath = program.file("pkzip.exe");
+    fs::copy_file(std::string(QUILLORY_SOURCE_DIR) + "/resources/backup.pif",
+                  program.file("backup.pif"));
+    launcher.canStart = false;
+    EXPECT_EQ(Run({data.file("a.qlr")}), BackupResult::Failed);
+    EXPECT_EQ(statuses.back(),
+              "Das Programm " + program.file("pkzip.exe") + " konnte nicht gestartet werden!");
 }
 
 TEST_F(PackingRun, TheAdaptersMakeARealArchiveAndASelfExtractor) {
@@ -183,16 +230,16 @@ TEST_F(PackingRun, TheAdaptersMakeARealArchiveAndASelfExtractor) {
     options.UseZip2Exe = true;
     launcher.runPrograms = true;
     EXPECT_EQ(Run({data.file("akten/a.qlr"), data.file("b.qlr")}), BackupResult::Completed);
-    const std::string archive = target.file("ZOV.ZIP");
+    const std::string archive = target + "ZOV.ZIP";
     ASSERT_TRUE(fs::exists(archive));
-    const std::string listing = target.file("listing.txt");
+    const std::string listing = data.file("listing.txt");
     ASSERT_EQ(std::system(("unzip -Z1 '" + archive + "' > '" + listing + "'").c_str()), 0);
     const std::string names = ReadFileBytes(listing);
     EXPECT_NE(names.find(fs::path(data.file("akten/a.qlr")).relative_path().string()),
               std::string::npos)
         << names;
-    ASSERT_TRUE(fs::exists(target.file("ZOV.exe")));
-    EXPECT_EQ(std::system(("unzip -tq '" + target.file("ZOV.exe") + "' >/dev/null").c_str()), 0);
+    ASSERT_TRUE(fs::exists(target + "ZOV.exe"));
+    EXPECT_EQ(std::system(("unzip -tq '" + target + "ZOV.exe' >/dev/null").c_str()), 0);
 }
 
 } // namespace

@@ -23,7 +23,10 @@ DosDateTime At(int year, int month, int day, int hour, int minute, int second) {
 
 class NoLauncher : public IProgramLauncher {
 public:
-    void StartPif(const std::string&) override { ADD_FAILURE() << "nothing is started"; }
+    bool StartPif(const std::string&) override {
+        ADD_FAILURE() << "nothing is started";
+        return false;
+    }
     bool WindowExists(const std::string&) override { return false; }
     void PumpMessages() override {}
     std::uint32_t TickCount() override { return 0; }
@@ -187,6 +190,14 @@ TEST_F(CopyRun, EscOrEnterAbortsAfterTheCurrentFile) {
     EXPECT_TRUE(fs::exists(TargetOf(a)));
     EXPECT_FALSE(fs::exists(TargetOf(b)));
     EXPECT_EQ(statuses.back(), "Vorgang abgebrochen!");
+}
+
+TEST_F(CopyRun, AMissingTargetIsCreatedAlsoWithoutSubDirectories) {
+    const std::string a = Source("README");
+    options.CreateSubDir = false;
+    options.BackupPath = target.file("Quillory-Sicherung/");
+    EXPECT_EQ(Run({a}), BackupResult::Completed);
+    EXPECT_EQ(ReadFileBytes(target.file("Quillory-Sicherung/README")), "daten");
 }
 
 TEST_F(CopyRun, FailuresOfDirectoryCreationAndCopy) {

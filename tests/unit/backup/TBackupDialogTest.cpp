@@ -1,8 +1,11 @@
 #include "backup/TBackupDialog.h"
 
+#include "backup/ArchivePacking.h"
 #include "backup/CopyEngine.h"
 #include "platform/Profile.h"
+#include "platform/SystemDirs.h"
 #include "tests/support/TestSupport.h"
+#include "util/gui/DirectoryDialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +17,20 @@
 #include <functional>
 
 namespace {
+
+// Programs that cannot be started; a packer window that may be up.
+class StubLauncher : public IProgramLauncher {
+public:
+    bool windowUp = false;
+    int starts = 0;
+    bool StartPif(const std::string&) override {
+        ++starts;
+        return false;
+    }
+    bool WindowExists(const std::string&) override { return windowUp; }
+    void PumpMessages() override {}
+    std::uint32_t TickCount() override { return 0; }
+};
 
 constexpr const char* kFilter = "Quillory (*.qlr)|*.qlr;|Alle Dateien (*.*)|*.*|";
 
@@ -145,6 +162,51 @@ TEST_F(BackupDialogTest, StartCopiesAndClosesWithOk) {
                           dlg.OnCommand(IDCANCEL);
                       }),
               IDCANCEL);
+}
+
+TEST_F(BackupDialogTest, TargetShownChooserStartsThereAndAPackerThatCannotStartIsNoSuccess) {
+    TempDir program, temp;
+    SystemDirs::SetProgramDirectory(program.path());
+    SystemDirs::SetTempDirectory(temp.path());
+    std::filesystem::copy_file(std::string(QUILLORY_SOURCE_DIR) + "/resources/backup.pif",
+                               program.file("backup.pif"));
+    List({File("a.qlr", 10)});
+    const std::string ini = settings.file("Backup.Ini");
+    const std::string missing = target.file("neu/Sicherung/");
+    WritePrivateProfileString("COMMON", "BACKUP_PATH", missing, ini);
+    WritePrivateProfileString("COMMON", "USE_PKZIP", "1", ini);
+    WritePrivateProfileString("COMMON", "ZIP_PATH", File("pkzip.exe", 1), ini);
+    std::string chooserStart;
+    const DirectoryChooser previousChooser =
+        SetDirectoryChooser([&](QWidget*, const std::string& start) {
+            chooserStart = start;
+            return std::string();
+        });
+    StubLauncher launcher;
+    TBackupDialog d(nullptr, settings.path(), kFilter);
+    d.SetRunEnvironment(nullptr, &launcher);
+    ScriptedMessages messages;
+    RunWith(d, [&](TBackupDialog& dlg) {
+        EXPECT_EQ(QString::fromStdString(dlg.ItemText(120)).remove(QChar(0x200B)).toStdString(),
+                  missing);
+        dlg.OnCommand(113);
+        EXPECT_EQ(chooserStart, target.path()) << "the nearest existing parent of the target";
+        dlg.OnCommand(112);
+        EXPECT_EQ(launcher.starts, 1);
+        EXPECT_TRUE(dlg.isVisible());
+        EXPECT_EQ(dlg.ItemText(111),
+                  "Das Programm " + data.file("pkzip.exe") + " konnte nicht gestartet werden!");
+        // While a packer runs, Start is refused.
+        launcher.windowUp = true;
+        dlg.OnCommand(112);
+        EXPECT_EQ(launcher.starts, 1);
+        ASSERT_EQ(messages.shown().size(), 1u);
+        EXPECT_NE(messages.texts()[0].find("Backup-Task"), std::string::npos);
+        dlg.OnCommand(IDCANCEL);
+    });
+    SetDirectoryChooser(previousChooser);
+    SystemDirs::SetProgramDirectory("");
+    SystemDirs::SetTempDirectory("");
 }
 
 } // namespace

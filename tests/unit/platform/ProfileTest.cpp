@@ -119,4 +119,35 @@ TEST_F(ProfileTest, SeveralEntriesAreWrittenWholeOrNotAtAll) {
     EXPECT_EQ(read(), "[A]\nX=2\nZ=4\n\n[B]\nY=3\n");
 }
 
+TEST(SetProfileValues, AllAtOnceAsOneAfterTheOther) {
+    // Repeated and second sections, CRLF, a comment, a last line without its end, keys new and
+    // old, in existing, repeated and new sections, one key set twice.
+    const std::string text = "; Kopf\r\nlose=1\r\n[Common]\r\nA = 1\r\n; x\r\n\r\n[files]\n"
+                             "FILE1=/a\n[COMMON]\nB=2\n[Files]\nFILE2=/b";
+    const std::vector<ProfileEntry> entries = {
+        {"COMMON", "a", "9"},     {"NEU", "X", "1"},        {"FILES", "FILE2", "/z"},
+        {"Files", "FILE3", "/c"}, {"common", "B", "3"},     {"neu", "Y", "\"q\""},
+        {"COMMON", "C", "4"},     {"FILES", "file3", "/d"}, {" Noch ", " K ", "v"}};
+    std::string oneByOne = text;
+    for (const ProfileEntry& e : entries)
+        oneByOne = SetProfileValue(oneByOne, e.section, e.key, e.value);
+    EXPECT_EQ(SetProfileValues(text, entries), oneByOne);
+    EXPECT_EQ(SetProfileValues("", entries), [&] {
+        std::string fresh;
+        for (const ProfileEntry& e : entries)
+            fresh = SetProfileValue(fresh, e.section, e.key, e.value);
+        return fresh;
+    }());
+    // Read once: the same answers as the parsing core.
+    const TempDir dir;
+    WriteFileBytes(dir.file("x.ini"), oneByOne);
+    const TProfileSnapshot snapshot(dir.file("x.ini"));
+    for (const auto& [section, key] : std::vector<std::pair<std::string, std::string>>{
+             {"common", "A"}, {"COMMON", "b"}, {"files", "FILE2"}, {"neu", "Y"}, {"x", "lose"}}) {
+        std::string value = "-";
+        FindProfileValue(oneByOne, section, key, value);
+        EXPECT_EQ(snapshot.String(section, key, "-"), value) << section << "/" << key;
+    }
+}
+
 } // namespace

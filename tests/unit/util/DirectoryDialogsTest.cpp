@@ -2,6 +2,11 @@
 
 #include "tests/support/TestSupport.h"
 
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QListView>
+#include <QThread>
+
 #include <filesystem>
 
 #include <gtest/gtest.h>
@@ -76,6 +81,41 @@ TEST(DirectoryDialogsTest, GetFileNameRetriesOnceWithEmptyName) {
     EXPECT_EQ(path, "/bin/zip");
     SetFileDialogRunner(previous);
     EXPECT_EQ(QtFileFilter("A|*.a;*.b|B|*.c|"), QStringLiteral("A (*.a *.b);;B (*.c)"));
+}
+
+TEST(DirectoryDialogsTest, AllFilesShowsNamesWithoutADotAndEachDescriptionOnce) {
+    TempDir dir;
+    WriteFileBytes(dir.file("README"), "x");
+    WriteFileBytes(dir.file("Anna.qlr"), "x");
+    QFileDialog dialog;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    ApplyFileFilter(dialog, QtFileFilter("Quillory (*.qlr)|*.qlr;|Alle Dateien (*.*)|*.*|"));
+    auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+    ASSERT_NE(types, nullptr);
+    QStringList descriptions;
+    for (int i = 0; i < types->count(); ++i)
+        descriptions << types->itemText(i);
+    EXPECT_EQ(descriptions, (QStringList{QStringLiteral("Quillory (*.qlr)"),
+                                         QStringLiteral("Alle Dateien (*.*)")}));
+
+    dialog.setDirectory(QString::fromStdString(dir.path()));
+    ASSERT_EQ(dialog.nameFilters().size(), 2);
+    dialog.selectNameFilter(dialog.nameFilters().at(1));
+    auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+    ASSERT_NE(view, nullptr);
+    const auto shown = [view] {
+        QStringList names;
+        for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+            names << view->model()->index(r, 0, view->rootIndex()).data().toString();
+        names.sort();
+        return names;
+    };
+    // The directory is read in the background.
+    for (int i = 0; i < 1000 && shown().size() < 2; ++i) {
+        QCoreApplication::processEvents();
+        QThread::msleep(5);
+    }
+    EXPECT_EQ(shown(), (QStringList{QStringLiteral("Anna.qlr"), QStringLiteral("README")}));
 }
 
 } // namespace
