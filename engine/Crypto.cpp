@@ -107,26 +107,6 @@ bool UnsealInPlace(std::string& sealed, std::string_view ad, const Nonce& nonce,
     return true;
 }
 
-static_assert(sizeof(crypto_generichash_state) <= 384);
-
-Blake2bStream::Blake2bStream() : m_state{} {
-    EnsureSodium();
-    crypto_generichash_init(reinterpret_cast<crypto_generichash_state*>(m_state.data()), nullptr, 0,
-                            32);
-}
-
-void Blake2bStream::Update(std::string_view bytes) {
-    crypto_generichash_update(reinterpret_cast<crypto_generichash_state*>(m_state.data()),
-                              reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-}
-
-Digest Blake2bStream::Final() {
-    Digest d{};
-    crypto_generichash_final(reinterpret_cast<crypto_generichash_state*>(m_state.data()), d.data(),
-                             d.size());
-    return d;
-}
-
 Digest Blake2b(std::string_view bytes) {
     EnsureSodium();
     Digest d{};

@@ -54,15 +54,4 @@ bool UnsealInPlace(std::string& sealed, std::string_view ad, const Nonce& nonce,
                    const SecretKey& key);
 Digest Blake2b(std::string_view bytes);
 
-// BLAKE2b-256 over bytes given piece by piece.
-class Blake2bStream {
-public:
-    Blake2bStream();
-    void Update(std::string_view bytes);
-    Digest Final();
-
-private:
-    alignas(64) std::array<uint8_t, 384> m_state;
-};
-
 } // namespace engine

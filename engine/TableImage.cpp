@@ -2,10 +2,13 @@
 
 #include "engine/ByteReader.h"
 #include "engine/ByteWriter.h"
+#include "engine/Checksum.h"
 #include "engine/EngineError.h"
 
 #include <cstring>
 #include <set>
+
+#include <sys/mman.h>
 
 namespace engine {
 
@@ -46,23 +49,24 @@ std::string Prefix(const char* magic, uint64_t generation, size_t bodyLength) {
     return std::move(w.out());
 }
 
-// Appends the BLAKE2b of everything so far: prefix and body.
+// Appends the checksum of everything so far: prefix and body.
 void Seal(std::string& file) {
-    Digest d = Blake2b(file);
-    file.append(View(d));
+    file.append(View(ChecksumOf(file)));
 }
 
-// magic, generation, body length, body, BLAKE2b of all that.
+// magic, generation, body length, body, checksum of all that (BLAKE2b in the first layout).
 std::string Frame(const char* magic, uint64_t generation, std::string_view body) {
     std::string out = Prefix(magic, generation, body.size());
-    out.reserve(out.size() + body.size() + 32);
+    out.reserve(out.size() + body.size() + sizeof(Checksum));
     out.append(body);
     Seal(out);
     return out;
 }
 
-std::string_view Unframe(std::string_view file, const char* magic, uint64_t& generation) {
-    if (file.size() < kPrefixSize + 32)
+std::string_view Unframe(std::string_view file, const char* magic, uint64_t& generation,
+                         int layout) {
+    const size_t sumSize = layout == 1 ? sizeof(Digest) : sizeof(Checksum);
+    if (file.size() < kPrefixSize + sumSize)
         Damaged("table file too short");
     if (std::memcmp(file.data(), magic, 8) != 0)
         Damaged("not a table file of this kind");
@@ -70,11 +74,12 @@ std::string_view Unframe(std::string_view file, const char* magic, uint64_t& gen
     r.bytes(8);
     generation = r.u64();
     uint32_t bodyLength = r.u32();
-    if (bodyLength != file.size() - kPrefixSize - 32)
+    if (bodyLength != file.size() - kPrefixSize - sumSize)
         Damaged("table file length does not match its header");
     std::string_view covered(file.data(), kPrefixSize + bodyLength);
-    Digest d = Blake2b(covered);
-    if (std::memcmp(d.data(), file.data() + covered.size(), 32) != 0)
+    const bool intact = layout == 1 ? View(Blake2b(covered)) == file.substr(covered.size())
+                                    : View(ChecksumOf(covered)) == file.substr(covered.size());
+    if (!intact)
         Damaged("table file checksum mismatch");
     return file.substr(kPrefixSize, bodyLength);
 }
@@ -147,6 +152,20 @@ void ReadHeader(ByteReader& r, ParsedTable& p, size_t& nonceAt) {
     }
 }
 
+// s resized to n bytes; a large buffer is asked for in huge pages where the system offers them,
+// so filling it costs a few page faults instead of one per 4 kB.
+void ResizeLarge(std::string& s, size_t n) {
+    constexpr size_t kHuge = 2 * 1024 * 1024;
+    if (n >= 2 * kHuge) {
+        s.reserve(n);
+        auto begin = (reinterpret_cast<uintptr_t>(s.data()) + kHuge - 1) & ~(kHuge - 1);
+        auto end = (reinterpret_cast<uintptr_t>(s.data()) + n) & ~(kHuge - 1);
+        if (end > begin)
+            ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+    }
+    s.resize(n);
+}
+
 // Layout 1 memo file: blocks copied out of its one sealed section.
 std::vector<std::string> ReadLegacyMemos(const ParsedTable& p, const SecretKey* key,
                                          ByteSource& source) {
@@ -158,7 +177,7 @@ std::vector<std::string> ReadLegacyMemos(const ParsedTable& p, const SecretKey* 
     if (Blake2b(file) != p.legacyMemoDigest)
         Damaged("memo file does not belong to this table");
     uint64_t generation = 0;
-    std::string_view body = Unframe(file, kMagicMb1, generation);
+    std::string_view body = Unframe(file, kMagicMb1, generation, 1);
     ByteReader m(body);
     if (m.u8() != (p.header.isProtected ? 1 : 0))
         Damaged("memo file protection differs");
@@ -193,7 +212,7 @@ std::vector<std::string> ReadLegacyMemos(const ParsedTable& p, const SecretKey* 
 // the way and checked before anything is decrypted.
 std::vector<std::string> ReadMemos(const ParsedTable& p, const SecretKey* key, ByteSource& source) {
     const bool prot = p.header.isProtected;
-    Blake2bStream hash;
+    ChecksumStream hash;
     auto read = [&](char* out, size_t n) {
         if (!source.Read(out, n))
             Damaged("memo file truncated");
@@ -207,7 +226,7 @@ std::vector<std::string> ReadMemos(const ParsedTable& p, const SecretKey* key, B
     MemoTie tie;
     tie.generation = r.u64();
     uint64_t bodyLength = r.u32();
-    if (bodyLength + kPrefixSize + 32 != source.Size())
+    if (bodyLength + kPrefixSize + sizeof(Checksum) != source.Size())
         Damaged("table file length does not match its header");
     if (r.u8() != (prot ? 1 : 0))
         Damaged("memo file protection differs");
@@ -232,13 +251,13 @@ std::vector<std::string> ReadMemos(const ParsedTable& p, const SecretKey* key, B
             Damaged("bad memo block length");
         if (prot)
             read(reinterpret_cast<char*>(nonces[i].data()), 24);
-        blocks[i].resize(static_cast<size_t>(stored - (prot ? 24 : 0)));
+        ResizeLarge(blocks[i], static_cast<size_t>(stored - (prot ? 24 : 0)));
         read(blocks[i].data(), blocks[i].size());
         left -= stored;
     }
     if (left != 0)
         Damaged("table file has trailing bytes");
-    Digest stored{};
+    Checksum stored{};
     if (!source.Read(reinterpret_cast<char*>(stored.data()), stored.size()))
         Damaged("memo file truncated");
     if (stored != hash.Final())
@@ -285,7 +304,7 @@ std::string EncodeMemoFile(const TableImage& image, const MemoTie& tie, const Se
     if (bodyLength > (1ull << 30))
         throw EngineError(Errc::FieldSize, "memos too large");
     std::string file = Prefix(kMagicMb, tie.generation, bodyLength);
-    file.reserve(kPrefixSize + bodyLength + 32);
+    file.reserve(kPrefixSize + bodyLength + sizeof(Checksum));
     ByteWriter head;
     head.u8(image.isProtected ? 1 : 0);
     head.bytes(View(tie.id));
@@ -391,8 +410,8 @@ ParsedTable ParseTable(std::string_view db, std::string_view px) {
         p.layout = 1;
     const bool legacy = p.layout == 1;
     uint64_t genDb = 0, genPx = 0;
-    std::string_view dbBody = Unframe(db, legacy ? kMagicDb1 : kMagicDb, genDb);
-    std::string_view pxBody = Unframe(px, legacy ? kMagicPx1 : kMagicPx, genPx);
+    std::string_view dbBody = Unframe(db, legacy ? kMagicDb1 : kMagicDb, genDb, p.layout);
+    std::string_view pxBody = Unframe(px, legacy ? kMagicPx1 : kMagicPx, genPx, p.layout);
     if (genDb != genPx)
         Damaged("table files of different generations");
     p.header.generation = genDb;
