@@ -114,6 +114,15 @@ BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& 
     const auto abort = [&] { services.status(Res(3008)); };
 
     bool aborted = false;
+    bool copiedAny = false;
+    // Esc inside a large file stops its copy between two steps.
+    CopyOptions copyOptions;
+    copyOptions.clearAttributes = true;
+    copyOptions.flush = false; // the whole run is flushed once at its end
+    copyOptions.proceed = [&] {
+        services.checkAbort(&aborted);
+        return !aborted;
+    };
     std::unordered_set<std::string> madeDirectories; // this run's, each created once
     std::optional<std::uint64_t> knownFree;          // asked again when a file seems too large
     for (size_t i = 0; i < count && !aborted; ++i) {
@@ -181,12 +190,18 @@ BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& 
         if (packing) {
             archive->AddEntry(source);
         } else {
-            if (!CopyFileTo(source, target, true)) {
+            const CopyResult copied = CopyFile(source, target, copyOptions);
+            if (copied == CopyResult::Stopped) {
+                abort();
+                break;
+            }
+            if (copied == CopyResult::Failed) {
                 services.message(Res(3006) + source + Res(3007) + target, "",
                                  MB_OK | MB_ICONINFORMATION);
                 aborted = true;
                 break;
             }
+            copiedAny = true;
             if (knownFree) {
                 *knownFree -= std::min(*knownFree, sourceFacts.size);
             }
@@ -195,6 +210,12 @@ BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& 
         if (aborted) {
             abort();
         }
+    }
+    // The copies reach the disk once, at the end of the run, also when it stopped early.
+    if (copiedAny && !SyncFileSystemOf(options.BackupPath + "/")) {
+        services.status("Die Sicherung konnte nicht vollständig auf den Datenträger geschrieben "
+                        "werden!");
+        return BackupResult::Aborted;
     }
     // An aborted run is not packed: the user stopped the backup.
     if (packing && !aborted && !archive->Finish()) {

@@ -39,6 +39,9 @@ std::optional<DosDateTime> GetDosFileTime(const std::string& path);
 // A time in local DOS form; nullopt outside the DOS range.
 std::optional<DosDateTime> LocalDosDateTime(std::int64_t secondsSinceEpoch);
 
+// Flushes the file system holding path (or its nearest existing ancestor) to disk.
+bool SyncFileSystemOf(const std::string& path);
+
 // Sets the file's last-write (and access) time from a local DOS time.
 bool SetDosFileTime(const std::string& path, DosDateTime dt);
 

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -19,83 +20,63 @@ bool IsDirectory(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Copies the bytes of in to out with the kernel's copy; false with errno when that is not
-// available for this pair of files and nothing was copied (then `fallback` is set).
-bool KernelCopy(int in, int out, bool& fallback) {
-    fallback = false;
-    bool copiedAny = false;
-    while (true) {
-        ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, size_t{1} << 30, 0);
-        if (n > 0) {
-            copiedAny = true;
-            continue;
-        }
-        if (n == 0) {
-            return true;
-        }
-        if (errno == EINTR) {
-            continue;
-        }
-        if (!copiedAny && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
-                           errno == EOPNOTSUPP || errno == EBADF || errno == EPERM)) {
-            fallback = true;
-        }
-        return false;
-    }
-}
+// A copy moves at most this many bytes between two questions whether to go on.
+constexpr size_t kCopyStep = size_t{4} << 20;
 
-bool StreamCopy(int in, int out, const std::string& dst) {
-    char buffer[1 << 16];
-    while (true) {
-        ssize_t n = ::read(in, buffer, sizeof buffer);
-        if (n == 0) {
-            return true;
+// Copies the bytes of in to out in steps, asking proceed between them. Kernel copies where the
+// file systems allow them; streamed writes (which the write hook sees) otherwise.
+CopyResult CopySteps(int in, int out, const std::string& dst,
+                     const std::function<bool()>& proceed) {
+    bool kernel = !WriteHookActive();
+    bool copiedAny = false;
+    bool fullStep = false; // more may follow: ask before the next step
+    std::vector<char> buffer;
+    for (;;) {
+        if (fullStep && proceed && !proceed()) {
+            return CopyResult::Stopped;
         }
-        if (n < 0) {
+        if (kernel) {
+            const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyStep, 0);
+            if (n > 0) {
+                copiedAny = true;
+                fullStep = static_cast<size_t>(n) == kCopyStep;
+                continue;
+            }
+            if (n == 0) {
+                return CopyResult::Copied;
+            }
             if (errno == EINTR) {
                 continue;
             }
-            return false;
+            if (copiedAny || !(errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                               errno == EOPNOTSUPP || errno == EBADF || errno == EPERM)) {
+                return CopyResult::Failed;
+            }
+            kernel = false; // not for this pair of files: stream instead
         }
-        if (!WriteAllToFd(out, dst, std::string_view(buffer, static_cast<size_t>(n)))) {
-            return false;
+        buffer.resize(kCopyStep);
+        size_t filled = 0;
+        while (filled < buffer.size()) {
+            const ssize_t n = ::read(in, buffer.data() + filled, buffer.size() - filled);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                return CopyResult::Failed;
+            }
+            if (n == 0) {
+                break;
+            }
+            filled += static_cast<size_t>(n);
         }
+        if (!WriteAllToFd(out, dst, std::string_view(buffer.data(), filled))) {
+            return CopyResult::Failed;
+        }
+        if (filled < buffer.size()) {
+            return CopyResult::Copied;
+        }
+        fullStep = true;
     }
-}
-
-bool CopyBytes(const std::string& src, const std::string& dst) {
-    int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) {
-        return false;
-    }
-    struct stat st {};
-    if (::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(in);
-        return false;
-    }
-    int out = ::open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
-    if (out < 0) {
-        ::close(in);
-        return false;
-    }
-    // A write hook (a staged failing disk in tests) sees only streamed writes.
-    bool fallback = WriteHookActive();
-    bool ok = false;
-    if (!fallback) {
-        ok = KernelCopy(in, out, fallback);
-    }
-    if (!ok && fallback) {
-        ok = ::lseek(in, 0, SEEK_SET) == 0 && ::lseek(out, 0, SEEK_SET) == 0 &&
-             ::ftruncate(out, 0) == 0 && StreamCopy(in, out, dst);
-    }
-    if (ok) {
-        struct timespec times[2] = {st.st_atim, st.st_mtim};
-        ::futimens(out, times);
-        ok = ::fsync(out) == 0;
-    }
-    ok = (::close(out) == 0) && ok;
-    ::close(in);
-    return ok;
 }
 
 } // namespace
@@ -136,18 +117,49 @@ bool CreatePath(const std::string& path) {
     return true;
 }
 
-bool CopyFileTo(const std::string& src, const std::string& dst, bool clearAttributes) {
+CopyResult CopyFile(const std::string& src, const std::string& dst, const CopyOptions& options) {
     if (src.empty() || dst.empty()) {
-        return false;
+        return CopyResult::Failed;
     }
     if (SameFile(src, dst)) {
-        return true;
+        return CopyResult::Copied;
     }
-    bool ok = CopyBytes(src, dst);
-    if (clearAttributes && FileExists(dst)) {
+    const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+    struct stat st {};
+    if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (in >= 0) {
+            ::close(in);
+        }
+        return CopyResult::Failed;
+    }
+    const bool existed = FileExists(dst);
+    const int out =
+        ::open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
+    CopyResult result = out < 0 ? CopyResult::Failed : CopySteps(in, out, dst, options.proceed);
+    if (result == CopyResult::Copied) {
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(out, times);
+        if (options.flush && ::fsync(out) != 0) {
+            result = CopyResult::Failed;
+        }
+    }
+    if (out >= 0 && ::close(out) != 0 && result == CopyResult::Copied) {
+        result = CopyResult::Failed;
+    }
+    ::close(in);
+    // A stopped copy is removed, and so is a failed one that nothing was there before.
+    if (out >= 0 && (result == CopyResult::Stopped || (result == CopyResult::Failed && !existed))) {
+        ::unlink(dst.c_str());
+    } else if (options.clearAttributes && FileExists(dst)) {
         ClearWriteProtection(dst);
     }
-    return ok;
+    return result;
+}
+
+bool CopyFileTo(const std::string& src, const std::string& dst, bool clearAttributes) {
+    CopyOptions options;
+    options.clearAttributes = clearAttributes;
+    return CopyFile(src, dst, options) == CopyResult::Copied;
 }
 
 std::string MakePrivateDirectory(const std::string& prefix) {

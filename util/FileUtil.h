@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -15,9 +16,21 @@ std::optional<std::uint64_t> RegularFileSize(const std::string& path);
 // "/a/b" only /a, "/" nothing. True when all of them exist afterwards.
 bool CreatePath(const std::string& path);
 
-// Copies src over dst. Same file identity (however spelt) returns true without copying. With
-// clearAttributes the destination gets owner read and write, so a read-only source gives a
-// writable copy (also after a failed copy, when dst exists). True when the copy succeeded.
+// How CopyFile works: clearAttributes gives the copy owner read and write (a read-only source
+// gives a writable copy); flush puts the copy on disk before CopyFile returns; proceed is asked
+// between steps of a few megabytes, and false stops the copy.
+struct CopyOptions {
+    bool clearAttributes = false;
+    bool flush = true;
+    std::function<bool()> proceed;
+};
+enum class CopyResult { Copied, Failed, Stopped };
+
+// Copies src over dst with the source's modification time. Same file identity (however spelt)
+// counts as copied without copying. A stopped copy is removed, as is a failed one where no dst
+// was before. With clearAttributes the destination gets owner read and write.
+CopyResult CopyFile(const std::string& src, const std::string& dst, const CopyOptions& options);
+// CopyFile flushed and without stops; true when copied.
 bool CopyFileTo(const std::string& src, const std::string& dst, bool clearAttributes);
 
 // A new directory prefix + six unique characters, mode 0700 (mkdtemp): in the temporary

@@ -160,6 +160,25 @@ bool SetDosFileTime(const std::string& path, DosDateTime dt) {
     return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
 }
 
+bool SyncFileSystemOf(const std::string& path) {
+    std::string dir = path.empty() ? "." : path;
+    for (;;) {
+        const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            const bool ok = ::syncfs(fd) == 0;
+            ::close(fd);
+            return ok;
+        }
+        if (dir == "/" || dir == ".") {
+            return false;
+        }
+        while (dir.size() > 1 && dir.back() == '/') {
+            dir.pop_back();
+        }
+        dir = DirectoryOf(dir);
+    }
+}
+
 std::optional<uint64_t> FreeSpace(const std::string& path) {
     if (path.empty()) {
         return std::nullopt;

@@ -200,6 +200,15 @@ TEST_F(CopyRun, AMissingTargetIsCreatedAlsoWithoutSubDirectories) {
     EXPECT_EQ(ReadFileBytes(target.file("Quillory-Sicherung/README")), "daten");
 }
 
+TEST_F(CopyRun, EscInsideALargeFileLeavesNoPartialCopy) {
+    options.CreateSubDir = false;
+    const std::string big = Source("gross.qlr", std::string(9 << 20, 'g'));
+    abortAfter = 0; // Esc between the first two steps of the copy
+    EXPECT_EQ(Run({big}), BackupResult::Aborted);
+    EXPECT_EQ(statuses.back(), "Vorgang abgebrochen!");
+    EXPECT_TRUE(fs::is_empty(target.path()));
+}
+
 TEST_F(CopyRun, FailuresOfDirectoryCreationAndCopy) {
     const std::string a = Source("sub/a.qlr");
     // A plain file where the sub-directories must go: the run ends, the dialog closes.
