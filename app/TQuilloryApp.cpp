@@ -10,6 +10,7 @@
 #include "platform/SystemDirs.h"
 #include "platform/gui/HelpViewer.h"
 #include "platform/gui/MessageBoxQt.h"
+#include "platform/gui/TopLevelWindows.h"
 #include "print/TNotfallmappeDialog.h"
 #include "store/TDataSetManager.h"
 #include "util/VersionTitle.h"
@@ -26,6 +27,9 @@ bool AskUserNameDialog(const std::string& prompt, std::string& name) {
 }
 
 namespace {
+
+constexpr const char* kDesktopName = "Quillory";
+constexpr const char* kDesktopFileName = "de.quillory.Quillory";
 
 DocumentOutcome OpenDocument(const std::string& path) {
     DataSetManager().Open(path);
@@ -57,10 +61,10 @@ TQuilloryApp::TQuilloryApp(QApplication& application) : TQuilloryApp(application
 
 TQuilloryApp::TQuilloryApp(QApplication& application, Options options)
     : m_application(application), m_options(std::move(options)), m_name(kVersionTitle) {
-    // The desktop knows the program by this name (window class) and its desktop entry.
-    m_application.setApplicationName(QStringLiteral("Quillory"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("de.quillory.Quillory"));
-    m_application.setApplicationDisplayName(QString::fromUtf8(kVersionTitle));
+    // The desktop knows the program by this name (window class, desktop entry). No display
+    // name is set: Qt would append it to every window title.
+    m_application.setApplicationName(QString::fromUtf8(kDesktopName));
+    m_application.setDesktopFileName(QString::fromUtf8(kDesktopFileName));
 }
 
 TQuilloryApp::~TQuilloryApp() = default;
@@ -148,6 +152,7 @@ int RunQuillory(QApplication& application, TQuilloryApp::Options options) {
     }
     LoadGermanTranslations(application);
     TDataSetManager::RemoveLeftovers();
+    InstallTopLevelWindowRules(application);
     int status = 0;
     {
         TQuilloryApp app(application, std::move(options));

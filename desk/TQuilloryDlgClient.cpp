@@ -1,8 +1,10 @@
 #include "desk/TQuilloryDlgClient.h"
 
 #include "desk/Contour.h"
+#include "desk/DeskKeyboard.h"
 #include "desk/HotSpotStates.h"
 #include "desk/HotSpotTable.h"
+#include "desk/THotSpotButton.h"
 #include "desk/TInfoDialog.h"
 #include "graphics/Dib.h"
 #include "graphics/TBitmapRegion.h"
@@ -12,10 +14,10 @@
 #include "util/gui/MessageQueue.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QShortcut>
 
 #include <unistd.h>
 
@@ -79,12 +81,7 @@ TQuilloryDlgClient::TQuilloryDlgClient(QWidget* parent, DeskServices services)
     setAttribute(Qt::WA_NoSystemBackground);
     setMouseTracking(true);
     setFixedSize(m_backgroundImage.size());
-
-    auto* print = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_P), this);
-    connect(print, &QShortcut::activated, this, [this] {
-        if (!m_busy)
-            RunCommand(CmEmergencyFolder);
-    });
+    BuildButtons();
 }
 
 TQuilloryDlgClient::~TQuilloryDlgClient() {
@@ -113,6 +110,163 @@ int TQuilloryDlgClient::HotSpotOf(int command) const {
         }
     }
     return HotSpotStates::kNone;
+}
+
+void TQuilloryDlgClient::BuildButtons() {
+    std::vector<QRect> rects;
+    for (const HotSpotRow& row : kHotSpotTable) {
+        const int index = static_cast<int>(m_buttons.size());
+        const QRect rect(row.x, row.y, row.w, row.h);
+        rects.push_back(rect);
+        auto* button = new THotSpotButton(this, rect, QString::fromUtf8(row.name),
+                                          QString::fromUtf8(row.keys));
+        button->SetKeyHandler([this](QKeyEvent* event) { return HandleKey(event); });
+        connect(button, &THotSpotButton::focused, this, [this, index] { FocusArrived(index); });
+        // A screen reader's press action runs the command as a key does.
+        connect(button, &QAbstractButton::clicked, this, [this, index] { ActivateSpot(index); });
+        m_buttons.push_back(button);
+    }
+    m_focusOrder = DeskKeyboard::FocusOrder(rects);
+    for (size_t i = 1; i < m_focusOrder.size(); ++i) {
+        setTabOrder(m_buttons[static_cast<size_t>(m_focusOrder[i - 1])],
+                    m_buttons[static_cast<size_t>(m_focusOrder[i])]);
+    }
+    if (!m_focusOrder.empty()) {
+        setFocusProxy(m_buttons[static_cast<size_t>(m_focusOrder.front())]);
+    }
+}
+
+THotSpotButton* TQuilloryDlgClient::Button(int index) const {
+    return index >= 0 && index < static_cast<int>(m_buttons.size())
+               ? m_buttons[static_cast<size_t>(index)]
+               : nullptr;
+}
+
+bool TQuilloryDlgClient::HandleKey(QKeyEvent* event) {
+    const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+    const int key = event->key();
+    std::vector<QRect> rects;
+    rects.reserve(m_hotSpots.size());
+    for (const auto& spot : m_hotSpots) {
+        rects.push_back(spot->region[HotSpotStates::kNormal].boundingRect());
+    }
+    if (mods == Qt::NoModifier || mods == Qt::ShiftModifier) {
+        const bool shift = mods == Qt::ShiftModifier;
+        int target = -2;
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+            target = DeskKeyboard::Step(m_focusOrder, m_focus, key == Qt::Key_Tab && !shift);
+        } else if (!shift && (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
+                              key == Qt::Key_Down)) {
+            using DeskKeyboard::Direction;
+            const Direction d = key == Qt::Key_Left    ? Direction::Left
+                                : key == Qt::Key_Right ? Direction::Right
+                                : key == Qt::Key_Up    ? Direction::Up
+                                                       : Direction::Down;
+            target = m_focus < 0 ? DeskKeyboard::Step(m_focusOrder, -1, true)
+                                 : DeskKeyboard::Neighbour(rects, m_focus, d);
+        } else if (!shift &&
+                   (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
+            if (m_focus < 0) {
+                MoveFocus(DeskKeyboard::Step(m_focusOrder, -1, true));
+            }
+            ActivateSpot(m_focus);
+            return true;
+        }
+        if (target != -2) {
+            // The first key after the mouse led shows where the focus is before moving it.
+            if (!m_keyboardLeads && m_focus >= 0) {
+                target = m_focus;
+            }
+            MoveFocus(target);
+            return true;
+        }
+    }
+    std::vector<const char*> keys;
+    for (const HotSpotRow& row : kHotSpotTable) {
+        keys.push_back(row.keys);
+    }
+    QKeyCombination pressed = event->keyCombination();
+    if (key == 0 && !event->text().isEmpty()) {
+        // A letter the keyboard map gives no key code for (an umlaut on a remapped key).
+        pressed = QKeyCombination(mods, Qt::Key(event->text().at(0).toUpper().unicode()));
+    }
+    const int spot = DeskKeyboard::SpotForKey(keys, pressed);
+    if (spot >= 0 && spot < static_cast<int>(m_hotSpots.size())) {
+        ActivateSpot(spot);
+        return true;
+    }
+    return false;
+}
+
+void TQuilloryDlgClient::MoveFocus(int index) {
+    SetKeyboardLeads(true);
+    if (THotSpotButton* button = Button(index)) {
+        if (button->hasFocus()) {
+            FocusArrived(index);
+        } else {
+            button->setFocus(Qt::TabFocusReason);
+        }
+    }
+}
+
+void TQuilloryDlgClient::FocusArrived(int index) {
+    if (index != m_focus) {
+        Invalidate(QRegion(FocusMarkRect(m_focus)));
+        m_focus = index;
+    }
+    ShowKeyboardHighlight();
+}
+
+void TQuilloryDlgClient::SetKeyboardLeads(bool leads) {
+    if (leads == m_keyboardLeads) {
+        return;
+    }
+    m_keyboardLeads = leads;
+    Invalidate(QRegion(FocusMarkRect(m_focus)));
+}
+
+// While the keyboard leads, the focused spot alone is highlighted, unless a command runs.
+void TQuilloryDlgClient::ShowKeyboardHighlight() {
+    if (!m_keyboardLeads || m_busy || m_focus < 0) {
+        return;
+    }
+    QRegion dirty;
+    for (size_t i = 0; i < m_hotSpots.size(); ++i) {
+        TBitmapRegion& spot = *m_hotSpots[i];
+        if (static_cast<int>(i) == m_focus) {
+            if (spot.state != HotSpotStates::kPressed) {
+                dirty += HotSpotStates::Enter(spot, HotSpotStates::kHighlighted);
+            }
+        } else if (spot.state == HotSpotStates::kHighlighted) {
+            dirty += HotSpotStates::Reset(spot);
+        }
+    }
+    Invalidate(dirty + QRegion(FocusMarkRect(m_focus)));
+}
+
+void TQuilloryDlgClient::ActivateSpot(int index) {
+    if (m_busy || index < 0 || index >= static_cast<int>(m_hotSpots.size())) {
+        return;
+    }
+    MoveFocus(index);
+    TBitmapRegion& spot = *m_hotSpots[static_cast<size_t>(index)];
+    Invalidate(HotSpotStates::Enter(spot, HotSpotStates::kPressed));
+    m_busy = true;
+    Dispatch(spot.id, index);
+    if (!m_busy) {
+        ShowKeyboardHighlight();
+    }
+}
+
+QRect TQuilloryDlgClient::FocusMarkRect(int index) const {
+    if (index < 0 || index >= static_cast<int>(m_hotSpots.size())) {
+        return {};
+    }
+    return m_hotSpots[static_cast<size_t>(index)]
+        ->region[HotSpotStates::kNormal]
+        .boundingRect()
+        .adjusted(-4, -4, 4, 4)
+        .intersected(rect());
 }
 
 void TQuilloryDlgClient::Invalidate(const QRegion& region) {
@@ -153,6 +307,17 @@ void TQuilloryDlgClient::paintEvent(QPaintEvent* event) {
     QPainter screen(this);
     screen.setClipRegion(event->region());
     screen.drawImage(QPoint(0, 0), m_backBuffer);
+    if (m_keyboardLeads && m_focus >= 0) {
+        // The focus mark: a light dashed frame on a dark one, visible on wood and leather.
+        const QRectF mark = QRectF(FocusMarkRect(m_focus)).adjusted(1.5, 1.5, -1.5, -1.5);
+        screen.setRenderHint(QPainter::Antialiasing);
+        screen.setBrush(Qt::NoBrush);
+        screen.setPen(QPen(QColor(40, 22, 6), 3));
+        screen.drawRoundedRect(mark, 4, 4);
+        QPen dash(QColor(255, 236, 150), 1.5, Qt::DashLine);
+        screen.setPen(dash);
+        screen.drawRoundedRect(mark, 4, 4);
+    }
 }
 
 void TQuilloryDlgClient::mouseMoveEvent(QMouseEvent* event) {
@@ -161,7 +326,13 @@ void TQuilloryDlgClient::mouseMoveEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
-    Invalidate(HotSpotStates::Hover(m_hotSpots, event->position().toPoint(), m_busy));
+    const QPoint point = event->position().toPoint();
+    if (point == m_lastPointer) {
+        return; // no real move (a window came or went over a resting pointer)
+    }
+    m_lastPointer = point;
+    SetKeyboardLeads(false);
+    Invalidate(HotSpotStates::Hover(m_hotSpots, point, m_busy));
 }
 
 void TQuilloryDlgClient::mousePressEvent(QMouseEvent* event) {
@@ -176,6 +347,7 @@ void TQuilloryDlgClient::mousePressEvent(QMouseEvent* event) {
         event->ignore();
         return;
     }
+    SetKeyboardLeads(false);
     const auto press = HotSpotStates::Press(m_hotSpots, point);
     Invalidate(press.dirty);
     const int index = press.index;
@@ -192,7 +364,29 @@ void TQuilloryDlgClient::mouseReleaseEvent(QMouseEvent* event) {
 
 void TQuilloryDlgClient::leaveEvent(QEvent* event) {
     QWidget::leaveEvent(event);
-    Invalidate(HotSpotStates::ClearHighlights(m_hotSpots));
+    m_lastPointer = QPoint(-1, -1);
+    if (!m_keyboardLeads) {
+        Invalidate(HotSpotStates::ClearHighlights(m_hotSpots));
+    }
+}
+
+void TQuilloryDlgClient::keyPressEvent(QKeyEvent* event) {
+    // Keys reach the desk itself only when none of its buttons holds the focus.
+    if (!HandleKey(event)) {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TQuilloryDlgClient::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // The desk takes the keyboard focus when it appears, also where no window manager hands it
+    // over: the first hot spot holds it, the window asks to become the active one.
+    if (window()->focusWidget() == nullptr && !m_focusOrder.empty()) {
+        Button(m_focusOrder.front())->setFocus(Qt::ActiveWindowFocusReason);
+    }
+    if (!event->spontaneous()) {
+        window()->activateWindow();
+    }
 }
 
 void TQuilloryDlgClient::RunCommand(int command) {

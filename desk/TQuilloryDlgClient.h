@@ -9,10 +9,19 @@
 #include <vector>
 
 class TBitmapRegion;
+class THotSpotButton;
+class QKeyEvent;
 
-// The desk: the program's main window content, a drawn desk with its hot spots. Built
-// with its pictures and hot spots, then it runs the login; SetupWindow() sizes, centres and
-// shapes the window it sits in.
+// The desk: the program's main window content, a drawn desk with its hot spots. Built with its
+// pictures and hot spots, then it runs the login; SetupWindow() sizes, centres and shapes the
+// window it sits in.
+//
+// Besides the mouse, the keyboard works the hot spots: each has an invisible accessible button
+// that holds the keyboard focus and carries its name for screen readers. Tab, Shift+Tab and the
+// arrow keys move the focus in screen order, Enter or Space runs the focused command as a left
+// press does, and every hot spot's own key runs its command. While the keyboard leads, the
+// focused spot is highlighted and framed by a focus mark; a mouse move takes the highlight
+// back, the next key returns it.
 class TQuilloryDlgClient : public QWidget {
     Q_OBJECT
 public:
@@ -33,18 +42,36 @@ public:
     // Runs a command as a press on its hot spot does.
     void RunCommand(int command);
 
+    // The accessible stand-in of hot spot i, and the spot holding the keyboard focus (-1).
+    THotSpotButton* Button(int index) const;
+    int FocusedSpot() const { return m_focus; }
+    // Whether the keyboard leads (focus mark shown) rather than the mouse.
+    bool KeyboardLeads() const { return m_keyboardLeads; }
+    // The hot spots in the order Tab walks them.
+    const std::vector<int>& FocusOrder() const { return m_focusOrder; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void Invalidate(const QRegion& region);
     void ResetSpot(int index);
     void Dispatch(int command, int index);
     void ShowAbout();
+    void BuildButtons();
+    bool HandleKey(QKeyEvent* event);
+    void MoveFocus(int index);
+    void FocusArrived(int index);
+    void SetKeyboardLeads(bool leads);
+    void ShowKeyboardHighlight();
+    void ActivateSpot(int index);
+    QRect FocusMarkRect(int index) const;
 
     DeskServices m_services;
     std::vector<std::unique_ptr<TBitmapRegion>> m_hotSpots;
@@ -54,4 +81,9 @@ private:
     QImage m_backBuffer;
     bool m_composed = false;
     bool m_backgroundPress = false;
+    std::vector<THotSpotButton*> m_buttons;
+    std::vector<int> m_focusOrder;
+    int m_focus = -1;
+    bool m_keyboardLeads = false;
+    QPoint m_lastPointer{-1, -1};
 };

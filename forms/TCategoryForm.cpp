@@ -9,6 +9,7 @@
 #include "util/LineBreaks.h"
 #include "util/VersionTitle.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -21,6 +22,8 @@ constexpr int kCancelId = 2;
 
 const char* const kStoreFailed = "Die Daten konnten nicht gespeichert werden.";
 const char* const kLoadFailed = "Die Daten konnten nicht gelesen werden.";
+const char* const kNotOpen = "Die Daten dieses Benutzers konnten nicht geöffnet werden.";
+const char* const kNothingStored = " In diesem Formular wird nichts gespeichert.";
 
 // Edit controls hold line breaks as LF; the tables keep what a Windows edit control gives, CR LF.
 std::string ToTableLineBreaks(const QString& text) {
@@ -95,7 +98,7 @@ bool TCategoryForm::TablesOpen() const {
 void TCategoryForm::SetupWindow() {
     TTiledDialog::SetupWindow();
     if (!TablesOpen()) {
-        MakeReadOnly();
+        MakeReadOnly(kNotOpen);
         return;
     }
     LoadFields();
@@ -118,7 +121,7 @@ void TCategoryForm::LoadFields() {
     } catch (const EBdtError&) {
         // A table that lacks the category's fields: show what was read, never write.
         ShowMessage(kLoadFailed, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
-        MakeReadOnly();
+        MakeReadOnly(kLoadFailed);
     }
 }
 
@@ -156,8 +159,27 @@ void TCategoryForm::CmOk() {
     CloseWindow(IDOK);
 }
 
-void TCategoryForm::MakeReadOnly() {
+bool TCategoryForm::NoticeShown() const {
+    return m_notice != nullptr && m_notice->isVisibleTo(this);
+}
+
+void TCategoryForm::MakeReadOnly(const char* reason) {
     m_writable = false;
+    if (m_notice == nullptr) {
+        // A strip below the template's own area, so it covers no field of any form.
+        const QString text = QString::fromUtf8(reason) + QString::fromUtf8(kNothingStored);
+        m_notice = new QLabel(text, this);
+        m_notice->setWordWrap(true);
+        m_notice->setAlignment(Qt::AlignCenter);
+        m_notice->setStyleSheet(
+            QStringLiteral("QLabel { background: rgba(70, 20, 10, 220); color: rgb(255, 244, 200);"
+                           " padding: 3px 8px; font-weight: bold; }"));
+        const int height = m_notice->heightForWidth(width()) + 8;
+        m_notice->setGeometry(0, this->height(), width(), height);
+        setFixedSize(width(), this->height() + height);
+        m_notice->show();
+        setAccessibleDescription(text);
+    }
     for (QWidget* control : m_edits) {
         if (auto* line = qobject_cast<QLineEdit*>(control))
             line->setReadOnly(true);

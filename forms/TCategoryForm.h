@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class QLabel;
 class QWidget;
 class TQuery;
 
@@ -14,7 +15,8 @@ class TQuery;
 // every field back within one edit and post; Cancel writes nothing.
 //
 // When the data set manager's tables are not open the form cannot write: its fields are shown
-// read-only and empty and its OK button is disabled, so nothing reaches a closed table.
+// read-only and empty, its OK button is disabled, so nothing reaches a closed table, and a strip
+// at the foot of the window says why.
 class TCategoryForm : public TTiledDialog {
 public:
     TCategoryForm(QWidget* parent, const FormDescription& form);
@@ -25,6 +27,8 @@ public:
     QWidget* Edit(int id) const;
     // Whether OK writes to the table.
     bool Writable() const { return m_writable; }
+    // Whether the form shows why it cannot store anything.
+    bool NoticeShown() const;
 
     // The control's text as the tables hold it (memo line breaks as CR LF) and back.
     static std::string ControlText(const QWidget* control);
@@ -39,10 +43,11 @@ private:
     bool TablesOpen() const;
     void LoadFields();
     bool StoreFields();
-    void MakeReadOnly();
+    void MakeReadOnly(const char* reason);
 
     const FormDescription& m_form;
     int m_fieldCount = 0;
     std::vector<QWidget*> m_edits; // index j: control id 100 + j
     bool m_writable = true;
+    QLabel* m_notice = nullptr;
 };

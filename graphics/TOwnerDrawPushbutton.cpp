@@ -3,6 +3,26 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+namespace {
+
+// The up picture without colour and with half its contrast, lifted toward light grey.
+QImage Greyed(const QImage& picture) {
+    if (picture.isNull()) {
+        return {};
+    }
+    QImage grey = picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < grey.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(grey.scanLine(y));
+        for (int x = 0; x < grey.width(); ++x) {
+            const int g = 96 + qGray(line[x]) / 2;
+            line[x] = qRgba(g, g, g, qAlpha(line[x]));
+        }
+    }
+    return grey;
+}
+
+} // namespace
+
 #if __has_include("platform/gui/TDialog.h")
 #include "platform/gui/TDialog.h"
 #define QUILLORY_HAVE_TDIALOG 1
@@ -36,6 +56,7 @@ TOwnerDrawPushbutton::TOwnerDrawPushbutton(QWidget* parent, const Dib& up, const
 void TOwnerDrawPushbutton::SetPictures(const Dib& up, const Dib& down) {
     m_upPicture = up.toImage();
     m_downPicture = down.toImage();
+    m_disabledPicture = Greyed(m_upPicture);
     setFlat(true);
     setAutoDefault(false);
     setAttribute(Qt::WA_OpaquePaintEvent, !m_upPicture.isNull());
@@ -47,6 +68,9 @@ void TOwnerDrawPushbutton::SetPictures(const Dib& up, const Dib& down) {
 }
 
 const QImage& TOwnerDrawPushbutton::currentPicture() const {
+    if (!isEnabled()) {
+        return m_disabledPicture;
+    }
     if (isDown()) {
         return m_downPicture;
     }

@@ -8,8 +8,9 @@
 class TDialog;
 
 // A push button that shows one picture while up (also with the focus) and another while held
-// down, and nothing else: no text, frame or focus rectangle. It is exactly as large as its up
-// picture and keeps the position it is given.
+// down, and nothing else: no text, frame or focus rectangle. Disabled, it shows its up picture
+// greyed and faded, so nobody presses it in vain. It is exactly as large as its up picture and
+// keeps the position it is given.
 class TOwnerDrawPushbutton : public QPushButton {
     Q_OBJECT
 public:
@@ -23,6 +24,7 @@ public:
 
     const QImage& upPicture() const { return m_upPicture; }
     const QImage& downPicture() const { return m_downPicture; }
+    const QImage& disabledPicture() const { return m_disabledPicture; }
     // The picture the button shows in its present state.
     const QImage& currentPicture() const;
 
@@ -38,5 +40,6 @@ private:
 
     QImage m_upPicture;
     QImage m_downPicture;
+    QImage m_disabledPicture;
     const QImage* m_focusPicture = &m_upPicture;
 };

@@ -1,5 +1,6 @@
 #include "platform/gui/TDialog.h"
 
+#include "platform/gui/FieldNames.h"
 #include "platform/gui/WinStyles.h"
 
 #include <QButtonGroup>
@@ -73,6 +74,10 @@ TDialog::TDialog(QWidget* parent, ResId templ) : QDialog(parent) {
 
     for (const ControlTemplate& c : t.controls)
         CreateControl(c);
+    // Fields are announced by their labels (one control per template entry, so far in order).
+    for (const auto& [index, name] : FieldAccessibleNames(t))
+        if (index < m_order.size())
+            m_order[index]->setAccessibleName(QString::fromStdString(name));
     RebuildTabOrder();
 }
 
@@ -265,6 +270,13 @@ void TDialog::Attach(int id, QWidget* replacement) {
     }
     if (auto* nb = qobject_cast<QPushButton*>(replacement))
         nb->setAutoDefault(false);
+    // A picture button keeps the text of the button it replaces as its spoken name.
+    auto* oldButton = qobject_cast<QAbstractButton*>(old);
+    auto* newButton = qobject_cast<QAbstractButton*>(replacement);
+    if (oldButton && newButton && newButton->text().isEmpty() &&
+        replacement->accessibleName().isEmpty())
+        replacement->setAccessibleName(
+            QString::fromStdString(SpokenText(oldButton->text().toStdString())));
     m_controls[id] = replacement;
     ConnectCommand(replacement, id);
     RebuildTabOrder();

@@ -1,5 +1,7 @@
 #include "util/gui/TInputDialog2.h"
 
+#include "platform/gui/FieldNames.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QValidator>
@@ -25,6 +27,8 @@ void TInputDialog2::SetupWindow() {
         edit->setText(QString::fromStdString(m_buffer).left(limit));
         edit->selectAll();
         edit->setFocus();
+        // The prompt is set only now, so the field takes its name from it here.
+        edit->setAccessibleName(QString::fromStdString(SpokenText(m_prompt)));
     }
 }
 

@@ -3,9 +3,12 @@
 #include "desk/HotSpotTable.h"
 #include "graphics/TBitmapRegion.h"
 #include "platform/SystemDirs.h"
+#include "platform/gui/HelpViewer.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include "desk/THotSpotButton.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -13,6 +16,7 @@
 #include <QScreen>
 #include <QTest>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -97,6 +101,16 @@ struct DeskRig {
         QMouseEvent event(QEvent::MouseMove, p, desk->mapToGlobal(p), Qt::NoButton, Qt::NoButton,
                           Qt::NoModifier);
         QApplication::sendEvent(desk, &event);
+    }
+    // A key as the keyboard delivers it: to the widget holding the focus.
+    void key(int key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWidget* target = QApplication::focusWidget();
+        ASSERT_NE(target, nullptr);
+        QTest::keyClick(target, Qt::Key(key), mods);
+    }
+    std::string focusName() const {
+        const THotSpotButton* b = desk->Button(desk->FocusedSpot());
+        return b ? b->accessibleName().toStdString() : std::string("-");
     }
     bool press(const QPoint& p) {
         QMouseEvent event(QEvent::MouseButtonPress, p, desk->mapToGlobal(p), Qt::LeftButton,
@@ -239,7 +253,10 @@ TEST(Desk, CommandsReachTheirServices) {
     QTest::keyClick(rig.desk, Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(rig.calls, (std::vector<std::string>{"backup", "set", "remove", "folder, spot 1",
                                                    "folder, spot 1"}));
-    EXPECT_EQ(rig.states(), std::vector<int>(kHotSpotTable.size(), 0));
+    // The key leaves the keyboard focus on the quill, highlighted; every other spot is normal.
+    std::vector<int> expected(kHotSpotTable.size(), 0);
+    expected[static_cast<size_t>(rig.desk->HotSpotOf(CmEmergencyFolder))] = 2;
+    EXPECT_EQ(rig.states(), expected);
 }
 
 TEST(Desk, MinimiseShowsTheFrameMinimisedAndTheSpotNormal) {
@@ -259,4 +276,100 @@ TEST(Desk, ExitQuitsAndStaysPressedAndBusy) {
     EXPECT_TRUE(rig.desk->Busy());
     rig.move(Centre(CmAbout));
     EXPECT_EQ(rig.state(CmAbout), 0);
+}
+
+TEST(Desk, KeyboardWalksTheSpotsInScreenOrderAndEnterRunsTheFocusedOneAsAPressDoes) {
+    DeskRig rig;
+    rig.frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(rig.frame.get()));
+    // The desk holds the focus from the start; the first key only shows where it is.
+    ASSERT_NE(rig.desk->FocusedSpot(), -1);
+    EXPECT_FALSE(rig.desk->KeyboardLeads());
+    rig.key(Qt::Key_Tab);
+    EXPECT_TRUE(rig.desk->KeyboardLeads());
+    std::vector<std::string> walked{rig.focusName()};
+    for (size_t i = 0; i < rig.desk->HotSpots().size(); ++i) {
+        rig.key(Qt::Key_Tab);
+        walked.push_back(rig.focusName());
+    }
+    // Left column, middle column (the knob above the cards), right column; then round again.
+    const std::vector<std::string> columns{"Paßwort vergeben",
+                                           "Paßwort löschen",
+                                           "Backup",
+                                           "Minimieren",
+                                           "Persönliches",
+                                           "Wichtige Nummern",
+                                           "Ärzte",
+                                           "Bankgeschäfte",
+                                           "Softwareregistrierung",
+                                           "Online",
+                                           "Seriennummern",
+                                           "Fahrzeugschein/brief",
+                                           "Frei definierbare Felder",
+                                           "Hilfe",
+                                           "Information",
+                                           "Programm beenden"};
+    std::vector<std::string> known;
+    for (const std::string& name : walked) {
+        if (std::find(columns.begin(), columns.end(), name) != columns.end()) {
+            known.push_back(name);
+        }
+    }
+    ASSERT_EQ(known.size(), columns.size() + 1);
+    EXPECT_EQ(std::vector<std::string>(known.begin(), known.end() - 1), columns);
+    EXPECT_EQ(known.back(), walked.front()) << "Tab wraps round";
+    rig.key(Qt::Key_Backtab);
+    EXPECT_EQ(rig.focusName(), walked[walked.size() - 2]);
+
+    // Arrows: down the column, across to the card on the same line, up to the knob.
+    while (rig.focusName() != "Paßwort löschen") {
+        rig.key(Qt::Key_Tab);
+    }
+    rig.key(Qt::Key_Right);
+    EXPECT_EQ(rig.focusName(), "Bankgeschäfte");
+    rig.key(Qt::Key_Down);
+    EXPECT_EQ(rig.focusName(), "Softwareregistrierung");
+    rig.key(Qt::Key_Up);
+    rig.key(Qt::Key_Up);
+    rig.key(Qt::Key_Up);
+    rig.key(Qt::Key_Up);
+    rig.key(Qt::Key_Up);
+    EXPECT_EQ(rig.focusName(), "Minimieren");
+
+    // The focused spot alone is highlighted; a mouse move takes the highlight, a key returns it.
+    const int focused = rig.desk->FocusedSpot();
+    EXPECT_EQ(rig.desk->HotSpots()[static_cast<size_t>(focused)]->state, 2);
+    const std::vector<int> states = rig.states();
+    EXPECT_EQ(std::count(states.begin(), states.end(), 2), 1);
+    rig.move(Centre(CmAbout));
+    EXPECT_FALSE(rig.desk->KeyboardLeads());
+    EXPECT_EQ(rig.state(CmAbout), 2);
+    EXPECT_EQ(rig.desk->HotSpots()[static_cast<size_t>(focused)]->state, 0);
+    rig.key(Qt::Key_Down);
+    EXPECT_TRUE(rig.desk->KeyboardLeads());
+    EXPECT_EQ(rig.desk->FocusedSpot(), focused) << "the first key shows the focus, moves nothing";
+    EXPECT_EQ(rig.state(CmAbout), 0);
+
+    // Enter and Space run the focused command with the pressed picture; the spot's own key
+    // moves the focus there and runs it; afterwards the focused spot is highlighted again.
+    std::vector<std::pair<int, int>> during; // command, state while it runs
+    rig.onForm = [&](int command) { during.emplace_back(command, rig.state(command)); };
+    while (rig.focusName() != "Ärzte") {
+        rig.key(Qt::Key_Down);
+    }
+    rig.key(Qt::Key_Return);
+    rig.key(Qt::Key_Space);
+    rig.key(Qt::Key_P);
+    EXPECT_EQ(rig.focusName(), "Persönliches");
+    rig.key(Qt::Key_Adiaeresis, Qt::AltModifier);
+    EXPECT_EQ(during, (std::vector<std::pair<int, int>>{{8, 1}, {8, 1}, {12, 1}, {8, 1}}));
+    EXPECT_EQ(rig.state(8), 2);
+    EXPECT_FALSE(rig.desk->Busy());
+    rig.key(Qt::Key_F1);
+    EXPECT_EQ(rig.state(CmHelp), 2);
+    CloseHelpWindow();
+    rig.key(Qt::Key_E);
+    EXPECT_EQ(rig.calls.back(), "quit");
+    EXPECT_EQ(rig.state(CmExit), 1);
+    EXPECT_TRUE(rig.desk->Busy());
 }

@@ -239,6 +239,11 @@ TEST_F(FormDataTest, ClosedTablesWriteNothing) {
     DataSetManager().IsOpen = true;
     EXPECT_FALSE(form->Writable());
     EXPECT_FALSE(form->Control(1)->isEnabled());
+    // The form says in its own window why nothing is stored.
+    EXPECT_TRUE(form->NoticeShown());
+    // Picture buttons speak the text of the buttons they stand for.
+    EXPECT_EQ(form->Control(1)->accessibleName(), QStringLiteral("OK"));
+    EXPECT_EQ(form->Control(2)->accessibleName(), QStringLiteral("Abbruch"));
     EXPECT_TRUE(qobject_cast<QLineEdit*>(form->Edit(100))->isReadOnly());
     QTest::keyClick(form->Edit(100), Qt::Key_Return);
     QApplication::processEvents();

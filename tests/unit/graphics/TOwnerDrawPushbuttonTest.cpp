@@ -50,6 +50,20 @@ TEST(TOwnerDrawPushbutton, ShowsTheDownPictureWhileHeldAndTheUpPictureAfter) {
     EXPECT_EQ(&rig.button->currentPicture(), &rig.button->upPicture());
 }
 
+TEST(TOwnerDrawPushbutton, DisabledShowsItsUpPictureGreyedAndEnabledAgainTheUpPicture) {
+    ButtonRig rig;
+    rig.dialog.show();
+    rig.button->setEnabled(false);
+    const QRgb grey = rig.shown();
+    EXPECT_EQ(qRed(grey), qGreen(grey));
+    EXPECT_EQ(qGreen(grey), qBlue(grey));
+    EXPECT_GT(qGray(grey), qGray(qRgb(10, 200, 10))) << "faded, lighter than the picture";
+    rig.send(QEvent::MouseButtonPress, Qt::LeftButton);
+    EXPECT_EQ(rig.shown(), grey) << "a disabled button shows no down picture";
+    rig.button->setEnabled(true);
+    EXPECT_EQ(rig.shown(), qRgb(10, 200, 10));
+}
+
 TEST(TOwnerDrawPushbutton, DoubleClickIsTwoPresses) {
     ButtonRig rig;
     rig.dialog.show();
