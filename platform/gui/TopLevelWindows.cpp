@@ -18,15 +18,24 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         const QEvent::Type type = event->type();
-        if (type != QEvent::Show && type != QEvent::WindowTitleChange) {
+        if (type != QEvent::Show && type != QEvent::WindowTitleChange && type != QEvent::Resize) {
             return false;
         }
         auto* widget = qobject_cast<QWidget*>(watched);
         if (widget == nullptr || !widget->isWindow()) {
             return false;
         }
+        if (type == QEvent::Resize) {
+            // A dialog that settles its size while it is being shown (a message box fits its
+            // text) is placed again before it reaches the screen.
+            if (widget->property(kPlacedProperty).toBool() && widget->windowHandle() != nullptr &&
+                !widget->windowHandle()->isExposed()) {
+                Place(widget, true);
+            }
+            return false;
+        }
         if (type == QEvent::Show) {
-            Place(widget);
+            Place(widget, false);
         }
         if (widget->windowHandle() != nullptr && widget->windowHandle()->handle() != nullptr) {
             SetNativeWindowTitle(widget->windowHandle(), widget->windowTitle());
@@ -35,9 +44,9 @@ protected:
     }
 
 private:
-    static void Place(QWidget* widget) {
+    static void Place(QWidget* widget, bool again) {
         auto* dialog = qobject_cast<QDialog*>(widget);
-        if (dialog == nullptr || dialog->property(kPlacedProperty).toBool()) {
+        if (dialog == nullptr || dialog->property(kPlacedProperty).toBool() != again) {
             return;
         }
         dialog->setProperty(kPlacedProperty, true);
@@ -49,7 +58,8 @@ private:
         if (screen == nullptr) {
             return;
         }
-        dialog->move(DialogPosition(owner, screen->availableGeometry(), dialog->size()));
+        dialog->move(
+            DialogPosition(owner, screen->availableGeometry(), dialog->frameGeometry().size()));
     }
 };
 

@@ -29,10 +29,14 @@ void SetProperty(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t p
 
 void SetNativeWindowTitle(QWindow* window, const QString& title) {
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (x11 == nullptr || window == nullptr || window->handle() == nullptr) {
+    if (x11 == nullptr || window == nullptr || window->handle() == nullptr ||
+        QGuiApplication::platformName() != QStringLiteral("xcb")) {
         return;
     }
     xcb_connection_t* connection = x11->connection();
+    if (connection == nullptr) {
+        return;
+    }
     const auto id = static_cast<xcb_window_t>(window->winId());
     const xcb_atom_t utf8 = Atom(connection, "UTF8_STRING");
     SetProperty(connection, id, Atom(connection, "_NET_WM_NAME"), utf8, title.toUtf8());
