@@ -251,6 +251,13 @@ void TDialog::Attach(int id, QWidget* replacement) {
         return;
     replacement->setParent(this);
     if (old) {
+        // A picture button keeps the text of the button it replaces as its spoken name.
+        auto* oldButton = qobject_cast<QAbstractButton*>(old);
+        auto* newButton = qobject_cast<QAbstractButton*>(replacement);
+        if (oldButton && newButton && newButton->text().isEmpty() &&
+            replacement->accessibleName().isEmpty())
+            replacement->setAccessibleName(
+                QString::fromStdString(SpokenText(oldButton->text().toStdString())));
         replacement->move(old->pos());
         if (replacement->sizeHint().isValid())
             replacement->resize(replacement->sizeHint());
@@ -263,20 +270,13 @@ void TDialog::Attach(int id, QWidget* replacement) {
         if (auto* b = qobject_cast<QPushButton*>(old); b && b->isDefault())
             if (auto* nb = qobject_cast<QPushButton*>(replacement))
                 nb->setDefault(true);
-        old->hide();
-        old->deleteLater();
+        // Gone at once, so a screen reader never finds the replaced button beside its picture.
+        delete old;
     } else {
         m_order.push_back(replacement);
     }
     if (auto* nb = qobject_cast<QPushButton*>(replacement))
         nb->setAutoDefault(false);
-    // A picture button keeps the text of the button it replaces as its spoken name.
-    auto* oldButton = qobject_cast<QAbstractButton*>(old);
-    auto* newButton = qobject_cast<QAbstractButton*>(replacement);
-    if (oldButton && newButton && newButton->text().isEmpty() &&
-        replacement->accessibleName().isEmpty())
-        replacement->setAccessibleName(
-            QString::fromStdString(SpokenText(oldButton->text().toStdString())));
     m_controls[id] = replacement;
     ConnectCommand(replacement, id);
     RebuildTabOrder();

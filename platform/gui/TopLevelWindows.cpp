@@ -60,6 +60,10 @@ private:
         }
         dialog->move(
             DialogPosition(owner, screen->availableGeometry(), dialog->frameGeometry().size()));
+        if (!again) {
+            // The dialog takes the keyboard, also where no window manager hands it over.
+            dialog->activateWindow();
+        }
     }
 };
 
