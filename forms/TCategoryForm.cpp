@@ -133,9 +133,9 @@ bool TCategoryForm::StoreFields() {
         for (int j = 0; j < m_fieldCount; ++j) {
             const int id = kFirstFieldId + j;
             const std::string name = FieldName(m_form.category, id);
-            const std::string text = ControlText(m_edits[j]);
+            std::string text = ControlText(m_edits[j]);
             if (IsMemoField(m_form.category, id))
-                manager.StoreMemo(table, text, name);
+                manager.StoreMemo(table, std::move(text), name);
             else
                 manager.StoreField(table, text, name);
         }

@@ -279,17 +279,12 @@ void TDataSetManager::LoadMemo(TDataSet& table, std::string& text, const std::st
         text = MemoLines(std::move(text));
 }
 
-void TDataSetManager::StoreMemo(TDataSet& table, const std::string& text, const std::string& name) {
+void TDataSetManager::StoreMemo(TDataSet& table, std::string text, const std::string& name) {
     TField* field = table.objFieldByName(name);
-    if (!AsBlob(field)) {
-        field->propAsString(text);
-        return;
-    }
-    // The memo as one line of a string list written to a stream: the text and CR LF.
-    std::string value;
-    value.reserve(text.size() + 2);
-    value.append(text).append("\r\n", 2);
-    field->propAsString(std::move(value));
+    // As a blob: the memo as one line of a string list written to a stream, the text and CR LF.
+    if (AsBlob(field))
+        text.append("\r\n", 2);
+    field->propAsString(std::move(text));
 }
 
 TDataSetManager& DataSetManager() {

@@ -51,7 +51,7 @@ public:
     // Cuts the text at 255 characters.
     void StoreField(TDataSet& table, const std::string& text, const std::string& name);
     void LoadMemo(TDataSet& table, std::string& text, const std::string& name);
-    void StoreMemo(TDataSet& table, const std::string& text, const std::string& name);
+    void StoreMemo(TDataSet& table, std::string text, const std::string& name);
 
 private:
     bool Lock(bool create);
