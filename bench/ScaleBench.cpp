@@ -31,6 +31,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -135,7 +136,9 @@ BENCHMARK(BM_PlainWriteOfChangedBytes)->Unit(benchmark::kMillisecond);
 struct MemoControls {
     QPlainTextEdit a, b;
     MemoControls() {
-        const QString text = QString::fromStdString(MemoText(50 * kMB, "\n"));
+        std::string lines = MemoText(50 * kMB, "\r\n");
+        lines.erase(std::remove(lines.begin(), lines.end(), '\r'), lines.end());
+        const QString text = QString::fromStdString(lines);
         a.setPlainText(text);
         b.setPlainText(text);
     }

@@ -118,8 +118,9 @@ void Table::Post(RecordChanges& changes) {
     m_memo = tie;
     m_memoReusable = true;
     for (auto& old : changes) {
-        if (old)
+        if (old && m_image.isProtected)
             Wipe(*old);
+        old.reset();
     }
 }
 

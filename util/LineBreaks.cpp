@@ -4,19 +4,21 @@
 
 std::string CrLfLineBreaks(std::string_view text) {
     std::string out;
-    out.reserve(text.size() + static_cast<size_t>(std::count(text.begin(), text.end(), '\n')) +
-                static_cast<size_t>(std::count(text.begin(), text.end(), '\r')));
+    out.reserve(text.size() + text.size() / 16 + 2);
+    // The next CR and the next LF, each searched again only once passed.
+    size_t cr = text.find('\r'), lf = text.find('\n');
     size_t i = 0;
-    while (i < text.size()) {
-        size_t brk = text.find_first_of("\r\n", i);
-        if (brk == std::string_view::npos) {
-            out.append(text.substr(i));
-            break;
-        }
+    while (cr != std::string_view::npos || lf != std::string_view::npos) {
+        const size_t brk = std::min(cr, lf);
         out.append(text.substr(i, brk - i));
         out.append("\r\n", 2);
-        i = brk + (text[brk] == '\r' && brk + 1 < text.size() && text[brk + 1] == '\n' ? 2 : 1);
+        i = brk + (brk == cr && lf == brk + 1 ? 2 : 1);
+        if (cr < i)
+            cr = text.find('\r', i);
+        if (lf < i)
+            lf = text.find('\n', i);
     }
+    out.append(text.substr(i));
     return out;
 }
 
