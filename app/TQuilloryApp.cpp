@@ -12,6 +12,7 @@
 #include "platform/gui/MessageBoxQt.h"
 #include "platform/gui/TopLevelWindows.h"
 #include "print/TNotfallmappeDialog.h"
+#include "platform/gui/SecretClipboard.h"
 #include "store/TDataSetManager.h"
 #include "util/VersionTitle.h"
 #include "util/gui/TInputDialog2.h"
@@ -117,7 +118,9 @@ DeskServices TQuilloryApp::Services() {
 
 bool TQuilloryApp::InitMainWindow() {
     try {
-        m_frame = std::make_unique<TSDIDecFrame>(Services());
+        DeskServices services = Services();
+        m_quit = services.quit;
+        m_frame = std::make_unique<TSDIDecFrame>(services);
     } catch (const LoginCancelled&) {
         return false;
     }
@@ -130,6 +133,12 @@ bool TQuilloryApp::InitInstance() {
     }
     // No show mode is passed to a program here.
     ShowFrame(*m_frame, FrameShowMode(SW_SHOWDEFAULT));
+    // Cancel at the lock's prompt ends the program as the exit hot spot does.
+    DeskLock::Hooks hooks{m_options.lockClock, {}, m_quit};
+    auto* lock = new DeskLock(m_frame->Desk()->PasswordState(),
+                              AutoLockMinutes(SystemDirs::WindowsDirectory() + kSettingsFileName),
+                              std::move(hooks));
+    lock->setParent(m_frame.get());
     return true;
 }
 
@@ -155,6 +164,8 @@ int RunQuillory(QApplication& application, TQuilloryApp::Options options) {
     InstallTopLevelWindowRules(application);
     int status = 0;
     {
+        // Declared first, so that our text leaves the clipboard last, when the windows are gone.
+        SecretClipboard clipboard(QGuiApplication::clipboard());
         TQuilloryApp app(application, std::move(options));
         status = app.Run();
     }

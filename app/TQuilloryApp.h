@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/DeskLock.h"
 #include "app/Login.h"
 #include "desk/DeskServices.h"
 
@@ -23,6 +24,8 @@ public:
         std::function<void(TSDIDecFrame&)> onShown;
         // False keeps the message handler already installed (scripted answers in tests).
         bool realMessageBoxes = true;
+        // The desk lock's clock (empty: the steady clock).
+        DeskLock::Clock lockClock;
     };
 
     explicit TQuilloryApp(QApplication& application);
@@ -35,7 +38,8 @@ public:
 
     // Creates the main window: the frame with its desk. False when the login was cancelled.
     bool InitMainWindow();
-    // Main window shown with the show mode; false when the login was cancelled.
+    // Main window shown with the show mode and its lock set up; false when the login was
+    // cancelled.
     bool InitInstance();
     // InitInstance, then the message loop; the run result (0). A cancelled login returns 0
     // at once without any window.
@@ -51,6 +55,7 @@ private:
     Options m_options;
     std::string m_name;
     LoginOutcome m_login;
+    std::function<void()> m_quit;
     std::unique_ptr<TSDIDecFrame> m_frame;
 };
 

@@ -53,5 +53,7 @@ bool Unseal(std::string_view cipher, std::string_view ad, const Nonce& nonce, co
 bool UnsealInPlace(std::string& sealed, std::string_view ad, const Nonce& nonce,
                    const SecretKey& key);
 Digest Blake2b(std::string_view bytes);
+// Whether two secrets are equal, compared in constant time.
+bool SameSecret(std::string_view a, std::string_view b);
 
 } // namespace engine

@@ -155,6 +155,26 @@ login_as() {
     xdotool key Return
 }
 
+# Sets a password on the desk through the closed padlock: the warning question, then the
+# dialog with the password typed twice.
+set_password() { # password
+    local question dialog
+    click_desk "$desk" 144 170
+    question=$(other_window) || { fail "no warning question"; return 1; }
+    shot password-question
+    xdotool windowfocus "$question" 2>/dev/null
+    xdotool key Return
+    dialog=$(wait_window "^Paßworteingabe\$" 10) || { fail "no password dialog"; return 1; }
+    xdotool windowfocus --sync "$dialog" 2>/dev/null
+    sleep 0.2
+    xdotool type --delay 20 "$1"
+    xdotool key Tab
+    xdotool type --delay 20 "$1"
+    shot password-dialog
+    xdotool key Return
+    wait_window_count "^Paßworteingabe\$" 0 10 || { fail "password dialog stayed open"; return 1; }
+}
+
 # --- scenarios ---------------------------------------------------------------------------
 scenario_cancel_login() {
     start_program

@@ -158,3 +158,82 @@ TEST_F(PasswordRun, CancelAtThePromptEndsAtOnceAndWritesNothing) {
     EXPECT_EQ(LastUser(), "Jemand");
     EXPECT_TRUE(std::filesystem::is_empty(tempDir.path()));
 }
+
+namespace {
+
+// Calls `act` with the password prompt once it is the modal window, polling from the loop.
+void WhenPromptShown(QObject* context, std::function<void(TDialog*)> act) {
+    QTimer::singleShot(1, context, [context, act] {
+        QWidget* box = QApplication::activeModalWidget();
+        if (box && box->isVisible() &&
+            box->windowTitle() == QStringLiteral("Geben Sie das Paßwort ein!")) {
+            act(static_cast<TDialog*>(box));
+        } else {
+            WhenPromptShown(context, act);
+        }
+    });
+}
+
+} // namespace
+
+TEST_F(PasswordRun, LockedDeskReturnsWithTheOpenFormAndCancelThereEndsLikeTheExitSpot) {
+    CreateProtectedUser();
+    std::chrono::steady_clock::time_point now{};
+    Session().ClearPasswords();
+    auto login = std::make_unique<QObject>();
+    std::vector<QString> captions;
+    AnswerPrompts(login.get(), {QStringLiteral("richtig")}, &captions);
+
+    const auto confirm = [&login](TQuilloryDlgClient*) {
+        login.reset(); // no more answers to login prompts
+        TQuery& table = *DataSetManager().FirstTable;
+        table.Edit();
+        DataSetManager().StoreField(table, "bestätigt", FirstTextField());
+        table.Post();
+    };
+    bool hiddenAtPrompt = false;
+    QString textAfterUnlock;
+    const auto lockWithFormOpen = [&](TQuilloryDlgClient* desk) {
+        auto* lock = desk->window()->findChild<DeskLock*>();
+        ASSERT_NE(lock, nullptr);
+        WhenModalShown(desk, [&, desk, lock](QWidget* form) {
+            Type(form, 100, QStringLiteral("unbestätigt"));
+            WhenPromptShown(desk, [&, desk, form](TDialog* prompt) {
+                hiddenAtPrompt = !desk->isVisible() && !form->isVisible();
+                Type(prompt, TInputDialog2::kEditId, QStringLiteral("falsch"));
+                prompt->OnCommand(IDOK);
+                WhenPromptShown(desk, [](TDialog* again) {
+                    Type(again, TInputDialog2::kEditId, QStringLiteral("richtig"));
+                    again->OnCommand(IDOK);
+                });
+            });
+            now += std::chrono::minutes(10);
+            lock->CheckIdle();
+            textAfterUnlock = form->isVisible() && desk->isVisible()
+                                  ? static_cast<TDialog*>(form)->ControlAs<QLineEdit>(100)->text()
+                                  : QString();
+            // Locked again; Cancel (Esc) at the prompt.
+            WhenPromptShown(desk, [](TDialog* prompt) { prompt->OnCommand(IDCANCEL); });
+            now += std::chrono::minutes(10);
+            lock->CheckIdle();
+        });
+        Press(desk, Centre(12)); // Persönliches, open until the program ends
+    };
+    ScriptedMessages messages;
+    const int status =
+        Run({"Erika"}, {confirm, lockWithFormOpen}, nullptr,
+            [&now](TQuilloryApp::Options& options) { options.lockClock = [&now] { return now; }; });
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(hiddenAtPrompt);
+    EXPECT_EQ(textAfterUnlock, QStringLiteral("unbestätigt"));
+    EXPECT_EQ(GetPrivateProfileString("OPTIONS", "AUTOLOCK", "", windowsDir.file("Quillory.Ini")),
+              "10");
+    ExpectNoSecretOnDisk();
+
+    // The confirmed value was written at the end, the form's unconfirmed text was not.
+    QObject prompts;
+    AnswerPrompts(&prompts, {QStringLiteral("richtig")}, &captions);
+    std::string value;
+    ASSERT_EQ(Start({[&value](TQuilloryDlgClient*) { value = StoredValue(); }, kExit}), 0);
+    EXPECT_EQ(value, "bestätigt");
+}

@@ -8,6 +8,10 @@
 
 namespace {
 
+int g_abortPasses = 0;
+
+} // namespace
+
 bool IsUserInput(QEvent::Type type) {
     switch (type) {
     case QEvent::KeyPress:
@@ -37,6 +41,12 @@ bool IsUserInput(QEvent::Type type) {
         return false;
     }
 }
+
+bool CheckingAbort() {
+    return g_abortPasses > 0;
+}
+
+namespace {
 
 // Drops user input for the one pass of CheckAbort and notes Esc and Enter.
 class AbortFilter : public QObject {
@@ -87,7 +97,9 @@ void CheckAbort(bool* flag) {
     }
     AbortFilter filter(flag);
     QCoreApplication::instance()->installEventFilter(&filter);
+    ++g_abortPasses;
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    --g_abortPasses;
     QCoreApplication::instance()->removeEventFilter(&filter);
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QEvent>
+
 class QWidget;
 
 // Moves window to the middle of its screen ((screen - window) / 2, truncating); size and
@@ -12,3 +14,9 @@ void CheckAbort(bool* flag);
 
 // Delivers every pending event.
 void PumpMessages();
+
+// Whether events of this type are the user's input (keys, mouse, touch, tablet).
+bool IsUserInput(QEvent::Type type);
+
+// Whether a CheckAbort pass is serving the queue now (user input is being dropped).
+bool CheckingAbort();

@@ -16,25 +16,12 @@ answer_prompt() {
 scenario_password_set() {
     start_program
     login_as "Geschuetzt" || return 1
-    local question dialog
+    local question
     question=$(wait_window "^$title\$" 10) || { fail "no creation question"; return 1; }
     xdotool windowfocus "$question" 2>/dev/null
     xdotool key Return
     desk=$(desk_window) || { fail "no desk"; return 1; }
-    click_desk "$desk" 144 170
-    question=$(other_window) || { fail "no warning question"; return 1; }
-    shot password-question
-    xdotool windowfocus "$question" 2>/dev/null
-    xdotool key Return
-    dialog=$(wait_window "^Paßworteingabe\$" 10) || { fail "no password dialog"; return 1; }
-    xdotool windowfocus --sync "$dialog" 2>/dev/null
-    sleep 0.2
-    xdotool type --delay 20 "$pw_secret"
-    xdotool key Tab
-    xdotool type --delay 20 "$pw_secret"
-    shot password-dialog
-    xdotool key Return
-    wait_window_count "^Paßworteingabe\$" 0 10 || { fail "password dialog stayed open"; return 1; }
+    set_password "$pw_secret" || return 1
     # The restructure runs with the hourglass; the desk is the only window afterwards.
     wait_window_count "^$title\$" 1 20 || { fail "a message after setting the password"; return 1; }
     click_desk "$desk" 468 323

@@ -1,0 +1,136 @@
+#include "app/DeskLock.h"
+
+#include "platform/Profile.h"
+#include "tests/support/TestSupport.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <memory>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// A lock on a hand-moved clock whose prompt answers from a list (an exhausted list cancels).
+class DeskLockTest : public ::testing::Test {
+protected:
+    DeskPasswordState state{"richtig", true};
+    std::chrono::steady_clock::time_point now{};
+    std::deque<std::string> answers;
+    int asked = 0;
+    bool ended = false;
+    std::function<void()> atPrompt;
+
+    std::unique_ptr<DeskLock> MakeLock(int minutes) {
+        DeskLock::Hooks hooks;
+        hooks.clock = [this] { return now; };
+        hooks.ask = [this](QWidget*, std::string& password) {
+            ++asked;
+            if (atPrompt)
+                atPrompt();
+            if (answers.empty())
+                return false;
+            password = answers.front();
+            answers.pop_front();
+            return true;
+        };
+        hooks.endProgram = [this] { ended = true; };
+        return std::make_unique<DeskLock>(state, minutes, hooks);
+    }
+};
+
+} // namespace
+
+TEST_F(DeskLockTest, IdleDeskHidesEveryWindowUntilTheRightPasswordBringsThemBackAsTheyWere) {
+    QWidget desk;
+    desk.setGeometry(40, 50, 300, 200);
+    desk.show();
+    QDialog form(&desk);
+    auto* field = new QLineEdit(&form);
+    auto lock = MakeLock(10);
+    answers = {"falsch", "richtig"};
+    std::vector<bool> shownAtPrompt;
+    atPrompt = [&] { shownAtPrompt.push_back(desk.isVisible() || form.isVisible()); };
+
+    QTimer::singleShot(0, &form, [&] {
+        QTest::keyClicks(field, QStringLiteral("PIN 4711"));
+        now += 9min;
+        QTest::keyClick(field, Qt::Key_End); // input: the idle time starts again
+        now += 9min;
+        lock->CheckIdle();
+        EXPECT_EQ(asked, 0);
+        now += 1min;
+        lock->CheckIdle(); // the prompt runs here, inside the form's loop
+        EXPECT_EQ(asked, 2);
+        EXPECT_FALSE(lock->Locked());
+        EXPECT_TRUE(desk.isVisible());
+        EXPECT_TRUE(form.isVisible());
+        EXPECT_EQ(desk.geometry(), QRect(40, 50, 300, 200));
+        EXPECT_EQ(field->text(), QStringLiteral("PIN 4711"));
+        form.accept();
+    });
+    // The form's own loop was never ended by the hiding: only the accept above ends it.
+    EXPECT_EQ(form.exec(), QDialog::Accepted);
+    EXPECT_EQ(shownAtPrompt, (std::vector<bool>{false, false}));
+    EXPECT_FALSE(ended);
+}
+
+TEST_F(DeskLockTest, CancelEndsTheProgramAndNoPasswordOrNoLockTimeMeansNoLock) {
+    QWidget desk;
+    desk.show();
+    {
+        state.isProtected = false;
+        auto lock = MakeLock(10);
+        now += 24h;
+        lock->CheckIdle();
+        lock->Lock(); // the screen locker
+        EXPECT_EQ(asked, 0);
+        state.isProtected = true;
+    }
+    {
+        auto lock = MakeLock(0); // AUTOLOCK=0
+        now += 24h;
+        lock->CheckIdle();
+        EXPECT_EQ(asked, 0);
+    }
+    auto lock = MakeLock(10);
+    now += 10min;
+    lock->CheckIdle();
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(ended);
+    EXPECT_TRUE(lock->Locked());
+    EXPECT_FALSE(desk.isVisible()); // nothing shows while the program ends
+}
+
+TEST(AutoLockSettings, MissingKeyIsWrittenWithItsDefaultAndOnlyANumberChangesIt) {
+    TempDir dir;
+    const std::string ini = dir.file("Quillory.Ini");
+    WriteFileBytes(ini, "[LASTUSER]\nNAME=Erika\n");
+    EXPECT_EQ(AutoLockMinutes(ini), 10);
+    EXPECT_EQ(GetPrivateProfileString("OPTIONS", "AUTOLOCK", "", ini), "10");
+    EXPECT_EQ(GetPrivateProfileString("LASTUSER", "NAME", "", ini), "Erika");
+    const std::pair<const char*, int> cases[] = {{"0", 0}, {" 3 ", 3}, {"zehn", 10}, {"-5", 0}};
+    for (const auto& [value, minutes] : cases) {
+        WritePrivateProfileString("OPTIONS", "AUTOLOCK", value, ini);
+        EXPECT_EQ(AutoLockMinutes(ini), minutes) << value;
+    }
+}
+
+TEST(DeskPassword, OnlyTheExactPasswordUnlocksAndTheTypedTextIsWiped) {
+    const DeskPasswordState state{"richtig", true};
+    for (const char* wrong : {"falsch", "richti", "richtig ", "Richtig", ""}) {
+        std::string typed = wrong;
+        EXPECT_FALSE(IsDeskPassword(state, typed)) << wrong;
+    }
+    std::string typed = "richtig";
+    EXPECT_TRUE(IsDeskPassword(state, typed));
+    EXPECT_TRUE(typed.empty());
+    std::string empty;
+    EXPECT_FALSE(IsDeskPassword(DeskPasswordState{"", true}, empty));
+}
