@@ -198,6 +198,7 @@ TEST_F(PasswordRun, LockedDeskReturnsWithTheOpenFormAndCancelThereEndsLikeTheExi
         ASSERT_NE(lock, nullptr);
         WhenModalShown(desk, [&, desk, lock](QWidget* form) {
             Type(form, 100, QStringLiteral("unbestätigt"));
+            const QRect place = form->geometry();
             WhenPromptShown(desk, [&, desk, form](TDialog* prompt) {
                 hiddenAtPrompt = !desk->isVisible() && !form->isVisible();
                 Type(prompt, TInputDialog2::kEditId, QStringLiteral("falsch"));
@@ -209,6 +210,7 @@ TEST_F(PasswordRun, LockedDeskReturnsWithTheOpenFormAndCancelThereEndsLikeTheExi
             });
             now += std::chrono::minutes(10);
             lock->CheckIdle();
+            EXPECT_EQ(form->geometry(), place);
             textAfterUnlock = form->isVisible() && desk->isVisible()
                                   ? static_cast<TDialog*>(form)->ControlAs<QLineEdit>(100)->text()
                                   : QString();
