@@ -1,5 +1,6 @@
 #include "app/Login.h"
 
+#include "platform/FileServices.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
 #include "util/FileUtil.h"
@@ -18,6 +19,22 @@ constexpr const char* kAskCreate =
     "Der Benutzer existiert noch nicht, soll ein neuer Benutzer erstellt werden?";
 constexpr const char* kInvalidFileName = "Ungültiger Dateiname";
 
+std::string FolderNotWritable(const std::string& dir) {
+    return "In den Programmordner " + dir +
+           " kann nicht geschrieben werden. Neue Benutzer können nicht angelegt und Ihre "
+           "Eingaben nicht gespeichert werden.";
+}
+
+// Whether new files can be made in dir: a probe file is created and removed again.
+bool TakesNewFiles(const std::string& dir) {
+    const std::string probe = CreateUniqueTempFile(dir, ".quillory-", ".tmp");
+    if (probe.empty()) {
+        return false;
+    }
+    ::unlink(probe.c_str());
+    return true;
+}
+
 enum class NewFile { Created, Exists, Failed };
 
 // Creates an empty file with owner read and write, never truncating or following anything
@@ -31,7 +48,7 @@ NewFile CreateEmptyFile(const std::string& path) {
     return errno == EEXIST ? NewFile::Exists : NewFile::Failed;
 }
 
-void Inform(const char* text) {
+void Inform(const std::string& text) {
     ShowMessage(text, kVersionTitle, MB_OK | MB_ICONINFORMATION);
 }
 
@@ -61,6 +78,10 @@ LoginOutcome RunLogin(const LoginServices& services, const std::string& programD
     if (name.empty()) {
         name = kDefaultUser;
     }
+    // Said once before the prompt: every save would fail in such a folder.
+    if (!TakesNewFiles(programDir)) {
+        Inform(FolderNotWritable(programDir));
+    }
     for (;;) {
         if (!services.askName(kAskName, name)) {
             return {};
@@ -70,7 +91,8 @@ LoginOutcome RunLogin(const LoginServices& services, const std::string& programD
             continue;
         }
         const std::string typed = name;
-        if (!IsPlainFileName(typed)) {
+        // A name the settings file cannot keep (a line break) could never be proposed again.
+        if (!IsPlainFileName(typed) || !IsStorableProfileValue(typed)) {
             Inform(kInvalidFileName);
             continue;
         }
@@ -85,7 +107,11 @@ LoginOutcome RunLogin(const LoginServices& services, const std::string& programD
             }
             const NewFile made = CreateEmptyFile(outcome.documentPath);
             if (made == NewFile::Failed) {
-                Inform(kInvalidFileName);
+                if (TakesNewFiles(programDir)) {
+                    Inform(kInvalidFileName);
+                } else {
+                    Inform(FolderNotWritable(programDir));
+                }
                 continue;
             }
             exists = made == NewFile::Exists; // made meanwhile: that user is opened

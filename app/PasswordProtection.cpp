@@ -239,6 +239,7 @@ void SetPasswordCommand(QWidget* desk, DeskPasswordState& state, PasswordAsk ask
     // Shown once the mouse is free again, so the box can be answered.
     if (ok) {
         state.isProtected = true;
+        DataSetManager().Save();
     } else {
         Inform(kSetPasswordFailed, desk);
     }
@@ -259,6 +260,7 @@ void RemovePasswordCommand(QWidget* desk, DeskPasswordState& state) {
         state.isProtected = false;
         engine::Wipe(state.password);
         state.password.clear();
+        DataSetManager().Save();
     } else {
         Inform(kRemovePasswordFailed, desk);
     }

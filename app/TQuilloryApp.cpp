@@ -1,8 +1,10 @@
 #include "app/TQuilloryApp.h"
 
 #include "app/PasswordProtection.h"
+#include "app/ProgramEnd.h"
 #include "app/ShowMode.h"
 #include "app/TSDIDecFrame.h"
+#include "app/TerminationSignals.h"
 #include "backup/TBackupDialog.h"
 #include "desk/TQuilloryDlgClient.h"
 #include "forms/FormFactory.h"
@@ -109,7 +111,7 @@ DeskServices TQuilloryApp::Services() {
         facts.isProtected = state.isProtected;
         RunEmergencyFolder(desk, facts);
     };
-    services.quit = [] { QCoreApplication::exit(0); };
+    services.quit = EndProgram;
     if (m_options.adjustServices) {
         m_options.adjustServices(services);
     }
@@ -149,7 +151,8 @@ int TQuilloryApp::Run() {
     if (m_options.onShown) {
         m_options.onShown(*m_frame);
     }
-    const int result = m_application.exec();
+    // An end requested before the loop (a signal during the login) ends it at once.
+    const int result = ProgramEnding() ? 0 : m_application.exec();
     CloseHelpWindow();
     m_frame.reset();
     return result;
@@ -162,6 +165,10 @@ int RunQuillory(QApplication& application, TQuilloryApp::Options options) {
     LoadGermanTranslations(application);
     TDataSetManager::RemoveLeftovers();
     InstallTopLevelWindowRules(application);
+    FinishProgramEnd();
+    // From the login to the last file written: a termination signal ends the run as the exit
+    // hot spot does.
+    TerminationSignals termination;
     int status = 0;
     {
         // Declared first, so that our text leaves the clipboard last, when the windows are gone.
@@ -169,7 +176,9 @@ int RunQuillory(QApplication& application, TQuilloryApp::Options options) {
         TQuilloryApp app(application, std::move(options));
         status = app.Run();
     }
-    // The only moment the document is written.
+    // The messages of the final save are seen, whatever ended the loop.
+    FinishProgramEnd();
+    // Written after every confirmation, and once more here.
     DataSetManager().Close();
     return status;
 }

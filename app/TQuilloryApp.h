@@ -63,6 +63,6 @@ private:
 bool AskUserNameDialog(const std::string& prompt, std::string& name);
 
 // The whole program between the creation of the QApplication and its end: message handler,
-// translations, application object, loop, frame and desk destroyed, then the document
-// written by the data set manager. Returns the exit status.
+// translations, termination signals, application object, loop, frame and desk destroyed, then
+// the document written by the data set manager. Returns the exit status.
 int RunQuillory(QApplication& application, TQuilloryApp::Options options = {});

@@ -4,6 +4,7 @@
 #include "backup/CopyEngine.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
+#include "platform/Profile.h"
 #include "platform/SystemDirs.h"
 #include "util/FileUtil.h"
 #include "util/gui/DirectoryDialogs.h"
@@ -104,6 +105,18 @@ private:
     bool m_dirty = false;
     QElapsedTimer m_clock;
 };
+
+// Whether path can be kept in Backup.Ini; a path with a line break cannot and is refused with
+// a message when it is chosen.
+bool StorablePath(QWidget* owner, const std::string& path) {
+    if (IsStorableProfileValue(path)) {
+        return true;
+    }
+    ShowMessage("Dieser Pfad enthält einen Zeilenumbruch und kann nicht gespeichert werden:\n" +
+                    path,
+                "", MB_OK | MB_ICONINFORMATION, owner);
+    return false;
+}
 
 TBackupDialog::FilesChooser& Chooser() {
     static TBackupDialog::FilesChooser chooser = QtChooseFiles;
@@ -247,7 +260,7 @@ void TBackupDialog::AddFiles() {
     }
     WaitCursor wait;
     for (const std::string& path : chosen) {
-        if (!path.empty() && path.size() <= kMaxPath) {
+        if (!path.empty() && path.size() <= kMaxPath && StorablePath(this, path)) {
             m_options.AddFile(path);
         }
     }
@@ -268,7 +281,7 @@ void TBackupDialog::RemoveFiles() {
 void TBackupDialog::ChooseTarget() {
     // The chooser opens in the target; one not yet created opens at its nearest parent.
     std::string path = NearestExistingDirectory(m_options.BackupPath).substr(0, 255);
-    if (ChooseDirectory(this, path)) {
+    if (ChooseDirectory(this, path) && StorablePath(this, path)) {
         m_options.BackupPath = path;
         ShowTarget();
     }
@@ -277,7 +290,7 @@ void TBackupDialog::ChooseTarget() {
 void TBackupDialog::ChooseProgram(std::string& path) {
     std::string filter;
     std::string chosen = path;
-    if (GetFileName(this, chosen, true, ResString(filter, 3010))) {
+    if (GetFileName(this, chosen, true, ResString(filter, 3010)) && StorablePath(this, chosen)) {
         path = chosen;
     }
 }

@@ -26,7 +26,7 @@ std::optional<std::vector<QPoint>> ParseContour(std::string_view bytes) {
         return std::nullopt;
     }
     const int32_t count = ReadInt32(bytes, 0);
-    if (count < 3) {
+    if (count < 3 || count > kMaxContourPoints) {
         return std::nullopt;
     }
     const uint64_t available = (bytes.size() - 4) / 8;

@@ -4,6 +4,7 @@
 #include <QRegion>
 #include <QSize>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,9 +13,13 @@
 // The desk's outline file: a 32-bit little-endian point count, then that many x, y pairs of
 // 32-bit little-endian signed window coordinates, the vertices of one closed polygon.
 
+// The desk's outline needs a few hundred points; a file claiming more is not an outline (and
+// would take minutes and hundreds of megabytes to turn into a region).
+inline constexpr int32_t kMaxContourPoints = 4096;
+
 // The points, or none when the bytes cannot be an outline: shorter than the count says, a
-// negative count, fewer than three points or a
-// coordinate beyond +-32767. Bytes after the last point are ignored.
+// negative count, fewer than three or more than kMaxContourPoints points, or a coordinate
+// beyond +-32767. Bytes after the last point are ignored.
 std::optional<std::vector<QPoint>> ParseContour(std::string_view bytes);
 
 // Reads and parses the file; none when it is missing or unreadable.

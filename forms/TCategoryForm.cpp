@@ -156,6 +156,9 @@ void TCategoryForm::CmOk() {
         ShowMessage(kStoreFailed, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
         return;
     }
+    // The record is in the working tables; the document gets it now, not only at the end.
+    // A failed save has said so and leaves the previous document; the end tries again.
+    DataSetManager().Save();
     CloseWindow(IDOK);
 }
 

@@ -12,7 +12,8 @@ class TQuery;
 
 // A category form: a modal dialog of edit fields, one per field of its category, on a tiled
 // background with two picture buttons. Set-up reads every field from the open table; OK writes
-// every field back within one edit and post; Cancel writes nothing.
+// every field back within one edit and post, then has the document written; Cancel writes
+// nothing.
 //
 // When the data set manager's tables are not open the form cannot write: its fields are shown
 // read-only and empty, its OK button is disabled, so nothing reaches a closed table, and a strip

@@ -42,7 +42,8 @@ std::optional<DosDateTime> LocalDosDateTime(std::int64_t secondsSinceEpoch);
 // Flushes the file system holding path (or its nearest existing ancestor) to disk.
 bool SyncFileSystemOf(const std::string& path);
 
-// Sets the file's last-write (and access) time from a local DOS time.
+// Sets the file's last-write (and access) time from a local DOS time. A date or time that does
+// not exist (month 13, 31 February) is not applied: false.
 bool SetDosFileTime(const std::string& path, DosDateTime dt);
 
 // Bytes free for an unprivileged user on the file system of path, or of its nearest existing

@@ -117,6 +117,18 @@ std::string LowerKey(std::string_view section, std::string_view key) {
     return out;
 }
 
+// The value as the line holds it: quoted when reading would otherwise change it (blanks at
+// its ends trimmed, or a pair of quotes around it removed).
+std::string Quoted(const std::string& value) {
+    if (value.empty()) {
+        return value;
+    }
+    if (IsBlank(value.front()) || IsBlank(value.back()) || Unquote(value) != value) {
+        return "\"" + value + "\"";
+    }
+    return value;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& text, bool& missing) {
     missing = false;
     std::ifstream in(path, std::ios::binary);
@@ -155,7 +167,7 @@ std::string SetProfileValue(const std::string& text, const std::string& section,
                             const std::string& key, const std::string& value) {
     std::string_view wantSection = Trim(section);
     std::string_view wantKey = Trim(key);
-    std::string newLine = std::string(wantKey) + "=" + value;
+    std::string newLine = std::string(wantKey) + "=" + Quoted(value);
     std::vector<Line> lines = SplitLines(text);
 
     bool inSection = false;
@@ -250,7 +262,7 @@ std::string SetProfileValues(const std::string& text, const std::vector<ProfileE
     for (const ProfileEntry& e : entries) {
         const std::string_view sectionName = Trim(e.section);
         const std::string_view key = Trim(e.key);
-        std::string newLine = std::string(key) + "=" + e.value;
+        std::string newLine = std::string(key) + "=" + Quoted(e.value);
         const std::string lower = LowerKey(sectionName, {});
         auto found = byName.find(lower);
         if (found == byName.end()) {
@@ -370,6 +382,10 @@ int GetPrivateProfileInt(const std::string& section, const std::string& key, int
     return TProfileSnapshot(file).Int(section, key, def);
 }
 
+bool IsStorableProfileValue(const std::string& value) {
+    return value.find_first_of(std::string("\r\n\0", 3)) == std::string::npos;
+}
+
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& file) {
     return WritePrivateProfileStrings({{section, key, value}}, file);
@@ -380,8 +396,7 @@ bool WritePrivateProfileStrings(const std::vector<ProfileEntry>& entries, const 
         return false;
     }
     for (const ProfileEntry& e : entries) {
-        if (Trim(e.section).empty() || Trim(e.key).empty() ||
-            e.value.find_first_of("\r\n") != std::string::npos ||
+        if (Trim(e.section).empty() || Trim(e.key).empty() || !IsStorableProfileValue(e.value) ||
             e.key.find_first_of("=\r\n") != std::string::npos ||
             std::string_view(";#[").find(Trim(e.key).front()) != std::string_view::npos ||
             e.section.find_first_of("]\r\n") != std::string::npos) {

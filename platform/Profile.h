@@ -6,7 +6,8 @@
 
 // Private-profile (INI) files: "[section]" headers and "key=value" lines, UTF-8, LF (CRLF read).
 // Sections and keys compare without letter case; the first match wins. Blanks around keys and
-// values are trimmed and one pair of surrounding quotes is removed from a value on read.
+// values are trimmed and one pair of surrounding quotes is removed from a value on read; a value
+// that this would change is written in quotes, so every storable value reads back as written.
 
 // The value of key in section, or def when the file, the section or the key is missing.
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,
@@ -17,9 +18,13 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 int GetPrivateProfileInt(const std::string& section, const std::string& key, int def,
                          const std::string& file);
 
+// Whether a value can be stored: a line break (or NUL) cannot.
+bool IsStorableProfileValue(const std::string& value);
+
 // Sets key in section: replaces the first matching line in place, or appends the key to its
 // section, or appends a new section. Every other line stays as it was. Creates the file when
-// missing; the file is replaced atomically. False when the file cannot be read or written.
+// missing; the file is replaced atomically. False when the value is not storable or the file
+// cannot be read or written.
 bool WritePrivateProfileString(const std::string& section, const std::string& key,
                                const std::string& value, const std::string& file);
 

@@ -9,6 +9,7 @@
 #include <limits>
 #include <vector>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -119,6 +120,14 @@ std::string FileNamePart(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The new file of a pack: "." + document name + "." + six unique characters + ".tmp".
+constexpr const char* kPackSuffix = ".tmp";
+constexpr std::size_t kUniqueLength = 6;
+
+std::string PackPrefix(const std::string& document) {
+    return "." + FileNamePart(document) + ".";
+}
+
 // Appends one entry for the file to out; the message number on failure, 0 on success.
 int PackEntry(int out, const std::string& outPath, const std::string& file) {
     Fd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
@@ -155,7 +164,7 @@ bool PackDocument(const std::string& document, const DocumentFiles& files,
     static const char* const kMessages[] = {
         "", "Fehler 01 beim Speichern!", "Fehler 02 beim Speichern!", "Fehler 03 beim Speichern!"};
     std::string temp =
-        CreateUniqueTempFile(DirectoryOf(document), "." + FileNamePart(document) + ".", ".tmp");
+        CreateUniqueTempFile(DirectoryOf(document), PackPrefix(document), kPackSuffix);
     if (temp.empty()) {
         Report(kMessages[3]);
         return false;
@@ -186,6 +195,30 @@ bool PackDocument(const std::string& document, const DocumentFiles& files,
         ::fsync(dir.get());
     }
     return true;
+}
+
+void RemoveInterruptedPacks(const std::string& document) {
+    const std::string dir = DirectoryOf(document);
+    const std::string prefix = PackPrefix(document);
+    const std::string suffix = kPackSuffix;
+    DIR* stream = ::opendir(dir.c_str());
+    if (stream == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(stream)) {
+        const std::string name = entry->d_name;
+        if (name.size() != prefix.size() + kUniqueLength + suffix.size() ||
+            name.compare(0, prefix.size(), prefix) != 0 ||
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+            continue;
+        }
+        const std::string path = dir + "/" + name;
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+            ::unlink(path.c_str());
+        }
+    }
+    ::closedir(stream);
 }
 
 bool UnpackDocument(const std::string& document, const DocumentFiles& files) {

@@ -41,6 +41,10 @@ using DocumentFiles = std::array<std::string, kDocumentSlotCount>;
 bool PackDocument(const std::string& document, const DocumentFiles& files,
                   const std::function<bool(int newFile)>& beforeReplace = {});
 
+// Removes the new files that packs of this document left beside it when they were killed
+// before their rename. Only for the run that holds the document's lock.
+void RemoveInterruptedPacks(const std::string& document);
+
 // Unpacks the document into the six working files (created 0600 or truncated, never through a
 // symbolic link), each with the
 // date and time of its entry, set after its bytes are written. Every length is checked against

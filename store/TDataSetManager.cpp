@@ -21,6 +21,7 @@ namespace {
 
 constexpr const char* kOpenFailed = "Fehler beim Öffnen der Datenbank!";
 constexpr const char* kTemplateFailed = "Fehler 04 beim Öffnen!";
+constexpr const char* kWorkFileFailed = "Fehler 01 beim Öffnen!";
 constexpr const char* kInUse =
     "Das Dokument wird bereits von einem anderen Quillory-Programm benutzt.";
 
@@ -179,7 +180,11 @@ void TDataSetManager::Create() {
     Begin();
     if (!Lock(true))
         return;
-    if (!ReserveWorkFiles() || !CopyTemplates()) {
+    RemoveInterruptedPacks(DocumentPath);
+    const bool reserved = ReserveWorkFiles();
+    if (!reserved)
+        Inform(kTemplateFailed);
+    if (!reserved || !CopyTemplates()) {
         RemoveWorkFiles();
         Unlock(true);
         return;
@@ -196,9 +201,12 @@ void TDataSetManager::Open(const std::string& path) {
     DocumentPath = path;
     if (!Lock(false))
         return;
+    RemoveInterruptedPacks(DocumentPath);
     struct stat st {};
     const bool empty = ::stat(DocumentPath.c_str(), &st) == 0 && st.st_size == 0;
     bool ready = ReserveWorkFiles();
+    if (!ready)
+        Inform(empty ? kTemplateFailed : kWorkFileFailed);
     if (ready)
         ready = empty ? CopyTemplates() : UnpackDocument(DocumentPath, WorkFiles);
     if (ready)

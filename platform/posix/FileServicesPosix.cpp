@@ -150,7 +150,10 @@ bool SetDosFileTime(const std::string& path, DosDateTime dt) {
     local.tm_sec = f.second;
     local.tm_isdst = -1;
     time_t t = ::mktime(&local);
-    if (t == static_cast<time_t>(-1)) {
+    // mktime carries a day that the month lacks (31 February) into the next month: such a
+    // date does not exist and is not applied.
+    if (t == static_cast<time_t>(-1) || local.tm_mday != f.day || local.tm_mon != f.month - 1 ||
+        local.tm_year != f.year - 1900) {
         return false;
     }
     struct timespec times[2];

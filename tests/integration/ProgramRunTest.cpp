@@ -1,5 +1,11 @@
 #include "tests/integration/ProgramFixture.h"
 
+#include "forms/TCategoryForm.h"
+
+#include <QLineEdit>
+
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 TEST_F(ProgramRun, FirstStartCreatesTheUserAndExitWritesTheDocument) {
@@ -55,4 +61,29 @@ TEST_F(ProgramRun, AboutBoxAndHelpRunWithTheSpotPressedAndNormalAfter) {
     EXPECT_TRUE(helpShown);
     EXPECT_EQ(HelpWindow(), nullptr) << "the help window ends with the loop";
     EXPECT_FALSE(ReadFileBytes(programDir.file("Hans.qlr")).empty());
+}
+
+// A termination signal while a form is open: the form closes without storing, the run ends
+// with status 0, the confirmed value is in the document and the working files are gone.
+TEST_F(ProgramRun, ATerminationSignalEndsLikeTheExitHotSpot) {
+    ScriptedMessages messages({IDYES});
+    const auto fill = [](const char* text, bool confirm) {
+        return [text, confirm](TQuilloryDlgClient* desk) {
+            WhenModalShown(desk, [text, confirm](QWidget* box) {
+                auto* form = dynamic_cast<TCategoryForm*>(box);
+                ASSERT_NE(form, nullptr);
+                qobject_cast<QLineEdit*>(form->Edit(100))->setText(QString::fromUtf8(text));
+                if (confirm)
+                    form->OnCommand(IDOK);
+                else
+                    ::raise(SIGTERM);
+            });
+            Press(desk, Centre(12));
+        };
+    };
+    EXPECT_EQ(Run({"Hans"}, {fill("Bestätigt", true), fill("Verworfen", false)}), 0);
+    const std::string document = ReadFileBytes(programDir.file("Hans.qlr"));
+    EXPECT_NE(document.find("Bestätigt"), std::string::npos);
+    EXPECT_EQ(document.find("Verworfen"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_empty(tempDir.path()));
 }

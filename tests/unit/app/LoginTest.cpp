@@ -172,3 +172,39 @@ TEST(Login, AYesToADocumentMadeMeanwhileOpensItAndNeverTruncates) {
     EXPECT_EQ(rig.calls, (std::vector<std::string>{"path " + doc, "open " + doc}));
     EXPECT_EQ(ReadFileBytes(doc), "Bankdaten von carl");
 }
+
+TEST(Login, ANameWithBlanksOrQuotesIsProposedUnchangedAtTheNextStart) {
+    for (const std::string name : {"  Anna  ", "\"Anna\""}) {
+        LoginRig rig;
+        rig.typed = {name};
+        ScriptedMessages messages({IDYES});
+        EXPECT_EQ(rig.run().result, LoginResult::Created);
+        EXPECT_TRUE(FileExists(rig.programDir.file(name + ".qlr")));
+        rig.proposals.clear();
+        rig.typed = {"\x18"};
+        rig.run();
+        EXPECT_EQ(rig.proposals, std::vector<std::string>{name});
+    }
+}
+
+TEST(Login, AProgramFolderWithoutWriteAccessIsNamedInsteadOfAnInvalidName) {
+    LoginRig rig;
+    // A folder below a plain file takes no files, whoever runs the test.
+    WriteFileBytes(rig.programDir.file("datei"), "");
+    const std::string folder = rig.programDir.file("datei/");
+    rig.typed = {"Hans", "\x18"};
+    ScriptedMessages messages({IDOK, IDYES, IDOK});
+    EXPECT_EQ(RunLogin(rig.services(), folder, rig.windowsDir.path()).result,
+              LoginResult::Cancelled);
+    const std::vector<std::string> texts = messages.texts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_NE(texts[0].find(folder), std::string::npos) << texts[0];
+    EXPECT_EQ(texts[2], texts[0]);
+    EXPECT_TRUE(rig.calls.empty());
+
+    // A name with a line break could never be proposed again.
+    messages.clear();
+    rig.typed = {"Zwei\nZeilen", "\x18"};
+    rig.run();
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"Ungültiger Dateiname"});
+}

@@ -133,6 +133,23 @@ TEST_F(BackupDialogTest, CancelKeepsTheSettingsFileAndOkWritesIt) {
     EXPECT_EQ(GetPrivateProfileInt("COMMON", "USE_PKZIP", -1, ini), 0);
 }
 
+TEST_F(BackupDialogTest, PathsReadBackAsChosenAndALineBreakIsRefusedWhenAdded) {
+    const std::string blank = File("mit blank ", 10), broken = File("zwei\nzeilen", 10);
+    ScriptedMessages messages;
+    TBackupDialog d(nullptr, settings.path(), kFilter);
+    RunWith(d, [&](TBackupDialog& dlg) {
+        toChoose = {broken, blank};
+        dlg.OnCommand(102);
+        EXPECT_EQ(dlg.Options().Files, std::vector<std::string>{blank});
+        dlg.OnCommand(IDOK);
+    });
+    ASSERT_EQ(messages.texts().size(), 1u);
+    EXPECT_NE(messages.texts()[0].find(broken), std::string::npos);
+    TBackupOptions again;
+    again.Load(settings.path());
+    EXPECT_EQ(again.Files, std::vector<std::string>{blank});
+}
+
 TEST_F(BackupDialogTest, StartCopiesAndClosesWithOk) {
     const std::string a = File("a.qlr", 10);
     List({a});

@@ -62,6 +62,21 @@ TEST(Contour, MissingEmptyShortOrNonsenseFilesLeaveTheWindowRectangular) {
     }
 }
 
+TEST(Contour, AnOutlineOfMoreThanTheLimitIsRefused) {
+    // A triangle whose long side runs through many points.
+    const auto triangle = [](int32_t count) {
+        std::vector<QPoint> points{{0, 0}};
+        for (int32_t i = 0; i < count - 1; ++i)
+            points.emplace_back(640 - 640 * i / (count - 1), 480 * i / (count - 1));
+        return ContourBytes(count, points);
+    };
+    TempDir dir;
+    WriteFileBytes(dir.file("kontur.dat"), triangle(kMaxContourPoints));
+    EXPECT_NE(WindowOutline(dir.file("kontur.dat"), kDesk), kWhole);
+    WriteFileBytes(dir.file("kontur.dat"), triangle(kMaxContourPoints + 1));
+    EXPECT_EQ(WindowOutline(dir.file("kontur.dat"), kDesk), kWhole);
+}
+
 TEST(Contour, PointsAreSignedAndThePolygonIsClippedToTheWindow) {
     const auto points = ParseContour(ContourBytes(3, {{-100, -100}, {1000, -100}, {-100, 1000}}));
     ASSERT_TRUE(points);

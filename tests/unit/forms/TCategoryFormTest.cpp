@@ -3,8 +3,10 @@
 #include "forms/FormCatalogue.h"
 #include "forms/FormFactory.h"
 #include "forms/TCategoryForm.h"
+#include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
 #include "store/CategorySchema.h"
+#include "store/DocumentContainer.h"
 #include "store/TDataSetManager.h"
 #include "store/TQuery.h"
 #include "tests/support/TestSupport.h"
@@ -110,6 +112,9 @@ protected:
         delete s_dir;
     }
     static TempDir* s_dir;
+
+public:
+    static const TempDir& Dir() { return *s_dir; }
 };
 TempDir* FormDataTest::s_dir = nullptr;
 
@@ -248,6 +253,53 @@ TEST_F(FormDataTest, ClosedTablesWriteNothing) {
     QTest::keyClick(form->Edit(100), Qt::Key_Return);
     QApplication::processEvents();
     EXPECT_EQ(ReadAll(), before);
+}
+
+// A field of the first table as the document on disk holds it, through the container reader.
+std::string DocumentField(const std::string& name) {
+    DocumentFiles files;
+    for (int i = 0; i < kSlotCount; ++i)
+        files[i] = FormDataTest::Dir().file("check" + std::to_string(i / 3) + SlotExtension(i));
+    if (!UnpackDocument(DataSetManager().DocumentPath, files))
+        return "<unreadable>";
+    TQuery query;
+    query.propSQL().Add("SELECT * FROM \"" + files[0] + "\" ");
+    query.propSQL().Add(";");
+    query.Open();
+    return query.propActive() ? query.objFieldByName(name)->propAsString() : "<closed>";
+}
+
+// Every confirmation reaches the document at once; Cancel writes nothing; a save that fails
+// keeps the previous document, says so, and the next confirmation writes it all.
+TEST_F(FormDataTest, OkWritesTheDocumentCancelDoesNotAndAFailedSaveKeepsThePrevious) {
+    const std::string doc = DataSetManager().DocumentPath;
+    auto form = Open(8);
+    Type(*form, 100, "Dr. Erste");
+    Press(*form, 1);
+    EXPECT_EQ(DocumentField("E8_100"), "Dr. Erste");
+    const std::string saved = ReadFileBytes(doc);
+
+    form = Open(8);
+    Type(*form, 100, "Dr. Verworfen");
+    Press(*form, 2);
+    EXPECT_EQ(ReadFileBytes(doc), saved);
+
+    ScriptedMessages messages;
+    const std::string packs = Dir().file(".Prüfer.qlr.");
+    SetWriteHook([packs](const std::string& path, size_t requested) {
+        return path.rfind(packs, 0) == 0 ? requested / 2 : requested;
+    });
+    form = Open(8);
+    Type(*form, 100, "Dr. Zweite");
+    Press(*form, 1);
+    SetWriteHook(nullptr);
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"Fehler 03 beim Speichern!"});
+    EXPECT_EQ(ReadFileBytes(doc), saved);
+    EXPECT_FALSE(form->isVisible()) << "the record is posted; the form closes";
+
+    form = Open(16);
+    Press(*form, 1);
+    EXPECT_EQ(DocumentField("E8_100"), "Dr. Zweite");
 }
 
 } // namespace

@@ -45,6 +45,11 @@ TEST(DosDateTime, FileTimeRoundTripAtTwoSecondResolution) {
     EXPECT_FALSE(SetDosFileTime(dir.file("missing"), dt));
     EXPECT_FALSE(SetDosFileTime(file, JoinDosDateTime({2000, 13, 1, 0, 0, 0})));
     EXPECT_FALSE(SetDosFileTime(file, DosDateTime{0, 0})); // day and month 0
+    // Days the month lacks are not carried into the next month.
+    EXPECT_FALSE(SetDosFileTime(file, JoinDosDateTime({2021, 2, 31, 12, 0, 0})));
+    EXPECT_FALSE(SetDosFileTime(file, JoinDosDateTime({2023, 2, 29, 12, 0, 0})));
+    EXPECT_FALSE(SetDosFileTime(file, JoinDosDateTime({2024, 4, 31, 12, 0, 0})));
+    EXPECT_EQ(GetDosFileTime(file), summer);
 }
 
 TEST(FileServices, ClearWriteProtectionAddsOwnerReadWrite) {

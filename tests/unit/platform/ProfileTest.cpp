@@ -99,6 +99,21 @@ TEST_F(ProfileTest, WriteCreatesAMissingFilePrivately) {
     EXPECT_EQ(get("LASTUSER", "NAME"), "Jürgen");
 }
 
+TEST_F(ProfileTest, EveryStorableValueReadsBackAsWritten) {
+    const std::vector<std::string> values{
+        "  Anna  ", "Anna ", "\tAnna",    "\"Anna\"",          "'Anna'",  "\"Anna", "Anna'", "\"",
+        "\"\"",     " \" ",  "a \"b\" c", "/pfad/mit blank /", "''x\"\"", ""};
+    for (const std::string& value : values) {
+        ASSERT_TRUE(WritePrivateProfileString("LASTUSER", "NAME", value, ini())) << value;
+        EXPECT_EQ(get("LASTUSER", "NAME"), value) << read();
+    }
+    // Values that need no quotes are written as they are.
+    ASSERT_TRUE(WritePrivateProfileString("LASTUSER", "NAME", "Anna \"A\" B", ini()));
+    EXPECT_EQ(read(), "[LASTUSER]\nNAME=Anna \"A\" B\n");
+    EXPECT_FALSE(IsStorableProfileValue("/pfad/mit\nbruch"));
+    EXPECT_TRUE(IsStorableProfileValue(" \"x\" "));
+}
+
 TEST_F(ProfileTest, WriteRefusesTextThatWouldBreakTheFile) {
     write("[A]\nX=1\n");
     EXPECT_FALSE(WritePrivateProfileString("A", "X", "two\nlines", ini()));

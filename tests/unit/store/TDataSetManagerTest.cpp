@@ -392,4 +392,44 @@ TEST_F(DataSetManagerTest, TheLockFollowsTheNameSoOnlyOneProgramWritesTheDocumen
     EXPECT_EQ(stored(), "zweites");
 }
 
+TEST_F(DataSetManagerTest, WorkingFilesThatCannotBeMadeAreSaidAndPacksLeftByAKillGo) {
+    ScriptedMessages messages;
+    {
+        TDataSetManager writer;
+        writer.SetDocumentPath(m_document);
+        writer.Create();
+        ASSERT_TRUE(writer.IsOpen);
+        writer.Close();
+    }
+    // A save killed before its rename left its new file; another user's stays.
+    const std::string leftover = m_docs.file(".Prüfer.qlr.a1B2c3.tmp");
+    const std::string others = m_docs.file(".Anna.qlr.a1B2c3.tmp");
+    WriteFileBytes(leftover, "halb");
+    WriteFileBytes(others, "halb");
+    {
+        TDataSetManager manager;
+        manager.Open(m_document);
+        EXPECT_TRUE(manager.IsOpen);
+        manager.Close();
+    }
+    EXPECT_FALSE(fs::exists(leftover));
+    EXPECT_TRUE(fs::exists(others));
+    EXPECT_TRUE(messages.texts().empty());
+
+    // Neither the temporary directory (a file here) nor the current one (/proc) take files.
+    const fs::path cwd = fs::current_path();
+    SystemDirs::SetTempDirectory(m_document + "/");
+    fs::current_path("/proc");
+    TDataSetManager manager;
+    manager.Open(m_document);
+    EXPECT_FALSE(manager.IsOpen);
+    manager.SetDocumentPath(m_docs.file("Neu.qlr"));
+    manager.Create();
+    EXPECT_FALSE(manager.IsOpen);
+    fs::current_path(cwd);
+    EXPECT_EQ(messages.texts(),
+              (std::vector<std::string>{"Fehler 01 beim Öffnen!", "Fehler 04 beim Öffnen!"}));
+    EXPECT_FALSE(fs::exists(m_docs.file("Neu.qlr")));
+}
+
 } // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <memory>
+
+class QSocketNotifier;
+
+// While it lives, SIGTERM, SIGHUP and SIGINT and the end of the desktop session end the
+// program through EndProgram. The signal handler only writes the signal's number into a pipe;
+// the event loop reads it and does the work, so nothing unsafe runs inside the handler.
+// One instance at a time; the previous handlers come back when it goes.
+class TerminationSignals {
+public:
+    TerminationSignals();
+    ~TerminationSignals();
+    TerminationSignals(const TerminationSignals&) = delete;
+    TerminationSignals& operator=(const TerminationSignals&) = delete;
+
+    // False when the pipe or a handler could not be set up (the signals then keep their
+    // previous handling).
+    bool Active() const { return m_active; }
+
+private:
+    void Drain();
+
+    int m_pipe[2] = {-1, -1};
+    bool m_active = false;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+};

@@ -1,0 +1,123 @@
+// What a form OK costs now that it writes the document: the fields of one form stored and
+// posted (the OK as it was), the same followed by the save of the whole document (the OK as it
+// is), and beside them a plain write of the document's bytes into a new file, flushed.
+// The document is a typical one: every field of both tables holds a short text, every memo a
+// few lines.
+#include "platform/Messages.h"
+#include "platform/SystemDirs.h"
+#include "store/CategorySchema.h"
+#include "store/TDataSetManager.h"
+#include "store/TField.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kDoctors = 8; // the doctors' form: fifteen text fields
+
+std::string BenchDir() {
+    static std::string dir = [] {
+        std::string templ = (std::filesystem::temp_directory_path() / "formokbenchXXXXXX").string();
+        return std::string(::mkdtemp(templ.data())) + "/";
+    }();
+    return dir;
+}
+
+TDataSetManager& TypicalUser() {
+    static bool ready = [] {
+        SystemDirs::SetProgramDirectory(QUILLORY_TEMPLATE_DIR);
+        SystemDirs::SetTempDirectory(BenchDir());
+        TDataSetManager& m = DataSetManager();
+        m.SetDocumentPath(BenchDir() + "Typisch.qlr");
+        m.Create();
+        for (TQuery* table : {m.FirstTable, m.SecondTable}) {
+            if (!table->propActive())
+                return false;
+            table->Edit();
+            const TableIndex which = table == m.FirstTable ? TableIndex::First : TableIndex::Second;
+            for (const SchemaField& f : TableFields(which)) {
+                if (f.memo)
+                    m.StoreMemo(*table, "Erste Zeile einer Notiz\r\nzweite Zeile\r\ndritte",
+                                f.name);
+                else
+                    m.StoreField(*table, "Wert " + f.name, f.name);
+            }
+            table->Post();
+        }
+        return m.Save();
+    }();
+    if (!ready)
+        std::fprintf(stderr, "no typical document (templates in %s?)\n", QUILLORY_TEMPLATE_DIR);
+    return DataSetManager();
+}
+
+void StoreForm(TDataSetManager& m, int round) {
+    TQuery& table = *m.FirstTable;
+    table.Edit();
+    for (int id : FieldIds(kDoctors))
+        m.StoreField(table, "Dr. " + std::to_string(round) + " " + FieldName(kDoctors, id),
+                     FieldName(kDoctors, id));
+    table.Post();
+}
+
+void BM_FormOkWithoutSave(benchmark::State& state) {
+    TDataSetManager& m = TypicalUser();
+    int round = 0;
+    for (auto _ : state)
+        StoreForm(m, ++round);
+}
+BENCHMARK(BM_FormOkWithoutSave)->Unit(benchmark::kMillisecond);
+
+void BM_FormOkWithSave(benchmark::State& state) {
+    TDataSetManager& m = TypicalUser();
+    int round = 0;
+    for (auto _ : state) {
+        StoreForm(m, ++round);
+        if (!m.Save())
+            state.SkipWithError("save failed");
+    }
+    state.counters["document_bytes"] =
+        static_cast<double>(std::filesystem::file_size(m.DocumentPath));
+}
+BENCHMARK(BM_FormOkWithSave)->Unit(benchmark::kMillisecond);
+
+// The document's bytes written into a new file, flushed and renamed over the last one.
+void BM_PlainWriteOfTheDocument(benchmark::State& state) {
+    TDataSetManager& m = TypicalUser();
+    std::ifstream in(m.DocumentPath, std::ios::binary);
+    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string target = BenchDir() + "plain.bin";
+    for (auto _ : state) {
+        const std::string temp = target + ".new";
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+            state.SkipWithError("write failed");
+        ::fsync(fd);
+        ::close(fd);
+        ::rename(temp.c_str(), target.c_str());
+    }
+}
+BENCHMARK(BM_PlainWriteOfTheDocument)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    SetMessageHandler([](const MessageRequest& request) {
+        std::fprintf(stderr, "%s\n", request.text.c_str());
+        return static_cast<int>(IDOK);
+    });
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    DataSetManager().Close();
+    std::filesystem::remove_all(BenchDir());
+    return 0;
+}
