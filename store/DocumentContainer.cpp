@@ -120,12 +120,27 @@ std::string FileNamePart(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The new file of a pack: "." + document name + "." + six unique characters + ".tmp".
+// The new file of a pack: "." + document name + "." + unique part + ".tmp"; the unique part
+// holds letters, digits, '-' and '_' only, so another document whose name begins with this
+// one's never matches.
 constexpr const char* kPackSuffix = ".tmp";
-constexpr std::size_t kUniqueLength = 6;
 
 std::string PackPrefix(const std::string& document) {
     return "." + FileNamePart(document) + ".";
+}
+
+bool IsUniquePart(std::string_view part) {
+    if (part.empty()) {
+        return false;
+    }
+    for (char c : part) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '_';
+        if (!plain) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Appends one entry for the file to out; the message number on failure, 0 on success.
@@ -207,9 +222,11 @@ void RemoveInterruptedPacks(const std::string& document) {
     }
     while (const dirent* entry = ::readdir(stream)) {
         const std::string name = entry->d_name;
-        if (name.size() != prefix.size() + kUniqueLength + suffix.size() ||
+        if (name.size() <= prefix.size() + suffix.size() ||
             name.compare(0, prefix.size(), prefix) != 0 ||
-            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0 ||
+            !IsUniquePart(std::string_view(name).substr(prefix.size(), name.size() - prefix.size() -
+                                                                           suffix.size()))) {
             continue;
         }
         const std::string path = dir + "/" + name;

@@ -401,11 +401,13 @@ TEST_F(DataSetManagerTest, WorkingFilesThatCannotBeMadeAreSaidAndPacksLeftByAKil
         ASSERT_TRUE(writer.IsOpen);
         writer.Close();
     }
-    // A save killed before its rename left its new file; another user's stays.
+    // A save killed before its rename left its new file; another user's stays, also one
+    // whose name begins with this user's.
     const std::string leftover = m_docs.file(".Prüfer.qlr.a1B2c3.tmp");
-    const std::string others = m_docs.file(".Anna.qlr.a1B2c3.tmp");
-    WriteFileBytes(leftover, "halb");
-    WriteFileBytes(others, "halb");
+    const std::string others[] = {m_docs.file(".Anna.qlr.a1B2c3.tmp"),
+                                  m_docs.file(".Prüfer.qlr.x.qlr.a1B2c3.tmp")};
+    for (const std::string& file : {leftover, others[0], others[1]})
+        WriteFileBytes(file, "halb");
     {
         TDataSetManager manager;
         manager.Open(m_document);
@@ -413,7 +415,7 @@ TEST_F(DataSetManagerTest, WorkingFilesThatCannotBeMadeAreSaidAndPacksLeftByAKil
         manager.Close();
     }
     EXPECT_FALSE(fs::exists(leftover));
-    EXPECT_TRUE(fs::exists(others));
+    EXPECT_TRUE(fs::exists(others[0]) && fs::exists(others[1]));
     EXPECT_TRUE(messages.texts().empty());
 
     // Neither the temporary directory (a file here) nor the current one (/proc) take files.
