@@ -81,7 +81,7 @@ TEST(AutoLockSettings, MissingKeyIsWrittenWithItsDefaultAndOnlyANumberChangesIt)
     EXPECT_EQ(GetPrivateProfileString("LASTUSER", "NAME", "", ini), "Erika");
     const std::pair<const char*, int> cases[] = {{"0", 0}, {" 3 ", 3}, {"zehn", 10}, {"-5", 0}};
     for (const auto& [value, minutes] : cases) {
-        WritePrivateProfileString("OPTIONS", "AUTOLOCK", value, ini);
+        WriteFileBytes(ini, std::string("[OPTIONS]\nAUTOLOCK=") + value + "\n"); // as typed by hand
         EXPECT_EQ(AutoLockMinutes(ini), minutes) << value;
     }
 }
