@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/file/AtomicFile.h" // AtomicWriteFile, WriteAllToFd
+
 #include <cstddef>
 #include <cstdint>
 #include <optional>

@@ -142,7 +142,7 @@ bool WriteAllToFd(int fd, const std::string& path, std::string_view bytes) {
     return true;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view bytes) {
+bool AtomicWriteFile(const std::string& path, std::string_view bytes) {
     unsigned mode = 0600;
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {

@@ -49,7 +49,7 @@ bool WriteAllToFd(int fd, const std::string& path, std::string_view bytes);
 
 // Replaces the file at path with bytes through an AtomicFile. A new file gets mode 0600, an
 // existing one keeps its mode; false (path untouched) when path is no regular file.
-bool WriteFileAtomically(const std::string& path, std::string_view bytes);
+bool AtomicWriteFile(const std::string& path, std::string_view bytes);
 
 // Flushes the folder holding path (its entries: new names, renames, removals).
 bool SyncDirectoryOf(const std::string& path);

@@ -56,16 +56,16 @@ TEST_F(AtomicFileTest, ChunksBecomeTheFileOnlyAtTheCommit) {
 }
 
 TEST_F(AtomicFileTest, WholeFileWriteKeepsTheModeOfAnExistingFileAndRefusesNonFiles) {
-    ASSERT_TRUE(WriteFileAtomically(file, "first"));
+    ASSERT_TRUE(AtomicWriteFile(file, "first"));
     EXPECT_EQ(ModeOf(file), 0600u);
     ASSERT_EQ(::chmod(file.c_str(), 0644), 0);
-    ASSERT_TRUE(WriteFileAtomically(file, "second"));
+    ASSERT_TRUE(AtomicWriteFile(file, "second"));
     EXPECT_EQ(ModeOf(file), 0644u);
 
     fs::create_directory(dir.file("sub"));
     ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
     for (const char* bad : {"sub", "sub/", "none/file", "fifo"})
-        EXPECT_FALSE(WriteFileAtomically(dir.file(bad), "x")) << bad;
+        EXPECT_FALSE(AtomicWriteFile(dir.file(bad), "x")) << bad;
     EXPECT_TRUE(fs::is_directory(dir.file("sub")));
     EXPECT_TRUE(fs::is_fifo(dir.file("fifo")));
 }
@@ -75,7 +75,7 @@ TEST_F(AtomicFileTest, FailureAtEveryStepKeepsTheOldFileAndLeavesNoTemporary) {
     int steps = 0;
     {
         auto count = ScopedFileFault::Counting();
-        ASSERT_TRUE(WriteFileAtomically(file, "new"));
+        ASSERT_TRUE(AtomicWriteFile(file, "new"));
         steps = count.steps();
     }
     EXPECT_EQ(steps, 5); // create, write, flush, rename, flush the folder
@@ -85,7 +85,7 @@ TEST_F(AtomicFileTest, FailureAtEveryStepKeepsTheOldFileAndLeavesNoTemporary) {
         {
             auto fault = ScopedFileFault::FailingStep(n);
             EXPECT_TRUE(ScopedFileFault::Active());
-            ok = WriteFileAtomically(file, "new");
+            ok = AtomicWriteFile(file, "new");
         }
         EXPECT_FALSE(ScopedFileFault::Active());
         EXPECT_FALSE(ok) << "step " << n;
