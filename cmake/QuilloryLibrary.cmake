@@ -44,6 +44,6 @@ function(quillory_tests folder)
         add_dependencies(${folder}_tests templates)
     endif()
     gtest_discover_tests(${folder}_tests
-        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QUILLORY_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data"
+        PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
         DISCOVERY_TIMEOUT 60)
 endfunction()

@@ -1,13 +1,13 @@
 #include "engine/TableStore.h"
 
 #include "engine/EngineError.h"
-#include "engine/FaultInjection.h"
+#include "platform/file/AtomicFile.h"
+#include "platform/file/FileReader.h"
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -29,33 +29,32 @@ bool Exists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
+[[noreturn]] void IoError(const std::string& what, const AtomicFile& file) {
+    throw EngineError(Errc::Io, what + " " + file.target() + ": " + file.error().message());
+}
+
+// Throws for anything but a readable table file of acceptable size; false when missing.
+bool CheckReadable(const std::string& path, ReadFault fault, int errnum) {
+    switch (fault) {
+    case ReadFault::None:
+        return true;
+    case ReadFault::Missing:
+        return false;
+    case ReadFault::NotRegular:
+    case ReadFault::TooLarge:
+        throw EngineError(Errc::Format, "not a table file: " + path);
+    default:
+        errno = errnum;
+        IoError("cannot read", path);
+    }
+}
+
 // nullopt when missing; throws for unreadable or oversized files.
 std::optional<std::string> ReadFile(const std::string& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        if (errno == ENOENT)
-            return std::nullopt;
-        IoError("cannot open", path);
-    }
-    struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<uint64_t>(st.st_size) > kMaxFileSize) {
-        ::close(fd);
-        throw EngineError(Errc::Format, "not a table file: " + path);
-    }
-    std::string bytes(static_cast<size_t>(st.st_size), '\0');
-    size_t got = 0;
-    while (got < bytes.size()) {
-        ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        got += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    bytes.resize(got);
-    return bytes;
+    WholeFile file = ReadWholeFile(path, kMaxFileSize);
+    if (!CheckReadable(path, file.fault, file.errnum))
+        return std::nullopt;
+    return std::move(file.bytes);
 }
 
 std::string Require(const std::optional<std::string>& bytes, const std::string& path) {
@@ -64,68 +63,17 @@ std::string Require(const std::optional<std::string>& bytes, const std::string& 
     return *bytes;
 }
 
-void WriteDurably(const std::string& path, const std::string& bytes) {
-    FaultInjection::Step("write");
-    ::unlink(path.c_str());
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0)
-        IoError("cannot create", path);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            ::close(fd);
-            IoError("cannot write", path);
-        }
-        done += static_cast<size_t>(n);
-    }
-    FaultInjection::Step("fsync");
-    if (::fsync(fd) != 0) {
-        ::close(fd);
-        IoError("cannot flush", path);
-    }
-    if (::close(fd) != 0)
-        IoError("cannot close", path);
-}
-
-void SyncDirectoryOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::string dir =
-        slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
-}
-
-void Rename(const std::string& from, const std::string& to) {
-    FaultInjection::Step("rename");
-    if (::rename(from.c_str(), to.c_str()) != 0)
-        IoError("cannot rename", from);
-}
-
 // The memo file read in large pieces, straight into the caller's buffers where they are large.
 class FileSource : public ByteSource {
 public:
-    explicit FileSource(const std::string& path) : m_path(path) {
-        m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (m_fd < 0)
+    explicit FileSource(const std::string& path) : m_path(path), m_in(path) {
+        if (!CheckReadable(path, m_in.fault(), m_in.errnum()))
             IoError("cannot open", path);
-        struct stat st;
-        if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-            static_cast<uint64_t>(st.st_size) > kMaxFileSize) {
-            ::close(m_fd);
+        if (m_in.size() > kMaxFileSize)
             throw EngineError(Errc::Format, "not a table file: " + path);
-        }
-        m_size = static_cast<uint64_t>(st.st_size);
+        m_left = m_in.size();
     }
-    ~FileSource() override { ::close(m_fd); }
-    FileSource(const FileSource&) = delete;
-    FileSource& operator=(const FileSource&) = delete;
-    uint64_t Size() const override { return m_size; }
+    uint64_t Size() const override { return m_in.size(); }
     bool Read(char* out, size_t n) override {
         size_t have = std::min(n, m_end - m_pos);
         std::memcpy(out, m_buffer.data() + m_pos, have);
@@ -144,23 +92,17 @@ public:
     }
 
 private:
+    // Up to n bytes, fewer only at the end of the file.
     size_t Fill(char* out, size_t n) {
-        size_t got = 0;
-        while (got < n) {
-            ssize_t r = ::read(m_fd, out + got, n - got);
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r < 0)
-                IoError("cannot read", m_path);
-            if (r == 0)
-                break;
-            got += static_cast<size_t>(r);
-        }
+        const auto got = static_cast<size_t>(std::min<uint64_t>(n, m_left));
+        if (!m_in.Read(out, got))
+            IoError("cannot read", m_path);
+        m_left -= got;
         return got;
     }
     std::string m_path;
-    int m_fd = -1;
-    uint64_t m_size = 0;
+    FileReader m_in;
+    uint64_t m_left = 0;
     std::array<char, 64 * 1024> m_buffer{};
     size_t m_pos = 0, m_end = 0;
 };
@@ -244,26 +186,24 @@ void TableStore::Commit(const TableFiles& files, bool withMemo) const {
     std::vector<std::pair<const char*, const std::string*>> parts = {{".PX", &files.px}};
     if (withMemo)
         parts.push_back({".MB", &files.mb});
-    parts.push_back({".DB", &files.db}); // last: its rename is the commit
-    try {
-        for (const auto& [ext, bytes] : parts)
-            WriteDurably(Path(ext) + ".new", *bytes);
-        for (size_t i = 0; i + 1 < parts.size(); ++i) {
-            FaultInjection::Step("link");
-            const std::string path = Path(parts[i].first);
-            if (Exists(path) && ::link(path.c_str(), (path + ".old").c_str()) != 0)
-                IoError("cannot keep", path);
-        }
-        FaultInjection::Step("sync directory");
-        SyncDirectoryOf(Path(".DB"));
-        for (const auto& part : parts)
-            Rename(Path(part.first) + ".new", Path(part.first));
-    } catch (const EngineError&) {
-        for (const auto& part : parts)
-            ::unlink((Path(part.first) + ".new").c_str());
-        throw;
+    parts.push_back({".DB", &files.db});          // last: its rename is the commit
+    std::vector<std::unique_ptr<AtomicFile>> out; // uncommitted new files go with these
+    for (const auto& [ext, bytes] : parts) {
+        out.push_back(std::make_unique<AtomicFile>(Path(ext)));
+        if (!out.back()->Write(*bytes))
+            IoError("cannot write", *out.back());
     }
-    SyncDirectoryOf(Path(".DB"));
+    for (size_t i = 0; i + 1 < parts.size(); ++i) {
+        const std::string path = Path(parts[i].first);
+        if (Exists(path) && !LinkFile(path, path + ".old"))
+            IoError("cannot keep", path);
+    }
+    if (!SyncDirectoryOf(Path(".DB")))
+        IoError("cannot flush the folder of", Path(".DB"));
+    for (const auto& file : out) {
+        if (!file->Commit())
+            IoError("cannot replace", *file);
+    }
     ::unlink(Path(".PX.old").c_str());
     ::unlink(Path(".MB.old").c_str());
 }

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "platform/file/AtomicFile.h" // AtomicWriteFile, WriteAllToFd
+
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
-#include <string_view>
 
 // Adds owner read and write permission to path. False when the path cannot be changed.
 bool ClearWriteProtection(const std::string& path);
@@ -57,17 +57,3 @@ std::string CreateUniqueTempFile(const std::string& dir, const std::string& pref
 
 // True when both paths name the same existing file (same identity); false on any error.
 bool SameFile(const std::string& a, const std::string& b);
-
-// Writes bytes to a temporary file beside path, flushes it to disk and renames it over path.
-// A new file gets mode 0600, an existing one keeps its mode. On failure path is untouched.
-bool AtomicWriteFile(const std::string& path, std::string_view bytes);
-
-// Test seam: when set, every low-level write of the file services asks the hook how many of
-// the requested bytes may be written; returning fewer makes the write fail (a full disk).
-using WriteHook = std::function<size_t(const std::string& path, size_t requested)>;
-void SetWriteHook(WriteHook hook);
-// True while a write hook is set; copies then stream their bytes so the hook sees them.
-bool WriteHookActive();
-
-// Writes all of bytes to fd (honouring the write hook); false on any short write or error.
-bool WriteAllToFd(int fd, const std::string& path, std::string_view bytes);

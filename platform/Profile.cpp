@@ -1,10 +1,8 @@
 #include "platform/Profile.h"
 
-#include "platform/FileServices.h"
+#include "platform/file/AtomicFile.h"
+#include "platform/file/FileReader.h"
 
-#include <cerrno>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
 #include <unordered_map>
@@ -127,17 +125,6 @@ std::string Quoted(const std::string& value) {
         return "\"" + value + "\"";
     }
     return value;
-}
-
-bool ReadWholeFile(const std::string& path, std::string& text, bool& missing) {
-    missing = false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        missing = errno == ENOENT;
-        return false;
-    }
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
 }
 
 } // namespace
@@ -319,11 +306,8 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
 }
 
 TProfileSnapshot::TProfileSnapshot(const std::string& file) {
-    std::string text;
-    bool missing = false;
-    if (!ReadWholeFile(file, text, missing)) {
-        return;
-    }
+    const WholeFile whole = ReadWholeFile(file); // empty when it cannot be read
+    const std::string& text = whole.bytes;
     std::string_view section;
     bool inSection = false;
     for (const Line& line : SplitLines(text)) {
@@ -403,10 +387,9 @@ bool WritePrivateProfileStrings(const std::vector<ProfileEntry>& entries, const 
             return false;
         }
     }
-    std::string text;
-    bool missing = false;
-    if (!ReadWholeFile(file, text, missing) && !missing) {
+    const WholeFile old = ReadWholeFile(file);
+    if (!old && old.fault != ReadFault::Missing) {
         return false;
     }
-    return AtomicWriteFile(file, SetProfileValues(text, entries));
+    return AtomicWriteFile(file, SetProfileValues(old.bytes, entries));
 }

@@ -183,8 +183,10 @@ bool SaveFolderPdf(const std::string& path, const FolderFacts& facts,
     const QByteArray pdf = FolderPdf(facts, categories, options);
     if (pdf.isEmpty())
         return false;
-    return AtomicWriteFile(path,
-                           std::string_view(pdf.constData(), static_cast<size_t>(pdf.size())));
+    // Private from the first byte, also when it replaces a file the user chose to overwrite.
+    AtomicFile file(path, 0600);
+    return file.Write(std::string_view(pdf.constData(), static_cast<size_t>(pdf.size()))) &&
+           file.Commit();
 }
 
 bool PrintFolder(QPrinter& printer, const FolderFacts& facts,

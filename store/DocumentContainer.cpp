@@ -2,10 +2,12 @@
 
 #include "platform/FileServices.h"
 #include "platform/Messages.h"
+#include "platform/file/AtomicFile.h"
+#include "platform/file/FileReader.h"
+#include "platform/file/PathParts.h"
 #include "util/VersionTitle.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -25,38 +27,20 @@ void Report(const char* text) {
 // Closes the descriptor when it goes out of scope.
 class Fd {
 public:
-    explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd() { reset(); }
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() { close(); }
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return m_fd; }
-    bool valid() const { return m_fd >= 0; }
     bool close() {
         int fd = m_fd;
         m_fd = -1;
         return fd < 0 || ::close(fd) == 0;
     }
-    void reset() { close(); }
 
 private:
     int m_fd;
 };
-
-// Reads up to size bytes; returns how many arrived (less only at end of file or on error).
-std::size_t ReadFully(int fd, char* data, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-        ssize_t n = ::read(fd, data + done, size - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return done;
-}
 
 void PutInt32(std::string& out, int32_t value) {
     auto u = static_cast<uint32_t>(value);
@@ -107,26 +91,14 @@ DosDateTime DateTimeOf(const FileEntryHeader& h) {
     return JoinDosDateTime(f);
 }
 
-std::string DirectoryOf(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string FileNamePart(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 // The new file of a pack: "." + document name + "." + unique part + ".tmp"; the unique part
 // holds letters, digits, '-' and '_' only, so another document whose name begins with this
 // one's never matches.
 constexpr const char* kPackSuffix = ".tmp";
 
 std::string PackPrefix(const std::string& document) {
-    return "." + FileNamePart(document) + ".";
+    const PathParts parts = SplitPath(document);
+    return "." + parts.name + parts.ext + ".";
 }
 
 bool IsUniquePart(std::string_view part) {
@@ -144,27 +116,26 @@ bool IsUniquePart(std::string_view part) {
 }
 
 // Appends one entry for the file to out; the message number on failure, 0 on success.
-int PackEntry(int out, const std::string& outPath, const std::string& file) {
-    Fd in(::open(file.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st {};
-    if (!in.valid() || ::fstat(in.get(), &st) != 0) {
+int PackEntry(AtomicFile& out, const std::string& file) {
+    FileReader in(file);
+    if (!in) {
         return 1;
     }
-    if (st.st_size < 0 || st.st_size > std::numeric_limits<int32_t>::max()) {
+    if (in.size() > static_cast<uint64_t>(std::numeric_limits<int32_t>::max())) {
         return 2;
     }
-    auto length = static_cast<std::size_t>(st.st_size);
-    if (!WriteAllToFd(out, outPath, EncodePrefix(HeaderOf(file), static_cast<int32_t>(length)))) {
+    auto length = static_cast<std::size_t>(in.size());
+    if (!out.Write(EncodePrefix(HeaderOf(file), static_cast<int32_t>(length)))) {
         return 3;
     }
     std::vector<char> buffer(std::min(length, kChunkSize));
     std::size_t left = length;
     while (left > 0) {
         std::size_t piece = std::min(left, buffer.size());
-        if (ReadFully(in.get(), buffer.data(), piece) != piece) {
+        if (!in.Read(buffer.data(), piece)) {
             return 2;
         }
-        if (!WriteAllToFd(out, outPath, std::string_view(buffer.data(), piece))) {
+        if (!out.Write(std::string_view(buffer.data(), piece))) {
             return 3;
         }
         left -= piece;
@@ -178,36 +149,24 @@ bool PackDocument(const std::string& document, const DocumentFiles& files,
                   const std::function<bool(int newFile)>& beforeReplace) {
     static const char* const kMessages[] = {
         "", "Fehler 01 beim Speichern!", "Fehler 02 beim Speichern!", "Fehler 03 beim Speichern!"};
-    std::string temp =
-        CreateUniqueTempFile(DirectoryOf(document), PackPrefix(document), kPackSuffix);
-    if (temp.empty()) {
-        Report(kMessages[3]);
-        return false;
-    }
-    Fd out(::open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
-    int failure = out.valid() ? 0 : 3;
+    AtomicFile out(document);
+    int failure = out ? 0 : 3;
     for (std::size_t slot = 0; failure == 0 && slot < kDocumentSlotCount; ++slot) {
-        failure = PackEntry(out.get(), temp, files[slot]);
+        failure = PackEntry(out, files[slot]);
     }
-    if (failure == 0 && ::fsync(out.get()) != 0) {
+    bool refused = false;
+    const auto check = [&](int newFile) {
+        refused = beforeReplace && !beforeReplace(newFile);
+        return !refused;
+    };
+    if (failure == 0 && !out.Commit(AtomicFile::Sync::Durable, check)) {
         failure = 3;
     }
-    const bool refused = failure == 0 && beforeReplace && !beforeReplace(out.get());
-    if (failure == 0 && !refused &&
-        (!out.close() || ::rename(temp.c_str(), document.c_str()) != 0)) {
-        failure = 3;
-    }
-    if (failure != 0 || refused) {
-        out.reset();
-        ::unlink(temp.c_str());
+    if (failure != 0) {
         if (!refused) {
             Report(kMessages[failure]);
         }
         return false;
-    }
-    Fd dir(::open(DirectoryOf(document).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.valid()) {
-        ::fsync(dir.get());
     }
     return true;
 }
@@ -241,21 +200,18 @@ void RemoveInterruptedPacks(const std::string& document) {
 bool UnpackDocument(const std::string& document, const DocumentFiles& files) {
     static const char* const kMessages[] = {"", "Fehler 01 beim Öffnen!", "Fehler 02 beim Öffnen!",
                                             "Fehler 03 beim Öffnen!"};
-    Fd in(::open(document.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat st {};
-    bool readable = in.valid() && ::fstat(in.get(), &st) == 0 && S_ISREG(st.st_mode);
-    uint64_t left = readable ? static_cast<uint64_t>(st.st_size) : 0;
+    FileReader in(document);
+    uint64_t left = in ? in.size() : 0;
     std::vector<char> buffer;
 
     for (std::size_t slot = 0; slot < kDocumentSlotCount; ++slot) {
         const std::string& file = files[slot];
         Fd out(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
-        if (!out.valid()) {
+        if (out.get() < 0) {
             Report(kMessages[1]);
             return false;
         }
-        ::fchmod(out.get(), 0600);
-        if (!readable) {
+        if (!in) {
             Report(kMessages[2]);
             return false;
         }
@@ -263,8 +219,7 @@ bool UnpackDocument(const std::string& document, const DocumentFiles& files) {
             continue; // ends at an entry boundary: the remaining files stay empty
         }
         char prefix[kEntryPrefixSize];
-        if (left < kEntryPrefixSize ||
-            ReadFully(in.get(), prefix, kEntryPrefixSize) != kEntryPrefixSize) {
+        if (left < kEntryPrefixSize || !in.Read(prefix, kEntryPrefixSize)) {
             Report(kMessages[2]);
             return false;
         }
@@ -285,7 +240,7 @@ bool UnpackDocument(const std::string& document, const DocumentFiles& files) {
         buffer.resize(std::min(remaining, kChunkSize));
         while (remaining > 0) {
             std::size_t piece = std::min(remaining, buffer.size());
-            if (ReadFully(in.get(), buffer.data(), piece) != piece) {
+            if (!in.Read(buffer.data(), piece)) {
                 Report(kMessages[2]);
                 return false;
             }

@@ -34,7 +34,6 @@ using DocumentFiles = std::array<std::string, kDocumentSlotCount>;
 // Packs the six working files into the document. The entries go to a new file beside the
 // document (mode 0600), which is flushed and renamed over the document only when all six are
 // written; on any failure the previous document is left as it was and the new file removed.
-// Writes go through WriteAllToFd, so the file services' write hook sees them.
 // Failures are shown as "Fehler 0n beim Speichern!"; returns whether the document was written.
 // beforeReplace, when given, sees the new file (flushed, still open) just before it replaces the
 // document; when it returns false the document is left as it was, without a message.

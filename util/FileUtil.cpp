@@ -2,6 +2,8 @@
 
 #include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
+#include "platform/file/AtomicFile.h"
+#include "platform/file/FileFault.h"
 
 #include <QString>
 
@@ -27,7 +29,7 @@ constexpr size_t kCopyStep = size_t{4} << 20;
 // file systems allow them; streamed writes (which the write hook sees) otherwise.
 CopyResult CopySteps(int in, int out, const std::string& dst,
                      const std::function<bool()>& proceed) {
-    bool kernel = !WriteHookActive();
+    bool kernel = !ScopedFileFault::Active();
     bool copiedAny = false;
     bool fullStep = false; // more may follow: ask before the next step
     std::vector<char> buffer;
@@ -183,50 +185,6 @@ std::string MakePrivateDirectory(const std::string& prefix) {
     std::error_code ec;
     std::string cwd = std::filesystem::current_path(ec).string();
     return ec ? std::string() : make(cwd);
-}
-
-PathParts SplitPath(const std::string& path) {
-    PathParts parts;
-    size_t slash = path.rfind('/');
-    std::string file = path;
-    if (slash != std::string::npos) {
-        parts.dir = path.substr(0, slash + 1);
-        file = path.substr(slash + 1);
-    }
-    size_t dot = file.rfind('.');
-    if (dot != std::string::npos && dot > 0) {
-        parts.name = file.substr(0, dot);
-        parts.ext = file.substr(dot);
-    } else {
-        parts.name = file;
-    }
-    return parts;
-}
-
-void ChangeExtension(const std::string& path, std::string& out, const std::string& ext) {
-    if (path.empty() || ext.empty()) {
-        return;
-    }
-    PathParts p = SplitPath(path);
-    out = p.drive + p.dir + p.name + ext;
-}
-
-bool FileNameOf(const std::string& path, std::string& out) {
-    PathParts p = SplitPath(path);
-    if (p.name.empty()) {
-        return false;
-    }
-    out = p.name + p.ext;
-    return true;
-}
-
-bool DirOfPath(const std::string& path, std::string& out) {
-    if (path.empty() || path.front() != '/') {
-        return false;
-    }
-    PathParts p = SplitPath(path);
-    out = p.drive + p.dir;
-    return true;
 }
 
 bool ContainsNoCase(const std::string& text, const std::string& part) {

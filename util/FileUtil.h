@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/file/PathParts.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -37,26 +39,6 @@ bool CopyFileTo(const std::string& src, const std::string& dst, bool clearAttrib
 // directory when that exists and takes it, otherwise in the current directory. Its path with a
 // trailing '/'; "" when neither can hold it.
 std::string MakePrivateDirectory(const std::string& prefix);
-
-// The parts of a path: drive is always "" (an absolute path's root plays the drive), the
-// directory with its trailing '/', the name, and the extension from the last '.' of the file
-// name (a leading '.' belongs to the name: ".profile" has no extension).
-struct PathParts {
-    std::string drive;
-    std::string dir;
-    std::string name;
-    std::string ext;
-};
-PathParts SplitPath(const std::string& path);
-
-// out = drive + dir + name + ext when both path and ext are non-empty; else out unchanged.
-void ChangeExtension(const std::string& path, std::string& out, const std::string& ext);
-
-// out = name + extension and true when path has a file name; else out unchanged and false.
-bool FileNameOf(const std::string& path, std::string& out);
-
-// out = drive + directory (trailing '/') and true when path is absolute; else false.
-bool DirOfPath(const std::string& path, std::string& out);
 
 // True when part occurs in text, ignoring letter case (also of umlauts).
 bool ContainsNoCase(const std::string& text, const std::string& part);

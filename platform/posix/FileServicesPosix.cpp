@@ -1,89 +1,16 @@
 #include "platform/FileServices.h"
 
+#include "platform/file/PathParts.h"
+
 #include <cerrno>
 #include <ctime>
 #include <filesystem>
-#include <mutex>
 #include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
-
-namespace {
-
-std::mutex g_hookMutex;
-WriteHook g_writeHook;
-
-WriteHook CurrentHook() {
-    std::lock_guard<std::mutex> lock(g_hookMutex);
-    return g_writeHook;
-}
-
-std::string DirectoryOf(const std::string& path) {
-    size_t slash = path.rfind('/');
-    if (slash == std::string::npos) {
-        return ".";
-    }
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string FileNamePart(const std::string& path) {
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-bool SyncDirectory(const std::string& dir) {
-    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    ::fsync(fd);
-    ::close(fd);
-    return true;
-}
-
-} // namespace
-
-void SetWriteHook(WriteHook hook) {
-    std::lock_guard<std::mutex> lock(g_hookMutex);
-    g_writeHook = std::move(hook);
-}
-
-bool WriteHookActive() {
-    return static_cast<bool>(CurrentHook());
-}
-
-bool WriteAllToFd(int fd, const std::string& path, std::string_view bytes) {
-    WriteHook hook = CurrentHook();
-    while (!bytes.empty()) {
-        size_t chunk = bytes.size();
-        if (hook) {
-            size_t allowed = hook(path, chunk);
-            if (allowed < chunk) {
-                if (allowed > 0) {
-                    (void)::write(fd, bytes.data(), allowed);
-                }
-                errno = ENOSPC;
-                return false;
-            }
-        }
-        ssize_t n = ::write(fd, bytes.data(), chunk);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        if (n == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<size_t>(n));
-    }
-    return true;
-}
 
 bool ClearWriteProtection(const std::string& path) {
     struct stat st {};
@@ -192,24 +119,13 @@ std::optional<uint64_t> FreeSpace(const std::string& path) {
         if (::statvfs(probe.c_str(), &vfs) == 0) {
             return static_cast<uint64_t>(vfs.f_bavail) * static_cast<uint64_t>(vfs.f_frsize);
         }
-        if (errno != ENOENT && errno != ENOTDIR) {
+        if ((errno != ENOENT && errno != ENOTDIR) || probe == "/" || probe == ".") {
             return std::nullopt;
         }
         while (probe.size() > 1 && probe.back() == '/') {
             probe.pop_back();
         }
-        size_t slash = probe.rfind('/');
-        if (slash == std::string::npos) {
-            probe = ".";
-            if (::statvfs(probe.c_str(), &vfs) == 0) {
-                return static_cast<uint64_t>(vfs.f_bavail) * static_cast<uint64_t>(vfs.f_frsize);
-            }
-            return std::nullopt;
-        }
-        if (probe == "/") {
-            return std::nullopt;
-        }
-        probe = slash == 0 ? "/" : probe.substr(0, slash);
+        probe = DirectoryOf(probe);
     }
 }
 
@@ -243,42 +159,4 @@ bool SameFile(const std::string& a, const std::string& b) {
     std::error_code ec;
     bool same = std::filesystem::equivalent(a, b, ec);
     return !ec && same;
-}
-
-bool AtomicWriteFile(const std::string& path, std::string_view bytes) {
-    if (path.empty() || path.back() == '/') {
-        return false;
-    }
-    std::string dir = DirectoryOf(path);
-    mode_t mode = S_IRUSR | S_IWUSR;
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) {
-        if (!S_ISREG(st.st_mode)) {
-            return false;
-        }
-        mode = st.st_mode & 07777;
-    }
-    std::string temp = CreateUniqueTempFile(dir, "." + FileNamePart(path) + ".", ".tmp");
-    if (temp.empty()) {
-        return false;
-    }
-    int fd = ::open(temp.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
-    bool ok = fd >= 0;
-    if (ok) {
-        ok = WriteAllToFd(fd, path, bytes);
-        ok = ok && ::fchmod(fd, mode) == 0;
-        ok = ok && ::fsync(fd) == 0;
-        ok = (::close(fd) == 0) && ok;
-    }
-    if (ok) {
-        ok = ::rename(temp.c_str(), path.c_str()) == 0;
-    }
-    if (!ok) {
-        int saved = errno;
-        ::unlink(temp.c_str());
-        errno = saved;
-        return false;
-    }
-    SyncDirectory(dir);
-    return true;
 }

@@ -46,5 +46,5 @@ private:
 // File helpers for tests.
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
-// Directory of hand-made sample files (tests/data).
+// The folder of the pinned sample files (tests/data), with a trailing '/'.
 std::string TestDataDir();

@@ -1,7 +1,7 @@
 #include "app/PasswordProtection.h"
 
-#include "engine/FaultInjection.h"
 #include "platform/SystemDirs.h"
+#include "platform/file/FileFault.h"
 #include "store/CategorySchema.h"
 #include "store/EBdtError.h"
 #include "store/TDataSetManager.h"
@@ -64,7 +64,6 @@ protected:
     }
     void TearDown() override {
         DetachPasswordRequest();
-        engine::FaultInjection::Disarm();
         DataSetManager().Close();
         Session().ClearPasswords();
         Session().ResetKdfCost();
@@ -201,9 +200,12 @@ TEST_F(PasswordProtectionTest, RemovingNeedsAPasswordAndUnprotectsBothTables) {
 
 TEST_F(PasswordProtectionTest, FailedSecondTableLeavesBothTablesAsTheyWere) {
     // The write steps of one table's commit, counted on a rewrite that changes nothing.
-    engine::FaultInjection::Disarm();
-    ASSERT_TRUE(ClearTablePassword(DataSetManager().WorkFiles[3]));
-    const int stepsPerCommit = engine::FaultInjection::Steps();
+    int stepsPerCommit = 0;
+    {
+        auto count = ScopedFileFault::Counting();
+        ASSERT_TRUE(ClearTablePassword(DataSetManager().WorkFiles[3]));
+        stepsPerCommit = count.steps();
+    }
     ASSERT_GT(stepsPerCommit, 2);
 
     for (bool protectedBefore : {false, true}) {
@@ -213,9 +215,11 @@ TEST_F(PasswordProtectionTest, FailedSecondTableLeavesBothTablesAsTheyWere) {
             Protect(state, "Vorher");
         const auto before = WorkingBytes();
         ScriptedMessages messages({IDYES});
-        engine::FaultInjection::Arm(stepsPerCommit + 2); // inside the second table's commit
-        SetPasswordCommand(nullptr, state, Answers({"Nachher"}));
-        engine::FaultInjection::Disarm();
+        {
+            // inside the second table's commit
+            auto fault = ScopedFileFault::FailingStep(stepsPerCommit + 2);
+            SetPasswordCommand(nullptr, state, Answers({"Nachher"}));
+        }
         EXPECT_EQ(messages.texts().back(), kSetPasswordFailed);
         EXPECT_EQ(state.isProtected, protectedBefore);
         EXPECT_EQ(state.password, protectedBefore ? "Vorher" : "");
@@ -228,9 +232,10 @@ TEST_F(PasswordProtectionTest, FailedSecondTableLeavesBothTablesAsTheyWere) {
     DeskPasswordState state{"Vorher", true};
     const auto before = WorkingBytes();
     ScriptedMessages messages;
-    engine::FaultInjection::Arm(stepsPerCommit + 2);
-    RemovePasswordCommand(nullptr, state);
-    engine::FaultInjection::Disarm();
+    {
+        auto fault = ScopedFileFault::FailingStep(stepsPerCommit + 2);
+        RemovePasswordCommand(nullptr, state);
+    }
     EXPECT_EQ(messages.texts(), std::vector<std::string>{kRemovePasswordFailed});
     EXPECT_TRUE(state.isProtected);
     EXPECT_EQ(WorkingBytes(), before);

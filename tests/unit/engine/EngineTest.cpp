@@ -1,9 +1,9 @@
 #include "engine/EngineError.h"
-#include "engine/FaultInjection.h"
 #include "engine/Restructure.h"
 #include "engine/SqlStatement.h"
 #include "engine/Table.h"
 #include "engine/TableStore.h"
+#include "platform/file/FileFault.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -62,12 +62,15 @@ TEST_F(EngineTest, FailureAtEveryWriteStepLeavesOldOrNewRecord) {
     std::string path = MakeTable(dir);
     // Both kinds of commit: the memo kept (.PX and .DB written), and the memo changed too.
     for (bool memoChanges : {false, true}) {
-        FaultInjection::Disarm();
         Table::Open(path, session)->Post({"a", "", memoChanges ? "m0" : "m"});
         Table::Open(path, session)->Post({"a", "", "m"});
-        FaultInjection::Disarm();
-        Table::Open(path, session)->Post({"a", "", memoChanges ? "m1" : "m"});
-        int steps = FaultInjection::Steps();
+        int steps = 0;
+        {
+            auto table = Table::Open(path, session);
+            auto count = ScopedFileFault::Counting();
+            table->Post({"a", "", memoChanges ? "m1" : "m"});
+            steps = count.steps();
+        }
         ASSERT_GT(steps, 0);
         for (int n = 0; n < steps; ++n) {
             std::vector<std::string> before;
@@ -79,12 +82,11 @@ TEST_F(EngineTest, FailureAtEveryWriteStepLeavesOldOrNewRecord) {
                                              memoChanges ? before[2] + "n" : before[2]};
             {
                 auto t = Table::Open(path, session);
-                FaultInjection::Arm(n);
+                auto fault = ScopedFileFault::FailingStep(n);
                 try {
                     t->Post(next);
                 } catch (const EngineError&) {
                 }
-                FaultInjection::Disarm();
             }
             auto t = Table::Open(path, session);
             std::vector<std::string> now = {t->Value(0), t->Value(1), t->Value(2)};
@@ -264,12 +266,16 @@ TEST_F(EngineTest, FailedSecondCommitOfRestructureRestoresTheFirst) {
     std::string a = MakeTable(dir, "A");
     std::string b = MakeTable(dir, "B");
     std::string c = MakeTable(dir, "C");
-    FaultInjection::Disarm();
-    RestructureTables(session, {{c, true, "x"}});
-    int stepsPerCommit = FaultInjection::Steps();
-    FaultInjection::Arm(stepsPerCommit + 2); // inside the commit of B
-    EXPECT_THROW(RestructureTables(session, {{a, true, "P"}, {b, true, "P"}}), EngineError);
-    FaultInjection::Disarm();
+    int stepsPerCommit = 0;
+    {
+        auto count = ScopedFileFault::Counting();
+        RestructureTables(session, {{c, true, "x"}});
+        stepsPerCommit = count.steps();
+    }
+    {
+        auto fault = ScopedFileFault::FailingStep(stepsPerCommit + 2); // inside the commit of B
+        EXPECT_THROW(RestructureTables(session, {{a, true, "P"}, {b, true, "P"}}), EngineError);
+    }
     Session plain;
     EXPECT_FALSE(Table::Open(a, plain, false)->IsProtected());
     EXPECT_FALSE(Table::Open(b, plain, false)->IsProtected());

@@ -5,11 +5,12 @@
 #include "forms/TCategoryForm.h"
 #include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
+#include "platform/file/FileFault.h"
+#include "platform/file/FileFault.h"
 #include "store/CategorySchema.h"
 #include "store/DocumentContainer.h"
 #include "store/TDataSetManager.h"
 #include "store/TQuery.h"
-#include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QLineEdit>
@@ -286,13 +287,14 @@ TEST_F(FormDataTest, OkWritesTheDocumentCancelDoesNotAndAFailedSaveKeepsThePrevi
 
     ScriptedMessages messages;
     const std::string packs = Dir().file(".Prüfer.qlr.");
-    SetWriteHook([packs](const std::string& path, size_t requested) {
-        return path.rfind(packs, 0) == 0 ? requested / 2 : requested;
-    });
     form = Open(8);
     Type(*form, 100, "Dr. Zweite");
-    Press(*form, 1);
-    SetWriteHook(nullptr);
+    {
+        const auto fault = ScopedFileFault::Quota([packs](const std::string& path, size_t n) {
+            return path.rfind(packs, 0) == 0 ? n / 2 : n;
+        });
+        Press(*form, 1);
+    }
     ASSERT_EQ(messages.texts().size(), 2u);
     EXPECT_EQ(messages.texts()[0], "Fehler 03 beim Speichern!");
     EXPECT_NE(messages.texts()[1].find("nicht gespeichert"), std::string::npos);

@@ -86,6 +86,9 @@ TEST(FolderPdfTest, AllNineFormsFilledReadBackByARealReader) {
                             QStringLiteral("/daten/Hans Müßig.qlr"), true};
     TempDir dir;
     const std::string pdf = dir.file("Hans Müßig-Notfallmappe.pdf");
+    // An earlier, readable file of that name is replaced by a private one.
+    WriteFileBytes(pdf, "old");
+    ::chmod(pdf.c_str(), 0644);
     ASSERT_TRUE(SaveFolderPdf(pdf, facts, *categories, FolderOptions{}));
 
     // Nothing but the chosen file, and that one private.

@@ -1,6 +1,7 @@
 #include "store/DocumentContainer.h"
 
 #include "platform/FileServices.h"
+#include "platform/file/FileFault.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +40,6 @@ protected:
             back[i] = dir.file("back" + std::to_string(i));
         }
     }
-    ~DocumentContainerTest() override { SetWriteHook({}); }
 
     void WriteWork(const std::array<std::string, 6>& contents) {
         for (std::size_t i = 0; i < kDocumentSlotCount; ++i) {
@@ -184,7 +184,7 @@ TEST_F(DocumentContainerTest, MissingDocumentOrWorkingFileIsReported) {
 
 TEST_F(DocumentContainerTest, FailedWriteOfWorkingFileIsReported) {
     WriteFileBytes(doc, Entry("one") + Entry("two"));
-    SetWriteHook([&](const std::string& path, size_t requested) {
+    auto fault = ScopedFileFault::Quota([&](const std::string& path, size_t requested) {
         return path == back[1] ? requested / 2 : requested;
     });
     EXPECT_FALSE(UnpackDocument(doc, back));
@@ -217,8 +217,8 @@ protected:
 
 TEST_F(FailedSaveTest, WriteFailingHalfWayKeepsPreviousDocument) {
     size_t written = 0;
-    SetWriteHook([&](const std::string& path, size_t requested) -> size_t {
-        if (path == doc || path.find(".Anna.qlr") == std::string::npos) {
+    auto fault = ScopedFileFault::Quota([&](const std::string& path, size_t requested) {
+        if (path != doc) {
             return requested;
         }
         size_t allowed =
@@ -241,10 +241,10 @@ TEST_F(FailedSaveTest, MissingOrUnreadableWorkingFileKeepsPreviousDocument) {
 
     messages.clear();
     DocumentFiles withDirectory = work;
-    withDirectory[3] = dir.path(); // opens, but reading fails
+    withDirectory[3] = dir.path(); // no regular file: not opened
     EXPECT_FALSE(PackDocument(doc, withDirectory));
     EXPECT_TRUE(ReadFileBytes(doc) == previous);
-    EXPECT_EQ(messages.texts(), std::vector<std::string>{"Fehler 02 beim Speichern!"});
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"Fehler 01 beim Speichern!"});
 }
 
 TEST_F(FailedSaveTest, UnwritableDirectoryKeepsPreviousDocument) {

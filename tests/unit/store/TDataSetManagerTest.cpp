@@ -2,6 +2,7 @@
 
 #include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
+#include "platform/file/FileFault.h"
 #include "store/CategorySchema.h"
 #include "tests/support/TestSupport.h"
 
@@ -253,11 +254,12 @@ TEST_F(DataSetManagerTest, FailedSaveKeepsTheDocumentAndTheWorkingFilesAndSaysWh
 
     // The disk beside the document fills up half-way through the save.
     const std::string docs = m_docs.path();
-    SetWriteHook([docs](const std::string& path, size_t requested) {
-        return path.rfind(docs, 0) == 0 ? requested / 2 : requested;
-    });
-    manager.Close();
-    SetWriteHook(nullptr);
+    {
+        auto fault = ScopedFileFault::Quota([docs](const std::string& path, size_t requested) {
+            return path.rfind(docs, 0) == 0 ? requested / 2 : requested;
+        });
+        manager.Close();
+    }
 
     EXPECT_EQ(ReadFileBytes(m_document), before);
     for (const std::string& file : working)

@@ -1,7 +1,7 @@
 #include "store/TQuery.h"
-#include "engine/FaultInjection.h"
 #include "engine/TableImage.h"
 #include "engine/TableStore.h"
+#include "platform/file/FileFault.h"
 #include "store/EngineCalls.h"
 #include "store/TSession.h"
 #include "tests/support/TestSupport.h"
@@ -96,9 +96,10 @@ TEST_F(TQueryTest, FailedPostThrowsAndKeepsTheEdit) {
     q.Open();
     q.Edit();
     q.objFieldByName("E1_1")->propAsString("neu");
-    engine::FaultInjection::Arm(0);
-    EXPECT_THROW(q.Post(), EBdtError);
-    engine::FaultInjection::Disarm();
+    {
+        auto fault = ScopedFileFault::FailingStep(0);
+        EXPECT_THROW(q.Post(), EBdtError);
+    }
     EXPECT_TRUE(q.Editing());
     EXPECT_NO_THROW(q.Post());
 }

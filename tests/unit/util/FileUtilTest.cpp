@@ -2,6 +2,7 @@
 
 #include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
+#include "platform/file/FileFault.h"
 
 #include "tests/support/TestSupport.h"
 
@@ -120,10 +121,11 @@ TEST(CopyFileTo, FailuresAreReported) {
 TEST(CopyFileTo, ADiskFullHalfWayLeavesNoPartialNewFile) {
     TempDir dir;
     WriteFileBytes(dir.file("src"), std::string(10000, 'q'));
-    SetWriteHook([](const std::string&, size_t requested) { return requested / 2; });
-    const bool ok = CopyFileTo(dir.file("src"), dir.file("dst"), true);
-    SetWriteHook(nullptr);
-    EXPECT_FALSE(ok);
+    {
+        auto fault = ScopedFileFault::Quota(
+            [](const std::string&, size_t requested) { return requested / 2; });
+        EXPECT_FALSE(CopyFileTo(dir.file("src"), dir.file("dst"), true));
+    }
     EXPECT_FALSE(fs::exists(dir.file("dst")));
 }
 

@@ -1,0 +1,164 @@
+#include "platform/file/AtomicFile.h"
+
+#include "platform/file/FileFault.h"
+#include "platform/file/PathParts.h"
+
+#include <atomic>
+#include <cerrno>
+#include <random>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A name nobody else picks: process, a counter and a random part.
+std::string TempNameBeside(const std::string& target) {
+    static std::atomic<unsigned> counter{0};
+    static thread_local std::mt19937 random{std::random_device{}()};
+    const PathParts parts = SplitPath(target);
+    return parts.dir + "." + parts.name + parts.ext + "." + std::to_string(::getpid()) + "-" +
+           std::to_string(counter++) + "-" + std::to_string(random() % 1000000) + ".tmp";
+}
+
+bool SyncPath(const std::string& path, int flags, int (*sync)(int)) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = sync(fd) == 0;
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+AtomicFile::AtomicFile(std::string target, unsigned mode) : m_target(std::move(target)) {
+    if (m_target.empty() || m_target.back() == '/') {
+        m_error = std::make_error_code(std::errc::invalid_argument);
+        return;
+    }
+    struct stat st {};
+    if (::stat(m_target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        m_error = std::make_error_code(std::errc::invalid_argument);
+        return;
+    }
+    if (!FileStepAllowed(FileStep::Create, m_target)) {
+        Fail();
+        return;
+    }
+    for (int attempt = 0; attempt < 100 && m_fd < 0; ++attempt) {
+        m_temp = TempNameBeside(m_target);
+        m_fd = ::open(m_temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      static_cast<mode_t>(mode & 07777));
+        if (m_fd < 0 && errno != EEXIST) {
+            break;
+        }
+    }
+    if (m_fd < 0) {
+        m_temp.clear();
+        Fail();
+        return;
+    }
+    // The umask must not take bits from the mode asked for.
+    if (::fchmod(m_fd, static_cast<mode_t>(mode & 07777)) != 0) {
+        Fail();
+    }
+}
+
+AtomicFile::~AtomicFile() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+    if (!m_committed && !m_temp.empty()) {
+        ::unlink(m_temp.c_str());
+    }
+}
+
+bool AtomicFile::Fail() {
+    if (!m_error) {
+        m_error = std::error_code(errno, std::generic_category());
+    }
+    return false;
+}
+
+bool AtomicFile::Write(std::string_view bytes) {
+    if (m_error || m_fd < 0) {
+        return false;
+    }
+    return WriteAllToFd(m_fd, m_target, bytes) || Fail();
+}
+
+bool AtomicFile::Commit(Sync sync, const std::function<bool(int fd)>& beforeRename) {
+    if (m_error || m_fd < 0) {
+        return false;
+    }
+    const bool durable = sync == Sync::Durable;
+    if (durable && (!FileStepAllowed(FileStep::Flush, m_target) || ::fsync(m_fd) != 0)) {
+        return Fail();
+    }
+    if (beforeRename && !beforeRename(m_fd)) {
+        m_error = std::make_error_code(std::errc::operation_canceled);
+        return false;
+    }
+    const int fd = m_fd;
+    m_fd = -1;
+    if (::close(fd) != 0) {
+        return Fail();
+    }
+    if (!FileStepAllowed(FileStep::Rename, m_target) ||
+        ::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+        return Fail();
+    }
+    m_committed = true;
+    if (durable && !SyncDirectoryOf(m_target)) {
+        // The new contents are in place; only their survival of a power cut is in doubt.
+        return Fail();
+    }
+    return true;
+}
+
+bool WriteAllToFd(int fd, const std::string& path, std::string_view bytes) {
+    const std::size_t allowed = FileWriteAllowed(path, bytes.size());
+    std::string_view part = bytes.substr(0, allowed);
+    while (!part.empty()) {
+        ssize_t n = ::write(fd, part.data(), part.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            if (n == 0) {
+                errno = ENOSPC;
+            }
+            return false;
+        }
+        part.remove_prefix(static_cast<std::size_t>(n));
+    }
+    if (allowed < bytes.size()) {
+        errno = ENOSPC; // the fault seam's full disk
+        return false;
+    }
+    return true;
+}
+
+bool AtomicWriteFile(const std::string& path, std::string_view bytes) {
+    unsigned mode = 0600;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        mode = st.st_mode & 07777;
+    }
+    AtomicFile file(path, mode);
+    return file.Write(bytes) && file.Commit();
+}
+
+bool SyncDirectoryOf(const std::string& path) {
+    if (!FileStepAllowed(FileStep::SyncDirectory, path)) {
+        return false;
+    }
+    return SyncPath(DirectoryOf(path), O_DIRECTORY, ::fsync);
+}
+
+bool LinkFile(const std::string& from, const std::string& to) {
+    return FileStepAllowed(FileStep::Link, to) && ::link(from.c_str(), to.c_str()) == 0;
+}
