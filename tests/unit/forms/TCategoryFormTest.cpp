@@ -6,11 +6,11 @@
 #include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
 #include "platform/file/FileFault.h"
-#include "platform/file/FileFault.h"
 #include "store/CategorySchema.h"
 #include "store/DocumentContainer.h"
 #include "store/TDataSetManager.h"
 #include "store/TQuery.h"
+#include "tests/support/TestSupport.h"
 
 #include <QApplication>
 #include <QLineEdit>
