@@ -1,10 +1,10 @@
 #include "desk/Contour.h"
 
+#include "platform/file/FileReader.h"
+
 #include <QPolygon>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -48,15 +48,12 @@ std::optional<std::vector<QPoint>> ParseContour(std::string_view bytes) {
 }
 
 std::optional<std::vector<QPoint>> ReadContourFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    // An outline needs a few hundred points: anything much larger is not one.
+    const WholeFile file = ReadWholeFile(path, 1 << 20);
+    if (!file) {
         return std::nullopt;
     }
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return ParseContour(bytes);
+    return ParseContour(file.bytes);
 }
 
 QRegion ContourRegion(const std::vector<QPoint>& points, const QSize& windowSize) {

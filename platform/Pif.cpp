@@ -1,10 +1,10 @@
 #include "platform/Pif.h"
 
 #include "platform/FileServices.h"
+#include "platform/file/FileReader.h"
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -107,12 +107,12 @@ std::optional<PifFields> ParseLongSection(std::string_view bytes, const Heading&
 }
 
 bool ReadFile(const std::string& path, std::string& bytes) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    WholeFile file = ReadWholeFile(path, 1 << 20);
+    if (!file) {
         return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    bytes = std::move(file.bytes);
+    return true;
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #include "tests/integration/ProgramFixture.h"
 
 #include "forms/TCategoryForm.h"
+#include "platform/gui/TDialog.h"
+#include "store/TDataSetManager.h"
 
 #include <QLineEdit>
 
@@ -86,4 +88,83 @@ TEST_F(ProgramRun, ATerminationSignalEndsLikeTheExitHotSpot) {
     EXPECT_NE(document.find("Bestätigt"), std::string::npos);
     EXPECT_EQ(document.find("Verworfen"), std::string::npos);
     EXPECT_TRUE(std::filesystem::is_empty(tempDir.path()));
+}
+
+// A directory where the program expects a file: every run ends normally with status 0 and the
+// fallback of a missing or unreadable file.
+TEST_F(ProgramRun, ADirectoryInPlaceOfAnyFileGivesTheFallbackOfAMissingOne) {
+    namespace fs = std::filesystem;
+    struct Case {
+        std::string what;
+        std::string path;                              // made a directory before the run
+        std::function<void(TQuilloryDlgClient*)> step; // runs on the desk before the exit
+        std::function<void()> check;
+    };
+    std::string proposed;
+    QRegion outline;
+    const auto backupOk = [](TQuilloryDlgClient* desk) {
+        WhenModalShown(desk, [](QWidget* box) { dynamic_cast<TDialog*>(box)->OnCommand(IDOK); });
+        Press(desk, Centre(CmBackup));
+    };
+    const auto nothing = [](TQuilloryDlgClient*) {};
+    ScriptedMessages messages;
+    const Case cases[] = {
+        {"settings file", windowsDir.file("Quillory.Ini"), nothing,
+         [&] { EXPECT_EQ(proposed, "Quillory"); }},
+        {"Backup.Ini", programDir.file("Backup.Ini"), backupOk, [] {}},
+        {"kontur.dat", programDir.file("kontur.dat"),
+         [&](TQuilloryDlgClient* desk) { outline = desk->window()->mask(); },
+         [&] { EXPECT_EQ(outline.rectCount(), 1) << "rectangular"; }},
+        {"template table", programDir.file("QUILLORY 1.DAT"), nothing,
+         [&] {
+             EXPECT_EQ(messages.texts().back(), "Fehler 04 beim Öffnen!");
+             // At most the empty name reserved at the login; nothing written over it.
+             EXPECT_TRUE(!fs::exists(programDir.file("Neu.qlr")) ||
+                         fs::is_empty(programDir.file("Neu.qlr")));
+         }},
+        {"document", programDir.file("Neu.qlr"), nothing,
+         [&] {
+             EXPECT_EQ(messages.texts().back(), "Fehler 02 beim Öffnen!");
+             EXPECT_TRUE(fs::is_directory(programDir.file("Neu.qlr")));
+         }},
+        {"working file", "",
+         [](TQuilloryDlgClient*) {
+             const std::string px = DataSetManager().WorkFiles[1];
+             fs::remove(px);
+             fs::create_directory(px);
+         },
+         [&] {
+             const auto texts = messages.texts();
+             EXPECT_NE(std::find(texts.begin(), texts.end(), "Fehler 01 beim Speichern!"),
+                       texts.end());
+             EXPECT_TRUE(fs::is_empty(programDir.file("Neu.qlr")));
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string moved = programDir.file("aside");
+        if (c.path.find("QUILLORY") != std::string::npos)
+            fs::rename(c.path, moved);
+        if (!c.path.empty())
+            fs::create_directory(c.path);
+        messages.clear(); // every box answered with its first button: Ja to the creation
+        const auto adjust = [&](TQuilloryApp::Options& options) {
+            options.askName = [&, asked = false](const std::string&, std::string& name) mutable {
+                if (asked)
+                    return false;
+                asked = true;
+                proposed = name;
+                name = "Neu";
+                return true;
+            };
+        };
+        EXPECT_EQ(Run({}, {c.step, kExit}, nullptr, adjust), 0);
+        c.check();
+        if (!c.path.empty())
+            fs::remove_all(c.path);
+        if (fs::exists(moved))
+            fs::rename(moved, c.path);
+        if (c.what != "document")
+            fs::remove(programDir.file("Neu.qlr"));
+    }
 }
