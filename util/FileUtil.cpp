@@ -134,26 +134,25 @@ CopyResult CopyFile(const std::string& src, const std::string& dst, const CopyOp
         }
         return CopyResult::Failed;
     }
-    const bool existed = FileExists(dst);
-    const int out =
-        ::open(dst.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 0777);
-    CopyResult result = out < 0 ? CopyResult::Failed : CopySteps(in, out, dst, options.proceed);
+    // Written beside dst and renamed over it only when whole: a failed or stopped copy leaves
+    // dst as it was (or absent).
+    // dst keeps its mode when it exists, as an overwrite in place would; a new one gets the
+    // source's.
+    struct stat old {};
+    mode_t mode =
+        (::stat(dst.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? old.st_mode : st.st_mode) & 0777;
+    if (options.clearAttributes) {
+        mode |= S_IRUSR | S_IWUSR;
+    }
+    AtomicFile out(dst, mode);
+    CopyResult result = out ? CopySteps(in, out.fd(), dst, options.proceed) : CopyResult::Failed;
+    ::close(in);
     if (result == CopyResult::Copied) {
         const struct timespec times[2] = {st.st_atim, st.st_mtim};
-        ::futimens(out, times);
-        if (options.flush && ::fsync(out) != 0) {
+        if (::futimens(out.fd(), times) != 0 ||
+            !out.Commit(options.flush ? AtomicFile::Sync::Durable : AtomicFile::Sync::Deferred)) {
             result = CopyResult::Failed;
         }
-    }
-    if (out >= 0 && ::close(out) != 0 && result == CopyResult::Copied) {
-        result = CopyResult::Failed;
-    }
-    ::close(in);
-    // A stopped copy is removed, and so is a failed one that nothing was there before.
-    if (out >= 0 && (result == CopyResult::Stopped || (result == CopyResult::Failed && !existed))) {
-        ::unlink(dst.c_str());
-    } else if (options.clearAttributes && FileExists(dst)) {
-        ClearWriteProtection(dst);
     }
     return result;
 }

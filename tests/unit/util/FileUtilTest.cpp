@@ -118,15 +118,20 @@ TEST(CopyFileTo, FailuresAreReported) {
     EXPECT_FALSE(CopyFileTo(dir.file("src"), "", false));
 }
 
-TEST(CopyFileTo, ADiskFullHalfWayLeavesNoPartialNewFile) {
+TEST(CopyFileTo, ADiskFullHalfWayLeavesNoPartialFileAndTheOldTargetAsItWas) {
     TempDir dir;
     WriteFileBytes(dir.file("src"), std::string(10000, 'q'));
+    WriteFileBytes(dir.file("old"), "the previous copy");
     {
         auto fault = ScopedFileFault::Quota(
             [](const std::string&, size_t requested) { return requested / 2; });
         EXPECT_FALSE(CopyFileTo(dir.file("src"), dir.file("dst"), true));
+        EXPECT_FALSE(CopyFileTo(dir.file("src"), dir.file("old"), true));
     }
     EXPECT_FALSE(fs::exists(dir.file("dst")));
+    EXPECT_EQ(ReadFileBytes(dir.file("old")), "the previous copy");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 2)
+        << "no temporary file left";
 }
 
 TEST(MakePrivateDirectory, InTheTemporaryDirectoryElseTheCurrentOneAlways0700) {
