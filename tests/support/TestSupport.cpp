@@ -41,7 +41,9 @@ ScriptedMessages::ScriptedMessages(std::deque<int> answers) : m_answers(std::mov
     });
 }
 
-ScriptedMessages::~ScriptedMessages() { SetMessageHandler(std::move(m_previous)); }
+ScriptedMessages::~ScriptedMessages() {
+    SetMessageHandler(std::move(m_previous));
+}
 
 std::vector<std::string> ScriptedMessages::texts() const {
     std::vector<std::string> result;

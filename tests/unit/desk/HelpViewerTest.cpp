@@ -34,7 +34,8 @@ TEST(HelpViewer, ShowsTheContentsPageAndReusesItsWindow) {
 }
 
 TEST(HelpViewer, ShippedHelpFileNamesEveryHotSpotAndForm) {
-    const std::string text = ReadFileBytes(std::string(QUILLORY_SOURCE_DIR) + "/resources/Quillory.hlp");
+    const std::string text =
+        ReadFileBytes(std::string(QUILLORY_SOURCE_DIR) + "/resources/Quillory.hlp");
     for (const char* word : {"Beenden", "Info", "Hilfe", "Backup", "Paßwort", "Verkleinert",
                              "Persönliches", "Wichtige Nummern", "Bankgeschäfte", "Online",
                              "Seriennummern", "Frei definierbare Felder", "Softwareregistrierung",
