@@ -3,6 +3,7 @@
 // What each category form must be, written down independently of the code's own catalogue.
 
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -30,5 +31,10 @@ struct ExpectedForm {
     std::vector<std::string> labels; // every label and heading text of the form
     std::vector<int> noScroll;       // single-line fields that do not scroll
 };
+
+// Parametrised tests name a form by its template, not by a dump of its bytes.
+inline void PrintTo(const ExpectedForm& form, std::ostream* os) {
+    *os << form.templateName;
+}
 
 const std::vector<ExpectedForm>& ExpectedForms();
