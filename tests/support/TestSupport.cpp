@@ -8,7 +8,6 @@
 #include <system_error>
 
 TempDir::TempDir() {
-    // Short, so that paths built from it still fit the fixed fields of a PIF.
     std::string pattern = (std::filesystem::temp_directory_path() / "qt-XXXXXX").string();
     if (!mkdtemp(pattern.data())) {
         throw std::runtime_error("mkdtemp failed");

@@ -27,6 +27,14 @@ public:
     // False: the program cannot be started.
     bool canStart = true;
 
+    // One word for sh -c, whatever the temporary directory's name holds.
+    static std::string ShellWord(const std::string& text) {
+        std::string word = "'";
+        for (char c : text)
+            word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        return word + "'";
+    }
+
     bool StartPif(const std::string& pif) override {
         auto fields = ReadPifFields(pif);
         if (!fields) {
@@ -39,9 +47,9 @@ public:
         startTicks.push_back(tick);
         if (runPrograms) {
             std::string command =
-                "cd '" + fields->startDirectory + "' && '" + fields->program + "'";
+                "cd " + ShellWord(fields->startDirectory) + " && " + ShellWord(fields->program);
             for (const std::string& word : SplitCommandTail(fields->parameters))
-                command += " '" + word + "'";
+                command += " " + ShellWord(word);
             EXPECT_EQ(std::system((command + " >/dev/null 2>&1 </dev/null").c_str()), 0) << command;
         }
         return true;
@@ -233,13 +241,19 @@ TEST_F(PackingRun, TheAdaptersMakeARealArchiveAndASelfExtractor) {
     const std::string archive = target + "ZOV.ZIP";
     ASSERT_TRUE(fs::exists(archive));
     const std::string listing = data.file("listing.txt");
-    ASSERT_EQ(std::system(("unzip -Z1 '" + archive + "' > '" + listing + "'").c_str()), 0);
+    ASSERT_EQ(std::system(("unzip -Z1 " + FakeLauncher::ShellWord(archive) + " > " +
+                           FakeLauncher::ShellWord(listing))
+                              .c_str()),
+              0);
     const std::string names = ReadFileBytes(listing);
     EXPECT_NE(names.find(fs::path(data.file("akten/a.qlr")).relative_path().string()),
               std::string::npos)
         << names;
     ASSERT_TRUE(fs::exists(target + "ZOV.exe"));
-    EXPECT_EQ(std::system(("unzip -tq '" + target + "ZOV.exe' >/dev/null").c_str()), 0);
+    EXPECT_EQ(
+        std::system(
+            ("unzip -tq " + FakeLauncher::ShellWord(target + "ZOV.exe") + " >/dev/null").c_str()),
+        0);
 }
 
 } // namespace
