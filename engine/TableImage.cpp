@@ -4,11 +4,10 @@
 #include "engine/ByteWriter.h"
 #include "engine/Checksum.h"
 #include "engine/EngineError.h"
+#include "platform/file/LargeBuffer.h"
 
 #include <cstring>
 #include <set>
-
-#include <sys/mman.h>
 
 namespace engine {
 
@@ -150,20 +149,6 @@ void ReadHeader(ByteReader& r, ParsedTable& p, size_t& nonceAt) {
         nonceAt = r.pos();
         Take(r, p.dbNonce);
     }
-}
-
-// s resized to n bytes; a large buffer is asked for in huge pages where the system offers them,
-// so filling it costs a few page faults instead of one per 4 kB.
-void ResizeLarge(std::string& s, size_t n) {
-    constexpr size_t kHuge = 2 * 1024 * 1024;
-    if (n >= 2 * kHuge) {
-        s.reserve(n);
-        auto begin = (reinterpret_cast<uintptr_t>(s.data()) + kHuge - 1) & ~(kHuge - 1);
-        auto end = (reinterpret_cast<uintptr_t>(s.data()) + n) & ~(kHuge - 1);
-        if (end > begin)
-            ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-    }
-    s.resize(n);
 }
 
 // Layout 1 memo file: blocks copied out of its one sealed section.

@@ -26,11 +26,6 @@ const char* const kNotOpen = "Die Daten dieses Benutzers konnten nicht geöffnet
 const char* const kNothingStored = " In diesem Formular wird nichts gespeichert.";
 
 // Edit controls hold line breaks as LF; the tables keep what a Windows edit control gives, CR LF.
-std::string ToTableLineBreaks(const QString& text) {
-    const QByteArray utf8 = text.toUtf8();
-    return CrLfLineBreaks(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));
-}
-
 QString ToControlLineBreaks(const std::string& text) {
     return QString::fromStdString(LfLineBreaks(text));
 }
@@ -68,9 +63,9 @@ std::string TCategoryForm::ControlText(const QWidget* control) {
     if (auto* line = qobject_cast<const QLineEdit*>(control))
         return line->text().toStdString();
     if (auto* plain = qobject_cast<const QPlainTextEdit*>(control))
-        return ToTableLineBreaks(plain->toPlainText());
+        return CrLfLineBreaks(plain->toPlainText());
     if (auto* rich = qobject_cast<const QTextEdit*>(control))
-        return ToTableLineBreaks(rich->toPlainText());
+        return CrLfLineBreaks(rich->toPlainText());
     return {};
 }
 

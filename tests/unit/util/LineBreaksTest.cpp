@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QString>
+
+#include <vector>
+
 TEST(LineBreaksTest, EveryKindOfBreakBothWays) {
     EXPECT_EQ(CrLfLineBreaks("a\r\nb\rc\nd\r"), "a\r\nb\r\nc\r\nd\r\n");
     EXPECT_EQ(CrLfLineBreaks("\n\r\r\n\n"), "\r\n\r\n\r\n\r\n");
@@ -14,4 +18,25 @@ TEST(LineBreaksTest, EveryKindOfBreakBothWays) {
     for (int i = 0; i < 10000; ++i)
         text += std::string(static_cast<size_t>(i % 7), 'x') + (i % 3 == 0 ? "\n" : "ä");
     EXPECT_EQ(LfLineBreaks(CrLfLineBreaks(text)), text);
+}
+
+TEST(LineBreaksTest, ControlTextGivesTheBytesOfItsUtf8) {
+    // Lone surrogates (toUtf8 writes '?') beside breaks, a pair, every break kind, and a text of
+    // several megabytes.
+    std::vector<QString> texts;
+    for (const char16_t* t : {u"", u"Grüße\nzweite\r\ndritte\rvierte\n", u"\r\r\n\n",
+                              u"x\U0001F600\ny", u"a\xD800\nb\xDC00\r\n\xD800", u"\xDC00"})
+        texts.push_back(QString::fromUtf16(t));
+    QString large;
+    for (int i = 0; i < 300000; ++i)
+        large += QString::fromUtf16(i % 5 == 0 ? u"Zeile mit Ümlaut\n" : u"und noch etwas mehr");
+    texts.push_back(large);
+    for (const QString& text : texts) {
+        const QByteArray utf8 = text.toUtf8();
+        const std::string expected =
+            CrLfLineBreaks(std::string_view(utf8.data(), static_cast<size_t>(utf8.size())));
+        const std::string converted = CrLfLineBreaks(QStringView(text));
+        EXPECT_EQ(converted, expected) << text.size();
+        EXPECT_GE(converted.capacity(), converted.size() + 2);
+    }
 }

@@ -1,0 +1,9 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// s resized to n bytes. A buffer of several megabytes (a file's contents, a large text) is asked
+// for in huge pages where the system offers them, so filling it costs a few page faults instead
+// of one per 4 kB.
+void ResizeLarge(std::string& s, std::size_t n);
