@@ -1,4 +1,4 @@
-// Documents written by an earlier version of the program, committed under tests/data. They
+// Documents written by earlier versions of the program, committed under tests/data. They
 // must keep opening with the values they were written with, whatever changes in the table
 // layout or the container: a user's existing file is not ours to lose.
 #include "engine/Crypto.h"
@@ -20,6 +20,9 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kPassword = "Grüne Tür 42";
+// Two of the values the protected samples hold.
+constexpr const char* kAccount = "Kontonummer 4711 Sparkasse Görlitz";
+constexpr const char* kProtectedMemo = "Erste Zeile\r\nZweite Zeile ß";
 
 // The values every-category.qlr was written with.
 std::string TextValue(int n, int k) {
@@ -64,6 +67,17 @@ protected:
         return text;
     }
 
+    // The open document holds the values every-category.qlr was written with.
+    void ExpectEveryValue() {
+        for (const CategoryInfo& c : Categories()) {
+            for (int k : FieldIds(c.number)) {
+                const std::string expected =
+                    IsMemoField(c.number, k) ? MemoValue(c.number, k) : TextValue(c.number, k);
+                ASSERT_EQ(Value(c.number, k), expected) << FieldName(c.number, k);
+            }
+        }
+    }
+
     TempDir m_temp;
     TempDir m_docs;
     TDataSetManager m_manager;
@@ -79,18 +93,21 @@ TEST_F(PinnedDocumentTest, EveryCategoryComesBackWithItsValuesAndEntryTimes) {
     // The entry headers carry the working files' times: 9 Dec 2026, 00:01:06.
     EXPECT_EQ(GetDosFileTime(m_manager.WorkFiles[0]), JoinDosDateTime({2026, 12, 9, 0, 1, 6}));
     for (int round = 0; round < 2; ++round) {
-        for (const CategoryInfo& c : Categories()) {
-            for (int k : FieldIds(c.number)) {
-                const std::string expected =
-                    IsMemoField(c.number, k) ? MemoValue(c.number, k) : TextValue(c.number, k);
-                ASSERT_EQ(Value(c.number, k), expected) << FieldName(c.number, k);
-            }
-        }
+        ASSERT_NO_FATAL_FAILURE(ExpectEveryValue());
         // Written back by today's code, the document still holds the same.
         m_manager.Close();
         m_manager.Open(m_document);
         ASSERT_TRUE(m_manager.IsOpen);
     }
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+// The same values as written by the second table layout.
+TEST_F(PinnedDocumentTest, EveryCategoryInTheSecondLayoutComesBackWithItsValues) {
+    ScriptedMessages messages;
+    Open("every-category-layout2.qlr");
+    ASSERT_TRUE(m_manager.IsOpen);
+    ExpectEveryValue();
     EXPECT_TRUE(messages.texts().empty());
 }
 
@@ -114,8 +131,8 @@ TEST_F(PinnedDocumentTest, ProtectedDocumentOpensOnlyWithItsPassword) {
     Session().AddPassword(kPassword);
     m_manager.Open(m_document);
     ASSERT_TRUE(m_manager.IsOpen);
-    EXPECT_EQ(Value(4, 100), "Kontonummer 4711 Sparkasse Görlitz");
-    EXPECT_EQ(Value(1, 123), "Erste Zeile\r\nZweite Zeile ß");
+    EXPECT_EQ(Value(4, 100), kAccount);
+    EXPECT_EQ(Value(1, 123), kProtectedMemo);
     EXPECT_TRUE(messages.texts().empty());
 }
 
@@ -141,8 +158,21 @@ TEST_F(PinnedDocumentTest, ProtectedDocumentIsWrittenInTheCurrentLayoutAtItsNext
     m_manager.Open(m_document);
     ASSERT_TRUE(m_manager.IsOpen);
     EXPECT_EQ(engine::KeyDerivationCount() - before, 1u);
-    EXPECT_EQ(Value(4, 100), "Kontonummer 4711 Sparkasse Görlitz");
-    EXPECT_EQ(Value(1, 123), "Erste Zeile\r\nZweite Zeile ß");
+    EXPECT_EQ(Value(4, 100), kAccount);
+    EXPECT_EQ(Value(1, 123), kProtectedMemo);
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+// Written by the second table layout: one salt in both tables' headers, one derivation.
+TEST_F(PinnedDocumentTest, ProtectedDocumentInTheSecondLayoutUnlocksWithOneDerivation) {
+    ScriptedMessages messages;
+    Session().AddPassword(kPassword);
+    const uint64_t before = engine::KeyDerivationCount();
+    Open("protected-layout2.qlr");
+    ASSERT_TRUE(m_manager.IsOpen);
+    EXPECT_EQ(engine::KeyDerivationCount() - before, 1u);
+    EXPECT_EQ(Value(4, 100), kAccount);
+    EXPECT_EQ(Value(1, 123), kProtectedMemo);
     EXPECT_TRUE(messages.texts().empty());
 }
 
