@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdio>
+#include <limits>
 #include <stdexcept>
 #include <unordered_map>
 
@@ -21,6 +23,34 @@ std::string Upper(std::string s) {
 bool AllDigits(const std::string& s) {
     return !s.empty() &&
            std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A number as C writes it: decimal, 0x hexadecimal or 0 octal, optionally negative, with any
+// L/U suffix. None when that is not what the text holds or the value does not fit.
+std::optional<long long> ParseNumber(std::string_view text) {
+    while (!text.empty() && std::string_view("LlUu").find(text.back()) != std::string_view::npos)
+        text.remove_suffix(1);
+    const bool negative = !text.empty() && text.front() == '-';
+    if (negative)
+        text.remove_prefix(1);
+    int base = 10;
+    if (text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        text.remove_prefix(2);
+    } else if (text.size() > 1 && text[0] == '0') {
+        base = 8;
+    }
+    unsigned long long magnitude = 0;
+    const auto [end, error] =
+        std::from_chars(text.data(), text.data() + text.size(), magnitude, base);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    const unsigned long long limit =
+        static_cast<unsigned long long>(std::numeric_limits<long long>::max()) + (negative ? 1 : 0);
+    if (magnitude > limit)
+        return std::nullopt;
+    // Two's complement turns the magnitude of the most negative value into that value.
+    return static_cast<long long>(negative ? 0 - magnitude : magnitude);
 }
 
 enum class Tok { End, Ident, Number, String, Punct };
@@ -80,9 +110,12 @@ std::vector<Token> Tokenize(std::string_view s,
             std::string directive(s.substr(i + 1, e - i - 1));
             if (directive.rfind("define", 0) == 0) {
                 char name[128] = {};
-                long long v = 0;
-                if (std::sscanf(directive.c_str() + 6, " %127[A-Za-z0-9_] %lli", name, &v) == 2)
-                    defines[Upper(name)] = v;
+                char value[128] = {};
+                if (std::sscanf(directive.c_str() + 6, " %127[A-Za-z0-9_] %127[-A-Za-z0-9_]", name,
+                                value) == 2) {
+                    if (const auto v = ParseNumber(value))
+                        defines[Upper(name)] = *v;
+                }
             }
             i = e;
             continue;
@@ -147,18 +180,10 @@ std::vector<Token> Tokenize(std::string_view s,
             size_t j = i + 1;
             while (j < s.size() && (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_'))
                 ++j;
-            std::string num(s.substr(i, j - i));
-            while (!num.empty() && (num.back() == 'L' || num.back() == 'l' || num.back() == 'U' ||
-                                    num.back() == 'u'))
-                num.pop_back();
-            size_t used = 0;
-            try {
-                t.value = std::stoll(num, &used, 0);
-            } catch (const std::exception&) {
-                used = 0;
-            }
-            if (used != num.size() || num.empty())
+            const auto value = ParseNumber(s.substr(i, j - i));
+            if (!value)
                 throw ParseError(line, "bad number '" + std::string(s.substr(i, j - i)) + "'");
+            t.value = *value;
             // An identifier made of digits and letters (e.g. a name starting with a digit) is
             // not allowed: numbers only.
             t.type = Tok::Number;
@@ -187,10 +212,12 @@ std::vector<Token> Tokenize(std::string_view s,
 } // namespace
 
 ResId::ResId(std::string text) {
-    if (AllDigits(text))
-        number = std::stoi(text);
-    else
-        name = Upper(std::move(text));
+    // Digits beyond the range of a number stay a name.
+    if (AllDigits(text) &&
+        std::from_chars(text.data(), text.data() + text.size(), number).ec == std::errc())
+        return;
+    number = -1;
+    name = Upper(std::move(text));
 }
 
 class ScriptParser {
@@ -208,6 +235,9 @@ public:
             }
             if (first.type != Tok::Ident && first.type != Tok::Number && first.type != Tok::String)
                 throw ParseError(first.line, "resource name expected, found '" + first.text + "'");
+            if (first.type == Tok::Number && (first.value < std::numeric_limits<int>::min() ||
+                                              first.value > std::numeric_limits<int>::max()))
+                throw ParseError(first.line, "resource number " + first.text + " out of range");
             const ResId id =
                 first.type == Tok::Number ? ResId(int(first.value)) : ResId(first.text);
             const Token kind = Next();
@@ -274,6 +304,12 @@ private:
 
     long long Primary() {
         const Token t = Next();
+        struct Nesting {
+            int& depth;
+            ~Nesting() { --depth; }
+        } nesting{++m_depth};
+        if (m_depth > kMaxNesting)
+            throw ParseError(t.line, "expression nested too deeply");
         if (t.type == Tok::Number)
             return t.value;
         if (IsPunct(t, '(')) {
@@ -284,7 +320,7 @@ private:
             return v;
         }
         if (IsPunct(t, '-'))
-            return -Primary();
+            return Wrapped(0 - Unsigned(Primary()));
         if (IsPunct(t, '~'))
             return ~Primary();
         if (t.type == Tok::Ident) {
@@ -307,7 +343,7 @@ private:
                 v |= Primary();
             } else if (IsPunct(t, '+')) {
                 Next();
-                v += Primary();
+                v = Wrapped(Unsigned(v) + Unsigned(Primary()));
             } else if (IsPunct(t, '&')) {
                 Next();
                 v &= Primary();
@@ -534,9 +570,16 @@ private:
         }
     }
 
+    // Arithmetic wraps round rather than overflowing.
+    static unsigned long long Unsigned(long long v) { return static_cast<unsigned long long>(v); }
+    static long long Wrapped(unsigned long long v) { return static_cast<long long>(v); }
+    // Deep enough for any real expression, shallow enough for the stack.
+    static constexpr int kMaxNesting = 200;
+
     std::unordered_map<std::string, long long> m_defines;
     std::vector<Token> m_tokens;
     size_t m_pos = 0;
+    int m_depth = 0;
 };
 
 std::optional<ResourceScript> ResourceScript::Parse(std::string_view text, std::string* error) {

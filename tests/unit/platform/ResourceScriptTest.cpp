@@ -147,4 +147,32 @@ TEST(ResourceScriptTest, MalformedScriptsNameTheLine) {
     EXPECT_NE(ErrorOf("/* open").find("line 1"), std::string::npos);
 }
 
+TEST(ResourceScriptTest, NumbersOutOfRangeAreRefusedOrWrapNeverThrow) {
+    std::string error;
+    auto s = ResourceScript::Parse(
+        "\"2222222222222222222\" BITMAP \"a\"\n"
+        "\"008004674400\" DIALOG 0, 0, -9223372036854775808 + -1, - -9223372036854775808\n"
+        "BEGIN\nEND\n",
+        &error);
+    ASSERT_TRUE(s.has_value()) << error;
+    // Digits beyond an int name a resource rather than number it.
+    EXPECT_EQ(s->bitmapPath("2222222222222222222"), ":/a");
+    const DialogTemplate* d = s->dialog(ResId("008004674400"));
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(d->cx, -1);
+    EXPECT_EQ(d->cy, 0);
+
+    const std::string nested = "A DIALOG 0, 0, 1, " + std::string(100000, '(') + "1\nBEGIN\nEND\n";
+    const std::string negated = "A DIALOG 0, 0, 1, " + std::string(100000, '-') + "1\nBEGIN\nEND\n";
+    for (const std::string& text :
+         {std::string("A DIALOG 0, 0, 1, 99999999999999999999\nBEGIN\nEND\n"),
+          std::string("4294967297 DIALOG 0, 0, 1, 1\nBEGIN\nEND\n"),
+          std::string("A DIALOG 0, 0, 1, 0x\nBEGIN\nEND\n"), nested, negated})
+        EXPECT_NE(ErrorOf(text).find("line 1"), std::string::npos) << text.substr(0, 40);
+    // A definition whose value does not fit defines nothing.
+    EXPECT_NE(ErrorOf("#define BIG 99999999999999999999\nA DIALOG 0, 0, 1, BIG\nBEGIN\nEND\n")
+                  .find("line 2: unknown name 'BIG'"),
+              std::string::npos);
+}
+
 } // namespace
