@@ -19,6 +19,42 @@ int32_t ReadInt32(std::string_view bytes, size_t offset) {
 // polygon's scan conversion walk billions of lines.
 constexpr int32_t kCoordinateLimit = 32767;
 
+// How far beyond the window an outline is kept as it is. Farther parts are cut off, which
+// moves the edges that cross this border by less than a pixel where they enter the window.
+constexpr int kClipMargin = 1024;
+
+// The part of the polygon on the inner side of one border line (x or y == limit; inner is
+// below it when keepBelow), cut where its edges cross the line: Sutherland-Hodgman. The parts
+// outside are replaced by runs along the line, which leaves every inner point's winding number
+// as it was.
+QPolygon ClipAgainst(const QPolygon& polygon, bool vertical, int limit, bool keepBelow) {
+    const auto along = [&](const QPoint& p) { return vertical ? p.x() : p.y(); };
+    const auto inside = [&](const QPoint& p) {
+        return keepBelow ? along(p) <= limit : along(p) >= limit;
+    };
+    const auto crossing = [&](const QPoint& a, const QPoint& b) {
+        const int64_t da = along(a) - limit;
+        const int64_t db = along(b) - limit;
+        const int64_t across = vertical ? b.y() - a.y() : b.x() - a.x();
+        const int64_t start = vertical ? a.y() : a.x();
+        // Rounded to the nearest whole coordinate; da and db have opposite signs.
+        const int64_t step = (2 * across * da) / (da - db);
+        const int64_t other = start + (step + (step < 0 ? -1 : 1)) / 2;
+        return vertical ? QPoint(limit, static_cast<int>(other))
+                        : QPoint(static_cast<int>(other), limit);
+    };
+    QPolygon out;
+    for (qsizetype i = 0; i < polygon.size(); ++i) {
+        const QPoint& current = polygon[i];
+        const QPoint& previous = polygon[(i + polygon.size() - 1) % polygon.size()];
+        if (inside(current) != inside(previous))
+            out << crossing(previous, current);
+        if (inside(current))
+            out << current;
+    }
+    return out;
+}
+
 } // namespace
 
 std::optional<std::vector<QPoint>> ParseContour(std::string_view bytes) {
@@ -62,7 +98,15 @@ QRegion ContourRegion(const std::vector<QPoint>& points, const QSize& windowSize
     for (const QPoint& point : points) {
         polygon << point;
     }
-    return QRegion(polygon, Qt::WindingFill).intersected(QRect(QPoint(0, 0), windowSize));
+    // Scan conversion takes time with the polygon's height: one reaching 30,000 pixels beyond
+    // the window took a minute.
+    const QRect window(QPoint(0, 0), windowSize);
+    const QRect clip = window.adjusted(-kClipMargin, -kClipMargin, kClipMargin, kClipMargin);
+    polygon = ClipAgainst(polygon, true, clip.left(), false);
+    polygon = ClipAgainst(polygon, true, clip.right(), true);
+    polygon = ClipAgainst(polygon, false, clip.top(), false);
+    polygon = ClipAgainst(polygon, false, clip.bottom(), true);
+    return QRegion(polygon, Qt::WindingFill).intersected(window);
 }
 
 QRegion WindowOutline(const std::string& path, const QSize& windowSize) {

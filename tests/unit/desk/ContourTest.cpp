@@ -2,6 +2,8 @@
 
 #include "tests/support/TestSupport.h"
 
+#include <QPolygon>
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -102,4 +104,28 @@ TEST(Contour, WindingRuleFillsTheInnerLoopOfASelfOverlappingOutline) {
 TEST(Contour, PinnedShortOutlineFileIsRefused) {
     EXPECT_TRUE(ReadContourFile(QUILLORY_SOURCE_DIR "/resources/kontur.dat").has_value());
     EXPECT_FALSE(ReadContourFile(TestDataDir() + "kontur-short.dat").has_value());
+}
+
+TEST(Contour, AnOutlineReachingFarBeyondTheWindowGivesTheRegionInsideIt) {
+    // Once minutes of scan conversion: a triangle tens of thousands of pixels wide.
+    const auto far = ParseContour(ContourBytes(
+        9, {{16, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 0}, {0, 30976}, {30976, 0}, {0, 0}}));
+    ASSERT_TRUE(far);
+    EXPECT_EQ(ContourRegion(*far, kDesk), kWhole);
+
+    // Edges that cross the window and reach beyond the part kept move by less than a pixel.
+    const std::vector<QPoint> beyond{{-5000, 5317}, {5641, -5389}, {6000, 6000}};
+    const QRegion exact =
+        QRegion(QPolygon(QList<QPoint>(beyond.begin(), beyond.end())), Qt::WindingFill)
+            .intersected(kWhole);
+    QRegion grown = exact;
+    QRegion shrunk = exact;
+    for (const QPoint step : {QPoint(1, 0), QPoint(-1, 0), QPoint(0, 1), QPoint(0, -1)}) {
+        grown += exact.translated(step);
+        shrunk &= exact.translated(step);
+    }
+    const QRegion clipped = ContourRegion(beyond, kDesk);
+    EXPECT_NE(clipped, kWhole);
+    EXPECT_TRUE(clipped.subtracted(grown).isEmpty());
+    EXPECT_TRUE(shrunk.subtracted(clipped).isEmpty());
 }
