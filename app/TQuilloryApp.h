@@ -45,7 +45,6 @@ public:
     // at once without any window.
     int Run();
 
-    TSDIDecFrame* MainWindow() const { return m_frame.get(); }
     const LoginOutcome& Login() const { return m_login; }
     // The services the desk is given (the program's own, after the test adjustments).
     DeskServices Services();

@@ -20,7 +20,6 @@ public:
     ~TSDIDecFrame() override;
 
     TQuilloryDlgClient* Desk() const { return m_desk; }
-    bool Dragging() const { return m_dragging; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

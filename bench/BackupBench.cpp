@@ -3,13 +3,13 @@
 // settings file "Backup.Ini" with 2,000 listed files, loaded and saved.
 #include "backup/TBackupDialog.h"
 #include "backup/TBackupOptions.h"
+#include "bench/BenchSupport.h"
 #include "platform/Profile.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -19,14 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string BenchDir() {
-    static std::string dir = [] {
-        std::string templ = (fs::temp_directory_path() / "backupbenchXXXXXX").string();
-        return std::string(::mkdtemp(templ.data())) + "/";
-    }();
-    return dir;
-}
 
 // count files of size bytes each in a source folder of their own (made once); its path.
 std::string Sources(int count, size_t size) {
@@ -131,8 +123,5 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv); // the dialog and the string table need it
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    fs::remove_all(BenchDir());
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -1,32 +1,18 @@
 // The document container: packing and unpacking a user's six working files (a typical document
 // of a few kB, one with a 1 MB memo, and six 10 MB files), each beside a plain copy of the same
 // bytes: one file written and flushed for the pack, six files written for the unpack.
-#include "platform/Messages.h"
+#include "bench/BenchSupport.h"
 #include "store/DocumentContainer.h"
 
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 namespace {
-
-std::string BenchDir() {
-    static std::string dir = [] {
-        std::string templ =
-            (std::filesystem::temp_directory_path() / "containerbenchXXXXXX").string();
-        return std::string(::mkdtemp(templ.data())) + "/";
-    }();
-    return dir;
-}
 
 // Six working files: a typical set whose first memo file holds memoBytes, or, for 0, six
 // files of 10 MB.
@@ -63,22 +49,6 @@ std::string ReadAll(const std::string& path) {
     return bytes;
 }
 
-void WriteAll(const std::string& path, std::string_view bytes, bool flush) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    if (fd < 0)
-        return;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    if (flush)
-        ::fsync(fd);
-    ::close(fd);
-}
-
 // The same bytes read from the six files and written, flushed, into one file.
 void BM_PlainCopyIntoOne(benchmark::State& state) {
     const DocumentFiles files = MakeFiles(static_cast<size_t>(state.range(0)));
@@ -91,7 +61,7 @@ void BM_PlainCopyIntoOne(benchmark::State& state) {
         bytes.reserve(total);
         for (const std::string& file : files)
             bytes += ReadAll(file);
-        WriteAll(target, bytes, true);
+        WritePlain(target, bytes, true);
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * total));
 }
@@ -108,13 +78,13 @@ void BM_PlainCopyIntoSix(benchmark::State& state) {
         whole += bytes;
     }
     const std::string source = BenchDir() + "whole.bin";
-    WriteAll(source, whole, false);
+    WritePlain(source, whole, false);
     for (auto _ : state) {
         const std::string bytes = ReadAll(source);
         const std::string_view view(bytes);
         size_t at = 0;
         for (size_t i = 0; i < sizes.size(); ++i) {
-            WriteAll(BenchDir() + "six" + std::to_string(i), view.substr(at, sizes[i]), false);
+            WritePlain(BenchDir() + "six" + std::to_string(i), view.substr(at, sizes[i]), false);
             at += sizes[i];
         }
     }
@@ -140,12 +110,5 @@ BENCHMARK(BM_Unpack)->Arg(4096)->Arg(1 << 20)->Arg(0)->Unit(benchmark::kMillisec
 } // namespace
 
 int main(int argc, char** argv) {
-    SetMessageHandler([](const MessageRequest& request) {
-        std::fprintf(stderr, "%s\n", request.text.c_str());
-        return static_cast<int>(IDOK);
-    });
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    std::filesystem::remove_all(BenchDir());
-    return 0;
+    return RunBenchmarks(argc, argv);
 }

@@ -1,5 +1,6 @@
 // The table engine: open a user's two tables and read every field, post one record, and set a
 // password (the key derivation measured on its own at the program's cost).
+#include "bench/BenchSupport.h"
 #include "engine/Crypto.h"
 #include "engine/Restructure.h"
 #include "engine/Table.h"
@@ -8,19 +9,10 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 namespace {
-
-std::string BenchDir() {
-    static std::string dir = [] {
-        std::string templ = (std::filesystem::temp_directory_path() / "enginebenchXXXXXX").string();
-        return std::string(::mkdtemp(templ.data())) + "/";
-    }();
-    return dir;
-}
 
 // A filled table of the schema: every text 47 characters, every memo 2000.
 std::string MakeTable(TableIndex which, const std::string& name) {
@@ -101,4 +93,6 @@ BENCHMARK(BM_SetPasswordWithoutKdf)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    return RunBenchmarks(argc, argv);
+}

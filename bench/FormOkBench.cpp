@@ -3,7 +3,7 @@
 // is), and beside them a plain write of the document's bytes into a new file, flushed.
 // The document is a typical one: every field of both tables holds a short text, every memo a
 // few lines.
-#include "platform/Messages.h"
+#include "bench/BenchSupport.h"
 #include "platform/SystemDirs.h"
 #include "store/CategorySchema.h"
 #include "store/TDataSetManager.h"
@@ -17,20 +17,11 @@
 #include <iterator>
 #include <string>
 
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr int kDoctors = 8; // the doctors' form: fifteen text fields
-
-std::string BenchDir() {
-    static std::string dir = [] {
-        std::string templ = (std::filesystem::temp_directory_path() / "formokbenchXXXXXX").string();
-        return std::string(::mkdtemp(templ.data())) + "/";
-    }();
-    return dir;
-}
 
 TDataSetManager& TypicalUser() {
     static bool ready = [] {
@@ -98,11 +89,8 @@ void BM_PlainWriteOfTheDocument(benchmark::State& state) {
     const std::string target = BenchDir() + "plain.bin";
     for (auto _ : state) {
         const std::string temp = target + ".new";
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != static_cast<ssize_t>(bytes.size()))
+        if (!WritePlain(temp, bytes))
             state.SkipWithError("write failed");
-        ::fsync(fd);
-        ::close(fd);
         ::rename(temp.c_str(), target.c_str());
     }
 }
@@ -111,13 +99,5 @@ BENCHMARK(BM_PlainWriteOfTheDocument)->Unit(benchmark::kMillisecond);
 } // namespace
 
 int main(int argc, char** argv) {
-    SetMessageHandler([](const MessageRequest& request) {
-        std::fprintf(stderr, "%s\n", request.text.c_str());
-        return static_cast<int>(IDOK);
-    });
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    DataSetManager().Close();
-    std::filesystem::remove_all(BenchDir());
-    return 0;
+    return RunBenchmarks(argc, argv, [] { DataSetManager().Close(); });
 }

@@ -23,7 +23,6 @@ public:
     TCategoryForm(QWidget* parent, const FormDescription& form);
     ~TCategoryForm() override;
 
-    const FormDescription& Description() const { return m_form; }
     // The edit control of field id 100 + j (a single-line or a memo control).
     QWidget* Edit(int id) const;
     // Whether OK writes to the table.

@@ -1,11 +1,6 @@
 #include "graphics/Dib.h"
 
-#include <QFile>
-
-#if __has_include("platform/gui/ResourceLoader.h")
 #include "platform/gui/ResourceLoader.h"
-#define QUILLORY_HAVE_RESOURCE_LOADER 1
-#endif
 
 #include <cstring>
 
@@ -25,24 +20,6 @@ void WriteU32(uint8_t* p, uint32_t v) {
 void WriteU16(uint8_t* p, uint16_t v) {
     p[0] = uint8_t(v);
     p[1] = uint8_t(v >> 8);
-}
-
-std::vector<uint8_t> LoadPacked(std::string_view name) {
-#ifdef QUILLORY_HAVE_RESOURCE_LOADER
-    return LoadBitmapResource(name);
-#else
-    QFile file(QStringLiteral(":/bitmaps/") +
-               QString::fromUtf8(name.data(), qsizetype(name.size())) + QStringLiteral(".bmp"));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    const QByteArray data = file.readAll();
-    constexpr qsizetype kFileHeader = 14;
-    if (data.size() <= kFileHeader || data[0] != 'B' || data[1] != 'M') {
-        return {};
-    }
-    return std::vector<uint8_t>(data.begin() + kFileHeader, data.end());
-#endif
 }
 
 } // namespace
@@ -91,7 +68,7 @@ Dib::Dib(std::vector<uint8_t> packed) {
 }
 
 Dib Dib::FromResource(std::string_view name) {
-    return Dib(LoadPacked(name));
+    return Dib(LoadBitmapResource(name));
 }
 
 Dib Dib::Create(int width, int height, int bitCount, int colourCount) {
@@ -114,33 +91,6 @@ Dib Dib::Create(int width, int height, int bitCount, int colourCount) {
     WriteU32(h + 28, 2835);
     WriteU32(h + 32, uint32_t(colourCount));
     return Dib(std::move(bytes));
-}
-
-Dib Dib::FromImage(const QImage& image) {
-    if (image.isNull()) {
-        return Dib();
-    }
-    if (image.format() == QImage::Format_Indexed8) {
-        const QList<QRgb> table = image.colorTable();
-        Dib dib = Create(image.width(), image.height(), 8, int(table.size()));
-        for (int i = 0; i < int(table.size()); ++i) {
-            dib.setColour(i, ColourRef(qRed(table[i]), qGreen(table[i]), qBlue(table[i])));
-        }
-        for (int y = 0; y < image.height(); ++y) {
-            std::memcpy(dib.bits() + size_t(image.height() - 1 - y) * size_t(dib.stride()),
-                        image.constScanLine(y), size_t(image.width()));
-        }
-        return dib;
-    }
-    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
-    Dib dib = Create(rgb.width(), rgb.height(), 24, 0);
-    for (int y = 0; y < rgb.height(); ++y) {
-        for (int x = 0; x < rgb.width(); ++x) {
-            const QRgb c = rgb.pixel(x, y);
-            dib.setPixel(x, y, ColourRef(qRed(c), qGreen(c), qBlue(c)));
-        }
-    }
-    return dib;
 }
 
 uint32_t Dib::colour(int index) const {

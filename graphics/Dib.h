@@ -22,9 +22,6 @@ public:
     static Dib FromResource(std::string_view name);
     // A zero-filled bitmap; colourCount entries are reserved (0 means 2^bitCount below 16 bits).
     static Dib Create(int width, int height, int bitCount, int colourCount = 0);
-    // An 8-bit bitmap from an indexed image (its colour table and indices), or a 24-bit one
-    // from any other image.
-    static Dib FromImage(const QImage& image);
 
     bool isNull() const { return m_bytes.empty(); }
     int width() const { return m_width; }

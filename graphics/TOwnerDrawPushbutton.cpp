@@ -1,5 +1,7 @@
 #include "graphics/TOwnerDrawPushbutton.h"
 
+#include "platform/gui/TDialog.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -23,25 +25,12 @@ QImage Greyed(const QImage& picture) {
 
 } // namespace
 
-#if __has_include("platform/gui/TDialog.h")
-#include "platform/gui/TDialog.h"
-#define QUILLORY_HAVE_TDIALOG 1
-#endif
-
 TOwnerDrawPushbutton::TOwnerDrawPushbutton(TDialog* parent, int id, const char* up,
                                            const char* down, const char* /*focus*/)
-#ifdef QUILLORY_HAVE_TDIALOG
     : QPushButton(parent) {
     SetPictures(Dib::FromResource(up ? up : ""), Dib::FromResource(down ? down : ""));
     parent->Attach(id, this);
 }
-#else
-    : QPushButton(nullptr) {
-    (void)parent;
-    (void)id;
-    SetPictures(Dib::FromResource(up ? up : ""), Dib::FromResource(down ? down : ""));
-}
-#endif
 
 TOwnerDrawPushbutton::TOwnerDrawPushbutton(QWidget* parent, const char* up, const char* down)
     : QPushButton(parent) {

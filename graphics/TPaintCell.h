@@ -32,7 +32,6 @@ public:
     bool prepared() const { return m_prepared; }
     QSize size() const { return m_size; }
     int mode() const { return m_mode; }
-    void setMode(int mode) { m_mode = mode; }
 
 private:
     void TakeKeyColour();

@@ -64,6 +64,3 @@ inline const char* SlotExtension(int slot) {
 inline const char* SlotTemplateName(int slot) {
     return kTemplateNames[slot];
 }
-inline TableIndex SlotTable(int slot) {
-    return slot < 3 ? TableIndex::First : TableIndex::Second;
-}

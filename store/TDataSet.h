@@ -41,7 +41,8 @@ public:
     void SetFieldValue(int index, std::string value);
 
 protected:
-    // Opens the table; never throws, returns false on failure.
+    // Opens the table; false on failure. Only EPasswordCancelled from the password event
+    // passes through (see TQuery::Open).
     virtual bool DoOpen() = 0;
     // Takes over an opened table.
     void Attach(std::unique_ptr<engine::Table> table, bool editable);

@@ -10,8 +10,10 @@ public:
     // true: the result is editable.
     void propRequestLive(bool live) { m_live = live; }
     bool propRequestLive() const { return m_live; }
-    // Never throws; a failure (bad statement, damaged table, no valid password) leaves the
-    // query inactive. A protected table asks the default session's password event.
+    // A failure (bad statement, damaged table, no valid password) leaves the query inactive.
+    // A protected table asks the default session's password event; a handler that gives up
+    // throws EPasswordCancelled, which passes through here on purpose: the data set manager
+    // removes the working files and the login ends (LoginEndingOnPasswordCancel in app/).
     void Open();
     // The engine cursor of the open table; nullptr when inactive.
     hDBICur CursorHandle() const { return Table(); }

@@ -26,38 +26,36 @@ bool IsTitledGroup(const ControlTemplate& c) {
            !SpokenText(c.text).empty();
 }
 
-std::optional<size_t> LabelOf(const std::vector<ControlTemplate>& controls,
-                              const ControlTemplate& f) {
+// The text control with the smallest gap; gap(s) is empty where s cannot be the label.
+template <class Gap>
+std::optional<size_t> NearestText(const std::vector<ControlTemplate>& controls, Gap gap) {
     std::optional<size_t> best;
     int bestGap = 0;
     for (size_t i = 0; i < controls.size(); ++i) {
-        const ControlTemplate& s = controls[i];
-        if (!IsText(s)) {
-            continue;
-        }
-        const bool sameLine = s.y < f.y + f.cy && s.y + s.cy > f.y;
-        const int gap = f.x - (s.x + s.cx);
-        if (sameLine && gap >= -2 && gap <= kLeftGap && (!best || gap < bestGap)) {
+        const std::optional<int> g = IsText(controls[i]) ? gap(controls[i]) : std::nullopt;
+        if (g && (!best || *g < bestGap)) {
             best = i;
-            bestGap = gap;
-        }
-    }
-    if (best) {
-        return best;
-    }
-    for (size_t i = 0; i < controls.size(); ++i) {
-        const ControlTemplate& s = controls[i];
-        if (!IsText(s)) {
-            continue;
-        }
-        const bool overlaps = s.x < f.x + f.cx && s.x + s.cx > f.x;
-        const int gap = f.y - (s.y + s.cy);
-        if (overlaps && gap >= -1 && gap <= kAboveGap && (!best || gap < bestGap)) {
-            best = i;
-            bestGap = gap;
+            bestGap = *g;
         }
     }
     return best;
+}
+
+std::optional<size_t> LabelOf(const std::vector<ControlTemplate>& controls,
+                              const ControlTemplate& f) {
+    const auto left = NearestText(controls, [&f](const ControlTemplate& s) -> std::optional<int> {
+        const bool sameLine = s.y < f.y + f.cy && s.y + s.cy > f.y;
+        const int gap = f.x - (s.x + s.cx);
+        return sameLine && gap >= -2 && gap <= kLeftGap ? std::optional(gap) : std::nullopt;
+    });
+    if (left) {
+        return left;
+    }
+    return NearestText(controls, [&f](const ControlTemplate& s) -> std::optional<int> {
+        const bool overlaps = s.x < f.x + f.cx && s.x + s.cx > f.x;
+        const int gap = f.y - (s.y + s.cy);
+        return overlaps && gap >= -1 && gap <= kAboveGap ? std::optional(gap) : std::nullopt;
+    });
 }
 
 std::optional<size_t> HeadingOf(const std::vector<ControlTemplate>& controls,

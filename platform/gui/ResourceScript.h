@@ -67,7 +67,6 @@ public:
     std::string iconPath(int id) const;
 
     const std::map<ResId, DialogTemplate>& dialogs() const { return m_dialogs; }
-    const std::map<int, std::string>& strings() const { return m_strings; }
 
 private:
     friend class ScriptParser;

@@ -1,5 +1,7 @@
 #include "tests/support/TestSupport.h"
 
+#include "platform/SystemDirs.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -38,6 +40,17 @@ ScriptedMessages::ScriptedMessages(std::deque<int> answers) : m_answers(std::mov
             return static_cast<int>(IDOK);
         }
     });
+}
+
+ScopedSystemDirs::ScopedSystemDirs(const std::string& program, const std::string& temp)
+    : m_program(SystemDirs::ProgramDirectory()), m_temp(SystemDirs::TempDirectory()) {
+    SystemDirs::SetProgramDirectory(program);
+    SystemDirs::SetTempDirectory(temp);
+}
+
+ScopedSystemDirs::~ScopedSystemDirs() {
+    SystemDirs::SetProgramDirectory(m_program);
+    SystemDirs::SetTempDirectory(m_temp);
 }
 
 ScriptedMessages::~ScriptedMessages() {

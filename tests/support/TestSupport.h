@@ -23,6 +23,20 @@ private:
     std::string m_path;
 };
 
+// Points the program and the temporary folder elsewhere while it lives; puts back the previous
+// ones at the end.
+class ScopedSystemDirs {
+public:
+    ScopedSystemDirs(const std::string& program, const std::string& temp);
+    ~ScopedSystemDirs();
+    ScopedSystemDirs(const ScopedSystemDirs&) = delete;
+    ScopedSystemDirs& operator=(const ScopedSystemDirs&) = delete;
+
+private:
+    std::string m_program;
+    std::string m_temp;
+};
+
 // Records every message box shown while it lives and answers them from a script; an empty
 // script answers with the first button. Restores the previous handler at the end.
 class ScriptedMessages {

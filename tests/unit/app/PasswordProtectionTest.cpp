@@ -47,10 +47,6 @@ PasswordAsk Answers(std::deque<std::string> answers, int* asked = nullptr) {
 class PasswordProtectionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        m_oldProgram = SystemDirs::ProgramDirectory();
-        m_oldTemp = SystemDirs::TempDirectory();
-        SystemDirs::SetProgramDirectory(QUILLORY_TEMPLATE_DIR);
-        SystemDirs::SetTempDirectory(m_temp.path());
         Session().ClearPasswords();
         Session().SetKdfCost(1, 8192);
         m_document = m_docs.file("Erika.qlr");
@@ -67,8 +63,6 @@ protected:
         DataSetManager().Close();
         Session().ClearPasswords();
         Session().ResetKdfCost();
-        SystemDirs::SetProgramDirectory(m_oldProgram);
-        SystemDirs::SetTempDirectory(m_oldTemp);
     }
 
     static std::string Value() {
@@ -115,9 +109,8 @@ protected:
 
     TempDir m_temp;
     TempDir m_docs;
+    ScopedSystemDirs m_dirs{QUILLORY_TEMPLATE_DIR, m_temp.path()};
     std::string m_document;
-    std::string m_oldProgram;
-    std::string m_oldTemp;
 };
 
 } // namespace

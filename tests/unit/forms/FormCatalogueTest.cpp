@@ -145,10 +145,7 @@ TEST_P(FormCatalogueTest, DialogControls) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AllForms, FormCatalogueTest, ::testing::ValuesIn(ExpectedForms()),
-                         [](const auto& info) {
-                             std::string n = info.param.templateName.substr(4);
-                             return n;
-                         });
+                         [](const auto& test) { return test.param.templateName.substr(4); });
 
 TEST(FormFactoryTest, OnlyDeskCommandsMakeForms) {
     for (int command : {0, 1, 7, 17, -1})

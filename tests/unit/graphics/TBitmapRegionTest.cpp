@@ -1,28 +1,10 @@
 #include "graphics/TBitmapRegion.h"
 
+#include "tests/unit/graphics/TestPictures.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-constexpr uint32_t kMagenta = ColourRef(255, 0, 255);
-const QRgb kDesk = qRgb(120, 70, 30);
-const QRgb kRed = qRgb(220, 0, 0);
-
-QImage Desk() {
-    QImage image(64, 64, QImage::Format_RGB32);
-    image.fill(kDesk);
-    return image;
-}
-
-Dib TwoColourPicture() {
-    Dib dib = Dib::Create(4, 4, 8, 256);
-    dib.setColour(0, kMagenta);
-    dib.setColour(1, ColourRef(220, 0, 0));
-    for (int x = 1; x < 4; ++x) {
-        dib.setPixel(x, 2, 1);
-    }
-    return dib;
-}
 
 TEST(TBitmapRegion, StateWithoutCellFillsItsRegionInTheStateColour) {
     TBitmapRegion spot;

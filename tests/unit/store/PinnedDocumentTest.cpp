@@ -34,18 +34,10 @@ std::string MemoValue(int n, int k) {
 
 class PinnedDocumentTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_oldProgram = SystemDirs::ProgramDirectory();
-        m_oldTemp = SystemDirs::TempDirectory();
-        SystemDirs::SetProgramDirectory(QUILLORY_TEMPLATE_DIR);
-        SystemDirs::SetTempDirectory(m_temp.path());
-        Session().ClearPasswords();
-    }
+    void SetUp() override { Session().ClearPasswords(); }
     void TearDown() override {
         m_manager.Close();
         Session().ClearPasswords();
-        SystemDirs::SetProgramDirectory(m_oldProgram);
-        SystemDirs::SetTempDirectory(m_oldTemp);
     }
 
     // Opens a copy of the sample (closing writes the document back).
@@ -80,10 +72,9 @@ protected:
 
     TempDir m_temp;
     TempDir m_docs;
+    ScopedSystemDirs m_dirs{QUILLORY_TEMPLATE_DIR, m_temp.path()};
     TDataSetManager m_manager;
     std::string m_document;
-    std::string m_oldProgram;
-    std::string m_oldTemp;
 };
 
 TEST_F(PinnedDocumentTest, EveryCategoryComesBackWithItsValuesAndEntryTimes) {

@@ -48,23 +48,20 @@ struct stat StatOf(const std::string& path) {
 
 class DataSetManagerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        m_oldProgram = SystemDirs::ProgramDirectory();
-        m_oldTemp = SystemDirs::TempDirectory();
-        SystemDirs::SetProgramDirectory(QUILLORY_TEMPLATE_DIR);
-        SystemDirs::SetTempDirectory(m_temp.path());
-        m_document = m_docs.file("Prüfer.qlr");
-    }
-    void TearDown() override {
-        SystemDirs::SetProgramDirectory(m_oldProgram);
-        SystemDirs::SetTempDirectory(m_oldTemp);
-    }
-
     TempDir m_temp;
     TempDir m_docs;
-    std::string m_document;
-    std::string m_oldProgram;
-    std::string m_oldTemp;
+    ScopedSystemDirs m_dirs{QUILLORY_TEMPLATE_DIR, m_temp.path()};
+    std::string m_document = m_docs.file("Prüfer.qlr");
+
+    // A new user's document, packed and closed.
+    bool CreateDocument() {
+        TDataSetManager writer;
+        writer.SetDocumentPath(m_document);
+        writer.Create();
+        const bool created = writer.IsOpen;
+        writer.Close();
+        return created;
+    }
 };
 
 TEST_F(DataSetManagerTest, StoredFieldsComeBackFromThePackedDocument) {
@@ -204,13 +201,7 @@ TEST_F(DataSetManagerTest, SecondManagerOnTheSameDocumentIsRefused) {
 
 TEST_F(DataSetManagerTest, DamagedFirstTableGivesOneMessageAndLeavesTheDocumentAlone) {
     ScriptedMessages messages;
-    {
-        TDataSetManager writer;
-        writer.SetDocumentPath(m_document);
-        writer.Create();
-        ASSERT_TRUE(writer.IsOpen);
-        writer.Close();
-    }
+    ASSERT_TRUE(CreateDocument());
     // Flip one byte inside the first entry's data: the first table's main file.
     std::string bytes = ReadFileBytes(m_document);
     const uint32_t length = static_cast<uint8_t>(bytes[24]) | static_cast<uint8_t>(bytes[25]) << 8 |
@@ -234,13 +225,7 @@ TEST_F(DataSetManagerTest, DamagedFirstTableGivesOneMessageAndLeavesTheDocumentA
 TEST_F(DataSetManagerTest, FailedSaveKeepsTheDocumentAndTheWorkingFilesAndSaysWhere) {
     ScriptedMessages messages;
     const std::string field = FirstTextField();
-    {
-        TDataSetManager writer;
-        writer.SetDocumentPath(m_document);
-        writer.Create();
-        ASSERT_TRUE(writer.IsOpen);
-        writer.Close();
-    }
+    ASSERT_TRUE(CreateDocument());
     const std::string before = ReadFileBytes(m_document);
 
     TDataSetManager manager;
@@ -396,13 +381,7 @@ TEST_F(DataSetManagerTest, TheLockFollowsTheNameSoOnlyOneProgramWritesTheDocumen
 
 TEST_F(DataSetManagerTest, WorkingFilesThatCannotBeMadeAreSaidAndPacksLeftByAKillGo) {
     ScriptedMessages messages;
-    {
-        TDataSetManager writer;
-        writer.SetDocumentPath(m_document);
-        writer.Create();
-        ASSERT_TRUE(writer.IsOpen);
-        writer.Close();
-    }
+    ASSERT_TRUE(CreateDocument());
     // A save killed before its rename left its new file; another user's stays, also one
     // whose name begins with this user's.
     const std::string leftover = m_docs.file(".Prüfer.qlr.a1B2c3.tmp");
