@@ -20,9 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kPassword = "Grüne Tür 42";
-// Two of the values the protected samples hold.
-constexpr const char* kAccount = "Kontonummer 4711 Sparkasse Görlitz";
-constexpr const char* kProtectedMemo = "Erste Zeile\r\nZweite Zeile ß";
 
 // The values every-category.qlr was written with.
 std::string TextValue(int n, int k) {
@@ -57,6 +54,12 @@ protected:
         else
             m_manager.LoadField(table, text, FieldName(n, k));
         return text;
+    }
+
+    // The open document holds two of the values the protected samples were written with.
+    void ExpectProtectedValues() {
+        EXPECT_EQ(Value(4, 100), "Kontonummer 4711 Sparkasse Görlitz");
+        EXPECT_EQ(Value(1, 123), "Erste Zeile\r\nZweite Zeile ß");
     }
 
     // The open document holds the values every-category.qlr was written with.
@@ -122,8 +125,7 @@ TEST_F(PinnedDocumentTest, ProtectedDocumentOpensOnlyWithItsPassword) {
     Session().AddPassword(kPassword);
     m_manager.Open(m_document);
     ASSERT_TRUE(m_manager.IsOpen);
-    EXPECT_EQ(Value(4, 100), kAccount);
-    EXPECT_EQ(Value(1, 123), kProtectedMemo);
+    ExpectProtectedValues();
     EXPECT_TRUE(messages.texts().empty());
 }
 
@@ -149,8 +151,7 @@ TEST_F(PinnedDocumentTest, ProtectedDocumentIsWrittenInTheCurrentLayoutAtItsNext
     m_manager.Open(m_document);
     ASSERT_TRUE(m_manager.IsOpen);
     EXPECT_EQ(engine::KeyDerivationCount() - before, 1u);
-    EXPECT_EQ(Value(4, 100), kAccount);
-    EXPECT_EQ(Value(1, 123), kProtectedMemo);
+    ExpectProtectedValues();
     EXPECT_TRUE(messages.texts().empty());
 }
 
@@ -162,8 +163,7 @@ TEST_F(PinnedDocumentTest, ProtectedDocumentInTheSecondLayoutUnlocksWithOneDeriv
     Open("protected-layout2.qlr");
     ASSERT_TRUE(m_manager.IsOpen);
     EXPECT_EQ(engine::KeyDerivationCount() - before, 1u);
-    EXPECT_EQ(Value(4, 100), kAccount);
-    EXPECT_EQ(Value(1, 123), kProtectedMemo);
+    ExpectProtectedValues();
     EXPECT_TRUE(messages.texts().empty());
 }
 
