@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the table-file reader. The first four bytes give the lengths of the
 // .DB and .PX parts (little endian, 16 bits each); the rest is the .MB. Protected tables are
-// read with an all-zero key, so the decryption and the record reader both see the input.
+// read with an all-zero key, so the decryption and the record reader both see the input. The
+// fuzz build checks no checksums, so altered files reach the record reader.
 #include "engine/EngineError.h"
 #include "engine/TableImage.h"
 
