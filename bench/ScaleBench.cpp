@@ -13,6 +13,7 @@
 //       every form OK does; against cp of the document.
 //   PasswordCycle   key derivations (Argon2id at the program's cost) of set, unlock, change and
 //       remove on the two tables of a document.
+#include "bench/BenchSupport.h"
 #include "engine/Crypto.h"
 #include "engine/Restructure.h"
 #include "engine/Table.h"
@@ -30,9 +31,6 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -43,14 +41,6 @@
 namespace {
 
 constexpr size_t kMB = 1024 * 1024;
-
-std::string BenchDir() {
-    static std::string dir = [] {
-        std::string templ = (std::filesystem::temp_directory_path() / "scalebenchXXXXXX").string();
-        return std::string(::mkdtemp(templ.data())) + "/";
-    }();
-    return dir;
-}
 
 // Lines of 63 characters with umlauts, LF-separated, about bytes long.
 std::string MemoText(size_t bytes, const char* lineBreak) {
@@ -84,19 +74,6 @@ void MakeTable(TableIndex which, const std::string& base, size_t memoBytes,
     engine::TableStore(base).Commit(engine::EncodeTable(image, nullptr));
 }
 
-void WriteAndFlush(const std::string& path, size_t bytes) {
-    static const std::string data(64 * 1024, 'x');
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    for (size_t done = 0; done < bytes;) {
-        const ssize_t n = ::write(fd, data.data(), std::min(data.size(), bytes - done));
-        if (n <= 0)
-            break;
-        done += static_cast<size_t>(n);
-    }
-    ::fsync(fd);
-    ::close(fd);
-}
-
 std::unique_ptr<TQuery> OpenQuery(const std::string& tablePath) {
     auto q = std::make_unique<TQuery>();
     q->propRequestLive(true);
@@ -128,8 +105,11 @@ void BM_PlainWriteOfChangedBytes(benchmark::State& state) {
     const std::string base = BenchDir() + "online50";
     const size_t bytes =
         std::filesystem::file_size(base + ".DB") + std::filesystem::file_size(base + ".PX");
-    for (auto _ : state)
-        WriteAndFlush(BenchDir() + "plain", bytes);
+    const std::string data(bytes, 'x');
+    for (auto _ : state) {
+        if (!WritePlain(BenchDir() + "plain", data))
+            state.SkipWithError("write failed");
+    }
     state.counters["writtenKB"] = static_cast<double>(bytes) / 1024;
 }
 BENCHMARK(BM_PlainWriteOfChangedBytes)->Unit(benchmark::kMillisecond);
@@ -317,9 +297,5 @@ BENCHMARK(BM_PasswordCycle)->Unit(benchmark::kMillisecond)->Iterations(1);
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    std::filesystem::remove_all(BenchDir());
-    return 0;
+    return RunBenchmarks(argc, argv);
 }
