@@ -313,7 +313,7 @@ private:
         if (t.type == Tok::Number)
             return t.value;
         if (IsPunct(t, '(')) {
-            const long long v = Expression(0);
+            const long long v = Expression();
             const Token close = Next();
             if (!IsPunct(close, ')'))
                 throw ParseError(close.line, "')' expected");
@@ -333,8 +333,8 @@ private:
         }
         throw ParseError(t.line, "value expected, found '" + t.text + "'");
     }
-    // Plain arithmetic expression: | + - between primaries.
-    long long Expression(uint32_t /*unused*/) {
+    // Primaries joined by |, + and & from left to right; a minus belongs to its primary.
+    long long Expression() {
         long long v = Primary();
         for (;;) {
             const Token& t = Peek();
@@ -352,7 +352,7 @@ private:
             }
         }
     }
-    int Int() { return int(Expression(0)); }
+    int Int() { return int(Expression()); }
     // A style: terms joined by |, a term prefixed by NOT clears its bits from what was given
     // so far (and from the defaults).
     uint32_t Style(uint32_t defaults) {
