@@ -155,6 +155,17 @@ login_as() {
     xdotool key Return
 }
 
+# Logs in with a name not known yet, answers the creation question with Yes and sets $desk.
+login_new_user() { # name
+    login_as "$1" || return 1
+    local question
+    question=$(wait_window "^$title\$" 10) || { fail "no creation question"; return 1; }
+    shot creation-question
+    xdotool windowfocus "$question" 2>/dev/null
+    xdotool key Return
+    desk=$(desk_window) || { fail "no desk after login"; return 1; }
+}
+
 # Sets a password on the desk through the closed padlock: the warning question, then the
 # dialog with the password typed twice.
 set_password() { # password
@@ -189,13 +200,7 @@ scenario_cancel_login() {
 
 scenario_new_user_desk() {
     start_program
-    login_as "Hans" || return 1
-    local question
-    question=$(wait_window "^$title\$" 10) || { fail "no creation question"; return 1; }
-    shot creation-question
-    xdotool windowfocus "$question" 2>/dev/null
-    xdotool key Return
-    desk=$(desk_window) || { fail "no desk after login"; return 1; }
+    login_new_user "Hans" || return 1
     sleep 0.3
     shot desk
     [ -e "$app/Hans.qlr" ] || { fail "Hans.qlr not reserved"; return 1; }

@@ -54,12 +54,8 @@ type_field() {
 
 scenario_forms_fill() {
     start_program
-    login_as "Formen" || return 1
-    local question form row cmd caption tabs x y
-    question=$(wait_window "^$title\$" 10) || { fail "no creation question"; return 1; }
-    xdotool windowfocus "$question" 2>/dev/null
-    xdotool key Return
-    desk=$(desk_window) || { fail "no desk"; return 1; }
+    login_new_user "Formen" || return 1
+    local form row cmd caption tabs x y
     for row in "${forms_table[@]}"; do
         IFS=: read -r cmd caption tabs x y <<<"$row"
         form=$(open_form "$row") || { fail "form $caption did not open"; return 1; }

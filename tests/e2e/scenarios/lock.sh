@@ -57,12 +57,8 @@ scenario_lock() {
     local bus=0
     lock_start_bus && bus=1
     start_program
-    login_as "Riegel" || return 1
-    local question form targets
-    question=$(wait_window "^$title\$" 10) || { fail "no creation question"; return 1; }
-    xdotool windowfocus "$question" 2>/dev/null
-    xdotool key Return
-    desk=$(desk_window) || { fail "no desk"; return 1; }
+    login_new_user "Riegel" || return 1
+    local form targets
     set_password "$lock_secret" || return 1
     # The click waits for the tables' restructure, which takes a while on a busy machine.
     click_desk "$desk" 306 142

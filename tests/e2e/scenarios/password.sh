@@ -15,12 +15,7 @@ answer_prompt() {
 
 scenario_password_set() {
     start_program
-    login_as "Geschuetzt" || return 1
-    local question
-    question=$(wait_window "^$title\$" 10) || { fail "no creation question"; return 1; }
-    xdotool windowfocus "$question" 2>/dev/null
-    xdotool key Return
-    desk=$(desk_window) || { fail "no desk"; return 1; }
+    login_new_user "Geschuetzt" || return 1
     set_password "$pw_secret" || return 1
     # The restructure runs with the hourglass; the desk is the only window afterwards.
     wait_window_count "^$title\$" 1 20 || { fail "a message after setting the password"; return 1; }

@@ -21,12 +21,7 @@ scenario_sigterm_after_ok() {
     local tmp="$work/tmp-sigterm"
     mkdir -p "$tmp"
     TMPDIR="$tmp" start_program
-    login_as "Signal" || return 1
-    local question
-    question=$(wait_window "^$title\$" 10) || { fail "no creation question"; return 1; }
-    xdotool windowfocus "$question" 2>/dev/null
-    xdotool key Return
-    desk=$(desk_window) || { fail "no desk"; return 1; }
+    login_new_user "Signal" || return 1
     shutdown_type_value "Bestätigt vor TERM" ok || return 1
     shutdown_type_value "Nicht bestätigt" open || return 1
     kill -TERM "$app_pid"
