@@ -4,6 +4,7 @@
 #include "platform/gui/ResourceScript.h"
 #include "platform/gui/WinStyles.h"
 #include "store/CategorySchema.h"
+#include "util/LineBreaks.h"
 
 #include <QStringList>
 
@@ -253,10 +254,6 @@ std::vector<FolderPage> CoverPages(const FolderFacts& facts,
     return CutIntoPages(strip);
 }
 
-bool IsBreak(QChar c) {
-    return c == QLatin1Char('\n') || c == QLatin1Char('\r');
-}
-
 // Greedy filling of one line of text (no line breaks in it).
 void WrapLine(const QString& line, double width, PrintRole role, const TextWidth& measure,
               std::vector<QString>& out) {
@@ -295,23 +292,12 @@ std::vector<QString> WrapText(const QString& text, double width, PrintRole role,
     std::vector<QString> lines;
     if (text.isEmpty())
         return lines;
-    qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype end = start;
-        while (end < text.size() && !IsBreak(text[end]))
-            ++end;
-        WrapLine(text.mid(start, end - start), width, role, measure, lines);
-        if (end >= text.size())
-            break;
-        // CR LF is one break.
-        if (text[end] == QLatin1Char('\r') && end + 1 < text.size() &&
-            text[end + 1] == QLatin1Char('\n'))
-            ++end;
-        start = end + 1;
-        if (start == text.size()) {
-            break; // a final line break adds no empty line
-        }
-    }
+    QStringList parts =
+        QString::fromStdString(LfLineBreaks(text.toStdString())).split(QLatin1Char('\n'));
+    if (parts.size() > 1 && parts.back().isEmpty())
+        parts.removeLast(); // a final line break adds no empty line
+    for (const QString& part : parts)
+        WrapLine(part, width, role, measure, lines);
     return lines;
 }
 
