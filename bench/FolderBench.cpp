@@ -1,6 +1,8 @@
 // The emergency folder as a PDF: all nine categories, every field filled to its limit, secrets
 // masked, with the cover page, against a bare Qt PDF writer putting one line on one page, and
-// the same folder written to disk through the atomic writer against a plain write of its bytes.
+// the same folder written to disk through the atomic writer against a plain flushed write of its
+// bytes.
+#include "bench/BenchSupport.h"
 #include "print/FolderContent.h"
 #include "print/FolderPainter.h"
 #include "store/CategorySchema.h"
@@ -11,10 +13,6 @@
 #include <QPdfWriter>
 
 #include <benchmark/benchmark.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <unistd.h>
 
 namespace {
 
@@ -61,31 +59,22 @@ void BareQtPdfOneLine(benchmark::State& state) {
     }
 }
 
-std::string BenchFile() {
-    return (std::filesystem::temp_directory_path() /
-            ("quillory-folder-bench-" + std::to_string(::getpid()) + ".pdf"))
-        .string();
-}
-
 void FolderSaved(benchmark::State& state) {
     const auto categories = Filled();
-    const std::string path = BenchFile();
+    const std::string path = BenchDir() + "folder.pdf";
     for (auto _ : state) {
         if (!SaveFolderPdf(path, kFacts, categories, FolderOptions{}))
             state.SkipWithError("save failed");
     }
-    std::filesystem::remove(path);
 }
 
 void PlainWriteOfTheBytes(benchmark::State& state) {
     const QByteArray pdf = FolderPdf(kFacts, Filled(), FolderOptions{});
-    const std::string path = BenchFile();
+    const std::string path = BenchDir() + "plain.pdf";
     for (auto _ : state) {
-        FILE* f = std::fopen(path.c_str(), "wb");
-        std::fwrite(pdf.constData(), 1, static_cast<size_t>(pdf.size()), f);
-        std::fclose(f);
+        if (!WritePlain(path, std::string_view(pdf.constData(), static_cast<size_t>(pdf.size()))))
+            state.SkipWithError("write failed");
     }
-    std::filesystem::remove(path);
 }
 
 } // namespace
@@ -101,8 +90,5 @@ BENCHMARK(PlainWriteOfTheBytes)
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunBenchmarks(argc, argv);
 }
