@@ -97,8 +97,7 @@ private:
                 Rule(p, rule.x, rule.y, rule.width, 0.12, QColor(185, 185, 185));
         }
         for (const PageText& text : page.texts)
-            Text(p, text.x, text.y, text.width, text.text, text.role, text.alignRight,
-                 text.role == PrintRole::Heading || text.role == PrintRole::Title);
+            Text(p, text.x, text.y, text.width, text.text, text.role, text.alignRight);
     }
 
     QPagedPaintDevice& m_device;
