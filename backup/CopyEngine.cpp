@@ -28,8 +28,6 @@ long TimeNumber(const DosFields& f) {
     return f.hour * 3600L + f.minute * 60L + f.second / 2;
 }
 
-enum class Freshness { SourceNewer, TargetCurrent, Unknown };
-
 // What one stat call tells of a file.
 struct FileFacts {
     bool exists = false;
@@ -46,22 +44,18 @@ FileFacts Facts(const std::string& path) {
     return {true, S_ISREG(st.st_mode), static_cast<std::uint64_t>(st.st_size), st.st_mtime};
 }
 
-// Compares the DOS dates first, then the times of day; equal times are not newer.
-Freshness CompareFileTimes(const FileFacts& source, const FileFacts& target) {
+// Whether the target is at least as new as the source: the DOS dates first, then the times of
+// day. False when either is no regular file or its time lies outside the DOS range.
+bool TargetIsCurrent(const FileFacts& source, const FileFacts& target) {
     const std::optional<DosDateTime> s = LocalDosDateTime(source.modified);
     const std::optional<DosDateTime> t = LocalDosDateTime(target.modified);
     if (!s || !t || !source.regular || !target.regular) {
-        return Freshness::Unknown;
+        return false;
     }
     const DosFields sf = SplitDosDateTime(*s);
     const DosFields tf = SplitDosDateTime(*t);
-    if (DateNumber(tf) > DateNumber(sf)) {
-        return Freshness::TargetCurrent;
-    }
-    if (DateNumber(tf) == DateNumber(sf) && TimeNumber(tf) >= TimeNumber(sf)) {
-        return Freshness::TargetCurrent;
-    }
-    return Freshness::SourceNewer;
+    return DateNumber(tf) > DateNumber(sf) ||
+           (DateNumber(tf) == DateNumber(sf) && TimeNumber(tf) >= TimeNumber(sf));
 }
 
 // The directory part of a path with its trailing '/'.
@@ -134,7 +128,7 @@ BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& 
         for (;;) { // once per entry, again after a disk change
             const FileFacts targetFacts = packing ? FileFacts{} : Facts(target);
             if (!packing && options.OnlyNewerFiles && targetFacts.exists &&
-                CompareFileTimes(sourceFacts, targetFacts) == Freshness::TargetCurrent) {
+                TargetIsCurrent(sourceFacts, targetFacts)) {
                 skip = true;
                 break;
             }
