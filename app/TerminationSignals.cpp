@@ -47,9 +47,9 @@ TerminationSignals::TerminationSignals() {
     action.sa_handler = OnTerminationSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    m_active = true;
     for (size_t i = 0; i < kSignals.size(); ++i) {
-        m_active = ::sigaction(kSignals[i], &action, &g_previous[i]) == 0 && m_active;
+        // A handler that cannot be set leaves that signal's previous handling.
+        ::sigaction(kSignals[i], &action, &g_previous[i]);
         // A signal the starter chose to ignore (nohup, a background job) stays ignored.
         if (g_previous[i].sa_handler == SIG_IGN) {
             ::sigaction(kSignals[i], &g_previous[i], nullptr);

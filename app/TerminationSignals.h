@@ -15,14 +15,9 @@ public:
     TerminationSignals(const TerminationSignals&) = delete;
     TerminationSignals& operator=(const TerminationSignals&) = delete;
 
-    // False when the pipe or a handler could not be set up (the signals then keep their
-    // previous handling).
-    bool Active() const { return m_active; }
-
 private:
     void Drain();
 
     int m_pipe[2] = {-1, -1};
-    bool m_active = false;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };

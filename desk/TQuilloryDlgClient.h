@@ -47,8 +47,6 @@ public:
     int FocusedSpot() const { return m_focus; }
     // Whether the keyboard leads (focus mark shown) rather than the mouse.
     bool KeyboardLeads() const { return m_keyboardLeads; }
-    // The hot spots in the order Tab walks them.
-    const std::vector<int>& FocusOrder() const { return m_focusOrder; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -24,7 +24,6 @@ public:
 
     const QImage& upPicture() const { return m_upPicture; }
     const QImage& downPicture() const { return m_downPicture; }
-    const QImage& disabledPicture() const { return m_disabledPicture; }
     // The picture the button shows in its present state.
     const QImage& currentPicture() const;
 

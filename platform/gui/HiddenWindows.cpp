@@ -23,7 +23,7 @@ bool IsTransient(const QWidget* window) {
 
 } // namespace
 
-bool HiddenWindows::Hide() {
+void HiddenWindows::Hide() {
     // An open menu runs its own loop; it is closed, not kept.
     for (int i = 0; i < 16 && QApplication::activePopupWidget(); ++i) {
         QApplication::activePopupWidget()->close();
@@ -54,7 +54,6 @@ bool HiddenWindows::Hide() {
         it->widget->QWidget::setVisible(false);
     }
     m_windows.insert(m_windows.end(), found.begin(), found.end());
-    return !found.empty();
 }
 
 void HiddenWindows::Restore() {

@@ -17,11 +17,10 @@ public:
     HiddenWindows(const HiddenWindows&) = delete;
     HiddenWindows& operator=(const HiddenWindows&) = delete;
 
-    // Hides every visible top-level window; false when there was none.
-    bool Hide();
+    // Hides every visible top-level window.
+    void Hide();
     // Shows the hidden windows again; those destroyed meanwhile are left out.
     void Restore();
-    bool Empty() const { return m_windows.empty(); }
 
 private:
     struct Window {
