@@ -4,7 +4,6 @@
 #include "platform/file/FileReader.h"
 
 #include <optional>
-#include <sstream>
 #include <unordered_map>
 #include <vector>
 
@@ -26,18 +25,6 @@ std::string_view Trim(std::string_view s) {
 
 char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (Lower(a[i]) != Lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // One line of the file without its line end.
@@ -127,85 +114,45 @@ std::string Quoted(const std::string& value) {
     return value;
 }
 
-} // namespace
+using ProfileValues = std::unordered_map<std::string, std::string>;
 
-bool FindProfileValue(const std::string& text, const std::string& section, const std::string& key,
-                      std::string& value) {
-    std::string_view wantSection = Trim(section);
-    std::string_view wantKey = Trim(key);
+// Every value of the text by LowerKey(section, key); the first one in the text wins.
+ProfileValues IndexValues(const std::string& text) {
+    ProfileValues values;
+    std::string_view section;
     bool inSection = false;
     for (const Line& line : SplitLines(text)) {
         std::string_view name;
         if (SectionName(line.text, name)) {
-            inSection = EqualNoCase(name, wantSection);
+            section = name;
+            inSection = true;
             continue;
         }
         std::string_view k;
         std::string_view v;
-        if (inSection && KeyValue(line.text, k, v) && EqualNoCase(k, wantKey)) {
-            value = Unquote(v);
-            return true;
+        if (inSection && KeyValue(line.text, k, v)) {
+            values.emplace(LowerKey(section, k), Unquote(v));
         }
     }
-    return false;
+    return values;
+}
+
+} // namespace
+
+bool FindProfileValue(const std::string& text, const std::string& section, const std::string& key,
+                      std::string& value) {
+    const ProfileValues values = IndexValues(text);
+    const auto it = values.find(LowerKey(Trim(section), Trim(key)));
+    if (it == values.end()) {
+        return false;
+    }
+    value = it->second;
+    return true;
 }
 
 std::string SetProfileValue(const std::string& text, const std::string& section,
                             const std::string& key, const std::string& value) {
-    std::string_view wantSection = Trim(section);
-    std::string_view wantKey = Trim(key);
-    std::string newLine = std::string(wantKey) + "=" + Quoted(value);
-    std::vector<Line> lines = SplitLines(text);
-
-    bool inSection = false;
-    bool sectionSeen = false;
-    size_t insertAt = std::string::npos; // just past the last key line of the first section
-    for (const Line& line : lines) {
-        std::string_view name;
-        if (SectionName(line.text, name)) {
-            if (inSection) {
-                break; // only the first matching section is searched and extended
-            }
-            inSection = EqualNoCase(name, wantSection);
-            if (inSection) {
-                sectionSeen = true;
-                insertAt = line.end;
-            }
-            continue;
-        }
-        if (!inSection) {
-            continue;
-        }
-        std::string_view k;
-        std::string_view v;
-        if (KeyValue(line.text, k, v)) {
-            if (EqualNoCase(k, wantKey)) {
-                std::string out = text.substr(0, line.begin);
-                out += newLine;
-                out += text.substr(line.begin + line.text.size());
-                return out;
-            }
-            insertAt = line.end;
-        }
-    }
-
-    std::string out = text;
-    if (sectionSeen) {
-        std::string insert = newLine + "\n";
-        if (insertAt > 0 && out[insertAt - 1] != '\n') {
-            insert = "\n" + insert; // the last line of the file had no line end
-        }
-        out.insert(insertAt, insert);
-        return out;
-    }
-    if (!out.empty() && out.back() != '\n') {
-        out += '\n';
-    }
-    if (!out.empty()) {
-        out += '\n';
-    }
-    out += "[" + std::string(wantSection) + "]\n" + newLine + "\n";
-    return out;
+    return SetProfileValues(text, {{section, key, value}});
 }
 
 std::string SetProfileValues(const std::string& text, const std::vector<ProfileEntry>& entries) {
@@ -305,25 +252,8 @@ std::string GetPrivateProfileString(const std::string& section, const std::strin
     return TProfileSnapshot(file).String(section, key, def);
 }
 
-TProfileSnapshot::TProfileSnapshot(const std::string& file) {
-    const WholeFile whole = ReadWholeFile(file); // empty when it cannot be read
-    const std::string& text = whole.bytes;
-    std::string_view section;
-    bool inSection = false;
-    for (const Line& line : SplitLines(text)) {
-        std::string_view name;
-        if (SectionName(line.text, name)) {
-            section = name;
-            inSection = true;
-            continue;
-        }
-        std::string_view k;
-        std::string_view v;
-        if (inSection && KeyValue(line.text, k, v)) {
-            m_values.emplace(LowerKey(section, k), Unquote(v));
-        }
-    }
-}
+TProfileSnapshot::TProfileSnapshot(const std::string& file)
+    : m_values(IndexValues(ReadWholeFile(file).bytes)) {} // no values when it cannot be read
 
 std::string TProfileSnapshot::String(const std::string& section, const std::string& key,
                                      const std::string& def) const {

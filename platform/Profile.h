@@ -52,12 +52,12 @@ private:
     std::unordered_map<std::string, std::string> m_values;
 };
 
-// The parsing core, exposed for tests and the fuzzer: looks key up in section within text.
-// False when it is not there.
+// Looks key up in section within text, as TProfileSnapshot does in a file (for tests and the
+// fuzzer). False when it is not there.
 bool FindProfileValue(const std::string& text, const std::string& section, const std::string& key,
                       std::string& value);
 
-// The text after setting key in section to value within text.
+// The text after setting key in section to value within text: SetProfileValues with one entry.
 std::string SetProfileValue(const std::string& text, const std::string& section,
                             const std::string& key, const std::string& value);
 

@@ -143,25 +143,35 @@ TEST(SetProfileValues, AllAtOnceAsOneAfterTheOther) {
         {"COMMON", "a", "9"},     {"NEU", "X", "1"},        {"FILES", "FILE2", "/z"},
         {"Files", "FILE3", "/c"}, {"common", "B", "3"},     {"neu", "Y", "\"q\""},
         {"COMMON", "C", "4"},     {"FILES", "file3", "/d"}, {" Noch ", " K ", "v"}};
+    // Keys go to the first section of their name, after its last key; new sections at the end.
+    const std::string expected = "; Kopf\r\nlose=1\r\n[Common]\r\na=9\r\nB=3\nC=4\n; x\r\n\r\n"
+                                 "[files]\nFILE1=/a\nFILE2=/z\nfile3=/d\n[COMMON]\nB=2\n[Files]\n"
+                                 "FILE2=/b\n\n[NEU]\nX=1\nY=\"\"q\"\"\n\n[Noch]\nK=v\n";
+    EXPECT_EQ(SetProfileValues(text, entries), expected);
     std::string oneByOne = text;
     for (const ProfileEntry& e : entries)
         oneByOne = SetProfileValue(oneByOne, e.section, e.key, e.value);
-    EXPECT_EQ(SetProfileValues(text, entries), oneByOne);
+    EXPECT_EQ(oneByOne, expected);
     EXPECT_EQ(SetProfileValues("", entries), [&] {
         std::string fresh;
         for (const ProfileEntry& e : entries)
             fresh = SetProfileValue(fresh, e.section, e.key, e.value);
         return fresh;
     }());
-    // Read once: the same answers as the parsing core.
+    // Read back: the first value of a key in the text, quotes as written; none outside a section.
     const TempDir dir;
-    WriteFileBytes(dir.file("x.ini"), oneByOne);
+    WriteFileBytes(dir.file("x.ini"), expected);
     const TProfileSnapshot snapshot(dir.file("x.ini"));
-    for (const auto& [section, key] : std::vector<std::pair<std::string, std::string>>{
-             {"common", "A"}, {"COMMON", "b"}, {"files", "FILE2"}, {"neu", "Y"}, {"x", "lose"}}) {
-        std::string value = "-";
-        FindProfileValue(oneByOne, section, key, value);
+    for (const auto& [section, key, value] : std::vector<ProfileEntry>{{"common", "A", "9"},
+                                                                       {"COMMON", "b", "3"},
+                                                                       {"files", "FILE2", "/z"},
+                                                                       {"neu", "Y", "\"q\""},
+                                                                       {" noch", "k ", "v"},
+                                                                       {"x", "lose", "-"}}) {
         EXPECT_EQ(snapshot.String(section, key, "-"), value) << section << "/" << key;
+        std::string found = "-";
+        FindProfileValue(expected, section, key, found);
+        EXPECT_EQ(found, value) << section << "/" << key;
     }
 }
 
