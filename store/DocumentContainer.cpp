@@ -91,30 +91,6 @@ DosDateTime DateTimeOf(const FileEntryHeader& h) {
     return JoinDosDateTime(f);
 }
 
-// The new file of a pack: "." + document name + "." + unique part + ".tmp"; the unique part
-// holds letters, digits, '-' and '_' only, so another document whose name begins with this
-// one's never matches.
-constexpr const char* kPackSuffix = ".tmp";
-
-std::string PackPrefix(const std::string& document) {
-    const PathParts parts = SplitPath(document);
-    return "." + parts.name + parts.ext + ".";
-}
-
-bool IsUniquePart(std::string_view part) {
-    if (part.empty()) {
-        return false;
-    }
-    for (char c : part) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '-' || c == '_';
-        if (!plain) {
-            return false;
-        }
-    }
-    return true;
-}
-
 // Appends one entry for the file to out; the message number on failure, 0 on success.
 int PackEntry(AtomicFile& out, const std::string& file) {
     FileReader in(file);
@@ -173,22 +149,15 @@ bool PackDocument(const std::string& document, const DocumentFiles& files,
 
 void RemoveInterruptedPacks(const std::string& document) {
     const std::string dir = DirectoryOf(document);
-    const std::string prefix = PackPrefix(document);
-    const std::string suffix = kPackSuffix;
     DIR* stream = ::opendir(dir.c_str());
     if (stream == nullptr) {
         return;
     }
     while (const dirent* entry = ::readdir(stream)) {
-        const std::string name = entry->d_name;
-        if (name.size() <= prefix.size() + suffix.size() ||
-            name.compare(0, prefix.size(), prefix) != 0 ||
-            name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0 ||
-            !IsUniquePart(std::string_view(name).substr(prefix.size(), name.size() - prefix.size() -
-                                                                           suffix.size()))) {
+        if (!IsTemporaryNameOf(document, entry->d_name)) {
             continue;
         }
-        const std::string path = dir + "/" + name;
+        const std::string path = dir + "/" + entry->d_name;
         struct stat st {};
         if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
             ::unlink(path.c_str());

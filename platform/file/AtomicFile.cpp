@@ -13,13 +13,21 @@
 
 namespace {
 
+constexpr std::string_view kTempSuffix = ".tmp";
+
+// "." + the target's file name + ".": what every temporary name of the target begins with.
+std::string TempPrefixOf(const PathParts& target) {
+    return "." + target.name + target.ext + ".";
+}
+
 // A name nobody else picks: process, a counter and a random part.
 std::string TempNameBeside(const std::string& target) {
     static std::atomic<unsigned> counter{0};
     static thread_local std::mt19937 random{std::random_device{}()};
     const PathParts parts = SplitPath(target);
-    return parts.dir + "." + parts.name + parts.ext + "." + std::to_string(::getpid()) + "-" +
-           std::to_string(counter++) + "-" + std::to_string(random() % 1000000) + ".tmp";
+    return parts.dir + TempPrefixOf(parts) + std::to_string(::getpid()) + "-" +
+           std::to_string(counter++) + "-" + std::to_string(random() % 1000000) +
+           std::string(kTempSuffix);
 }
 
 bool SyncPath(const std::string& path, int flags, int (*sync)(int)) {
@@ -161,4 +169,23 @@ bool SyncDirectoryOf(const std::string& path) {
 
 bool LinkFile(const std::string& from, const std::string& to) {
     return FileStepAllowed(FileStep::Link, to) && ::link(from.c_str(), to.c_str()) == 0;
+}
+
+bool IsTemporaryNameOf(const std::string& target, std::string_view name) {
+    const std::string prefix = TempPrefixOf(SplitPath(target));
+    if (name.size() <= prefix.size() + kTempSuffix.size() ||
+        name.substr(0, prefix.size()) != prefix ||
+        name.substr(name.size() - kTempSuffix.size()) != kTempSuffix) {
+        return false;
+    }
+    const std::string_view unique =
+        name.substr(prefix.size(), name.size() - prefix.size() - kTempSuffix.size());
+    for (const char c : unique) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '_';
+        if (!plain) {
+            return false;
+        }
+    }
+    return true;
 }

@@ -44,6 +44,12 @@ private:
     std::error_code m_error;
 };
 
+// Whether name, a file name in the target's folder, is one of the target's temporary files:
+// "." + the target's file name + "." + a unique part + ".tmp". The unique part holds letters,
+// digits, '-' and '_' only (the names earlier versions gave as well), so the temporaries of
+// another file whose name begins with the target's never match.
+bool IsTemporaryNameOf(const std::string& target, std::string_view name);
+
 // Writes all of bytes to fd through the fault seam; false (errno set) on any short write.
 bool WriteAllToFd(int fd, const std::string& path, std::string_view bytes);
 

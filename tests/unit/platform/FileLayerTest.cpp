@@ -40,6 +40,8 @@ TEST_F(AtomicFileTest, ChunksBecomeTheFileOnlyAtTheCommit) {
         ASSERT_TRUE(out.Write("new ") && out.Write(std::string("con\0tents", 9)));
         EXPECT_EQ(ReadFileBytes(file), "old");
         EXPECT_EQ(Names().size(), 2u);
+        for (const std::string& name : Names()) // the temporary is known as the target's
+            EXPECT_EQ(IsTemporaryNameOf(file, name), name != "doc.qlr") << name;
         ASSERT_TRUE(out.Commit());
         EXPECT_FALSE(out.Write("late")); // a committed file takes nothing more
     }
