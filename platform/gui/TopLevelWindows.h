@@ -17,7 +17,7 @@ class QWindow;
 void InstallTopLevelWindowRules(QApplication& application);
 
 // Top-left corner that centres a window of that size in the area (integer halves rounded
-// toward zero, as the desk's own centring does).
+// toward zero); the desk and the dialogs are centred by it.
 QPoint CentredIn(const QRect& area, const QSize& window);
 
 // Where a dialog of that size goes: over the owner's frame when the owner is shown, else on the

@@ -1,5 +1,7 @@
 #include "util/gui/MessageQueue.h"
 
+#include "platform/gui/TopLevelWindows.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
@@ -84,11 +86,7 @@ void CentreWindow(QWidget* window) {
     if (screen == nullptr) {
         return;
     }
-    QRect area = screen->geometry();
-    QRect frame = window->frameGeometry();
-    int x = (area.width() - frame.width()) / 2;
-    int y = (area.height() - frame.height()) / 2;
-    window->move(area.x() + x, area.y() + y);
+    window->move(CentredIn(screen->geometry(), window->frameGeometry().size()));
 }
 
 void CheckAbort(bool* flag) {
