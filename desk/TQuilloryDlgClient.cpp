@@ -60,7 +60,7 @@ std::unique_ptr<TBitmapRegion> MakeHotSpot(const HotSpotRow& row) {
 
 TQuilloryDlgClient::TQuilloryDlgClient(QWidget* parent, DeskServices services)
     : QWidget(parent), m_services(std::move(services)) {
-    m_hotSpots.reserve(11);
+    m_hotSpots.reserve(kHotSpotTable.size());
     if (m_services.attachPasswordRequest) {
         m_services.attachPasswordRequest(this, m_passwordState);
     }
@@ -113,11 +113,11 @@ int TQuilloryDlgClient::HotSpotOf(int command) const {
 }
 
 void TQuilloryDlgClient::BuildButtons() {
-    std::vector<QRect> rects;
     for (const HotSpotRow& row : kHotSpotTable) {
         const int index = static_cast<int>(m_buttons.size());
         const QRect rect(row.x, row.y, row.w, row.h);
-        rects.push_back(rect);
+        m_spotRects.push_back(rect);
+        m_spotKeys.push_back(row.keys);
         auto* button = new THotSpotButton(this, rect, QString::fromUtf8(row.name),
                                           QString::fromUtf8(row.keys));
         button->SetKeyHandler([this](QKeyEvent* event) { return HandleKey(event); });
@@ -126,7 +126,7 @@ void TQuilloryDlgClient::BuildButtons() {
         connect(button, &QAbstractButton::clicked, this, [this, index] { ActivateSpot(index); });
         m_buttons.push_back(button);
     }
-    m_focusOrder = DeskKeyboard::FocusOrder(rects);
+    m_focusOrder = DeskKeyboard::FocusOrder(m_spotRects);
     for (size_t i = 1; i < m_focusOrder.size(); ++i) {
         setTabOrder(m_buttons[static_cast<size_t>(m_focusOrder[i - 1])],
                     m_buttons[static_cast<size_t>(m_focusOrder[i])]);
@@ -145,11 +145,6 @@ THotSpotButton* TQuilloryDlgClient::Button(int index) const {
 bool TQuilloryDlgClient::HandleKey(QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     const int key = event->key();
-    std::vector<QRect> rects;
-    rects.reserve(m_hotSpots.size());
-    for (const auto& spot : m_hotSpots) {
-        rects.push_back(spot->region[HotSpotStates::kNormal].boundingRect());
-    }
     if (mods == Qt::NoModifier || mods == Qt::ShiftModifier) {
         const bool shift = mods == Qt::ShiftModifier;
         int target = -2;
@@ -163,7 +158,7 @@ bool TQuilloryDlgClient::HandleKey(QKeyEvent* event) {
                                 : key == Qt::Key_Up    ? Direction::Up
                                                        : Direction::Down;
             target = m_focus < 0 ? DeskKeyboard::Step(m_focusOrder, -1, true)
-                                 : DeskKeyboard::Neighbour(rects, m_focus, d);
+                                 : DeskKeyboard::Neighbour(m_spotRects, m_focus, d);
         } else if (!shift &&
                    (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
             if (m_focus < 0) {
@@ -181,16 +176,12 @@ bool TQuilloryDlgClient::HandleKey(QKeyEvent* event) {
             return true;
         }
     }
-    std::vector<const char*> keys;
-    for (const HotSpotRow& row : kHotSpotTable) {
-        keys.push_back(row.keys);
-    }
     QKeyCombination pressed = event->keyCombination();
     if (key == 0 && !event->text().isEmpty()) {
         // A letter the keyboard map gives no key code for (an umlaut on a remapped key).
         pressed = QKeyCombination(mods, Qt::Key(event->text().at(0).toUpper().unicode()));
     }
-    const int spot = DeskKeyboard::SpotForKey(keys, pressed);
+    const int spot = DeskKeyboard::SpotForKey(m_spotKeys, pressed);
     if (spot >= 0 && spot < static_cast<int>(m_hotSpots.size())) {
         ActivateSpot(spot);
         return true;

@@ -80,6 +80,9 @@ private:
     bool m_composed = false;
     bool m_backgroundPress = false;
     std::vector<THotSpotButton*> m_buttons;
+    // Per hot spot, as the table gives them: rectangle and keys (for the keyboard).
+    std::vector<QRect> m_spotRects;
+    std::vector<const char*> m_spotKeys;
     std::vector<int> m_focusOrder;
     int m_focus = -1;
     bool m_keyboardLeads = false;
