@@ -7,8 +7,8 @@ set -uo pipefail
 build=$(cd "${1:?usage: check-package.sh <build dir> <source dir>}" && pwd)
 source_dir=$(cd "${2:?}" && pwd)
 work=$(mktemp -d /tmp/quillory-pkg-XXXXXX)
-xvfb_pid=""
-app_pid=""
+# shellcheck source=../e2e/session.sh
+. "$source_dir/tests/e2e/session.sh"
 cleanup() {
     [ -n "$app_pid" ] && kill "$app_pid" 2>/dev/null
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
@@ -16,6 +16,7 @@ cleanup() {
     rm -rf "$work"
 }
 trap cleanup EXIT
+# Replaces the session's own: a failed step ends the check.
 fail() {
     echo "package: FAIL $*" >&2
     [ -n "${DISPLAY:-}" ] && import -window root "$build/Testing/package-fail.png" 2>/dev/null
@@ -63,48 +64,16 @@ mkdir -p "$HOME"
 unset XDG_DATA_HOME XDG_CONFIG_HOME QT_QPA_PLATFORM
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do
-    [ -s "$work/display" ] && break
-    sleep 0.1
-done
-[ -s "$work/display" ] || fail "Xvfb did not start"
-export DISPLAY=":$(head -n1 "$work/display")"
-
-(cd "$work" && exec "$root/usr/bin/quillory") >"$work/program.log" 2>&1 &
-app_pid=$!
+shots="$work/shots"
+mkdir -p "$shots"
 title="Quillory Version 1.0"
-window() { timeout 20 xdotool search --sync --onlyvisible --name "^$title\$" 2>/dev/null | tail -n1; }
-prompt=$(window) || fail "no login prompt"
-xdotool windowfocus --sync "$prompt" 2>/dev/null
-xdotool type --delay 20 "Lena"
-xdotool key Return
-sleep 0.5
-question=$(window) || fail "no creation question"
-xdotool windowfocus "$question" 2>/dev/null
-xdotool key Return
-desk=""
-for _ in $(seq 1 200); do
-    for id in $(xdotool search --onlyvisible --name "^$title\$" 2>/dev/null); do
-        w=$(xdotool getwindowgeometry --shell "$id" | sed -n 's/^WIDTH=//p')
-        [ "${w:-0}" -ge 500 ] && desk=$id
-    done
-    [ -n "$desk" ] && break
-    sleep 0.05
-done
-[ -n "$desk" ] || fail "no desk after login"
-xdotool mousemove --window "$desk" 468 323
-sleep 0.05
-xdotool click 1
-for _ in $(seq 1 200); do
-    kill -0 "$app_pid" 2>/dev/null || break
-    sleep 0.05
-done
-wait "$app_pid"
-status=$?
-app_pid=""
-[ "$status" = 0 ] || { cat "$work/program.log"; fail "exit status $status"; }
+program="$root/usr/bin/quillory"
+start_xvfb || fail "Xvfb did not start"
+start_program
+login_new_user "Lena"
+click_desk "$desk" 468 323
+wait_program_end 10 || fail "program did not end"
+[ "$program_status" = 0 ] || { cat "$work/program.log"; fail "exit status $program_status"; }
 
 folder="$HOME/.local/share/Quillory"
 [ -f "$folder/Lena.qlr" ] && [ ! -L "$folder/Lena.qlr" ] && [ -s "$folder/Lena.qlr" ] ||
