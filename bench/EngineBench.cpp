@@ -1,6 +1,7 @@
 // The table engine: open a user's two tables and read every field, post one record, and set a
 // password (the key derivation measured on its own at the program's cost).
 #include "bench/BenchSupport.h"
+#include "bench/SchemaTable.h"
 #include "engine/Crypto.h"
 #include "engine/Restructure.h"
 #include "engine/Table.h"
@@ -16,15 +17,8 @@ namespace {
 
 // A filled table of the schema: every text 47 characters, every memo 2000.
 std::string MakeTable(TableIndex which, const std::string& name) {
-    engine::TableImage image;
-    std::vector<std::string> record;
-    for (const SchemaField& f : TableFields(which)) {
-        image.fields.push_back({f.name, f.memo ? engine::FieldType::Memo : engine::FieldType::Text,
-                                static_cast<uint16_t>(f.memo ? 0 : f.size)});
-        record.push_back(f.memo ? std::string(2000, 'm') : std::string(47, 't'));
-    }
-    image.records.push_back(record);
-    engine::TableStore(BenchDir() + name).Commit(engine::EncodeTable(image, nullptr));
+    WriteSchemaTable(which, BenchDir() + name, 47,
+                     [](const SchemaField&) { return std::string(2000, 'm'); });
     return BenchDir() + name + ".DB";
 }
 

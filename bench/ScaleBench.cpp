@@ -14,6 +14,7 @@
 //   PasswordCycle   key derivations (Argon2id at the program's cost) of set, unlock, change and
 //       remove on the two tables of a document.
 #include "bench/BenchSupport.h"
+#include "bench/SchemaTable.h"
 #include "engine/Crypto.h"
 #include "engine/Restructure.h"
 #include "engine/Table.h"
@@ -56,22 +57,12 @@ std::string MemoText(size_t bytes, const char* lineBreak) {
 // (2000 characters in every memo field when memoBytes is 0).
 void MakeTable(TableIndex which, const std::string& base, size_t memoBytes,
                const std::string& memoEnd = {}) {
-    engine::TableImage image;
-    std::vector<std::string> record;
-    for (const SchemaField& f : TableFields(which)) {
-        image.fields.push_back({f.name, f.memo ? engine::FieldType::Memo : engine::FieldType::Text,
-                                static_cast<uint16_t>(f.memo ? 0 : f.size)});
-        if (!f.memo)
-            record.push_back(std::string(20, 't'));
-        else if (memoBytes == 0)
-            record.push_back(std::string(2000, 'm'));
-        else
-            record.push_back(f.name == "E1_123" || f.name == "E1_124"
-                                 ? MemoText(memoBytes, "\r\n") + memoEnd
-                                 : std::string());
-    }
-    image.records.push_back(std::move(record));
-    engine::TableStore(base).Commit(engine::EncodeTable(image, nullptr));
+    WriteSchemaTable(which, base, 20, [&](const SchemaField& f) {
+        if (memoBytes == 0)
+            return std::string(2000, 'm');
+        return f.name == "E1_123" || f.name == "E1_124" ? MemoText(memoBytes, "\r\n") + memoEnd
+                                                        : std::string();
+    });
 }
 
 std::unique_ptr<TQuery> OpenQuery(const std::string& tablePath) {
