@@ -1,6 +1,7 @@
 #include "desk/THotSpotButton.h"
 
 #include <QKeyEvent>
+#include <QKeySequence>
 
 THotSpotButton::THotSpotButton(QWidget* desk, const QRect& rect, const QString& name,
                                const QString& keys)
@@ -11,7 +12,13 @@ THotSpotButton::THotSpotButton(QWidget* desk, const QRect& rect, const QString& 
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(name);
     if (!keys.isEmpty()) {
-        setAccessibleDescription(QStringLiteral("Taste ") + keys);
+        // Spoken as the keyboard labels them ("Strg+P", not the portable "Ctrl+P").
+        QStringList spoken;
+        for (const QKeySequence& key :
+             QKeySequence::listFromString(keys, QKeySequence::PortableText)) {
+            spoken << key.toString(QKeySequence::NativeText);
+        }
+        setAccessibleDescription(QStringLiteral("Taste ") + spoken.join(QStringLiteral("; ")));
     }
 }
 

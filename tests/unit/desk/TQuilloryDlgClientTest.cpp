@@ -4,6 +4,7 @@
 #include "graphics/TBitmapRegion.h"
 #include "platform/SystemDirs.h"
 #include "platform/gui/HelpViewer.h"
+#include "platform/gui/MessageBoxQt.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -276,6 +277,18 @@ TEST(Desk, ExitQuitsAndStaysPressedAndBusy) {
     EXPECT_TRUE(rig.desk->Busy());
     rig.move(Centre(CmAbout));
     EXPECT_EQ(rig.state(CmAbout), 0);
+}
+
+// A screen reader names a spot's keys as a German keyboard labels them.
+TEST(Desk, SpotKeysAreDescribedInGerman) {
+    ASSERT_TRUE(LoadGermanTranslations(*qApp));
+    DeskRig rig;
+    for (size_t i = 0; i < kHotSpotTable.size(); ++i) {
+        if (kHotSpotTable[i].command == CmEmergencyFolder) {
+            EXPECT_EQ(rig.desk->Button(static_cast<int>(i))->accessibleDescription(),
+                      QStringLiteral("Taste Strg+P"));
+        }
+    }
 }
 
 TEST(Desk, KeyboardWalksTheSpotsInScreenOrderAndEnterRunsTheFocusedOneAsAPressDoes) {
