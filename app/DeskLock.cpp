@@ -25,8 +25,8 @@ bool StartsWithNumber(const std::string& value) {
 } // namespace
 
 int AutoLockMinutes(const std::string& settingsFile) {
-    const std::string value =
-        GetPrivateProfileString(kOptionsSection, kAutoLockKey, "", settingsFile);
+    const TProfileSnapshot settings(settingsFile);
+    const std::string value = settings.String(kOptionsSection, kAutoLockKey, "");
     if (value.empty()) {
         WritePrivateProfileString(kOptionsSection, kAutoLockKey,
                                   std::to_string(kDefaultAutoLockMinutes), settingsFile);
@@ -36,7 +36,7 @@ int AutoLockMinutes(const std::string& settingsFile) {
     if (!StartsWithNumber(value)) {
         return kDefaultAutoLockMinutes;
     }
-    const int minutes = GetPrivateProfileInt(kOptionsSection, kAutoLockKey, 0, settingsFile);
+    const int minutes = settings.Int(kOptionsSection, kAutoLockKey, 0);
     return std::clamp(minutes, 0, kMaxAutoLockMinutes);
 }
 
