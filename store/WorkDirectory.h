@@ -16,7 +16,6 @@ public:
 
     // Makes a new directory, marked in use; false when none can be made.
     bool Make();
-    bool IsMade() const { return !m_path.empty(); }
     // With a trailing '/'.
     const std::string& Path() const { return m_path; }
     // Creates a new empty file at path (inside this directory): exclusively, refusing a link,
