@@ -30,16 +30,6 @@ std::string TempNameBeside(const std::string& target) {
            std::string(kTempSuffix);
 }
 
-bool SyncPath(const std::string& path, int flags, int (*sync)(int)) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | flags);
-    if (fd < 0) {
-        return false;
-    }
-    const bool ok = sync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
 } // namespace
 
 AtomicFile::AtomicFile(std::string target, unsigned mode) : m_target(std::move(target)) {
@@ -164,7 +154,13 @@ bool SyncDirectoryOf(const std::string& path) {
     if (!FileStepAllowed(FileStep::SyncDirectory, path)) {
         return false;
     }
-    return SyncPath(DirectoryOf(path), O_DIRECTORY, ::fsync);
+    const int fd = ::open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool ok = ::fsync(fd) == 0;
+    ::close(fd);
+    return ok;
 }
 
 bool LinkFile(const std::string& from, const std::string& to) {
