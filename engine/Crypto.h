@@ -11,6 +11,7 @@ namespace engine {
 struct KdfParams {
     uint64_t opsLimit = 0;
     uint64_t memLimit = 0; // bytes
+    friend bool operator==(const KdfParams&, const KdfParams&) = default;
 };
 // The cost of newly protected tables: 64 MiB, passes tuned to about half a second.
 KdfParams DefaultKdf();

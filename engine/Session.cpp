@@ -25,8 +25,7 @@ void Session::ClearPasswords() {
 const SecretKey* Session::KeyFor(const std::string& password, const Salt& salt,
                                  const KdfParams& kdf) {
     for (const auto& k : m_keys) {
-        if (k->salt == salt && k->kdf.opsLimit == kdf.opsLimit && k->kdf.memLimit == kdf.memLimit &&
-            k->password == password)
+        if (k->salt == salt && k->kdf == kdf && k->password == password)
             return &k->key;
     }
     auto derived = std::make_unique<DerivedKey>();
@@ -42,8 +41,7 @@ const SecretKey* Session::KeyFor(const std::string& password, const Salt& salt,
 const SecretKey* Session::FirstKeyOf(const std::string& password, const KdfParams& kdf,
                                      Salt& salt) const {
     for (const auto& k : m_keys) {
-        if (k->kdf.opsLimit == kdf.opsLimit && k->kdf.memLimit == kdf.memLimit &&
-            k->password == password) {
+        if (k->kdf == kdf && k->password == password) {
             salt = k->salt;
             return &k->key;
         }
