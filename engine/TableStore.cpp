@@ -111,11 +111,11 @@ private:
 std::optional<std::string> MemoHead(int layout, const std::string& path) {
     if (layout == 1)
         return ReadFile(path);
-    if (!Exists(path))
+    FileReader in(path);
+    if (!CheckReadable(path, in.fault(), in.errnum()))
         return std::nullopt;
-    FileSource source(path);
-    std::string head(static_cast<size_t>(std::min<uint64_t>(kMemoHeadSize, source.Size())), '\0');
-    if (!source.Read(head.data(), head.size()))
+    std::string head(static_cast<size_t>(std::min<uint64_t>(kMemoHeadSize, in.size())), '\0');
+    if (!in.Read(head.data(), head.size()))
         IoError("cannot read", path);
     return head;
 }
