@@ -1,7 +1,6 @@
 #include "store/TField.h"
 
 #include "store/TDataSet.h"
-#include "store/TStrings.h"
 
 std::string TField::propAsString() const {
     return m_owner.FieldValue(m_index);
@@ -9,12 +8,4 @@ std::string TField::propAsString() const {
 
 void TField::propAsString(std::string value) {
     m_owner.SetFieldValue(m_index, std::move(value));
-}
-
-void TBlobField::SaveToStream(TMemoryStream& stream) const {
-    stream.Assign(propAsString());
-}
-
-void TBlobField::LoadFromStream(TMemoryStream& stream) {
-    propAsString(stream.Bytes());
 }

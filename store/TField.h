@@ -3,7 +3,6 @@
 #include <string>
 
 class TDataSet;
-class TMemoryStream;
 
 // One field of a data set's current record.
 class TField {
@@ -31,10 +30,6 @@ protected:
 class TBlobField : public TField {
 public:
     using TField::TField;
-    // Replaces the stream's contents by the field's; position 0.
-    void SaveToStream(TMemoryStream& stream) const;
-    // The stream's whole contents become the field's value.
-    void LoadFromStream(TMemoryStream& stream);
 };
 
 // nullptr when the field is no memo.

@@ -98,6 +98,12 @@ TEST_F(DataSetManagerTest, StoredFieldsComeBackFromThePackedDocument) {
     EXPECT_EQ(value, "Ärztin Müller");
     reader.LoadMemo(*reader.FirstTable, value, memo);
     EXPECT_EQ(value, "Zeile eins\r\nZeile zwei");
+    // A memo read as lines: a lone LF ends a line too, the last line end goes.
+    reader.FirstTable->Edit();
+    reader.FirstTable->objFieldByName(memo)->propAsString("a\nb\r\nc\r\n");
+    reader.LoadMemo(*reader.FirstTable, value, memo);
+    EXPECT_EQ(value, "a\r\nb\r\nc");
+    reader.FirstTable->Cancel();
     reader.Close();
     EXPECT_EQ(FileCount(m_temp.path()), 0);
     EXPECT_TRUE(messages.texts().empty());
