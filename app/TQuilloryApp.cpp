@@ -6,6 +6,10 @@
 #include "app/TSDIDecFrame.h"
 #include "app/TerminationSignals.h"
 #include "backup/TBackupDialog.h"
+#include "deadlines/UserDeadlines.h"
+#include "deadlines/gui/DeadlineReminder.h"
+#include "deadlines/gui/TFristenDialog.h"
+#include "desk/HotSpotTable.h"
 #include "desk/TQuilloryDlgClient.h"
 #include "forms/FormFactory.h"
 #include "platform/Messages.h"
@@ -20,6 +24,7 @@
 #include "util/gui/TInputDialog2.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <memory>
 
@@ -56,6 +61,19 @@ void ShowFrame(QWidget& frame, int mode) {
         frame.show();
         break;
     }
+}
+
+// The overview's rows for the emergency folder's page "Fristen".
+std::vector<FolderDeadline> FolderDeadlines(const FristenFacts& facts) {
+    std::vector<FolderDeadline> rows;
+    const CalendarDate today = facts.today();
+    for (const Deadline& d : facts.read(false).value_or(std::vector<Deadline>{})) {
+        rows.push_back({QString::fromUtf8(StateMark(StateOf(d, today, facts.leadDays))),
+                        QString::fromStdString(DateText(d)),
+                        QString::fromStdString(DaysLeftText(d, today)),
+                        QString::fromStdString(d.form), QString::fromStdString(d.what)});
+    }
+    return rows;
 }
 
 } // namespace
@@ -114,7 +132,11 @@ DeskServices TQuilloryApp::Services() {
         facts.userName = name;
         facts.documentPath = QString::fromStdString(m_login.documentPath);
         facts.isProtected = state.isProtected;
+        facts.deadlines = FolderDeadlines(DeadlineFacts(desk, state));
         RunEmergencyFolder(desk, facts);
+    };
+    services.deadlines = [this](QWidget* desk, const DeskPasswordState& state) {
+        RunFristen(desk, DeadlineFacts(desk, state));
     };
     services.quit = EndProgram;
     if (m_options.adjustServices) {
@@ -146,7 +168,49 @@ bool TQuilloryApp::InitInstance() {
                               AutoLockMinutes(SystemDirs::WindowsDirectory() + kSettingsFileName),
                               std::move(hooks));
     lock->setParent(m_frame.get());
+    StartDeadlineReminders();
     return true;
+}
+
+std::string TQuilloryApp::DeadlineUser() const {
+    // The document's file name: the same user whatever the folder or the letter case typed.
+    const QString path = QString::fromStdString(m_login.documentPath);
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1).toLower().toStdString();
+}
+
+FristenFacts TQuilloryApp::DeadlineFacts(QWidget* desk, const DeskPasswordState& state) const {
+    FristenFacts facts;
+    facts.read = ReadUserDeadlines;
+    facts.openField = [desk](int category, int id) {
+        if (auto* client = qobject_cast<TQuilloryDlgClient*>(desk))
+            client->OpenFormAtField(category, id, false);
+    };
+    facts.today = Today;
+    facts.leadDays = LeadDays(SystemDirs::WindowsDirectory() + kSettingsFileName);
+    facts.user = DeadlineUser();
+    facts.isProtected = state.isProtected;
+    return facts;
+}
+
+void TQuilloryApp::StartDeadlineReminders() {
+    const std::string settings = SystemDirs::WindowsDirectory() + kSettingsFileName;
+    const int leadDays = LeadDays(settings);
+    if (leadDays <= 0)
+        return;
+    const CalendarDate today = Today();
+    // Owned by the frame.
+    new DeadlineReminder(leadDays, {[] { return ReadUserDeadlines(false); }, Today, {}},
+                         m_frame.get());
+    const auto deadlines = ReadUserDeadlines(false);
+    if (!deadlines || CountDue(*deadlines, today, leadDays) == 0 ||
+        !TakeDailyOverview(settings, DeadlineUser(), today))
+        return;
+    // Over the desk once the loop runs, as a press on its hot spot opens it.
+    TQuilloryDlgClient* desk = m_frame->Desk();
+    QTimer::singleShot(0, desk, [desk] {
+        if (!desk->Busy())
+            desk->RunCommand(CmDeadlines);
+    });
 }
 
 int TQuilloryApp::Run() {

@@ -2,6 +2,7 @@
 
 #include "app/DeskLock.h"
 #include "app/Login.h"
+#include "deadlines/gui/TFristenDialog.h"
 #include "desk/DeskServices.h"
 
 #include <functional>
@@ -50,6 +51,11 @@ public:
     DeskServices Services();
 
 private:
+    std::string DeadlineUser() const;
+    FristenFacts DeadlineFacts(QWidget* desk, const DeskPasswordState& state) const;
+    // The overview once a day at login when anything is due, and the day's notification.
+    void StartDeadlineReminders();
+
     QApplication& m_application;
     Options m_options;
     std::string m_name;

@@ -34,6 +34,8 @@ struct DeskServices {
     std::function<void(QWidget* desk, int category, int id, bool selectText)> openFormAtField;
     // Command 17 (and Ctrl+P): the emergency folder's dialog, run modally.
     std::function<void(QWidget* desk, const DeskPasswordState& state)> emergencyFolder;
+    // Command 18: the overview of the dates in the user's forms, run modally.
+    std::function<void(QWidget* desk, const DeskPasswordState& state)> deadlines;
     // Command 3: ends the message loop with status 0 (by default QCoreApplication::exit(0)).
     std::function<void()> quit;
 };

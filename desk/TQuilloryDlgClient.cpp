@@ -453,6 +453,12 @@ void TQuilloryDlgClient::Dispatch(int command, int index) {
         }
         ResetSpot(index);
         break;
+    case CmDeadlines:
+        if (m_services.deadlines) {
+            m_services.deadlines(this, m_passwordState);
+        }
+        ResetSpot(index);
+        break;
     default:
         if (command >= CmFirstForm && command <= CmLastForm) {
             if (m_services.runForm) {

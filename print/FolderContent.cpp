@@ -3,31 +3,17 @@
 #include "forms/FormCatalogue.h"
 #include "platform/gui/ResourceScript.h"
 #include "store/CategorySchema.h"
-#include "store/EBdtError.h"
-#include "store/TDataSetManager.h"
-#include "store/TQuery.h"
+#include "store/CategoryValues.h"
 
 namespace {
 
 // False when an open table could not be read.
 bool ReadValues(const CategoryInfo& info, std::map<int, QString>& values) {
-    TDataSetManager& manager = DataSetManager();
-    TQuery* table = info.table == TableIndex::Second ? manager.SecondTable : manager.FirstTable;
-    if (!manager.IsOpen || !table || !table->propActive())
-        return true;
-    try {
-        for (int id : FieldIds(info.number)) {
-            std::string text;
-            const std::string name = FieldName(info.number, id);
-            if (IsMemoField(info.number, id))
-                manager.LoadMemo(*table, text, name);
-            else
-                manager.LoadField(*table, text, name);
-            values[id] = QString::fromStdString(text);
-        }
-    } catch (const EBdtError&) {
+    std::map<int, std::string> texts;
+    if (!ReadCategoryValues(info.number, texts))
         return false;
-    }
+    for (const auto& [id, text] : texts)
+        values[id] = QString::fromStdString(text);
     return true;
 }
 

@@ -254,6 +254,38 @@ std::vector<FolderPage> CoverPages(const FolderFacts& facts,
     return CutIntoPages(strip);
 }
 
+// The deadlines as a table, soonest first, in the overview's columns.
+std::vector<FolderPage> DeadlinePages(const std::vector<FolderDeadline>& rows,
+                                      const TextWidth& measure) {
+    std::vector<StripItem> strip;
+    double y = 0;
+    AddText(strip, kLeft, y, kBodyWidth, QStringLiteral("Fristen"), PrintRole::Title);
+    y += LineHeight(PrintRole::Title) + 3;
+    // Stand, Datum, Frist, Formular; "Was" takes the rest and wraps.
+    const double widths[] = {22, 22, 38, 36};
+    const double whatX = kLeft + 22 + 22 + 38 + 36;
+    const double whatWidth = kBodyWidth - (whatX - kLeft);
+    auto row = [&](const QStringList& cells, PrintRole role) {
+        double x = kLeft;
+        for (int i = 0; i < 4; ++i) {
+            AddText(strip, x, y, widths[i] - 2, cells[i], role);
+            x += widths[i];
+        }
+        const std::vector<QString> lines = WrapText(cells[4], whatWidth, role, measure);
+        for (size_t i = 0; i < lines.size(); ++i)
+            AddText(strip, whatX, y + LineHeight(role) * static_cast<double>(i), whatWidth,
+                    lines[i], role);
+        y += LineHeight(role) * static_cast<double>(std::max<size_t>(lines.size(), 1)) + 1.2;
+        AddRule(strip, kLeft, y - 0.6, kBodyWidth, false);
+    };
+    row({QStringLiteral("Stand"), QStringLiteral("Datum"), QStringLiteral("Frist"),
+         QStringLiteral("Formular"), QStringLiteral("Was")},
+        PrintRole::Label);
+    for (const FolderDeadline& d : rows)
+        row({d.mark, d.date, d.daysLeft, d.form, d.what}, PrintRole::Value);
+    return CutIntoPages(strip);
+}
+
 // Greedy filling of one line of text (no line breaks in it).
 void WrapLine(const QString& line, double width, PrintRole role, const TextWidth& measure,
               std::vector<QString>& out) {
@@ -316,6 +348,13 @@ std::vector<FolderPage> BuildFolderPages(const FolderFacts& facts,
         }
     }
 
+    std::vector<FolderPage> deadlines;
+    if (!facts.deadlines.empty())
+        deadlines = DeadlinePages(facts.deadlines, measure);
+    for (FolderPage& page : deadlines)
+        page.headerLeft = QStringLiteral("Fristen");
+    for (int& first : firstPages)
+        first += static_cast<int>(deadlines.size());
     std::vector<FolderPage> pages;
     if (options.cover) {
         // The cover's length does not depend on the page numbers it lists: count it once,
@@ -328,6 +367,8 @@ std::vector<FolderPage> BuildFolderPages(const FolderFacts& facts,
         for (FolderPage& page : pages)
             page.headerLeft = QStringLiteral("Notfallmappe");
     }
+    for (FolderPage& page : deadlines)
+        pages.push_back(std::move(page));
     for (FolderPage& page : body)
         pages.push_back(std::move(page));
     const int total = static_cast<int>(pages.size());

@@ -35,11 +35,22 @@ struct FolderPage {
     std::vector<PageRule> rules;
 };
 
+// One row of the page "Fristen", as the overview shows it.
+struct FolderDeadline {
+    QString mark; // "Abgelaufen", "Bald fällig", "Nicht lesbar" or empty
+    QString date; // "31.12.2027", or the text as typed
+    QString daysLeft;
+    QString form;
+    QString what;
+};
+
 struct FolderFacts {
     QString userName;
     QString date; // "08.12.2026"
     QString documentPath;
     bool isProtected = false;
+    // The page "Fristen" after the cover; none when empty.
+    std::vector<FolderDeadline> deadlines;
 };
 
 struct FolderCategory {
@@ -81,8 +92,8 @@ using TextWidth = std::function<double(const QString& text, PrintRole role)>;
 std::vector<QString> WrapText(const QString& text, double width, PrintRole role,
                               const TextWidth& measure);
 
-// Every page of the folder: the cover page (when asked for), then each category in the given
-// order, starting on a new page and running on to further pages where it is too long.
+// Every page of the folder: the cover page (when asked for), the deadlines, then each category in
+// the given order, starting on a new page and running on to further pages where it is too long.
 std::vector<FolderPage> BuildFolderPages(const FolderFacts& facts,
                                          const std::vector<FolderCategory>& categories,
                                          const FolderOptions& options, const TextWidth& measure);

@@ -49,6 +49,7 @@ const Spot kSpots[] = {
     {"DLG_SOFTWARE", 220, 264, 173, 28, 2, "Softwareregistrierung"},
     {"DLG_NUMMERN", 220, 162, 173, 28, 2, "Wichtige Nummern"},
     {"FEDER", 452, 380, 112, 72, 3, nullptr},
+    {"FRISTEN", 96, 36, 72, 72, 3, nullptr},
 };
 
 QFont Sans(double px, int weight = QFont::Normal) {
@@ -338,6 +339,48 @@ void Glow(QPainter& p, const QPainterPath& shape) {
     p.restore();
 }
 
+// A desk calendar: a leather stand, a paper leaf with a red month band and a day, brass rings.
+void PaintDeskCalendar(QPainter& p, const QRectF& c, double dim) {
+    QLinearGradient stand(c.topLeft(), c.bottomRight());
+    stand.setColorAt(0, QColor(112, 40, 34).darker(int(100 * dim)));
+    stand.setColorAt(1, QColor(60, 18, 16).darker(int(100 * dim)));
+    p.setBrush(stand);
+    p.setPen(QPen(QColor(40, 10, 8), 1));
+    p.drawRoundedRect(c, 4, 4);
+    const QRectF leaf = c.adjusted(4, 6, -4, -4);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(214, 202, 176).darker(int(100 * dim)));
+    p.drawRoundedRect(leaf.translated(1.5, 1.5), 2, 2);
+    QLinearGradient paper(leaf.topLeft(), leaf.bottomLeft());
+    paper.setColorAt(0, QColor(252, 248, 236).darker(int(100 * dim)));
+    paper.setColorAt(1, QColor(232, 222, 198).darker(int(100 * dim)));
+    p.setBrush(paper);
+    p.setPen(QPen(QColor(150, 128, 92), 0.8));
+    p.drawRoundedRect(leaf, 2, 2);
+    const QRectF band(leaf.left(), leaf.top(), leaf.width(), 13);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(176, 42, 36).darker(int(100 * dim)));
+    p.drawRoundedRect(band, 2, 2);
+    p.drawRect(band.adjusted(0, 6, 0, 0));
+    p.setFont(Sans(9, QFont::Bold));
+    p.setPen(QColor(250, 236, 210));
+    p.drawText(band.adjusted(0, 2, 0, 0), Qt::AlignCenter, QStringLiteral("FRIST"));
+    QFont day(QStringLiteral("DejaVu Serif"));
+    day.setPixelSize(24);
+    day.setBold(true);
+    p.setFont(day);
+    p.setPen(QColor(44, 34, 28));
+    p.drawText(leaf.adjusted(0, 13, 0, 0), Qt::AlignCenter, QStringLiteral("31"));
+    for (const double x : {leaf.left() + leaf.width() * 0.28, leaf.left() + leaf.width() * 0.72}) {
+        const QRectF ring(x - 3, c.top() + 1, 6, 10);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(60, 40, 12), 3));
+        p.drawArc(ring, 0, 180 * 16);
+        p.setPen(QPen(Brass(ring, dim), 1.8));
+        p.drawArc(ring, 0, 180 * 16);
+    }
+}
+
 // Active = pressed and lit: the hot-spot pictures serve both the press and the hover.
 void PaintObject(QPainter& p, const char* base, QSizeF size, Look look) {
     const bool down = look == Look::Active || look == Look::Pressed;
@@ -377,6 +420,8 @@ void PaintObject(QPainter& p, const char* base, QSizeF size, Look look) {
         shape.addRoundedRect(box.adjusted(4, 0, -4, 0), 4, 4);
     } else if (name == QStringLiteral("BACKUP")) {
         shape.addRoundedRect(box.adjusted(2, 2, -2, -2), 5, 5);
+    } else if (name == QStringLiteral("FRISTEN")) {
+        shape.addRoundedRect(box.adjusted(3, 4, -3, 0), 4, 4);
     } else {
         // padlock body and shackle
         const QRectF body(box.left() + 8, box.top() + 24, box.width() - 16, box.height() - 24);
@@ -444,6 +489,8 @@ void PaintObject(QPainter& p, const char* base, QSizeF size, Look look) {
         p.setFont(f);
         p.setPen(QColor(232, 198, 120));
         p.drawText(book.adjusted(7, 0, 0, 0), Qt::AlignCenter, QStringLiteral("?"));
+    } else if (name == QStringLiteral("FRISTEN")) {
+        PaintDeskCalendar(p, box.adjusted(3, 4, -3, 0), dim);
     } else if (name == QStringLiteral("BACKUP")) {
         const QRectF d = box.adjusted(2, 2, -2, -2);
         QLinearGradient body(d.topLeft(), d.bottomRight());

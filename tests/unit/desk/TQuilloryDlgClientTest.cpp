@@ -288,6 +288,12 @@ TEST(Desk, SpotKeysAreDescribedInGerman) {
             EXPECT_EQ(rig.desk->Button(static_cast<int>(i))->accessibleDescription(),
                       QStringLiteral("Taste Strg+P"));
         }
+        if (kHotSpotTable[i].command == CmDeadlines) {
+            EXPECT_EQ(rig.desk->Button(static_cast<int>(i))->accessibleName(),
+                      QStringLiteral("Fristen"));
+            EXPECT_EQ(rig.desk->Button(static_cast<int>(i))->accessibleDescription(),
+                      QStringLiteral("Taste T"));
+        }
     }
 }
 
@@ -306,7 +312,8 @@ TEST(Desk, KeyboardWalksTheSpotsInScreenOrderAndEnterRunsTheFocusedOneAsAPressDo
         walked.push_back(rig.focusName());
     }
     // Left column, middle column (the knob above the cards), right column; then round again.
-    const std::vector<std::string> columns{"Paßwort vergeben",
+    const std::vector<std::string> columns{"Fristen",
+                                           "Paßwort vergeben",
                                            "Paßwort löschen",
                                            "Backup",
                                            "Minimieren",

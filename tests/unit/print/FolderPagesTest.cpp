@@ -20,8 +20,11 @@ double FixedWidth(const QString& text, PrintRole) {
 }
 
 FolderFacts Facts() {
-    return FolderFacts{QStringLiteral("Hans"), QStringLiteral("08.12.2026"),
-                       QStringLiteral("/home/hans/Quillory/Hans.qlr"), false};
+    return FolderFacts{QStringLiteral("Hans"),
+                       QStringLiteral("08.12.2026"),
+                       QStringLiteral("/home/hans/Quillory/Hans.qlr"),
+                       false,
+                       {}};
 }
 
 // The forms of the categories, every field empty.

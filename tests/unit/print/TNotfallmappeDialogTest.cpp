@@ -20,7 +20,8 @@ int RunWith(TNotfallmappeDialog& d, std::function<void(TNotfallmappeDialog&)> ac
 }
 
 FolderFacts Facts() {
-    return FolderFacts{QStringLiteral("Hans"), QString(), QStringLiteral("/daten/Hans.qlr"), false};
+    return FolderFacts{
+        QStringLiteral("Hans"), QString(), QStringLiteral("/daten/Hans.qlr"), false, {}};
 }
 
 void Click(TNotfallmappeDialog& d, int id) {

@@ -1,0 +1,262 @@
+#include "deadlines/Deadlines.h"
+
+#include "forms/FormCatalogue.h"
+#include "forms/MaskedFields.h"
+#include "platform/Profile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+
+constexpr int kBank = 3;
+constexpr int kSerial = 5;
+constexpr int kFree = 6;
+constexpr int kCar = 10;
+
+// A date field and how to name it: a fixed text, and optionally a field whose value follows.
+struct DateField {
+    int category;
+    int id;
+    const char* what;      // from the form's labels
+    int nameId;            // a field whose text names the thing, 0 for none
+    const char* nameLabel; // the label put before that text ("Inhaber"), or nullptr
+    int bankId;            // the card's bank, 0 for none
+};
+
+// clang-format off
+constexpr DateField kDateFields[] = {
+    {kBank, 108, "Scheckkarten: 1. Karte", 107, "Inhaber", 132},
+    {kBank, 112, "Scheckkarten: 2. Karte", 111, "Inhaber", 133},
+    {kBank, 116, "Kreditkarten: 1. Karte", 115, "Inhaber", 134},
+    {kBank, 120, "Kreditkarten: 2. Karte", 119, "Inhaber", 135},
+    {kBank, 124, "Kreditkarten: 3. Karte", 123, "Inhaber", 136},
+    {kBank, 128, "Kreditkarten: 4. Karte", 127, "Inhaber", 137},
+    {kSerial, 103, "Garantie: Fernseher", 0, nullptr, 0},
+    {kSerial, 107, "Garantie: CD-Player", 0, nullptr, 0},
+    {kSerial, 111, "Garantie: HiFi-Sonstig", 0, nullptr, 0},
+    {kSerial, 115, "Garantie: Videorecorder", 0, nullptr, 0},
+    {kSerial, 120, "Garantie: 1. Gerät", 116, nullptr, 0},
+    {kSerial, 125, "Garantie: 2. Gerät", 121, nullptr, 0},
+    {kSerial, 130, "Garantie: 3. Gerät", 126, nullptr, 0},
+    {kSerial, 135, "Garantie: 4. Gerät", 131, nullptr, 0},
+    {kSerial, 140, "Garantie: 5. Gerät", 136, nullptr, 0},
+    {kCar, 142, "TÜV", 0, nullptr, 0},
+    {kCar, 143, "ASU", 0, nullptr, 0},
+};
+// clang-format on
+
+// "Frei definierbare Felder": title in the even id, value in the odd one after it.
+constexpr int kFirstFreeTitle = 100;
+constexpr int kLastFreeTitle = 128;
+
+std::string Trimmed(std::string text) {
+    const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
+    while (!text.empty() && blank(static_cast<unsigned char>(text.back())))
+        text.pop_back();
+    size_t start = 0;
+    while (start < text.size() && blank(static_cast<unsigned char>(text[start])))
+        ++start;
+    return text.substr(start);
+}
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    // Upper-case umlauts in UTF-8: the second byte differs by 0x20.
+    for (size_t at = 0; (at = text.find('\xC3', at)) != std::string::npos && at + 1 < text.size();
+         ++at)
+        if (text[at + 1] == '\x84' || text[at + 1] == '\x96' || text[at + 1] == '\x9C')
+            text[at + 1] = static_cast<char>(text[at + 1] + 0x20);
+    return text;
+}
+
+bool HasWord(const std::string& lower, const std::string& word) {
+    for (size_t at = lower.find(word); at != std::string::npos; at = lower.find(word, at + 1)) {
+        const bool startOk = at == 0 || !std::isalpha(static_cast<unsigned char>(lower[at - 1]));
+        const size_t end = at + word.size();
+        const bool endOk =
+            end == lower.size() || !std::isalpha(static_cast<unsigned char>(lower[end]));
+        if (startOk && endOk)
+            return true;
+    }
+    return false;
+}
+
+// A free field's title that names a deadline, and not a secret.
+bool IsDeadlineTitle(const std::string& title) {
+    const std::string lower = Lower(title);
+    for (const char* secret : {"pin", "passwort",
+                               "pa\xC3\x9f"
+                               "wort",
+                               "kennwort", "geheim"})
+        if (lower.find(secret) != std::string::npos)
+            return false;
+    for (const char* stem : {"g\xC3\xBCltig", "ablauf", "l\xC3\xA4uft", "frist", "garantie",
+                             "verf\xC3\xA4llt", "f\xC3\xA4llig", "t\xC3\xBCv"})
+        if (lower.find(stem) != std::string::npos)
+            return true;
+    return HasWord(lower, "bis");
+}
+
+std::string ValueOf(const std::map<int, std::string>& values, int id) {
+    const auto it = values.find(id);
+    return it == values.end() ? std::string() : Trimmed(it->second);
+}
+
+// The form's fixed text, then what the user typed beside it (never for labelsOnly).
+std::string Describe(const DateField& field, const std::map<int, std::string>& values,
+                     bool labelsOnly) {
+    std::string what = field.what;
+    if (labelsOnly || field.nameId == 0)
+        return what;
+    const std::string name = ValueOf(values, field.nameId);
+    if (field.nameLabel == nullptr)
+        return name.empty() ? what : "Garantie: " + name;
+    if (const std::string bank = ValueOf(values, field.bankId); !bank.empty())
+        what += ", Bank " + bank;
+    if (!name.empty())
+        what += ", " + std::string(field.nameLabel) + " " + name;
+    return what;
+}
+
+Deadline Make(int category, int id, const std::string& typed, std::string what) {
+    const FormDescription* form = FormForCategory(category);
+    return {category, id, typed, ParseGermanDate(typed), form ? form->title : "", std::move(what)};
+}
+
+void AddFreeFields(const std::map<int, std::string>& values, std::vector<Deadline>& out) {
+    for (int title = kFirstFreeTitle; title <= kLastFreeTitle; title += 2) {
+        std::string label = ValueOf(values, title);
+        const std::string typed = ValueOf(values, title + 1);
+        if (typed.empty() || !IsDeadlineTitle(label) || IsMaskedField(kFree, title + 1))
+            continue;
+        if (!label.empty() && label.back() == ':')
+            label.pop_back();
+        out.push_back(Make(kFree, title + 1, typed, Trimmed(label)));
+    }
+}
+
+std::chrono::sys_days Days(const CalendarDate& d) {
+    return std::chrono::year_month_day(std::chrono::year(d.year),
+                                       std::chrono::month(static_cast<unsigned>(d.month)),
+                                       std::chrono::day(static_cast<unsigned>(d.day)));
+}
+
+} // namespace
+
+std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnly) {
+    std::vector<Deadline> out;
+    for (const DateField& field : kDateFields) {
+        const std::map<int, std::string>* category = values(field.category);
+        if (category == nullptr || IsMaskedField(field.category, field.id))
+            continue;
+        const std::string typed = ValueOf(*category, field.id);
+        if (!typed.empty())
+            out.push_back(
+                Make(field.category, field.id, typed, Describe(field, *category, labelsOnly)));
+    }
+    if (const std::map<int, std::string>* free = values(kFree))
+        AddFreeFields(*free, out);
+    // Readable first by date; unreadable keep the order of the forms.
+    std::stable_sort(out.begin(), out.end(), [](const Deadline& a, const Deadline& b) {
+        if (a.date && b.date)
+            return *a.date < *b.date;
+        return a.date.has_value() && !b.date.has_value();
+    });
+    return out;
+}
+
+int DaysUntil(const CalendarDate& date, const CalendarDate& today) {
+    return static_cast<int>((Days(date) - Days(today)).count());
+}
+
+DeadlineState StateOf(const Deadline& deadline, const CalendarDate& today, int leadDays) {
+    if (!deadline.date)
+        return DeadlineState::Unreadable;
+    const int days = DaysUntil(*deadline.date, today);
+    if (days < 0)
+        return DeadlineState::Expired;
+    return leadDays > 0 && days <= leadDays ? DeadlineState::Due : DeadlineState::Later;
+}
+
+const char* StateMark(DeadlineState state) {
+    switch (state) {
+    case DeadlineState::Expired:
+        return "Abgelaufen";
+    case DeadlineState::Due:
+        return "Bald f\xC3\xA4llig";
+    case DeadlineState::Unreadable:
+        return "Nicht lesbar";
+    case DeadlineState::Later:
+        break;
+    }
+    return "";
+}
+
+std::string DaysLeftText(const Deadline& deadline, const CalendarDate& today) {
+    if (!deadline.date)
+        return "nicht lesbar";
+    const int days = DaysUntil(*deadline.date, today);
+    if (days == 0)
+        return "l\xC3\xA4uft heute ab";
+    if (days < 0)
+        return "abgelaufen seit " + std::to_string(-days) + (days == -1 ? " Tag" : " Tagen");
+    return "noch " + std::to_string(days) + (days == 1 ? " Tag" : " Tage");
+}
+
+std::string DateText(const Deadline& deadline) {
+    if (!deadline.date)
+        return deadline.typed;
+    char text[16];
+    std::snprintf(text, sizeof text, "%02d.%02d.%04d", deadline.date->day, deadline.date->month,
+                  deadline.date->year);
+    return text;
+}
+
+int CountDue(const std::vector<Deadline>& deadlines, const CalendarDate& today, int leadDays) {
+    return static_cast<int>(
+        std::count_if(deadlines.begin(), deadlines.end(), [&](const Deadline& d) {
+            const DeadlineState state = StateOf(d, today, leadDays);
+            return state == DeadlineState::Expired || state == DeadlineState::Due;
+        }));
+}
+
+int LeadDays(const std::string& settingsFile) {
+    const std::string value = GetPrivateProfileString("OPTIONS", kLeadTimeKey, "", settingsFile);
+    if (value.empty()) {
+        WritePrivateProfileString("OPTIONS", kLeadTimeKey, std::to_string(kDefaultLeadDays),
+                                  settingsFile);
+        return kDefaultLeadDays;
+    }
+    // A value that is no number keeps the reminders on: a typing slip must not switch them off.
+    if (!std::isdigit(static_cast<unsigned char>(value[0])))
+        return kDefaultLeadDays;
+    return std::clamp(GetPrivateProfileInt("OPTIONS", kLeadTimeKey, 0, settingsFile), 0, 3660);
+}
+
+std::string StableTag(const std::string& text) {
+    std::uint64_t hash = 1469598103934665603ULL;
+    for (const unsigned char c : text) {
+        hash ^= c;
+        hash *= 1099511628211ULL;
+    }
+    char tag[17];
+    std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(hash));
+    return tag;
+}
+
+bool TakeDailyOverview(const std::string& settingsFile, const std::string& user,
+                       const CalendarDate& today) {
+    char day[16];
+    std::snprintf(day, sizeof day, "%04d-%02d-%02d", today.year, today.month, today.day);
+    const std::string key = StableTag(user);
+    if (GetPrivateProfileString("FRISTEN", key, "", settingsFile) == day)
+        return false;
+    // Not written (a read-only folder): the overview still opens, at worst more than once a day.
+    WritePrivateProfileString("FRISTEN", key, day, settingsFile);
+    return true;
+}
