@@ -66,7 +66,10 @@ TFristenDialog::TFristenDialog(QWidget* parent, FristenFacts facts)
                              QStringLiteral("Was")});
     m_list->setAccessibleName(QStringLiteral("Fristen"));
     m_list->installEventFilter(this);
+    // In the place and size of the template's list.
+    const QRect place = Control(kListId) ? Control(kListId)->geometry() : QRect();
     Attach(kListId, m_list);
+    m_list->setGeometry(place);
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this] { OpenCurrent(); });
     Bind(kExportId, [this] { Export(); });
 }

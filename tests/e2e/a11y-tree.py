@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
 """Lists what a screen reader sees of the running Quillory through AT-SPI and checks it.
 
-usage: a11y-tree.py desk|form|password [timeout seconds]
+usage: a11y-tree.py desk|form|password|fristen [timeout seconds]
   desk      the desk window and its named hot-spot buttons
   form      the doctors form: named text fields and the picture buttons OK and Abbruch
   password  the password dialog: its two fields reported as password text
+  fristen   the overview "Fristen": its list by name, the first row read out with its mark
 Prints the tree (role, name) of the checked window; exits 1 when something is missing.
 """
 import sys
@@ -16,7 +17,7 @@ HOT_SPOTS = [
     "Persönliches", "Wichtige Nummern", "Ärzte", "Bankgeschäfte", "Softwareregistrierung",
     "Online", "Seriennummern", "Fahrzeugschein/brief", "Frei definierbare Felder",
     "Programm beenden", "Information", "Hilfe", "Backup", "Paßwort vergeben",
-    "Paßwort löschen", "Minimieren",
+    "Paßwort löschen", "Minimieren", "Fristen",
 ]
 DOCTOR_FIELDS = ["Hausarzt: Name", "Hausarzt: Adresse", "Spezialarzt 1: Name",
                  "Spezialarzt 2: Fax"]
@@ -67,7 +68,8 @@ def main():
     if app is None:
         print("a11y: Quillory not on the accessibility bus", file=sys.stderr)
         return 1
-    title = {"desk": "Quillory Version 1.0", "form": "Ärzte", "password": "Paßworteingabe"}[mode]
+    title = {"desk": "Quillory Version 1.0", "form": "Ärzte", "password": "Paßworteingabe",
+             "fristen": "Fristen"}[mode]
     top = window(app, title, limit)
     if top is None:
         print(f"a11y: no window '{title}'; windows: {[c.name for c in app]}", file=sys.stderr)
@@ -83,6 +85,12 @@ def main():
         buttons = {name for _, role, name, _ in nodes if role == "push button"}
         missing = [n for n in DOCTOR_FIELDS if n not in fields]
         missing += [n for n in ("OK", "Abbruch") if n not in buttons]
+    elif mode == "fristen":
+        lists = [n for _, role, name, n in nodes if name == "Fristen" and role != "dialog"]
+        names = [name for _, _, name, _ in nodes]
+        missing = [] if lists else ["list 'Fristen'"]
+        missing += [] if any(n.startswith("Abgelaufen, ") for n in names) else ["row 'Abgelaufen, ...'"]
+        missing += [n for n in ("In Kalender exportieren", "Schließen") if n not in names]
     else:
         masked = {name for _, role, name, _ in nodes if role == "password text"}
         missing = [n for n in ("Paßwort", "Paßwort bestätigen") if n not in masked]
