@@ -210,4 +210,21 @@ TEST(FolderPagesTest, CoverListsWhereEachFormStartsAndLongMemosRunOn) {
     const auto bare = BuildFolderPages(facts, categories, noCover, FixedWidth);
     ASSERT_EQ(bare.size(), 4u);
     EXPECT_EQ(bare[0].footerRight, QStringLiteral("Seite 1 von 4"));
+
+    // The deadlines' page follows the cover; the forms behind it are numbered on.
+    facts.deadlines = {{QStringLiteral("Abgelaufen"), QStringLiteral("27.11.2026"),
+                        QStringLiteral("abgelaufen seit 12 Tagen"),
+                        QStringLiteral("Fahrzeugschein/brief"), QStringLiteral("ASU")},
+                       {QString(), QStringLiteral("31.05.2027"), QStringLiteral("noch 173 Tage"),
+                        QStringLiteral("Bankgeschäfte"),
+                        QStringLiteral("Kreditkarten: 2. Karte, Inhaber Anna Beispiel")}};
+    const auto withDeadlines = BuildFolderPages(facts, categories, FolderOptions{}, FixedWidth);
+    ASSERT_EQ(withDeadlines.size(), 6u);
+    EXPECT_EQ(withDeadlines[1].headerLeft, QStringLiteral("Fristen"));
+    for (const char* cell : {"Abgelaufen", "27.11.2026", "abgelaufen seit 12 Tagen", "ASU",
+                             "noch 173 Tage", "Kreditkarten: 2. Karte, Inhaber Anna"})
+        EXPECT_EQ(Find(withDeadlines[1], QString::fromUtf8(cell)).size(), 1u) << cell;
+    for (const char* line : {"Seite 3", "Seite 6"})
+        EXPECT_EQ(Find(withDeadlines[0], QString::fromUtf8(line)).size(), 1u) << line;
+    EXPECT_EQ(withDeadlines[2].headerLeft, QStringLiteral("Fahrzeugschein/brief"));
 }
