@@ -1,6 +1,7 @@
 # The emergency folder of the user whose forms were filled before: Ctrl+P on the desk opens
 # the dialog and Esc closes it; the quill on the desk opens it again, "Als PDF speichern..."
-# asks for a file name, typed into the file dialog; the PDF is private and holds the values.
+# asks for a file name, typed into the file dialog; the PDF is private and holds the values,
+# and a page "Fristen" after the cover (the warranty field holds a text that is no date).
 
 nf_dialog_title="^Notfallmappe drucken\$"
 
@@ -46,7 +47,7 @@ scenario_notfall_pdf() {
         { fail "a second PDF was written"; return 1; }
     local text
     text=$(pdftotext -layout -enc UTF-8 "$pdf" -)
-    for want in "Notfallmappe von Formen" "Wert12-100 Müßig" "Wert13-101" "Wert10-100 Müßig" "Zeile zwei" "Seite 10 von 10"; do
+    for want in "Notfallmappe von Formen" "Wert12-100 Müßig" "Wert13-101" "Wert10-100 Müßig" "Zeile zwei" "Fristen" "Seite 11 von 11"; do
         grep -qF "$want" <<<"$text" || { fail "PDF lacks '$want'"; return 1; }
     done
     pdftoppm -r 70 -f 1 -l 3 -png "$pdf" "$shots/notfall-page" 2>/dev/null
