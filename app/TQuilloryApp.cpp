@@ -101,6 +101,11 @@ DeskServices TQuilloryApp::Services() {
             form->Execute();
         }
     };
+    services.openFormAtField = [](QWidget* desk, int category, int id, bool selectText) {
+        if (std::unique_ptr<TDialog> form =
+                CreateCategoryFormAtField(category, id, selectText, desk))
+            form->Execute();
+    };
     services.emergencyFolder = [this](QWidget* desk, const DeskPasswordState& state) {
         FolderFacts facts;
         QString name = QString::fromStdString(m_login.typedName);

@@ -30,6 +30,8 @@ struct DeskServices {
     std::function<void(QWidget* desk, const std::string& programDir)> backup;
     // Commands 8 to 16: the category form of the command, run modally.
     std::function<void(int command, QWidget* desk)> runForm;
+    // The form of a category with one of its fields focused (and its text selected), modally.
+    std::function<void(QWidget* desk, int category, int id, bool selectText)> openFormAtField;
     // Command 17 (and Ctrl+P): the emergency folder's dialog, run modally.
     std::function<void(QWidget* desk, const DeskPasswordState& state)> emergencyFolder;
     // Command 3: ends the message loop with status 0 (by default QCoreApplication::exit(0)).

@@ -390,6 +390,17 @@ void TQuilloryDlgClient::RunCommand(int command) {
     Dispatch(command, index);
 }
 
+void TQuilloryDlgClient::OpenFormAtField(int category, int id, bool selectText) {
+    if (!m_services.openFormAtField) {
+        return;
+    }
+    // Busy while the form is open; a command's window that asked for it keeps the desk busy.
+    const bool wasBusy = m_busy;
+    m_busy = true;
+    m_services.openFormAtField(this, category, id, selectText);
+    m_busy = wasBusy;
+}
+
 void TQuilloryDlgClient::Dispatch(int command, int index) {
     // The pressed picture is on the screen before the command's window comes up.
     repaint();

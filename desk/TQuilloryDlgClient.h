@@ -41,6 +41,9 @@ public:
     int HotSpotOf(int command) const;
     // Runs a command as a press on its hot spot does.
     void RunCommand(int command);
+    // Opens the form of a category modally with field id focused, its text selected when asked;
+    // also from a window a command opened.
+    void OpenFormAtField(int category, int id, bool selectText);
 
     // The accessible stand-in of hot spot i, and the spot holding the keyboard focus (-1).
     THotSpotButton* Button(int index) const;

@@ -94,9 +94,40 @@ void TCategoryForm::SetupWindow() {
     TTiledDialog::SetupWindow();
     if (!TablesOpen()) {
         MakeReadOnly(kNotOpen);
-        return;
+    } else {
+        LoadFields();
     }
-    LoadFields();
+    FocusInitialField();
+}
+
+void TCategoryForm::SetInitialField(int id, bool selectText) {
+    m_initialField = id;
+    m_selectInitial = selectText;
+}
+
+// Runs before the dialog first appears: the focus set here is the one it shows with.
+void TCategoryForm::FocusInitialField() {
+    QWidget* control = Edit(m_initialField);
+    if (control == nullptr)
+        return;
+    control->setFocus(Qt::OtherFocusReason);
+    if (auto* line = qobject_cast<QLineEdit*>(control)) {
+        if (m_selectInitial) {
+            line->selectAll();
+        } else {
+            // The dialog hands the focus over as a tab would, which selects a line's text.
+            QMetaObject::invokeMethod(
+                line, [line] { line->deselect(); }, Qt::QueuedConnection);
+        }
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) {
+        if (m_selectInitial)
+            plain->selectAll();
+        plain->ensureCursorVisible();
+    } else if (auto* rich = qobject_cast<QTextEdit*>(control)) {
+        if (m_selectInitial)
+            rich->selectAll();
+        rich->ensureCursorVisible();
+    }
 }
 
 void TCategoryForm::LoadFields() {

@@ -29,6 +29,9 @@ public:
     bool Writable() const { return m_writable; }
     // Whether the form shows why it cannot store anything.
     bool NoticeShown() const;
+    // The field (id 100 + j) that has the focus when the form is shown, its text selected
+    // when asked; an id that is no field of the form leaves the usual first field.
+    void SetInitialField(int id, bool selectText);
 
     // The control's text as the tables hold it (memo line breaks as CR LF) and back.
     static std::string ControlText(const QWidget* control);
@@ -44,10 +47,13 @@ private:
     void LoadFields();
     bool StoreFields();
     void MakeReadOnly(const char* reason);
+    void FocusInitialField();
 
     const FormDescription& m_form;
     int m_fieldCount = 0;
     std::vector<QWidget*> m_edits; // index j: control id 100 + j
     bool m_writable = true;
     QLabel* m_notice = nullptr;
+    int m_initialField = -1;
+    bool m_selectInitial = false;
 };

@@ -256,6 +256,51 @@ TEST_F(FormDataTest, ClosedTablesWriteNothing) {
     EXPECT_EQ(ReadAll(), before);
 }
 
+// The id of the form's field that holds the focus, 0 for none.
+int FocusedField(const TCategoryForm& form) {
+    for (int id = kFirstFieldId; form.Edit(id) != nullptr; ++id)
+        if (form.focusWidget() == form.Edit(id))
+            return id;
+    return 0;
+}
+
+// Opened at a field, the form shows with that field focused and, when asked, its whole text
+// selected (a memo too); an id outside the form leaves the form's usual focus.
+TEST_F(FormDataTest, OpensAtAField) {
+    {
+        auto form = Open(12);
+        Type(*form, 101, "Müller");
+        Type(*form, 123, "Zeile 1\nZeile 2");
+        Press(*form, 1);
+    }
+    const int usual = FocusedField(*Open(12));
+    struct Case {
+        int id;
+        bool select;
+        int focused;
+        QString selected;
+    };
+    const Case cases[] = {{101, true, 101, QStringLiteral("Müller")},
+                          {101, false, 101, QString()},
+                          {123, true, 123, QStringLiteral("Zeile 1\u2029Zeile 2")},
+                          {999, true, usual, QString()}};
+    for (const Case& c : cases) {
+        std::unique_ptr<TDialog> d = CreateCategoryFormAtField(1, c.id, c.select, nullptr);
+        d->show();
+        QApplication::processEvents();
+        auto* form = dynamic_cast<TCategoryForm*>(d.get());
+        ASSERT_NE(form, nullptr);
+        EXPECT_EQ(FocusedField(*form), c.focused) << c.id;
+        QString selected;
+        if (c.id == 101)
+            selected = qobject_cast<QLineEdit*>(form->Edit(101))->selectedText();
+        else if (c.id == 123)
+            selected = qobject_cast<QPlainTextEdit*>(form->Edit(123))->textCursor().selectedText();
+        EXPECT_EQ(selected, c.selected) << c.id << " " << c.select;
+    }
+    EXPECT_EQ(CreateCategoryFormAtField(9, 100, true, nullptr), nullptr);
+}
+
 // A field of the first table as the document on disk holds it, through the container reader.
 std::string DocumentField(const std::string& name) {
     DocumentFiles files;
