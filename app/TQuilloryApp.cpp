@@ -8,6 +8,7 @@
 #include "backup/TBackupDialog.h"
 #include "desk/TQuilloryDlgClient.h"
 #include "forms/FormFactory.h"
+#include "forms/TSearchDialog.h"
 #include "platform/Messages.h"
 #include "platform/SystemDirs.h"
 #include "platform/gui/HelpViewer.h"
@@ -116,6 +117,7 @@ DeskServices TQuilloryApp::Services() {
         facts.isProtected = state.isProtected;
         RunEmergencyFolder(desk, facts);
     };
+    services.search = RunSearch;
     services.quit = EndProgram;
     if (m_options.adjustServices) {
         m_options.adjustServices(services);

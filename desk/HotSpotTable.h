@@ -27,6 +27,7 @@ enum DeskCommand : int {
     CmFirstForm = 8,
     CmLastForm = 16,
     CmEmergencyFolder = 17,
+    CmSearch = 19,
 };
 
 // clang-format off
