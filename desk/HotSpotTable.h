@@ -31,7 +31,7 @@ enum DeskCommand : int {
 };
 
 // clang-format off
-inline constexpr std::array<HotSpotRow, 17> kHotSpotTable{{
+inline constexpr std::array<HotSpotRow, 18> kHotSpotTable{{
     {432, 287, 72, 72, {"BEENDEN1", "BEENDEN2", "BEENDEN2"}, CmExit, "Programm beenden", "E"},
     {448, 211, 72, 72, {"INFO1", "INFO2", "INFO2"}, CmAbout, "Information", "I"},
     {430, 134, 72, 72, {"HILFE1", "HILFE2", "HILFE2"}, CmHelp, "Hilfe", "F1; H"},
@@ -49,5 +49,6 @@ inline constexpr std::array<HotSpotRow, 17> kHotSpotTable{{
     {220, 264, 173, 28, {"DLG_SOFTWARE1", "DLG_SOFTWARE2", "DLG_SOFTWARE2"}, 15, "Softwareregistrierung", "S"},
     {220, 162, 173, 28, {"DLG_NUMMERN1", "DLG_NUMMERN2", "DLG_NUMMERN2"}, 16, "Wichtige Nummern", "W"},
     {452, 380, 112, 72, {"FEDER1", "FEDER2", "FEDER3"}, CmEmergencyFolder, "Notfallmappe", "Ctrl+P"},
+    {448, 36, 72, 72, {"SUCHEN1", "SUCHEN2", "SUCHEN3"}, CmSearch, "Suchen", "Ctrl+F; U"},
 }};
 // clang-format on
