@@ -129,7 +129,16 @@ TSearchDialog::TSearchDialog(QWidget* parent, std::vector<SearchEntry> entries)
             [this](QTreeWidgetItem* item) { Choose(item); });
 }
 
-TSearchDialog::~TSearchDialog() = default;
+TSearchDialog::~TSearchDialog() {
+    // Text selected in the line went to the X selection: the query does not outlive the window.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    const QLineEdit* line = Line();
+    if (line && clipboard->supportsSelection() && clipboard->ownsSelection()) {
+        const QString selected = clipboard->text(QClipboard::Selection);
+        if (!selected.isEmpty() && line->text().contains(selected))
+            clipboard->clear(QClipboard::Selection);
+    }
+}
 
 QLineEdit* TSearchDialog::Line() const {
     return ControlAs<QLineEdit>(kLineId);
@@ -137,8 +146,9 @@ QLineEdit* TSearchDialog::Line() const {
 
 void TSearchDialog::SetupWindow() {
     TTiledDialog::SetupWindow();
-    m_results->header()->resizeSection(0, m_results->width() / 4);
-    m_results->header()->resizeSection(1, m_results->width() / 4);
+    // The form's name and the field's label (which can be long) before the values.
+    m_results->header()->resizeSection(0, m_results->width() * 23 / 100);
+    m_results->header()->resizeSection(1, m_results->width() * 35 / 100);
     if (QLineEdit* line = Line()) {
         line->setAccessibleName(QStringLiteral("Suchbegriff"));
         line->installEventFilter(this);
