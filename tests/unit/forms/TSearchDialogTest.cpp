@@ -14,15 +14,6 @@
 
 namespace {
 
-const std::string kLongMemo = std::string(200, 'x') + " Köln";
-
-std::vector<SearchEntry> Entries() {
-    return {{8, 100, "Hausarzt: Name", "Dr. Grün", false},
-            {8, 101, "Hausarzt: Adresse", "Kölner Str. 1\r\nKöln", false},
-            {3, 102, "Paßwort", "Grün4711", true},
-            {10, 134, "Notizen", kLongMemo, false}};
-}
-
 struct Shown {
     QString form;
     QString value;
@@ -44,7 +35,10 @@ std::vector<Shown> Results(const TSearchDialog& dialog) {
 // with its match marked (a long memo shown from shortly before it), secrets only when ticked
 // and then masked; Enter opens the current result, Ctrl+C copies what a secret shows.
 TEST(SearchDialogTest, LiveResultsSecretsAndChoice) {
-    TSearchDialog dialog(nullptr, Entries());
+    TSearchDialog dialog(nullptr, {{8, 100, "Hausarzt: Name", "Dr. Grün", false},
+                                   {8, 101, "Hausarzt: Adresse", "Kölner Str. 1\r\nKöln", false},
+                                   {3, 102, "Paßwort", "Grün4711", true},
+                                   {10, 134, "Notizen", std::string(200, 'x') + " Köln", false}});
     dialog.show();
     QApplication::processEvents();
     QLineEdit* line = dialog.Line();
