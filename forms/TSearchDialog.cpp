@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -55,8 +56,11 @@ public:
             range.format.setFontWeight(QFont::Bold);
             formats.push_back(range);
         }
-        const QString shown =
-            opt.fontMetrics.elidedText(text, Qt::ElideRight, area.width() - 4, Qt::TextSingleLine);
+        // Measured in bold, as the marks are drawn, so the end is never cut off.
+        QFont bold = opt.font;
+        bold.setBold(true);
+        const QString shown = QFontMetrics(bold).elidedText(text, Qt::ElideRight, area.width() - 4,
+                                                            Qt::TextSingleLine);
         QTextLayout layout(shown, opt.font);
         layout.setFormats(formats);
         layout.beginLayout();
