@@ -12,6 +12,7 @@
 #include "desk/HotSpotTable.h"
 #include "desk/TQuilloryDlgClient.h"
 #include "forms/FormFactory.h"
+#include "forms/TSearchDialog.h"
 #include "platform/Messages.h"
 #include "platform/SystemDirs.h"
 #include "platform/gui/HelpViewer.h"
@@ -138,6 +139,7 @@ DeskServices TQuilloryApp::Services() {
     services.deadlines = [this](QWidget* desk, const DeskPasswordState& state) {
         RunFristen(desk, DeadlineFacts(desk, state));
     };
+    services.search = RunSearch;
     services.quit = EndProgram;
     if (m_options.adjustServices) {
         m_options.adjustServices(services);

@@ -36,6 +36,10 @@ struct DeskServices {
     std::function<void(QWidget* desk, const DeskPasswordState& state)> emergencyFolder;
     // Command 18: the overview of the dates in the user's forms, run modally.
     std::function<void(QWidget* desk, const DeskPasswordState& state)> deadlines;
+    // Command 19 (and Ctrl+F): the search window, run modally; openField opens the form of the
+    // field chosen there.
+    std::function<void(QWidget* desk, const std::function<void(int category, int id)>& openField)>
+        search;
     // Command 3: ends the message loop with status 0 (by default QCoreApplication::exit(0)).
     std::function<void()> quit;
 };

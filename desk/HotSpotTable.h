@@ -28,10 +28,11 @@ enum DeskCommand : int {
     CmLastForm = 16,
     CmEmergencyFolder = 17,
     CmDeadlines = 18,
+    CmSearch = 19,
 };
 
 // clang-format off
-inline constexpr std::array<HotSpotRow, 18> kHotSpotTable{{
+inline constexpr std::array<HotSpotRow, 19> kHotSpotTable{{
     {432, 287, 72, 72, {"BEENDEN1", "BEENDEN2", "BEENDEN2"}, CmExit, "Programm beenden", "E"},
     {448, 211, 72, 72, {"INFO1", "INFO2", "INFO2"}, CmAbout, "Information", "I"},
     {430, 134, 72, 72, {"HILFE1", "HILFE2", "HILFE2"}, CmHelp, "Hilfe", "F1; H"},
@@ -50,5 +51,6 @@ inline constexpr std::array<HotSpotRow, 18> kHotSpotTable{{
     {220, 162, 173, 28, {"DLG_NUMMERN1", "DLG_NUMMERN2", "DLG_NUMMERN2"}, 16, "Wichtige Nummern", "W"},
     {452, 380, 112, 72, {"FEDER1", "FEDER2", "FEDER3"}, CmEmergencyFolder, "Notfallmappe", "Ctrl+P"},
     {96, 36, 72, 72, {"FRISTEN1", "FRISTEN2", "FRISTEN3"}, CmDeadlines, "Fristen", "T"},
+    {448, 36, 72, 72, {"SUCHEN1", "SUCHEN2", "SUCHEN3"}, CmSearch, "Suchen", "Ctrl+F; U"},
 }};
 // clang-format on

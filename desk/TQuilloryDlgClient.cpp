@@ -459,6 +459,13 @@ void TQuilloryDlgClient::Dispatch(int command, int index) {
         }
         ResetSpot(index);
         break;
+    case CmSearch:
+        if (m_services.search) {
+            m_services.search(
+                this, [this](int category, int id) { OpenFormAtField(category, id, true); });
+        }
+        ResetSpot(index);
+        break;
     default:
         if (command >= CmFirstForm && command <= CmLastForm) {
             if (m_services.runForm) {

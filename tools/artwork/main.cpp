@@ -50,6 +50,7 @@ const Spot kSpots[] = {
     {"DLG_NUMMERN", 220, 162, 173, 28, 2, "Wichtige Nummern"},
     {"FEDER", 452, 380, 112, 72, 3, nullptr},
     {"FRISTEN", 96, 36, 72, 72, 3, nullptr},
+    {"SUCHEN", 448, 36, 72, 72, 3, nullptr},
 };
 
 QFont Sans(double px, int weight = QFont::Normal) {
@@ -379,6 +380,51 @@ void PaintDeskCalendar(QPainter& p, const QRectF& c, double dim) {
         p.setPen(QPen(Brass(ring, dim), 1.8));
         p.drawArc(ring, 0, 180 * 16);
     }
+// A magnifying glass lying on the desk: round lens top left, handle towards the bottom right.
+QRectF MagnifierLens(const QRectF& box) {
+    return QRectF(box.left() + 3, box.top() + 1, 36, 36);
+}
+
+QPainterPath MagnifierHandle(const QRectF& box) {
+    const QRectF lens = MagnifierLens(box);
+    QPainterPath handle;
+    handle.addRoundedRect(QRectF(0, -4.5, 24, 9), 4, 4);
+    QTransform t;
+    t.translate(lens.center().x() + 15, lens.center().y() + 15);
+    t.rotate(45);
+    return t.map(handle);
+}
+
+QPainterPath MagnifierShape(const QRectF& box) {
+    QPainterPath shape;
+    shape.addEllipse(MagnifierLens(box));
+    return shape.united(MagnifierHandle(box));
+}
+
+void PaintMagnifier(QPainter& p, const QRectF& box, double dim, bool lit) {
+    const QRectF lens = MagnifierLens(box);
+    const QPainterPath handle = MagnifierHandle(box);
+    QLinearGradient wood(handle.boundingRect().topLeft(), handle.boundingRect().bottomRight());
+    wood.setColorAt(0, QColor(96, 40, 24).darker(int(100 * dim)));
+    wood.setColorAt(1, QColor(46, 16, 10).darker(int(100 * dim)));
+    p.setBrush(wood);
+    p.setPen(QPen(QColor(30, 10, 6), 1));
+    p.drawPath(handle);
+    // brass rim and the glass inside it
+    p.setBrush(Brass(lens, dim));
+    p.setPen(QPen(QColor(80, 52, 16), 1.2));
+    p.drawEllipse(lens);
+    const QRectF glass = lens.adjusted(5, 5, -5, -5);
+    QRadialGradient g(glass.center() - QPointF(5, 5), glass.width() * 0.75);
+    g.setColorAt(0, lit ? QColor(236, 246, 250) : QColor(206, 222, 228));
+    g.setColorAt(1, QColor(118, 146, 160).darker(int(100 * dim)));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(70, 46, 14), 1));
+    p.drawEllipse(glass);
+    // a highlight on the glass
+    p.setPen(QPen(QColor(255, 255, 255, 190), 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(glass.adjusted(4, 4, -4, -4), 100 * 16, 70 * 16);
 }
 
 // Active = pressed and lit: the hot-spot pictures serve both the press and the hover.
@@ -422,6 +468,8 @@ void PaintObject(QPainter& p, const char* base, QSizeF size, Look look) {
         shape.addRoundedRect(box.adjusted(2, 2, -2, -2), 5, 5);
     } else if (name == QStringLiteral("FRISTEN")) {
         shape.addRoundedRect(box.adjusted(3, 4, -3, 0), 4, 4);
+    } else if (name == QStringLiteral("SUCHEN")) {
+        shape = MagnifierShape(box);
     } else {
         // padlock body and shackle
         const QRectF body(box.left() + 8, box.top() + 24, box.width() - 16, box.height() - 24);
@@ -491,6 +539,8 @@ void PaintObject(QPainter& p, const char* base, QSizeF size, Look look) {
         p.drawText(book.adjusted(7, 0, 0, 0), Qt::AlignCenter, QStringLiteral("?"));
     } else if (name == QStringLiteral("FRISTEN")) {
         PaintDeskCalendar(p, box.adjusted(3, 4, -3, 0), dim);
+    } else if (name == QStringLiteral("SUCHEN")) {
+        PaintMagnifier(p, box, dim, lit);
     } else if (name == QStringLiteral("BACKUP")) {
         const QRectF d = box.adjusted(2, 2, -2, -2);
         QLinearGradient body(d.topLeft(), d.bottomRight());

@@ -2,6 +2,7 @@
 
 #include "forms/FormCatalogue.h"
 #include "forms/FormFactory.h"
+#include "forms/SearchEntries.h"
 #include "forms/TCategoryForm.h"
 #include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
@@ -299,6 +300,39 @@ TEST_F(FormDataTest, OpensAtAField) {
         EXPECT_EQ(selected, c.selected) << c.id << " " << c.select;
     }
     EXPECT_EQ(CreateCategoryFormAtField(9, 100, true, nullptr), nullptr);
+}
+
+// The search reads every field with the label its form shows: a field the template leaves
+// unnamed takes the label or the user's title left of it on its line, else the text above it.
+TEST_F(FormDataTest, SearchEntriesCarryTheFormsLabels) {
+    {
+        auto form = Open(10);
+        Type(*form, 100, "  Steuer-ID ");
+        Type(*form, 101, "12 345 678 901");
+        Type(*form, 102, "");
+        Press(*form, 1);
+    }
+    const auto entries = CollectSearchEntries();
+    ASSERT_TRUE(entries.has_value());
+    std::map<std::pair<int, int>, SearchEntry> byField;
+    for (const SearchEntry& e : *entries)
+        byField[{e.category, e.id}] = e;
+    struct Case {
+        int category;
+        int id;
+        const char* label;
+        bool secret;
+    };
+    const Case cases[] = {
+        {8, 100, "Hausarzt: Name", false},      {6, 101, "Steuer-ID", false},
+        {6, 100, "Feldtitel", false},           {6, 103, "Feldtitel", false},
+        {7, 102, "Schlüsselnummer (1)", false}, {3, 102, "Online-Banking: Paßwort (1)", true}};
+    for (const Case& c : cases) {
+        const SearchEntry& e = byField[std::make_pair(c.category, c.id)];
+        EXPECT_EQ(e.label, c.label) << c.category << " " << c.id;
+        EXPECT_EQ(e.secret, c.secret) << c.category << " " << c.id;
+    }
+    EXPECT_EQ((byField[{6, 101}].value), "12 345 678 901");
 }
 
 // A field of the first table as the document on disk holds it, through the container reader.

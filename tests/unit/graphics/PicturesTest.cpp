@@ -31,7 +31,7 @@ const HotSpot kHotSpots[] = {
     {"DLG_ONLINE", {220, 298, 173, 28}, 2},   {"DLG_PERSONEN", {220, 128, 173, 28}, 2},
     {"DLG_PKW", {220, 366, 173, 28}, 2},      {"DLG_SERIE", {220, 332, 173, 28}, 2},
     {"DLG_SOFTWARE", {220, 264, 173, 28}, 2}, {"DLG_NUMMERN", {220, 162, 173, 28}, 2},
-    {"FEDER", {452, 380, 112, 72}, 3},
+    {"FEDER", {452, 380, 112, 72}, 3},        {"SUCHEN", {448, 36, 72, 72}, 3},
 };
 
 std::vector<std::string> ScriptBitmaps() {
