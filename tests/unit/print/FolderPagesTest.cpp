@@ -2,12 +2,14 @@
 #include "forms/MaskedFields.h"
 #include "print/FolderContent.h"
 #include "store/CategorySchema.h"
+#include "util/GermanBanks.h"
 
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 using namespace FolderGeometry;
@@ -46,6 +48,21 @@ int CountEverywhere(const std::vector<FolderPage>& pages, const QString& text) {
         n += static_cast<int>(Find(page, text).size());
     return n;
 }
+
+// One bank whose only passing account is 240334000.
+class OneBank final : public BankDirectory {
+public:
+    bool HasData() const override { return true; }
+    std::optional<BankRecord> Find(std::string_view blz) const override {
+        return blz == "20210200" ? std::optional<BankRecord>(BankRecord{"Bank", "Ort", "19"})
+                                 : std::nullopt;
+    }
+    AccountCheck Check(std::string_view blz, std::string_view account) const override {
+        if (blz != "20210200")
+            return AccountCheck::BankUnknown;
+        return account == "240334000" ? AccountCheck::Passed : AccountCheck::Failed;
+    }
+};
 
 } // namespace
 
@@ -207,4 +224,45 @@ TEST(FolderPagesTest, CoverListsWhereEachFormStartsAndLongMemosRunOn) {
     const auto bare = BuildFolderPages(facts, categories, noCover, FixedWidth);
     ASSERT_EQ(bare.size(), 4u);
     EXPECT_EQ(bare[0].footerRight, QStringLiteral("Seite 1 von 4"));
+}
+
+// An account that passes its bank's check gets its IBAN printed small under it, marked as
+// derived; a failing one, an IBAN and an account without bank code get nothing.
+TEST(FolderPagesTest, DerivedIbanStandsUnderItsAccount) {
+    std::vector<FolderCategory> personal = Blank({1});
+    ASSERT_EQ(personal.size(), 1u);
+    auto& values = personal[0].values;
+    values[107] = QStringLiteral("240 334 000");
+    values[108] = QStringLiteral("20210200");
+    values[111] = QStringLiteral("240334001");
+    values[112] = QStringLiteral("20210200");
+    values[115] = QStringLiteral("DE77202102000240334000");
+    values[116] = QStringLiteral("20210200");
+    values[110] = QStringLiteral("240334000"); // "Bank:", not an account
+    personal[0].notes = DerivedIbanNotes(1, values, OneBank());
+    EXPECT_EQ(personal[0].notes,
+              (std::map<int, QString>{{107, QStringLiteral("IBAN (abgeleitet): DE77 2021 0200 "
+                                                           "0240 3340 00")}}));
+
+    FolderOptions options;
+    options.cover = false;
+    const auto pages = BuildFolderPages(Facts(), personal, options, FixedWidth);
+    ASSERT_EQ(pages.size(), 1u);
+    const auto account = Find(pages[0], QStringLiteral("240 334 000"));
+    ASSERT_EQ(account.size(), 1u);
+    QString note;
+    for (const PageText& t : pages[0].texts) {
+        if (t.role == PrintRole::Small && t.y > account[0]->y &&
+            std::abs(t.x - account[0]->x) < 0.01)
+            note += (note.isEmpty() ? QString() : QStringLiteral(" ")) + t.text;
+    }
+    EXPECT_EQ(note, personal[0].notes[107]);
+    // The row below moved down rather than under the note.
+    const auto next = Find(pages[0], QStringLiteral("240334001"));
+    ASSERT_EQ(next.size(), 1u);
+    for (const PageText& t : pages[0].texts) {
+        if (t.role == PrintRole::Small && std::abs(t.x - account[0]->x) < 0.01) {
+            EXPECT_LT(t.y, next[0]->y) << t.text.toStdString();
+        }
+    }
 }
