@@ -1,6 +1,7 @@
 #include "forms/FieldChecks.h"
 
 #include "util/GermanBanks.h"
+#include "util/GermanDate.h"
 #include "util/NumberChecks.h"
 
 #include <algorithm>
@@ -103,32 +104,13 @@ std::optional<FieldHint> CardHint(std::string_view text) {
     return Note(std::string("Karte von ") + IssuerName(issuer) + ".");
 }
 
-// A card's month and year as cards print them: "MM/JJ", "MM/JJJJ", also with a dot or a hyphen.
-std::optional<std::pair<int, int>> CardMonth(std::string_view text) {
-    const std::string code = CompactCode(text);
-    const size_t cut = code.find_first_of("/.-");
-    if (cut == std::string::npos || cut == 0 || cut > 2)
-        return std::nullopt;
-    const std::string month = code.substr(0, cut);
-    const std::string year = code.substr(cut + 1);
-    if (!AllDigits(month) || !AllDigits(year) || (year.size() != 2 && year.size() != 4))
-        return std::nullopt;
-    const int m = std::stoi(month);
-    const int y = std::stoi(year);
-    if (m < 1 || m > 12)
-        return std::nullopt;
-    return std::pair{year.size() == 2 ? 2000 + y : y, m};
-}
-
+// A card is valid through the day its "Gültig bis:" names, a month alone through its last day.
 std::optional<FieldHint> ExpiryHint(std::string_view text, int today) {
-    const int thisMonth = today / 100;
-    int lastMonth = 0; // YYYYMM of the last month the card is valid in
-    if (const auto month = CardMonth(text)) {
-        lastMonth = month->first * 100 + month->second;
-    } else {
-        return std::nullopt;
-    }
-    if (lastMonth < thisMonth)
+    const std::optional<CalendarDate> until = ParseGermanDate(text);
+    if (!until)
+        return Warning("Dieses Datum ist nicht lesbar.");
+    const CalendarDate now{today / 10000, today / 100 % 100, today % 100};
+    if (*until < now)
         return Warning("Diese Karte ist abgelaufen.");
     return std::nullopt;
 }

@@ -69,6 +69,10 @@ const Case kCases[] = {
     {3, 120, "12/26", "", nullptr, false},
     {3, 124, "01/2027", "", nullptr, false},
     {3, 128, "12.2025", "", "Diese Karte ist abgelaufen.", true},
+    {3, 116, "8.12.2026", "", "Diese Karte ist abgelaufen.", true},
+    {3, 120, "9.12.2026", "", nullptr, false},
+    {3, 124, "Dez. 2026", "", nullptr, false},
+    {3, 128, "bald", "", "Dieses Datum ist nicht lesbar.", true},
     // The cheque cards' fields are not checked.
     {3, 106, "4111", "", nullptr, false},
     // Car papers.
