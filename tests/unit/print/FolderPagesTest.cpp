@@ -49,21 +49,6 @@ int CountEverywhere(const std::vector<FolderPage>& pages, const QString& text) {
     return n;
 }
 
-// One bank whose only passing account is 240334000.
-class OneBank final : public BankDirectory {
-public:
-    bool HasData() const override { return true; }
-    std::optional<BankRecord> Find(std::string_view blz) const override {
-        return blz == "20210200" ? std::optional<BankRecord>(BankRecord{"Bank", "Ort", "19"})
-                                 : std::nullopt;
-    }
-    AccountCheck Check(std::string_view blz, std::string_view account) const override {
-        if (blz != "20210200")
-            return AccountCheck::BankUnknown;
-        return account == "240334000" ? AccountCheck::Passed : AccountCheck::Failed;
-    }
-};
-
 } // namespace
 
 TEST(FolderPagesTest, WrapKeepsLineBreaksMovesWordsAndBreaksLongWords) {
@@ -227,7 +212,7 @@ TEST(FolderPagesTest, CoverListsWhereEachFormStartsAndLongMemosRunOn) {
 }
 
 // An account that passes its bank's check gets its IBAN printed small under it, marked as
-// derived; a failing one, an IBAN and an account without bank code get nothing.
+// derived; a failing one and an IBAN get nothing. (A published test account of the bank data.)
 TEST(FolderPagesTest, DerivedIbanStandsUnderItsAccount) {
     std::vector<FolderCategory> personal = Blank({1});
     ASSERT_EQ(personal.size(), 1u);
@@ -238,8 +223,7 @@ TEST(FolderPagesTest, DerivedIbanStandsUnderItsAccount) {
     values[112] = QStringLiteral("20210200");
     values[115] = QStringLiteral("DE77202102000240334000");
     values[116] = QStringLiteral("20210200");
-    values[110] = QStringLiteral("240334000"); // "Bank:", not an account
-    personal[0].notes = DerivedIbanNotes(1, values, OneBank());
+    personal[0].notes = DerivedIbanNotes(1, values, GermanBanks());
     EXPECT_EQ(personal[0].notes,
               (std::map<int, QString>{{107, QStringLiteral("IBAN (abgeleitet): DE77 2021 0200 "
                                                            "0240 3340 00")}}));
@@ -250,19 +234,15 @@ TEST(FolderPagesTest, DerivedIbanStandsUnderItsAccount) {
     ASSERT_EQ(pages.size(), 1u);
     const auto account = Find(pages[0], QStringLiteral("240 334 000"));
     ASSERT_EQ(account.size(), 1u);
-    QString note;
-    for (const PageText& t : pages[0].texts) {
-        if (t.role == PrintRole::Small && t.y > account[0]->y &&
-            std::abs(t.x - account[0]->x) < 0.01)
-            note += (note.isEmpty() ? QString() : QStringLiteral(" ")) + t.text;
-    }
-    EXPECT_EQ(note, personal[0].notes[107]);
-    // The row below moved down rather than under the note.
+    // The note's lines stand under the account and above the next row, which moved down.
     const auto next = Find(pages[0], QStringLiteral("240334001"));
     ASSERT_EQ(next.size(), 1u);
+    QString note;
     for (const PageText& t : pages[0].texts) {
-        if (t.role == PrintRole::Small && std::abs(t.x - account[0]->x) < 0.01) {
-            EXPECT_LT(t.y, next[0]->y) << t.text.toStdString();
-        }
+        if (t.role != PrintRole::Small || std::abs(t.x - account[0]->x) > 0.01)
+            continue;
+        EXPECT_TRUE(t.y > account[0]->y && t.y < next[0]->y) << t.text.toStdString();
+        note += (note.isEmpty() ? QString() : QStringLiteral(" ")) + t.text;
     }
+    EXPECT_EQ(note, personal[0].notes[107]);
 }
