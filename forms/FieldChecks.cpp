@@ -34,12 +34,12 @@ constexpr std::array<FieldCheck, 17> kChecks{{
     {10, 106, K::Vin, 0},
 }};
 
-FieldHint Note(std::string text, std::string copyable = {}) {
-    return {HintLevel::Note, std::move(text), std::move(copyable)};
+FieldHint Note(std::string text) {
+    return {HintLevel::Note, std::move(text)};
 }
 
 FieldHint Warning(std::string text) {
-    return {HintLevel::Warning, std::move(text), {}};
+    return {HintLevel::Warning, std::move(text)};
 }
 
 bool IsBankCode(std::string_view text) {
@@ -69,7 +69,7 @@ std::optional<FieldHint> AccountHint(std::string_view text, std::string_view blz
     switch (banks.Check(bank, code)) {
     case AccountCheck::Passed: {
         const std::string iban = IbanGroups(GermanIban(bank, code));
-        return Note("IBAN: " + iban, iban);
+        return Note("IBAN (abgeleitet): " + iban);
     }
     case AccountCheck::Failed:
         return Warning("Diese Kontonummer besteht die Prüfung ihrer Bank nicht.");

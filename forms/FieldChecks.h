@@ -33,8 +33,7 @@ enum class HintLevel { Note, Warning };
 
 struct FieldHint {
     HintLevel level = HintLevel::Note;
-    std::string text;     // one German line
-    std::string copyable; // the part worth copying (a derived IBAN), else empty
+    std::string text; // one German line
 };
 
 // What to tell about a field's text: nothing for an empty field or one with nothing to say.
