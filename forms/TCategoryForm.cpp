@@ -1,5 +1,6 @@
 #include "forms/TCategoryForm.h"
 
+#include "forms/FormHints.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
 #include "store/CategorySchema.h"
@@ -50,6 +51,8 @@ TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
         if (auto* line = qobject_cast<QLineEdit*>(control); line && limit > 0)
             line->setMaxLength(limit - 1);
     }
+    // Hints on bank, card and car numbers; they only ever show, never store.
+    FormHints::Attach(*this, form.category);
 }
 
 TCategoryForm::~TCategoryForm() = default;

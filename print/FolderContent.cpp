@@ -1,9 +1,15 @@
 #include "print/FolderContent.h"
 
+#include "forms/FieldChecks.h"
 #include "forms/FormCatalogue.h"
 #include "platform/gui/ResourceScript.h"
 #include "store/CategorySchema.h"
 #include "store/CategoryValues.h"
+#include "store/EBdtError.h"
+#include "store/TDataSetManager.h"
+#include "store/TQuery.h"
+#include "util/GermanBanks.h"
+#include "util/NumberChecks.h"
 
 namespace {
 
@@ -33,7 +39,27 @@ ReadFolderCategories(const std::vector<int>& categories) {
         category.form = AppResources().dialog(ResId(form->templateName));
         if (!ReadValues(*info, category.values))
             return std::nullopt;
+        category.notes = DerivedIbanNotes(number, category.values, GermanBanks());
         result.push_back(std::move(category));
     }
     return result;
+}
+
+std::map<int, QString> DerivedIbanNotes(int category, const std::map<int, QString>& values,
+                                        const BankDirectory& banks) {
+    std::map<int, QString> notes;
+    for (const FieldCheck& check : FieldChecks()) {
+        if (check.category != category || check.kind != FieldCheckKind::AccountNumber)
+            continue;
+        const auto account = values.find(check.id);
+        const auto blz = values.find(check.partner);
+        if (account == values.end() || blz == values.end())
+            continue;
+        const std::string iban =
+            DerivedGermanIban(banks, blz->second.toStdString(), account->second.toStdString());
+        if (!iban.empty())
+            notes[check.id] =
+                QStringLiteral("IBAN (abgeleitet): ") + QString::fromStdString(IbanGroups(iban));
+    }
+    return notes;
 }

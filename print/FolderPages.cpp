@@ -178,18 +178,30 @@ std::vector<StripItem> LayOutForm(const FolderCategory& category, const FolderOp
             lines.push_back(kMaskText);
         else
             lines = WrapText(value, width - 2 * kFieldPad, PrintRole::Value, measure);
+        const auto note = category.notes.find(c.id);
+        const std::vector<QString> noteLines =
+            note == category.notes.end() || lines.empty()
+                ? std::vector<QString>()
+                : WrapText(note->second, width - 2 * kFieldPad, PrintRole::Small, measure);
 
         const double box = p.bottom - p.top;
         // An empty memo gets as many lines to write on as its box holds, any other field one.
         const int blankLines = IsMemoField(category.category, c.id)
                                    ? std::max(1, static_cast<int>(std::floor(box / valueLine)))
                                    : 1;
-        const double height = std::max(
-            box,
-            kFieldPad + valueLine * static_cast<double>(lines.empty() ? blankLines : lines.size()));
+        const double valuesHeight =
+            valueLine * static_cast<double>(lines.empty() ? blankLines : lines.size());
+        const double noteLine = LineHeight(PrintRole::Small);
+        const double height = std::max(box, kFieldPad + valuesHeight +
+                                                noteLine * static_cast<double>(noteLines.size()));
         for (size_t k = 0; k < lines.size(); ++k) {
             AddText(strip, x + kFieldPad, top + kFieldPad + valueLine * static_cast<double>(k),
                     width - 2 * kFieldPad, lines[k], PrintRole::Value);
+        }
+        for (size_t k = 0; k < noteLines.size(); ++k) {
+            AddText(strip, x + kFieldPad,
+                    top + kFieldPad + valuesHeight + noteLine * static_cast<double>(k),
+                    width - 2 * kFieldPad, noteLines[k], PrintRole::Small);
         }
         if (lines.empty()) {
             for (int k = 1; k <= blankLines; ++k)

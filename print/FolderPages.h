@@ -58,6 +58,7 @@ struct FolderCategory {
     QString title;
     const DialogTemplate* form = nullptr; // the form's dialog template
     std::map<int, QString> values; // field id to its text; memo lines as the tables keep them
+    std::map<int, QString> notes;  // field id to a line printed small under its value
 };
 
 struct FolderOptions {

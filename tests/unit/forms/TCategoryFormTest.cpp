@@ -3,6 +3,7 @@
 #include "forms/FormCatalogue.h"
 #include "forms/FormFactory.h"
 #include "forms/SearchEntries.h"
+#include "forms/FormHints.h"
 #include "forms/TCategoryForm.h"
 #include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
@@ -382,6 +383,38 @@ TEST_F(FormDataTest, OkWritesTheDocumentCancelDoesNotAndAFailedSaveKeepsThePrevi
     form = Open(16);
     Press(*form, 1);
     EXPECT_EQ(DocumentField("E8_100"), "Dr. Zweite");
+}
+
+// A wrong card number gets its hint on the field, its mark and, focused, the line at the foot;
+// the mark takes no focus and stays within the field; OK stores the number as typed.
+TEST_F(FormDataTest, HintsShowAndStoreNothing) {
+    auto form = Open(9);
+    auto* hints = form->findChild<FormHints*>();
+    ASSERT_NE(hints, nullptr);
+    QApplication::setActiveWindow(form.get());
+    const QString wrong = QStringLiteral("Die Prüfziffer dieser Kartennummer stimmt nicht.");
+    Type(*form, 114, "4111 1111 1111 1112");
+    form->Edit(114)->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(form->Edit(114)->accessibleDescription(), wrong);
+    EXPECT_EQ(hints->LineText(), wrong);
+    const QWidget* mark = hints->Mark(114);
+    ASSERT_NE(mark, nullptr);
+    EXPECT_EQ(mark->focusPolicy(), Qt::NoFocus);
+    EXPECT_TRUE(form->Edit(114)->geometry().contains(mark->geometry()));
+    // Another field focused takes the line; an empty field has no hint.
+    form->Edit(115)->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(hints->LineText(), QString());
+    Type(*form, 118, "x");
+    Type(*form, 118, "");
+    EXPECT_EQ(hints->Mark(118), nullptr);
+    EXPECT_EQ(form->Edit(118)->accessibleDescription(), QString());
+    Press(*form, 1);
+    EXPECT_EQ(form->result(), IDOK);
+    EXPECT_EQ(TableOf(3).objFieldByName("E3_114")->propAsString(), "4111 1111 1111 1112");
+    // A form without checked fields has no hints.
+    EXPECT_EQ(Open(8)->findChild<FormHints*>(), nullptr);
 }
 
 } // namespace

@@ -2,12 +2,14 @@
 #include "forms/MaskedFields.h"
 #include "print/FolderContent.h"
 #include "store/CategorySchema.h"
+#include "util/GermanBanks.h"
 
 #include <QStringList>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 
 using namespace FolderGeometry;
@@ -227,4 +229,40 @@ TEST(FolderPagesTest, CoverListsWhereEachFormStartsAndLongMemosRunOn) {
     for (const char* line : {"Seite 3", "Seite 6"})
         EXPECT_EQ(Find(withDeadlines[0], QString::fromUtf8(line)).size(), 1u) << line;
     EXPECT_EQ(withDeadlines[2].headerLeft, QStringLiteral("Fahrzeugschein/brief"));
+}
+
+// An account that passes its bank's check gets its IBAN printed small under it, marked as
+// derived; a failing one and an IBAN get nothing. (A published test account of the bank data.)
+TEST(FolderPagesTest, DerivedIbanStandsUnderItsAccount) {
+    std::vector<FolderCategory> personal = Blank({1});
+    ASSERT_EQ(personal.size(), 1u);
+    auto& values = personal[0].values;
+    values[107] = QStringLiteral("240 334 000");
+    values[108] = QStringLiteral("20210200");
+    values[111] = QStringLiteral("240334001");
+    values[112] = QStringLiteral("20210200");
+    values[115] = QStringLiteral("DE77202102000240334000");
+    values[116] = QStringLiteral("20210200");
+    personal[0].notes = DerivedIbanNotes(1, values, GermanBanks());
+    EXPECT_EQ(personal[0].notes,
+              (std::map<int, QString>{{107, QStringLiteral("IBAN (abgeleitet): DE77 2021 0200 "
+                                                           "0240 3340 00")}}));
+
+    FolderOptions options;
+    options.cover = false;
+    const auto pages = BuildFolderPages(Facts(), personal, options, FixedWidth);
+    ASSERT_EQ(pages.size(), 1u);
+    const auto account = Find(pages[0], QStringLiteral("240 334 000"));
+    ASSERT_EQ(account.size(), 1u);
+    // The note's lines stand under the account and above the next row, which moved down.
+    const auto next = Find(pages[0], QStringLiteral("240334001"));
+    ASSERT_EQ(next.size(), 1u);
+    QString note;
+    for (const PageText& t : pages[0].texts) {
+        if (t.role != PrintRole::Small || std::abs(t.x - account[0]->x) > 0.01)
+            continue;
+        EXPECT_TRUE(t.y > account[0]->y && t.y < next[0]->y) << t.text.toStdString();
+        note += (note.isEmpty() ? QString() : QStringLiteral(" ")) + t.text;
+    }
+    EXPECT_EQ(note, personal[0].notes[107]);
 }

@@ -1,0 +1,170 @@
+#include "forms/FieldChecks.h"
+
+#include "util/GermanBanks.h"
+#include "util/GermanDate.h"
+#include "util/NumberChecks.h"
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+using K = FieldCheckKind;
+
+constexpr std::array<FieldCheck, 17> kChecks{{
+    // Persönliches: the three bank connections, "Kontonr.:" with its "BLZ:".
+    {1, 107, K::AccountNumber, 108},
+    {1, 108, K::BankCode, 107},
+    {1, 111, K::AccountNumber, 112},
+    {1, 112, K::BankCode, 111},
+    {1, 115, K::AccountNumber, 116},
+    {1, 116, K::BankCode, 115},
+    // Bankgeschäfte: the credit cards' "Nummer:" and "Gültig bis:".
+    {3, 114, K::CardNumber, 0},
+    {3, 116, K::CardExpiry, 0},
+    {3, 118, K::CardNumber, 0},
+    {3, 120, K::CardExpiry, 0},
+    {3, 122, K::CardNumber, 0},
+    {3, 124, K::CardExpiry, 0},
+    {3, 126, K::CardNumber, 0},
+    {3, 128, K::CardExpiry, 0},
+    // Fahrzeugschein/brief: "Schlüsselnummern:" "2:" and "3:", and "Ident-Nr.:".
+    {10, 101, K::ManufacturerKey, 0},
+    {10, 102, K::TypeKey, 0},
+    {10, 106, K::Vin, 0},
+}};
+
+FieldHint Note(std::string text) {
+    return {HintLevel::Note, std::move(text)};
+}
+
+FieldHint Warning(std::string text) {
+    return {HintLevel::Warning, std::move(text)};
+}
+
+bool IsBankCode(std::string_view text) {
+    const std::string code = CompactCode(text);
+    return code.size() == 8 && AllDigits(code);
+}
+
+std::optional<FieldHint> IbanHint(std::string_view text) {
+    if (!LooksLikeIban(text))
+        return Warning("Eine IBAN hat 15 bis 34 Zeichen: Land, Prüfziffern und Konto.");
+    if (!IbanValid(text))
+        return Warning("Die Prüfziffern dieser IBAN stimmen nicht.");
+    return Note("IBAN, Prüfziffern stimmen.");
+}
+
+std::optional<FieldHint> AccountHint(std::string_view text, std::string_view blz,
+                                     const BankDirectory& banks) {
+    const std::string code = CompactCode(text);
+    if (code.size() >= 2 && code[0] >= 'A' && code[0] <= 'Z' && code[1] >= 'A' && code[1] <= 'Z')
+        return IbanHint(text);
+    if (code.size() > 10 || !AllDigits(code))
+        return Warning("Eine Kontonummer hat bis zu 10 Ziffern.");
+    // Without a bank code, or with a wrong one, the bank code's own hint says what is missing.
+    const std::string bank = CompactCode(blz);
+    if (!IsBankCode(bank) || !banks.HasData())
+        return std::nullopt;
+    switch (banks.Check(bank, code)) {
+    case AccountCheck::Passed: {
+        const std::string iban = IbanGroups(GermanIban(bank, code));
+        return Note("IBAN (abgeleitet): " + iban);
+    }
+    case AccountCheck::Failed:
+        return Warning("Diese Kontonummer besteht die Prüfung ihrer Bank nicht.");
+    case AccountCheck::Unchecked:
+        return Note("Für diese Bank kann die Kontonummer nicht geprüft werden.");
+    case AccountCheck::BankUnknown:
+        break;
+    }
+    return std::nullopt;
+}
+
+std::optional<FieldHint> BankCodeHint(std::string_view text, const BankDirectory& banks) {
+    if (!IsBankCode(text))
+        return Warning("Eine BLZ hat 8 Ziffern.");
+    if (!banks.HasData())
+        return std::nullopt;
+    const std::optional<BankRecord> bank = banks.Find(CompactCode(text));
+    if (!bank)
+        return Warning("Diese BLZ ist nicht bekannt.");
+    return Note(bank->place.empty() ? bank->name : bank->name + ", " + bank->place);
+}
+
+std::optional<FieldHint> CardHint(std::string_view text) {
+    const std::string digits = CardDigits(text);
+    if (digits.empty())
+        return Warning("Eine Kartennummer hat 12 bis 19 Ziffern.");
+    if (!LuhnValid(digits))
+        return Warning("Die Prüfziffer dieser Kartennummer stimmt nicht.");
+    const CardIssuer issuer = IssuerOf(digits);
+    if (issuer == CardIssuer::Unknown)
+        return std::nullopt;
+    return Note(std::string("Karte von ") + IssuerName(issuer) + ".");
+}
+
+// A card is valid through the day its "Gültig bis:" names, a month alone through its last day.
+std::optional<FieldHint> ExpiryHint(std::string_view text, int today) {
+    const std::optional<CalendarDate> until = ParseGermanDate(text);
+    if (!until)
+        return Warning("Dieses Datum ist nicht lesbar.");
+    const CalendarDate now{today / 10000, today / 100 % 100, today % 100};
+    if (*until < now)
+        return Warning("Diese Karte ist abgelaufen.");
+    return std::nullopt;
+}
+
+std::optional<FieldHint> VinHint(std::string_view text) {
+    switch (CheckVin(text)) {
+    case VinFault::Length:
+        return Warning("Eine Fahrzeug-Identifizierungsnummer hat 17 Zeichen.");
+    case VinFault::ForbiddenLetter:
+        return Warning("In einer Fahrzeug-Identifizierungsnummer kommen I, O und Q nicht vor.");
+    case VinFault::OtherCharacter:
+        return Warning("Eine Fahrzeug-Identifizierungsnummer hat nur Buchstaben und Ziffern.");
+    case VinFault::None:
+        break;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::span<const FieldCheck> FieldChecks() {
+    return kChecks;
+}
+
+const FieldCheck* FindFieldCheck(int category, int id) {
+    auto it = std::find_if(kChecks.begin(), kChecks.end(), [category, id](const FieldCheck& c) {
+        return c.category == category && c.id == id;
+    });
+    return it == kChecks.end() ? nullptr : &*it;
+}
+
+std::optional<FieldHint> HintFor(const FieldCheck& check, std::string_view text,
+                                 std::string_view partner, const BankDirectory& banks, int today) {
+    if (CompactCode(text).empty())
+        return std::nullopt;
+    switch (check.kind) {
+    case K::AccountNumber:
+        return AccountHint(text, partner, banks);
+    case K::BankCode:
+        return BankCodeHint(text, banks);
+    case K::CardNumber:
+        return CardHint(text);
+    case K::CardExpiry:
+        return ExpiryHint(text, today);
+    case K::Vin:
+        return VinHint(text);
+    case K::ManufacturerKey:
+        if (!ManufacturerKeyValid(text))
+            return Warning("Die Herstellerschlüsselnummer hat 4 Ziffern.");
+        break;
+    case K::TypeKey:
+        if (!TypeKeyValid(text))
+            return Warning("Die Typschlüsselnummer hat 3 Buchstaben oder Ziffern.");
+        break;
+    }
+    return std::nullopt;
+}
