@@ -25,6 +25,22 @@ QImage Greyed(const QImage& picture) {
 
 } // namespace
 
+void DrawFocusMark(QPainter& painter, const QRect& area) {
+    // A dark line under a light dotted one, so the mark shows on light and dark pictures.
+    const QRectF mark = QRectF(area).adjusted(2.5, 2.5, -2.5, -2.5);
+    if (mark.width() < 2 || mark.height() < 2) {
+        return;
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(40, 22, 6), 1));
+    painter.drawRect(mark.adjusted(-1, -1, 1, 1));
+    painter.setPen(QPen(QColor(255, 236, 150), 1, Qt::DotLine));
+    painter.drawRect(mark);
+    painter.restore();
+}
+
 TOwnerDrawPushbutton::TOwnerDrawPushbutton(TDialog* parent, int id, const char* up,
                                            const char* down, const char* /*focus*/)
     : QPushButton(parent) {
@@ -77,6 +93,9 @@ void TOwnerDrawPushbutton::paintEvent(QPaintEvent*) {
     }
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), picture, QRect(QPoint(0, 0), size()));
+    if (hasFocus() && isEnabled()) {
+        DrawFocusMark(painter, rect());
+    }
 }
 
 void TOwnerDrawPushbutton::mouseDoubleClickEvent(QMouseEvent* event) {
