@@ -1,5 +1,6 @@
 #include "forms/TCategoryForm.h"
 
+#include "forms/SecretFields.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
 #include "store/CategorySchema.h"
@@ -50,6 +51,7 @@ TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
         if (auto* line = qobject_cast<QLineEdit*>(control); line && limit > 0)
             line->setMaxLength(limit - 1);
     }
+    MaskSecretFields(this, form.category, m_edits, Control(kOkId));
 }
 
 TCategoryForm::~TCategoryForm() = default;
