@@ -38,7 +38,6 @@ struct FolderPage {
 struct FolderFacts {
     QString userName;
     QString date; // "08.12.2026"
-    QString documentPath;
     bool isProtected = false;
 };
 
@@ -68,6 +67,9 @@ inline constexpr double kBodyWidth = kPageWidth - kLeft - kRight;
 inline constexpr double kBodyHeight = kBodyBottom - kBodyTop;
 double LineHeight(PrintRole role);
 } // namespace FolderGeometry
+
+// Whether any field of the category holds more than blanks.
+bool IsFilled(const FolderCategory& category);
 
 // What masked secrets print as.
 inline const QString kMaskText = QStringLiteral("\u2022\u2022\u2022\u2022");
