@@ -1,6 +1,7 @@
 #include "forms/SecretFields.h"
 
 #include "forms/MaskedFields.h"
+#include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/gui/SecretFieldAccessible.h"
 #include "store/CategorySchema.h"
 
@@ -41,6 +42,21 @@ QPixmap EyePicture(int size, bool struck) {
     return picture;
 }
 
+// The eye shows the keyboard focus as the picture buttons beside it do.
+class EyeToolButton : public QToolButton {
+public:
+    using QToolButton::QToolButton;
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        QToolButton::paintEvent(event);
+        if (hasFocus()) {
+            QPainter painter(this);
+            DrawFocusMark(painter, rect());
+        }
+    }
+};
+
 } // namespace
 
 SecretFields::SecretFields(QWidget* form, std::vector<QLineEdit*> fields, const QWidget* okButton)
@@ -51,7 +67,7 @@ SecretFields::SecretFields(QWidget* form, std::vector<QLineEdit*> fields, const 
         Apply(field);
     }
     // Created last, so it comes last in the tab order and every other control keeps its place.
-    m_eye = new QToolButton(form);
+    m_eye = new EyeToolButton(form);
     m_eye->setCheckable(true);
     m_eye->setAutoRaise(true);
     m_eye->setFocusPolicy(Qt::StrongFocus);

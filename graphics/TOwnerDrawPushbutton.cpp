@@ -26,18 +26,25 @@ QImage Greyed(const QImage& picture) {
 } // namespace
 
 void DrawFocusMark(QPainter& painter, const QRect& area) {
-    // A dark line under a light dotted one, so the mark shows on light and dark pictures.
-    const QRectF mark = QRectF(area).adjusted(2.5, 2.5, -2.5, -2.5);
-    if (mark.width() < 2 || mark.height() < 2) {
+    // Two rings of dark and light dots in a checker, so the dots show on light and dark pictures.
+    const QRectF outer = QRectF(area).adjusted(2.5, 2.5, -2.5, -2.5);
+    if (outer.width() < 4 || outer.height() < 4) {
         return;
     }
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(QColor(40, 22, 6), 1));
-    painter.drawRect(mark.adjusted(-1, -1, 1, 1));
-    painter.setPen(QPen(QColor(255, 236, 150), 1, Qt::DotLine));
-    painter.drawRect(mark);
+    const QColor dark(40, 22, 6);
+    const QColor light(255, 236, 150);
+    for (int ring = 0; ring < 2; ++ring) {
+        for (int shade = 0; shade < 2; ++shade) {
+            QPen pen((ring + shade) % 2 ? light : dark, 1, Qt::CustomDashLine, Qt::FlatCap);
+            pen.setDashPattern({1, 1});
+            pen.setDashOffset(shade);
+            painter.setPen(pen);
+            painter.drawRect(outer.adjusted(ring, ring, -ring, -ring));
+        }
+    }
     painter.restore();
 }
 
