@@ -173,7 +173,7 @@ TEST_F(FormDataTest, TypingStopsAtTheLimit) {
 
 // Exactly the secret fields are masked; one is shown while focused, all after Ctrl+H, masked
 // again by the eye; a screen reader hears password text and stars; the text stays as typed.
-TEST_F(FormDataTest, SecretFieldsAreMaskedUntilFocusedOrShownAndStoredAsTyped) {
+TEST_F(FormDataTest, SecretFieldsAreMaskedUntilFocusedOrShownAndKeepTheirText) {
     for (const FormDescription& d : FormCatalogue()) {
         auto form = Open(d.command);
         QApplication::setActiveWindow(form.get());
