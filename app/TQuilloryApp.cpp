@@ -114,7 +114,9 @@ DeskServices TQuilloryApp::Services() {
         SetPasswordCommand(desk, state);
     };
     services.removePassword = RemovePasswordCommand;
-    services.backup = RunBackupDialog;
+    services.backup = [this](QWidget* desk, const std::string& programDir) {
+        RunBackupDialog(desk, programDir, m_login.documentPath);
+    };
     services.runForm = [](int command, QWidget* desk) {
         if (std::unique_ptr<TDialog> form = CreateCategoryForm(command, desk)) {
             form->Execute();
@@ -131,7 +133,6 @@ DeskServices TQuilloryApp::Services() {
         if (name.endsWith(QStringLiteral(".qlr"), Qt::CaseInsensitive))
             name.chop(4);
         facts.userName = name;
-        facts.documentPath = QString::fromStdString(m_login.documentPath);
         facts.isProtected = state.isProtected;
         facts.deadlines = FolderDeadlines(DeadlineFacts(desk, state));
         RunEmergencyFolder(desk, facts);

@@ -1,11 +1,14 @@
 #include "backup/TBackupDialog.h"
 
 #include "backup/ArchivePacking.h"
+#include "backup/BackupReport.h"
 #include "backup/CopyEngine.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
 #include "platform/SystemDirs.h"
+#include "platform/file/PathParts.h"
+#include "platform/gui/DesktopNotification.h"
 #include "util/FileUtil.h"
 #include "util/gui/DirectoryDialogs.h"
 #include "util/gui/MessageQueue.h"
@@ -53,8 +56,10 @@ constexpr qint64 kStatusInterval = 50;
 constexpr const char* kBusy = "Die Sicherung läuft noch! Bitte warten Sie, bis das Fenster "
                               "\"Backup-Task\" geschlossen ist.";
 
-std::vector<std::string> QtChooseFiles(QWidget* parent, const std::string& filter) {
+std::vector<std::string> QtChooseFiles(QWidget* parent, const std::string& filter,
+                                       const std::string& startFolder) {
     QFileDialog dialog(parent);
+    dialog.setDirectory(QString::fromStdString(startFolder));
     dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setOption(QFileDialog::ReadOnly, true);
     ApplyFileFilter(dialog, QtFileFilter(filter));
@@ -123,6 +128,16 @@ TBackupDialog::FilesChooser& Chooser() {
     return chooser;
 }
 
+void DesktopNotice(const BackupNotice& notice) {
+    ShowDesktopNotification(QString::fromStdString(notice.summary),
+                            QString::fromStdString(notice.body));
+}
+
+TBackupDialog::Notifier& NoticeSink() {
+    static TBackupDialog::Notifier sink = DesktopNotice;
+    return sink;
+}
+
 class WaitCursor {
 public:
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -139,9 +154,11 @@ TBackupDialog::FilesChooser TBackupDialog::SetFilesChooser(FilesChooser chooser)
     return previous;
 }
 
-TBackupDialog::TBackupDialog(QWidget* parent, std::string settingsDir, std::string filter)
+TBackupDialog::TBackupDialog(QWidget* parent, std::string settingsDir, std::string filter,
+                             std::string ownDocument)
     : TTiledDialog(parent, ResId("BACKUP_DIALOG"), "KACHEL1"),
-      m_settingsDir(std::move(settingsDir)), m_filter(std::move(filter)) {
+      m_settingsDir(std::move(settingsDir)), m_filter(std::move(filter)),
+      m_ownDocument(std::move(ownDocument)) {
     new TOwnerDrawPushbutton(this, IDOK, "BTN1", "BTN2", "BTN2");
     new TOwnerDrawPushbutton(this, IDCANCEL, "BTN3", "BTN4", "BTN4");
     new TOwnerDrawPushbutton(this, kTarget, "BTN40", "BTN41", "BTN41");
@@ -169,10 +186,22 @@ void TBackupDialog::SetRunEnvironment(std::function<BackupServices(TBackupDialog
     m_launcher = launcher;
 }
 
+TBackupDialog::Notifier TBackupDialog::SetNotifier(Notifier notify) {
+    Notifier previous = NoticeSink();
+    NoticeSink() = notify ? std::move(notify) : Notifier(DesktopNotice);
+    return previous;
+}
+
 void TBackupDialog::SetupWindow() {
     WaitCursor wait;
     TTiledDialog::SetupWindow();
     m_options.Load(m_settingsDir);
+    // A first backup needs no search for the user's document; Backup.Ini keeps it only when
+    // the user confirms, as every other change.
+    if (m_options.Files.empty() && !m_ownDocument.empty() && FileExists(m_ownDocument) &&
+        IsStorableProfileValue(m_ownDocument)) {
+        m_options.AddFile(m_ownDocument);
+    }
     FillList();
     SetItemText(kStatus, "");
     SetChecked(kSelected, m_options.OnlySelFiles);
@@ -253,8 +282,18 @@ void TBackupDialog::CmOk() {
     CloseWindow(IDOK);
 }
 
+std::string TBackupDialog::ChooserStartFolder() const {
+    for (auto it = m_options.Files.rbegin(); it != m_options.Files.rend(); ++it) {
+        const std::string dir = SplitPath(*it).dir;
+        if (!dir.empty() && std::filesystem::is_directory(dir)) {
+            return dir;
+        }
+    }
+    return SystemDirs::ProgramDirectory();
+}
+
 void TBackupDialog::AddFiles() {
-    const std::vector<std::string> chosen = Chooser()(this, m_filter);
+    const std::vector<std::string> chosen = Chooser()(this, m_filter, ChooserStartFolder());
     if (chosen.empty()) {
         return;
     }
@@ -315,6 +354,7 @@ void TBackupDialog::RunBackup() {
         SetItemText(kStatus, text);
         Control(kStatus)->repaint();
     });
+    std::vector<std::string> statusTexts;
     BackupServices services =
         m_services
             ? m_services(*this)
@@ -330,6 +370,12 @@ void TBackupDialog::RunBackup() {
             return ShowMessage(text, caption, flags, this);
         };
     }
+    services.status = [&statusTexts, show = std::move(services.status)](const std::string& text) {
+        statusTexts.push_back(text);
+        if (show) {
+            show(text);
+        }
+    };
     m_running = true;
     const BackupResult result =
         ::RunBackup(m_options, entries, services, SystemDirs::ProgramDirectory(),
@@ -337,12 +383,37 @@ void TBackupDialog::RunBackup() {
     m_running = false;
     status.Show();
     ShowTarget();
+    Notify(result, entries, statusTexts);
     if (result == BackupResult::Completed) {
         CloseWindow(IDOK);
     }
 }
 
-void RunBackupDialog(QWidget* parent, const std::string& programDir) {
-    TBackupDialog dialog(parent, programDir, kCreatorFilter);
+void TBackupDialog::Notify(BackupResult result, const std::vector<std::string>& entries,
+                           const std::vector<std::string>& statusTexts) {
+    BackupOutcome outcome;
+    outcome.result = result;
+    outcome.packing = m_options.UsePkzip;
+    outcome.onlySelected = m_options.OnlySelFiles && List()->count() > 0;
+    outcome.destination = outcome.packing
+                              ? m_options.BackupPath + "/" + m_options.ZipFileName
+                              : (m_options.BackupPath.empty() ? "/" : m_options.BackupPath);
+    outcome.lastStatus = statusTexts.empty() ? std::string() : statusTexts.back();
+    for (const std::string& entry : AnnouncedEntries(entries, statusTexts)) {
+        // A copy is whole or absent: an announced file whose copy is there went over.
+        const std::string target =
+            BackupTarget(m_options.BackupPath, entry, m_options.CreateSubDir);
+        if (outcome.packing
+                ? result == BackupResult::Completed
+                : RegularFileSize(target) && RegularFileSize(target) == RegularFileSize(entry)) {
+            ++outcome.files;
+        }
+    }
+    NoticeSink()(DescribeBackup(outcome));
+}
+
+void RunBackupDialog(QWidget* parent, const std::string& programDir,
+                     const std::string& ownDocument) {
+    TBackupDialog dialog(parent, programDir, kCreatorFilter, ownDocument);
     dialog.Execute();
 }

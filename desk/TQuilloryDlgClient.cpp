@@ -9,8 +9,10 @@
 #include "graphics/Dib.h"
 #include "graphics/TBitmapRegion.h"
 #include "graphics/TPaintCell.h"
+#include "platform/Messages.h"
 #include "platform/SystemDirs.h"
 #include "platform/gui/HelpViewer.h"
+#include "util/VersionTitle.h"
 #include "util/gui/MessageQueue.h"
 
 #include <QCoreApplication>
@@ -40,6 +42,11 @@ namespace {
 constexpr const char* kBackgroundPicture = "HINTERGRUND";
 constexpr const char* kContourFile = "kontur.dat";
 constexpr const char* kHelpFile = "Quillory.hlp";
+constexpr const char* kRemoveByKeyQuestion =
+    "Soll das Paßwort wirklich gelöscht werden?\nDie Daten sind danach nicht mehr verschlüsselt "
+    "und ohne Paßwort lesbar.";
+constexpr const char* kProtectedText = "Die Daten sind durch ein Paßwort geschützt.";
+constexpr const char* kUnprotectedText = "Die Daten sind nicht durch ein Paßwort geschützt.";
 
 std::unique_ptr<TBitmapRegion> MakeHotSpot(const HotSpotRow& row) {
     auto spot = std::make_unique<TBitmapRegion>();
@@ -76,6 +83,7 @@ TQuilloryDlgClient::TQuilloryDlgClient(QWidget* parent, DeskServices services)
         throw LoginCancelled();
     }
     m_passwordState.isProtected = m_services.queryProtection && m_services.queryProtection();
+    DescribeProtection();
 
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
@@ -243,7 +251,9 @@ void TQuilloryDlgClient::ActivateSpot(int index) {
     TBitmapRegion& spot = *m_hotSpots[static_cast<size_t>(index)];
     Invalidate(HotSpotStates::Enter(spot, HotSpotStates::kPressed));
     m_busy = true;
+    m_commandByKey = true;
     Dispatch(spot.id, index);
+    m_commandByKey = false;
     if (!m_busy) {
         ShowKeyboardHighlight();
     }
@@ -439,12 +449,14 @@ void TQuilloryDlgClient::Dispatch(int command, int index) {
         if (m_services.setPassword) {
             m_services.setPassword(this, m_passwordState);
         }
+        DescribeProtection();
         ResetSpot(index);
         break;
     case CmRemovePassword:
-        if (m_services.removePassword) {
+        if (m_services.removePassword && ConfirmRemovalByKey()) {
             m_services.removePassword(this, m_passwordState);
         }
+        DescribeProtection();
         ResetSpot(index);
         break;
     case CmEmergencyFolder:
@@ -476,6 +488,21 @@ void TQuilloryDlgClient::Dispatch(int command, int index) {
         break;
     }
     m_busy = false;
+}
+
+bool TQuilloryDlgClient::ConfirmRemovalByKey() {
+    // An unprotected user gets the command's own message; a stray key must not remove the
+    // protection, so No is the default answer.
+    if (!m_commandByKey || !m_passwordState.isProtected) {
+        return true;
+    }
+    return ShowMessage(kRemoveByKeyQuestion, kVersionTitle,
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, this) == IDYES;
+}
+
+void TQuilloryDlgClient::DescribeProtection() {
+    setAccessibleDescription(
+        QString::fromUtf8(m_passwordState.isProtected ? kProtectedText : kUnprotectedText));
 }
 
 void TQuilloryDlgClient::ShowAbout() {

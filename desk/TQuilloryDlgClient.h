@@ -22,6 +22,10 @@ class QKeyEvent;
 // press does, and every hot spot's own key runs its command. While the keyboard leads, the
 // focused spot is highlighted and framed by a focus mark; a mouse move takes the highlight
 // back, the next key returns it.
+//
+// Removing the password by a key first asks whether the data should really lose their
+// protection; the mouse runs it at once. The desk's accessible description says whether the
+// data are protected.
 class TQuilloryDlgClient : public QWidget {
     Q_OBJECT
 public:
@@ -73,6 +77,8 @@ private:
     void ShowKeyboardHighlight();
     void ActivateSpot(int index);
     QRect FocusMarkRect(int index) const;
+    bool ConfirmRemovalByKey();
+    void DescribeProtection();
 
     DeskServices m_services;
     std::vector<std::unique_ptr<TBitmapRegion>> m_hotSpots;
@@ -89,5 +95,6 @@ private:
     std::vector<int> m_focusOrder;
     int m_focus = -1;
     bool m_keyboardLeads = false;
+    bool m_commandByKey = false; // the running command came from a key or a screen reader
     QPoint m_lastPointer{-1, -1};
 };

@@ -1,6 +1,7 @@
 #include "forms/TCategoryForm.h"
 
 #include "forms/FormHints.h"
+#include "forms/SecretFields.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
 #include "store/CategorySchema.h"
@@ -53,6 +54,7 @@ TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
     }
     // Hints on bank, card and car numbers; they only ever show, never store.
     FormHints::Attach(*this, form.category);
+    MaskSecretFields(this, form.category, m_edits, Control(kOkId));
 }
 
 TCategoryForm::~TCategoryForm() = default;

@@ -25,6 +25,29 @@ QImage Greyed(const QImage& picture) {
 
 } // namespace
 
+void DrawFocusMark(QPainter& painter, const QRect& area) {
+    // Two rings of dark and light dots in a checker, so the dots show on light and dark pictures.
+    const QRectF outer = QRectF(area).adjusted(2.5, 2.5, -2.5, -2.5);
+    if (outer.width() < 4 || outer.height() < 4) {
+        return;
+    }
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setBrush(Qt::NoBrush);
+    const QColor dark(40, 22, 6);
+    const QColor light(255, 236, 150);
+    for (int ring = 0; ring < 2; ++ring) {
+        for (int shade = 0; shade < 2; ++shade) {
+            QPen pen((ring + shade) % 2 ? light : dark, 1, Qt::CustomDashLine, Qt::FlatCap);
+            pen.setDashPattern({1, 1});
+            pen.setDashOffset(shade);
+            painter.setPen(pen);
+            painter.drawRect(outer.adjusted(ring, ring, -ring, -ring));
+        }
+    }
+    painter.restore();
+}
+
 TOwnerDrawPushbutton::TOwnerDrawPushbutton(TDialog* parent, int id, const char* up,
                                            const char* down, const char* /*focus*/)
     : QPushButton(parent) {
@@ -77,6 +100,9 @@ void TOwnerDrawPushbutton::paintEvent(QPaintEvent*) {
     }
     QPainter painter(this);
     painter.drawImage(QPoint(0, 0), picture, QRect(QPoint(0, 0), size()));
+    if (hasFocus() && isEnabled()) {
+        DrawFocusMark(painter, rect());
+    }
 }
 
 void TOwnerDrawPushbutton::mouseDoubleClickEvent(QMouseEvent* event) {

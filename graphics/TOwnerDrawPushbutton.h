@@ -5,12 +5,16 @@
 #include <QImage>
 #include <QPushButton>
 
+class QPainter;
 class TDialog;
 
+// The focus mark of a drawn control: a light dotted frame on a dark one, just inside area.
+void DrawFocusMark(QPainter& painter, const QRect& area);
+
 // A push button that shows one picture while up (also with the focus) and another while held
-// down, and nothing else: no text, frame or focus rectangle. Disabled, it shows its up picture
-// greyed and faded, so nobody presses it in vain. It is exactly as large as its up picture and
-// keeps the position it is given.
+// down, and no text or frame. With the keyboard focus a dotted focus mark lies inside its edge.
+// Disabled, it shows its up picture greyed and faded, so nobody presses it in vain, and takes no
+// focus. It is exactly as large as its up picture and keeps the position it is given.
 class TOwnerDrawPushbutton : public QPushButton {
     Q_OBJECT
 public:

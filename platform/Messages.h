@@ -17,6 +17,7 @@ enum MessageFlags : unsigned {
     MB_ICONEXCLAMATION = 0x30,
     MB_ICONINFORMATION = 0x40,
     MB_ICONMASK = 0xF0,
+    MB_DEFBUTTON2 = 0x100, // the second button is the default rather than the first
 };
 
 enum MessageResult : int {

@@ -216,6 +216,15 @@ std::vector<StripItem> LayOutForm(const FolderCategory& category, const FolderOp
     return strip;
 }
 
+} // namespace
+
+bool IsFilled(const FolderCategory& category) {
+    return std::any_of(category.values.begin(), category.values.end(),
+                       [](const auto& field) { return !field.second.trimmed().isEmpty(); });
+}
+
+namespace {
+
 std::vector<FolderPage> CoverPages(const FolderFacts& facts,
                                    const std::vector<FolderCategory>& categories,
                                    const std::vector<int>& firstPages, const FolderOptions& options,
@@ -231,7 +240,6 @@ std::vector<FolderPage> CoverPages(const FolderFacts& facts,
     };
     paragraph(QStringLiteral("Notfallmappe von ") + facts.userName, PrintRole::Title, 4);
     paragraph(QStringLiteral("Stand: ") + facts.date, PrintRole::Value, 2);
-    paragraph(QStringLiteral("Dokument: ") + facts.documentPath, PrintRole::Value, 2);
     paragraph(facts.isProtected
                   ? QStringLiteral("Das Dokument ist durch ein Paßwort geschützt.")
                   : QStringLiteral("Das Dokument ist nicht durch ein Paßwort geschützt."),

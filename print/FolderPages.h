@@ -47,7 +47,6 @@ struct FolderDeadline {
 struct FolderFacts {
     QString userName;
     QString date; // "08.12.2026"
-    QString documentPath;
     bool isProtected = false;
     // The page "Fristen" after the cover; none when empty.
     std::vector<FolderDeadline> deadlines;
@@ -80,6 +79,9 @@ inline constexpr double kBodyWidth = kPageWidth - kLeft - kRight;
 inline constexpr double kBodyHeight = kBodyBottom - kBodyTop;
 double LineHeight(PrintRole role);
 } // namespace FolderGeometry
+
+// Whether any field of the category holds more than blanks.
+bool IsFilled(const FolderCategory& category);
 
 // What masked secrets print as.
 inline const QString kMaskText = QStringLiteral("\u2022\u2022\u2022\u2022");

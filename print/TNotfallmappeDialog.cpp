@@ -21,6 +21,8 @@ const char* const kReadFailed = "Die Daten konnten nicht gelesen werden.";
 const char* const kSaveFailed = "Die Notfallmappe konnte nicht gespeichert werden.";
 const char* const kPrintFailed = "Die Notfallmappe konnte nicht gedruckt werden.";
 const char* const kPdfFilter = "PDF-Dateien|*.pdf|";
+const char* const kAllEmpty = "Die gewählten Formulare sind leer: es gibt nichts zu drucken.";
+const char* const kSaved = "Die Notfallmappe wurde gespeichert:\n";
 
 } // namespace
 
@@ -43,6 +45,7 @@ void TNotfallmappeDialog::SetupWindow() {
     }
     SetChecked(kMaskId, true);
     SetChecked(kCoverId, true);
+    SetChecked(kFilledOnlyId, true);
     Bind(kCoverId, [this] { EnableActions(); });
     EnableActions();
 }
@@ -89,6 +92,26 @@ std::string TNotfallmappeDialog::ProposedPdfPath() const {
         .toStdString();
 }
 
+std::optional<std::vector<FolderCategory>> TNotfallmappeDialog::Content() {
+    auto categories = ReadFolderCategories(ChosenCategories());
+    if (!categories) {
+        ShowMessage(kReadFailed, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
+        return std::nullopt;
+    }
+    if (Checked(kFilledOnlyId)) {
+        std::erase_if(*categories, [](const FolderCategory& c) { return !IsFilled(c); });
+    }
+    if (categories->empty() && !Checked(kCoverId)) {
+        ShowMessage(kAllEmpty, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
+        return std::nullopt;
+    }
+    return categories;
+}
+
+void TNotfallmappeDialog::Saved(const std::string& path) {
+    ShowMessage(kSaved + path, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
+}
+
 void TNotfallmappeDialog::CmOk() {
     SavePdf();
 }
@@ -96,40 +119,39 @@ void TNotfallmappeDialog::CmOk() {
 void TNotfallmappeDialog::SavePdf() {
     if (!HasChoice())
         return;
+    const auto categories = Content();
+    if (!categories)
+        return;
     std::string path = ProposedPdfPath();
     const std::string dir = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
     if (!GetFileName(this, path, false, kPdfFilter, "pdf", dir))
         return;
-    const auto categories = ReadFolderCategories(ChosenCategories());
-    if (!categories) {
-        ShowMessage(kReadFailed, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
-        return;
-    }
     if (!SaveFolderPdf(path, DatedFacts(), *categories, Options())) {
         ShowMessage(kSaveFailed, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
         return;
     }
+    Saved(path);
     CloseWindow(IDOK);
 }
 
 void TNotfallmappeDialog::Print() {
     if (!HasChoice())
         return;
+    const auto categories = Content();
+    if (!categories)
+        return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(QStringLiteral("Notfallmappe"));
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted)
         return;
-    const auto categories = ReadFolderCategories(ChosenCategories());
-    if (!categories) {
-        ShowMessage(kReadFailed, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
-        return;
-    }
     bool done = false;
     if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty()) {
         // "Print to file" goes through our own writer, so the file is private like any other.
-        done = SaveFolderPdf(printer.outputFileName().toStdString(), DatedFacts(), *categories,
-                             Options());
+        const std::string path = printer.outputFileName().toStdString();
+        done = SaveFolderPdf(path, DatedFacts(), *categories, Options());
+        if (done)
+            Saved(path);
     } else {
         done = PrintFolder(printer, DatedFacts(), *categories, Options());
     }

@@ -3,13 +3,16 @@
 #include "graphics/TTiledDialog.h"
 #include "print/FolderPages.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 // The dialog "Notfallmappe drucken": which categories go into the folder (all at first),
-// whether secrets are masked and whether there is a cover page (both on at first), then
+// whether secrets are masked, whether there is a cover page and whether forms without any value
+// are left out (all three on at first), then
 // "Drucken..." on a printer or "Als PDF speichern..." into a file. Enter saves as PDF, Esc
-// cancels. The dialog closes once the folder has been printed or saved.
+// cancels. The dialog closes once the folder has been printed or saved; a saved file is named
+// in a message first.
 class TNotfallmappeDialog : public TTiledDialog {
     Q_OBJECT
 public:
@@ -28,6 +31,7 @@ public:
     static constexpr int kPdfId = 331;
     static constexpr int kMaskId = 320;
     static constexpr int kCoverId = 321;
+    static constexpr int kFilledOnlyId = 322;
     // Check box of category n: kCategoryBase + n.
     static constexpr int kCategoryBase = 300;
 
@@ -39,6 +43,10 @@ private:
     void EnableActions();
     bool HasChoice() const;
     FolderFacts DatedFacts() const;
+    // The chosen categories as the folder shows them; nullopt (after saying why) when they
+    // cannot be read or nothing would be printed.
+    std::optional<std::vector<FolderCategory>> Content();
+    void Saved(const std::string& path);
     void Print();
     void SavePdf();
 

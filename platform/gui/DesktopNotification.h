@@ -2,7 +2,6 @@
 
 #include <QString>
 
-// Shows a notification through the desktop's notification service
-// (org.freedesktop.Notifications on the session bus). False when there is no bus or no
-// service, or it did not answer within a short time; never blocks for long.
+// Shows a desktop notification through org.freedesktop.Notifications on the session bus.
+// False when there is no session bus or no notification service; never blocks for long.
 bool ShowDesktopNotification(const QString& summary, const QString& body);

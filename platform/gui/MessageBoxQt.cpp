@@ -50,16 +50,19 @@ std::unique_ptr<QMessageBox> CreateMessageBox(const MessageRequest& request) {
     }
     const std::vector<ButtonSpec> buttons = ButtonsFor(request.flags);
     QPushButton* first = nullptr;
+    QPushButton* second = nullptr;
     for (const ButtonSpec& b : buttons) {
         // Roles keep the buttons in the order given, left to right.
         QPushButton* button = box->addButton(QString::fromUtf8(b.text), QMessageBox::ActionRole);
         button->setProperty("quilloryResult", b.result);
         if (!first)
             first = button;
+        else if (!second)
+            second = button;
         if (b.result == IDCANCEL || (buttons.size() == 1 && b.result == IDOK))
             box->setEscapeButton(button);
     }
-    box->setDefaultButton(first);
+    box->setDefaultButton((request.flags & MB_DEFBUTTON2) && second ? second : first);
     return box;
 }
 

@@ -38,6 +38,13 @@ scenario_notfall_pdf() {
     xdotool key --clearmodifiers ctrl+a
     xdotool type --delay 20 "mappe.pdf"
     xdotool key Return
+    # A message names the saved file before the dialog closes.
+    local saved
+    saved=$(other_window) || { fail "no message after saving"; return 1; }
+    sleep 0.3
+    shot notfall-saved-message
+    xdotool windowfocus --sync "$saved" 2>/dev/null
+    xdotool key Return
     wait_window_count "$nf_dialog_title" 0 20 || { fail "dialog still open after saving"; return 1; }
     local pdf="$HOME/mappe.pdf"
     [ -s "$pdf" ] || { fail "no PDF at $pdf"; return 1; }

@@ -1,6 +1,7 @@
 #include "backup/TBackupDialog.h"
 
 #include "backup/ArchivePacking.h"
+#include "backup/BackupReport.h"
 #include "backup/CopyEngine.h"
 #include "platform/Profile.h"
 #include "platform/SystemDirs.h"
@@ -40,15 +41,25 @@ protected:
     TempDir data;
     TempDir target;
     std::vector<std::string> toChoose;
+    std::vector<std::string> startFolders;
+    std::vector<BackupNotice> notices;
+    TBackupDialog::Notifier previousNotifier;
     TBackupDialog::FilesChooser previous;
 
     void SetUp() override {
-        previous = TBackupDialog::SetFilesChooser([this](QWidget*, const std::string& filter) {
-            EXPECT_EQ(filter, kFilter);
-            return toChoose;
-        });
+        previous = TBackupDialog::SetFilesChooser(
+            [this](QWidget*, const std::string& filter, const std::string& startFolder) {
+                EXPECT_EQ(filter, kFilter);
+                startFolders.push_back(startFolder);
+                return toChoose;
+            });
+        previousNotifier = TBackupDialog::SetNotifier(
+            [this](const BackupNotice& notice) { notices.push_back(notice); });
     }
-    void TearDown() override { TBackupDialog::SetFilesChooser(previous); }
+    void TearDown() override {
+        TBackupDialog::SetFilesChooser(previous);
+        TBackupDialog::SetNotifier(previousNotifier);
+    }
 
     std::string File(const std::string& name, size_t size) {
         WriteFileBytes(data.file(name), std::string(size, 'x'));
@@ -179,6 +190,45 @@ TEST_F(BackupDialogTest, StartCopiesAndClosesWithOk) {
                           dlg.OnCommand(IDCANCEL);
                       }),
               IDCANCEL);
+}
+
+// A first backup: the user's document is listed without a search, kept in Backup.Ini only by
+// Start or OK, and the end of the run says how many files went where.
+TEST_F(BackupDialogTest, FirstBackupListsTheOwnDocumentAndTellsWhatItCopied) {
+    TempDir program;
+    SystemDirs::SetProgramDirectory(program.path());
+    const std::string own = File("Hans.qlr", 2500);
+    const std::string ini = settings.file("Backup.Ini");
+    TBackupDialog cancelled(nullptr, settings.path(), kFilter, own);
+    RunWith(cancelled, [&](TBackupDialog& dlg) {
+        EXPECT_EQ(Shown(dlg), QStringList{QString::fromStdString(own)});
+        EXPECT_EQ(dlg.ItemText(110), "1 Dateien/2kB");
+        dlg.OnCommand(102);
+        dlg.OnCommand(IDCANCEL);
+    });
+    EXPECT_FALSE(std::filesystem::exists(ini)) << "Cancel keeps no listed document";
+
+    WritePrivateProfileString("COMMON", "BACKUP_PATH", target.path(), ini);
+    WritePrivateProfileString("COMMON", "CREATESUBDIR", "0", ini);
+    TBackupDialog d(nullptr, settings.path(), kFilter, own);
+    EXPECT_EQ(RunWith(d, [](TBackupDialog& dlg) { dlg.OnCommand(112); }), IDOK);
+    EXPECT_EQ(ReadFileBytes(target.file("Hans.qlr")), std::string(2500, 'x'));
+    EXPECT_EQ(GetPrivateProfileString("FILES", "FILE1", "", ini), own);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].body, "1 Datei nach " + StripTrailingSlashes(target.path()) + " kopiert.");
+
+    // Emptied by hand: the chooser opens in the program folder, Start says why nothing went.
+    TBackupDialog empty(nullptr, settings.path(), kFilter, own);
+    RunWith(empty, [&](TBackupDialog& dlg) {
+        dlg.List()->item(0)->setSelected(true);
+        dlg.OnCommand(104);
+        dlg.OnCommand(102);
+        dlg.OnCommand(112);
+        dlg.OnCommand(IDCANCEL);
+    });
+    EXPECT_EQ(notices.back().body, "Die Liste der zu sichernden Dateien ist leer.");
+    EXPECT_EQ(startFolders, (std::vector<std::string>{data.path(), program.path()}));
+    SystemDirs::SetProgramDirectory("");
 }
 
 TEST_F(BackupDialogTest, TargetShownChooserStartsThereAndAPackerThatCannotStartIsNoSuccess) {

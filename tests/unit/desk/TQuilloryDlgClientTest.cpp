@@ -41,7 +41,7 @@ struct DeskRig {
     TempDir dir;
     std::vector<std::string> calls;
     std::function<void(int)> onForm;
-    bool protectedTables = false;
+    bool protectedTables;
     std::unique_ptr<QWidget> frame;
     TQuilloryDlgClient* desk = nullptr;
 
@@ -66,8 +66,14 @@ struct DeskRig {
             }
         };
         s.backup = [this](QWidget*, const std::string&) { calls.push_back("backup"); };
-        s.setPassword = [this](QWidget*, DeskPasswordState&) { calls.push_back("set"); };
-        s.removePassword = [this](QWidget*, DeskPasswordState&) { calls.push_back("remove"); };
+        s.setPassword = [this](QWidget*, DeskPasswordState& st) {
+            calls.push_back("set");
+            st.isProtected = true;
+        };
+        s.removePassword = [this](QWidget*, DeskPasswordState& st) {
+            calls.push_back("remove");
+            st.isProtected = false;
+        };
         s.quit = [this] { calls.push_back("quit"); };
         s.emergencyFolder = [this](QWidget*, const DeskPasswordState&) {
             calls.push_back("folder, spot " + std::to_string(state(CmEmergencyFolder)));
@@ -75,7 +81,8 @@ struct DeskRig {
         return s;
     }
 
-    explicit DeskRig(bool show = true) {
+    explicit DeskRig(bool show = true, bool protectedAtStart = false)
+        : protectedTables(protectedAtStart) {
         SystemDirs::SetProgramDirectory(dir.path());
         frame = std::make_unique<QWidget>(nullptr, Qt::Window | Qt::FramelessWindowHint);
         desk = new TQuilloryDlgClient(nullptr, services());
@@ -258,6 +265,29 @@ TEST(Desk, CommandsReachTheirServices) {
     std::vector<int> expected(kHotSpotTable.size(), 0);
     expected[static_cast<size_t>(rig.desk->HotSpotOf(CmEmergencyFolder))] = 2;
     EXPECT_EQ(rig.states(), expected);
+}
+
+// A key (L, Alt+L) asks before the protection goes, No the default; the mouse does not ask.
+// The desk's description follows the protection.
+TEST(Desk, RemovingThePasswordByKeyAsksFirstAndTheDescriptionFollowsTheProtection) {
+    DeskRig rig(true, true);
+    auto described = [&rig] { return rig.desk->accessibleDescription().toStdString(); };
+    EXPECT_EQ(described(), "Die Daten sind durch ein Paßwort geschützt.");
+    QApplication::setActiveWindow(rig.frame.get());
+    rig.desk->setFocus();
+    ScriptedMessages messages({IDNO, IDYES});
+    rig.key(Qt::Key_L, Qt::AltModifier);
+    EXPECT_TRUE(rig.calls.empty()) << "No keeps the protection";
+    rig.key(Qt::Key_L);
+    ASSERT_EQ(messages.shown().size(), 2u);
+    EXPECT_NE(messages.texts()[0].find("nicht mehr verschlüsselt"), std::string::npos);
+    EXPECT_TRUE(messages.shown()[0].flags & MB_DEFBUTTON2);
+    EXPECT_EQ(rig.calls, std::vector<std::string>{"remove"});
+    EXPECT_EQ(described(), "Die Daten sind nicht durch ein Paßwort geschützt.");
+    rig.press(Centre(CmSetPassword));
+    rig.press(Centre(CmRemovePassword));
+    EXPECT_EQ(messages.shown().size(), 2u) << "the mouse removes without a question";
+    EXPECT_EQ(rig.calls.back(), "remove");
 }
 
 TEST(Desk, MinimiseShowsTheFrameMinimisedAndTheSpotNormal) {

@@ -4,6 +4,7 @@
 #include "forms/FormFactory.h"
 #include "forms/SearchEntries.h"
 #include "forms/FormHints.h"
+#include "forms/MaskedFields.h"
 #include "forms/TCategoryForm.h"
 #include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
@@ -14,11 +15,13 @@
 #include "store/TQuery.h"
 #include "tests/support/TestSupport.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -168,6 +171,46 @@ TEST_F(FormDataTest, TypingStopsAtTheLimit) {
     Press(*form, 1);
     EXPECT_EQ(TableOf(8).objFieldByName("E8_100")->propAsString(), std::string(47, 'x'));
     EXPECT_EQ(TableOf(8).objFieldByName("E8_103")->propAsString(), std::string(19, 'y'));
+}
+
+// Exactly the secret fields are masked; one is shown while focused, all after Ctrl+H, masked
+// again by the eye; a screen reader hears password text and stars; the text stays as typed.
+TEST_F(FormDataTest, SecretFieldsAreMaskedUntilFocusedOrShownAndKeepTheirText) {
+    for (const FormDescription& d : FormCatalogue()) {
+        auto form = Open(d.command);
+        QApplication::setActiveWindow(form.get());
+        std::vector<QLineEdit*> secrets;
+        for (int id = kFirstFieldId; form->Edit(id); ++id) {
+            auto* line = qobject_cast<QLineEdit*>(form->Edit(id));
+            if (line && line->echoMode() == QLineEdit::Password)
+                secrets.push_back(line);
+            EXPECT_EQ(line && line->echoMode() == QLineEdit::Password,
+                      IsMaskedField(d.category, id));
+        }
+        auto* eye = form->findChild<QToolButton*>();
+        ASSERT_EQ(eye != nullptr, !secrets.empty()) << d.title;
+        if (!eye)
+            continue;
+        auto shown = [&secrets] {
+            return std::count_if(secrets.begin(), secrets.end(), [](const QLineEdit* l) {
+                return l->echoMode() == QLineEdit::Normal;
+            });
+        };
+        secrets.front()->setFocus();
+        secrets.front()->clear();
+        secrets.front()->insert(QStringLiteral("47 11"));
+        EXPECT_EQ(shown(), 1);
+        QAccessibleInterface* spoken = QAccessible::queryAccessibleInterface(secrets.front());
+        EXPECT_TRUE(spoken->state().passwordEdit);
+        EXPECT_EQ(spoken->text(QAccessible::Value), QStringLiteral("*****"));
+        eye->setFocus();
+        EXPECT_EQ(shown(), 0);
+        QTest::keyClick(form.get(), Qt::Key_H, Qt::ControlModifier);
+        EXPECT_EQ(shown(), static_cast<long>(secrets.size()));
+        eye->click();
+        EXPECT_EQ(shown(), 0);
+        EXPECT_EQ(secrets.front()->text(), QStringLiteral("47 11"));
+    }
 }
 
 TEST_F(FormDataTest, UnchangedOkRewritesEveryFieldWithItsOwnValue) {

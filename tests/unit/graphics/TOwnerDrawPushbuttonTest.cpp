@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QWidget>
 
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -75,6 +77,29 @@ TEST(TOwnerDrawPushbutton, DoubleClickIsTwoPresses) {
     EXPECT_TRUE(rig.button->isDown());
     rig.send(QEvent::MouseButtonRelease, Qt::NoButton);
     EXPECT_EQ(clicks, 2);
+}
+
+// The keyboard focus shows as a mark near the edge; a disabled button takes no focus.
+TEST(TOwnerDrawPushbutton, FocusDrawsAMarkInsideTheEdgeAndADisabledButtonTakesNoFocus) {
+    ButtonRig rig;
+    rig.dialog.show();
+    QApplication::setActiveWindow(&rig.dialog);
+    rig.button->clearFocus();
+    const QImage without = rig.button->grab().toImage();
+    rig.button->setFocus();
+    const QImage with = rig.button->grab().toImage();
+    int changed = 0;
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x)
+            if (with.pixel(x, y) != without.pixel(x, y)) {
+                ++changed;
+                EXPECT_TRUE(std::min({x, y, with.width() - 1 - x, with.height() - 1 - y}) <= 4);
+            }
+    EXPECT_GT(changed, 2 * (with.width() + with.height()));
+    EXPECT_EQ(with.pixel(0, 0), without.pixel(0, 0)) << "the outermost edge is the picture's";
+    rig.button->setEnabled(false);
+    rig.button->setFocus();
+    EXPECT_FALSE(rig.button->hasFocus());
 }
 
 TEST(TOwnerDrawPushbutton, MissingPicturesDrawNothing) {

@@ -22,11 +22,7 @@ double FixedWidth(const QString& text, PrintRole) {
 }
 
 FolderFacts Facts() {
-    return FolderFacts{QStringLiteral("Hans"),
-                       QStringLiteral("08.12.2026"),
-                       QStringLiteral("/home/hans/Quillory/Hans.qlr"),
-                       false,
-                       {}};
+    return FolderFacts{QStringLiteral("Hans"), QStringLiteral("08.12.2026"), false, {}};
 }
 
 // The forms of the categories, every field empty.
@@ -162,8 +158,8 @@ TEST(FolderPagesTest, FieldsStandWhereTheFormHasThemAndSecretsAreMasked) {
     EXPECT_TRUE(Find(pages[0], kMaskText).empty());
 }
 
-// The cover names the user, the document and its protection and says where each form starts,
-// also behind a form that runs on to further pages.
+// The cover names the user (not where his document lies) and its protection and says where each
+// form starts, also behind a form that runs on to further pages.
 TEST(FolderPagesTest, CoverListsWhereEachFormStartsAndLongMemosRunOn) {
     std::vector<FolderCategory> categories = Blank({10, 8});
     QString memo;
@@ -185,9 +181,10 @@ TEST(FolderPagesTest, CoverListsWhereEachFormStartsAndLongMemosRunOn) {
     }
     EXPECT_EQ(std::count_if(cover.texts.begin(), cover.texts.end(),
                             [](const PageText& t) {
-                                return t.text.startsWith(QStringLiteral("Dokument: /home/hans/"));
+                                return t.text.contains(QStringLiteral("Dokument:")) ||
+                                       t.text.contains(QStringLiteral(".qlr"));
                             }),
-              1);
+              0);
     // Two lines to write on beside "Paßwort hinterlegt bei:" and "Vertrauensperson:" each.
     EXPECT_EQ(std::count_if(cover.rules.begin(), cover.rules.end(),
                             [](const PageRule& r) { return r.toFill; }),

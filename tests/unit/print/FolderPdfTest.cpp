@@ -82,11 +82,7 @@ TEST(FolderPdfTest, AllNineFormsFilledReadBackByARealReader) {
             }
         }
     }
-    const FolderFacts facts{QStringLiteral("Hans Müßig"),
-                            QStringLiteral("08.12.2026"),
-                            QStringLiteral("/daten/Hans Müßig.qlr"),
-                            true,
-                            {}};
+    const FolderFacts facts{QStringLiteral("Hans Müßig"), QStringLiteral("08.12.2026"), true, {}};
     TempDir dir;
     const std::string pdf = dir.file("Hans Müßig-Notfallmappe.pdf");
     // An earlier, readable file of that name is replaced by a private one.
@@ -154,11 +150,7 @@ TEST(FolderPdfTest, PrinterGetsEveryPage) {
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(file));
-    const FolderFacts facts{QStringLiteral("Hans"),
-                            QStringLiteral("08.12.2026"),
-                            QStringLiteral("/daten/Hans.qlr"),
-                            false,
-                            {}};
+    const FolderFacts facts{QStringLiteral("Hans"), QStringLiteral("08.12.2026"), false, {}};
     ASSERT_TRUE(PrintFolder(printer, facts, *categories, FolderOptions{}));
     const std::string info = Output("pdfinfo '" + file + "'");
     EXPECT_EQ(InfoEntry(info, "Pages"), "3");

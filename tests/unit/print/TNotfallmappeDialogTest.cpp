@@ -20,8 +20,7 @@ int RunWith(TNotfallmappeDialog& d, std::function<void(TNotfallmappeDialog&)> ac
 }
 
 FolderFacts Facts() {
-    return FolderFacts{
-        QStringLiteral("Hans"), QString(), QStringLiteral("/daten/Hans.qlr"), false, {}};
+    return FolderFacts{QStringLiteral("Hans"), QString(), false, {}};
 }
 
 void Click(TNotfallmappeDialog& d, int id) {
@@ -40,6 +39,7 @@ TEST(TNotfallmappeDialogTest, EverythingChosenAtFirstAndNothingChosenDisablesBot
         EXPECT_EQ(dlg.ChosenCategories(), (std::vector<int>{1, 2, 8, 3, 7, 4, 5, 10, 6}));
         EXPECT_TRUE(dlg.Options().mask);
         EXPECT_TRUE(dlg.Options().cover);
+        EXPECT_TRUE(dlg.Checked(TNotfallmappeDialog::kFilledOnlyId));
         for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 10})
             Click(dlg, TNotfallmappeDialog::kCategoryBase + n);
         EXPECT_TRUE(dlg.ChosenCategories().empty());
@@ -55,8 +55,11 @@ TEST(TNotfallmappeDialogTest, EverythingChosenAtFirstAndNothingChosenDisablesBot
     EXPECT_EQ(result, IDCANCEL);
 }
 
-TEST(TNotfallmappeDialogTest, SavesWhereTheFileDialogSaysAndCloses) {
+// Only filled forms (the default) and no cover: with no table open every form is empty, so
+// nothing is asked or written, and the dialog says why and stays.
+TEST(TNotfallmappeDialogTest, SavesWhereTheFileDialogSaysNamesTheFileAndCloses) {
     TempDir dir;
+    ScriptedMessages messages;
     const std::string target = dir.file("mappe.pdf");
     std::string proposed;
     bool asked = false;
@@ -68,11 +71,21 @@ TEST(TNotfallmappeDialogTest, SavesWhereTheFileDialogSaysAndCloses) {
             return FileDialogRun{true, false, target};
         });
     TNotfallmappeDialog d(nullptr, Facts());
-    const int result =
-        RunWith(d, [](TNotfallmappeDialog& dlg) { Click(dlg, TNotfallmappeDialog::kPdfId); });
+    const int result = RunWith(d, [&](TNotfallmappeDialog& dlg) {
+        Click(dlg, TNotfallmappeDialog::kCoverId);
+        Click(dlg, TNotfallmappeDialog::kPdfId);
+        EXPECT_FALSE(asked);
+        EXPECT_TRUE(dlg.isVisible());
+        ASSERT_EQ(messages.texts().size(), 1u);
+        EXPECT_NE(messages.texts()[0].find("leer"), std::string::npos);
+        Click(dlg, TNotfallmappeDialog::kCoverId);
+        Click(dlg, TNotfallmappeDialog::kPdfId);
+    });
     SetFileDialogRunner(previous);
     EXPECT_EQ(result, IDOK);
     EXPECT_TRUE(asked);
+    ASSERT_EQ(messages.texts().size(), 2u);
+    EXPECT_EQ(messages.texts()[1], "Die Notfallmappe wurde gespeichert:\n" + target);
     EXPECT_TRUE(proposed.ends_with("/Hans-Notfallmappe.pdf")) << proposed;
     struct stat st {};
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
