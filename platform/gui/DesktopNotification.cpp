@@ -23,8 +23,8 @@ bool ShowDesktopNotification(const QString& summary, const QString& body) {
         QString::fromLatin1(kService), QStringLiteral("/org/freedesktop/Notifications"),
         QString::fromLatin1(kService), QStringLiteral("Notify"));
     const QString app = QCoreApplication::applicationName();
-    call << app << 0u << QStringLiteral("de.quillory.Quillory") << summary << body.toHtmlEscaped() << QStringList()
-         << QVariantMap() << -1;
+    call << app << 0u << QStringLiteral("de.quillory.Quillory") << summary << body.toHtmlEscaped()
+         << QStringList() << QVariantMap() << -1;
     const QDBusMessage reply = bus.call(call, QDBus::Block, kReplyTimeoutMs);
     return reply.type() == QDBusMessage::ReplyMessage;
 }

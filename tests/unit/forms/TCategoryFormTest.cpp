@@ -2,9 +2,9 @@
 
 #include "forms/FormCatalogue.h"
 #include "forms/FormFactory.h"
-#include "forms/SearchEntries.h"
 #include "forms/FormHints.h"
 #include "forms/MaskedFields.h"
+#include "forms/SearchEntries.h"
 #include "forms/TCategoryForm.h"
 #include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
