@@ -380,655 +380,648 @@ void PaintDeskCalendar(QPainter& p, const QRectF& c, double dim) {
         p.setPen(QPen(Brass(ring, dim), 1.8));
         p.drawArc(ring, 0, 180 * 16);
     }
-    // A magnifying glass lying on the desk: round lens top left, handle towards the bottom right.
-    QRectF MagnifierLens(const QRectF& box) {
-        return QRectF(box.left() + 3, box.top() + 1, 36, 36);
-    }
+}
 
-    QPainterPath MagnifierHandle(const QRectF& box) {
-        const QRectF lens = MagnifierLens(box);
-        QPainterPath handle;
-        handle.addRoundedRect(QRectF(0, -4.5, 24, 9), 4, 4);
-        QTransform t;
-        t.translate(lens.center().x() + 15, lens.center().y() + 15);
-        t.rotate(45);
-        return t.map(handle);
-    }
+// A magnifying glass lying on the desk: round lens top left, handle towards the bottom right.
+QRectF MagnifierLens(const QRectF& box) {
+    return QRectF(box.left() + 3, box.top() + 1, 36, 36);
+}
 
-    QPainterPath MagnifierShape(const QRectF& box) {
-        QPainterPath shape;
-        shape.addEllipse(MagnifierLens(box));
-        return shape.united(MagnifierHandle(box));
-    }
+QPainterPath MagnifierHandle(const QRectF& box) {
+    const QRectF lens = MagnifierLens(box);
+    QPainterPath handle;
+    handle.addRoundedRect(QRectF(0, -4.5, 24, 9), 4, 4);
+    QTransform t;
+    t.translate(lens.center().x() + 15, lens.center().y() + 15);
+    t.rotate(45);
+    return t.map(handle);
+}
 
-    void PaintMagnifier(QPainter & p, const QRectF& box, double dim, bool lit) {
-        const QRectF lens = MagnifierLens(box);
-        const QPainterPath handle = MagnifierHandle(box);
-        QLinearGradient wood(handle.boundingRect().topLeft(), handle.boundingRect().bottomRight());
-        wood.setColorAt(0, QColor(96, 40, 24).darker(int(100 * dim)));
-        wood.setColorAt(1, QColor(46, 16, 10).darker(int(100 * dim)));
-        p.setBrush(wood);
-        p.setPen(QPen(QColor(30, 10, 6), 1));
-        p.drawPath(handle);
-        // brass rim and the glass inside it
-        p.setBrush(Brass(lens, dim));
-        p.setPen(QPen(QColor(80, 52, 16), 1.2));
-        p.drawEllipse(lens);
-        const QRectF glass = lens.adjusted(5, 5, -5, -5);
-        QRadialGradient g(glass.center() - QPointF(5, 5), glass.width() * 0.75);
-        g.setColorAt(0, lit ? QColor(236, 246, 250) : QColor(206, 222, 228));
-        g.setColorAt(1, QColor(118, 146, 160).darker(int(100 * dim)));
-        p.setBrush(g);
-        p.setPen(QPen(QColor(70, 46, 14), 1));
-        p.drawEllipse(glass);
-        // a highlight on the glass
-        p.setPen(QPen(QColor(255, 255, 255, 190), 2.2, Qt::SolidLine, Qt::RoundCap));
-        p.setBrush(Qt::NoBrush);
-        p.drawArc(glass.adjusted(4, 4, -4, -4), 100 * 16, 70 * 16);
-    }
+QPainterPath MagnifierShape(const QRectF& box) {
+    QPainterPath shape;
+    shape.addEllipse(MagnifierLens(box));
+    return shape.united(MagnifierHandle(box));
+}
 
-    // Active = pressed and lit: the hot-spot pictures serve both the press and the hover.
-    void PaintObject(QPainter & p, const char* base, QSizeF size, Look look) {
-        const bool down = look == Look::Active || look == Look::Pressed;
-        const bool lit = look == Look::Active || look == Look::Glowing;
-        const double dy = down ? 1.5 : 0;
-        const double dim = look == Look::Pressed ? 1.2 : look == Look::Active ? 1.05 : 1.0;
-        const QString name = QString::fromLatin1(base);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        if (name == QStringLiteral("MINI")) {
-            const QRectF r(5, 3 + dy, 20, 20);
-            QPainterPath knob;
-            knob.addEllipse(r);
-            Shadow(p, knob, down ? 1 : 2.5, down ? 1 : 2);
-            if (lit) {
-                Glow(p, knob);
-            }
-            p.setPen(QPen(QColor(90, 60, 20), 1));
-            p.setBrush(Brass(r, dim));
-            p.drawPath(knob);
-            p.setBrush(Brass(r.adjusted(4, 4, -4, -4), dim * 1.25));
-            p.setPen(Qt::NoPen);
-            p.drawEllipse(r.adjusted(4, 4, -4, -4));
-            p.setPen(QPen(QColor(60, 36, 10), 2.2, Qt::SolidLine, Qt::RoundCap));
-            p.drawLine(QPointF(r.center().x() - 4, r.center().y()),
-                       QPointF(r.center().x() + 4, r.center().y()));
-            return;
-        }
-        if (name.startsWith(QStringLiteral("DLG_"))) {
-            return; // cards are painted by PaintCard
-        }
-        const QRectF box(8, 7 + dy, size.width() - 16, size.height() - 16);
-        QPainterPath shape;
-        if (name == QStringLiteral("BEENDEN") || name == QStringLiteral("INFO")) {
-            shape.addEllipse(box);
-        } else if (name == QStringLiteral("HILFE")) {
-            shape.addRoundedRect(box.adjusted(4, 0, -4, 0), 4, 4);
-        } else if (name == QStringLiteral("BACKUP")) {
-            shape.addRoundedRect(box.adjusted(2, 2, -2, -2), 5, 5);
-        } else if (name == QStringLiteral("FRISTEN")) {
-            shape.addRoundedRect(box.adjusted(3, 4, -3, 0), 4, 4);
-        } else if (name == QStringLiteral("SUCHEN")) {
-            shape = MagnifierShape(box);
-        } else {
-            // padlock body and shackle
-            const QRectF body(box.left() + 8, box.top() + 24, box.width() - 16, box.height() - 24);
-            shape.addRoundedRect(body, 6, 6);
-        }
-        Shadow(p, shape, down ? 1.5 : 3.5, down ? 1.5 : 3);
+void PaintMagnifier(QPainter& p, const QRectF& box, double dim, bool lit) {
+    const QRectF lens = MagnifierLens(box);
+    const QPainterPath handle = MagnifierHandle(box);
+    QLinearGradient wood(handle.boundingRect().topLeft(), handle.boundingRect().bottomRight());
+    wood.setColorAt(0, QColor(96, 40, 24).darker(int(100 * dim)));
+    wood.setColorAt(1, QColor(46, 16, 10).darker(int(100 * dim)));
+    p.setBrush(wood);
+    p.setPen(QPen(QColor(30, 10, 6), 1));
+    p.drawPath(handle);
+    // brass rim and the glass inside it
+    p.setBrush(Brass(lens, dim));
+    p.setPen(QPen(QColor(80, 52, 16), 1.2));
+    p.drawEllipse(lens);
+    const QRectF glass = lens.adjusted(5, 5, -5, -5);
+    QRadialGradient g(glass.center() - QPointF(5, 5), glass.width() * 0.75);
+    g.setColorAt(0, lit ? QColor(236, 246, 250) : QColor(206, 222, 228));
+    g.setColorAt(1, QColor(118, 146, 160).darker(int(100 * dim)));
+    p.setBrush(g);
+    p.setPen(QPen(QColor(70, 46, 14), 1));
+    p.drawEllipse(glass);
+    // a highlight on the glass
+    p.setPen(QPen(QColor(255, 255, 255, 190), 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(glass.adjusted(4, 4, -4, -4), 100 * 16, 70 * 16);
+}
+
+// Active = pressed and lit: the hot-spot pictures serve both the press and the hover.
+void PaintObject(QPainter& p, const char* base, QSizeF size, Look look) {
+    const bool down = look == Look::Active || look == Look::Pressed;
+    const bool lit = look == Look::Active || look == Look::Glowing;
+    const double dy = down ? 1.5 : 0;
+    const double dim = look == Look::Pressed ? 1.2 : look == Look::Active ? 1.05 : 1.0;
+    const QString name = QString::fromLatin1(base);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    if (name == QStringLiteral("MINI")) {
+        const QRectF r(5, 3 + dy, 20, 20);
+        QPainterPath knob;
+        knob.addEllipse(r);
+        Shadow(p, knob, down ? 1 : 2.5, down ? 1 : 2);
         if (lit) {
-            Glow(p, shape);
+            Glow(p, knob);
         }
-        const QColor ink(60, 36, 12);
-        if (name == QStringLiteral("BEENDEN")) {
-            p.setPen(QPen(QColor(80, 52, 16), 1.2));
-            p.setBrush(Brass(box, dim));
-            p.drawPath(shape);
-            const QRectF inner = box.adjusted(7, 7, -7, -7);
-            QRadialGradient face(inner.center() - QPointF(5, 6), inner.width() * 0.8);
-            face.setColorAt(0, QColor(150, 40, 32).darker(int(100 * dim)));
-            face.setColorAt(1, QColor(80, 14, 12).darker(int(100 * dim)));
-            p.setBrush(face);
-            p.setPen(QPen(QColor(70, 40, 10), 1));
-            p.drawEllipse(inner);
-            p.setPen(QPen(lit ? QColor(255, 236, 190) : QColor(238, 214, 170), 3.2, Qt::SolidLine,
-                          Qt::RoundCap));
-            const QRectF sym = inner.adjusted(10, 10, -10, -10);
-            p.setBrush(Qt::NoBrush);
-            p.drawArc(sym, 120 * 16, 300 * 16);
-            p.drawLine(QPointF(sym.center().x(), sym.top() - 3),
-                       QPointF(sym.center().x(), sym.center().y()));
-        } else if (name == QStringLiteral("INFO")) {
-            p.setPen(QPen(QColor(80, 52, 16), 1.2));
-            p.setBrush(Brass(box, dim));
-            p.drawPath(shape);
-            p.setPen(QPen(QColor(255, 240, 200, 120), 1));
-            p.setBrush(Qt::NoBrush);
-            p.drawEllipse(box.adjusted(4, 4, -4, -4));
-            p.setFont(QFont(QStringLiteral("DejaVu Serif"), -1, QFont::Bold));
-            QFont f(QStringLiteral("DejaVu Serif"));
-            f.setPixelSize(32);
-            f.setBold(true);
-            f.setItalic(true);
-            p.setFont(f);
-            p.setPen(QColor(255, 240, 200, 140));
-            p.drawText(box.translated(0, 1), Qt::AlignCenter, QStringLiteral("i"));
-            p.setPen(ink);
-            p.drawText(box, Qt::AlignCenter, QStringLiteral("i"));
-        } else if (name == QStringLiteral("HILFE")) {
-            const QRectF book = box.adjusted(4, 0, -4, 0);
-            // pages at the edge
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(236, 226, 200));
-            p.drawRoundedRect(book.adjusted(3, 3, 1.5, 1.5), 3, 3);
-            QLinearGradient cover(book.topLeft(), book.bottomRight());
-            cover.setColorAt(0, QColor(140, 36, 34).darker(int(100 * dim)));
-            cover.setColorAt(1, QColor(74, 16, 18).darker(int(100 * dim)));
-            p.setBrush(cover);
-            p.setPen(QPen(QColor(50, 10, 10), 1));
-            p.drawRoundedRect(book, 4, 4);
-            p.setBrush(QColor(0, 0, 0, 60));
-            p.setPen(Qt::NoPen);
-            p.drawRect(QRectF(book.left(), book.top(), 7, book.height()));
-            p.setPen(QPen(QColor(214, 176, 96), 1));
-            p.setBrush(Qt::NoBrush);
-            p.drawRect(book.adjusted(11, 4, -4, -4));
-            QFont f = Sans(30, QFont::Bold);
-            p.setFont(f);
-            p.setPen(QColor(232, 198, 120));
-            p.drawText(book.adjusted(7, 0, 0, 0), Qt::AlignCenter, QStringLiteral("?"));
-        } else if (name == QStringLiteral("FRISTEN")) {
-            PaintDeskCalendar(p, box.adjusted(3, 4, -3, 0), dim);
-        } else if (name == QStringLiteral("SUCHEN")) {
-            PaintMagnifier(p, box, dim, lit);
-        } else if (name == QStringLiteral("BACKUP")) {
-            const QRectF d = box.adjusted(2, 2, -2, -2);
-            QLinearGradient body(d.topLeft(), d.bottomRight());
-            body.setColorAt(0, QColor(60, 84, 120).darker(int(100 * dim)));
-            body.setColorAt(1, QColor(24, 34, 56).darker(int(100 * dim)));
-            p.setBrush(body);
-            p.setPen(QPen(QColor(14, 20, 34), 1));
-            p.drawPath(shape);
-            // metal shutter
-            const QRectF shutter(d.left() + 12, d.top(), d.width() - 24, 16);
-            p.setBrush(Brass(shutter, dim * 1.05));
-            p.setPen(QPen(QColor(90, 60, 20), 0.8));
-            p.drawRect(shutter);
-            p.setBrush(QColor(40, 30, 14));
-            p.drawRect(QRectF(shutter.right() - 10, shutter.top() + 3, 5, 10));
-            // paper label
-            const QRectF label(d.left() + 6, d.top() + 22, d.width() - 12, d.height() - 26);
-            p.setBrush(QColor(246, 238, 214));
-            p.setPen(QPen(QColor(150, 130, 100), 0.8));
-            p.drawRoundedRect(label, 2, 2);
-            p.setPen(QPen(QColor(200, 80, 70), 0.8));
-            p.drawLine(QPointF(label.left() + 2, label.top() + 6),
-                       QPointF(label.right() - 2, label.top() + 6));
-            p.setFont(Sans(9.5, QFont::Bold));
-            p.setPen(QColor(40, 40, 60));
-            p.drawText(label.adjusted(0, 6, 0, 0), Qt::AlignCenter, QStringLiteral("Backup"));
-        } else {
-            const bool open = name == QStringLiteral("PASSWE");
-            const QRectF body(box.left() + 8, box.top() + 24, box.width() - 16, box.height() - 24);
-            // shackle
-            QPainterPath shackle;
-            const double sw = body.width() - 14;
-            const double sx = body.left() + 7;
-            const double lift = open ? 8 : 0;
-            shackle.moveTo(sx, body.top() + 2);
-            shackle.lineTo(sx, body.top() - 10 - lift);
-            shackle.arcTo(QRectF(sx, body.top() - 10 - lift - sw / 2, sw, sw), 180, -180);
-            shackle.lineTo(sx + sw, open ? body.top() - 14 - lift + sw / 2 - 4 : body.top() + 2);
-            p.setBrush(Qt::NoBrush);
-            p.setPen(QPen(QColor(70, 70, 76), 6.5, Qt::SolidLine, Qt::FlatCap));
-            p.drawPath(shackle);
-            p.setPen(QPen(QColor(196, 198, 206).darker(int(100 * dim)), 3.5, Qt::SolidLine,
-                          Qt::FlatCap));
-            p.drawPath(shackle);
-            p.setBrush(Brass(body, dim));
-            p.setPen(QPen(QColor(90, 60, 20), 1.2));
-            p.drawRoundedRect(body, 6, 6);
-            p.setPen(QPen(QColor(255, 240, 200, 110), 1));
-            p.setBrush(Qt::NoBrush);
-            p.drawRoundedRect(body.adjusted(2.5, 2.5, -2.5, -2.5), 4, 4);
-            // keyhole
-            p.setPen(Qt::NoPen);
-            p.setBrush(QColor(50, 30, 10));
-            const QPointF c(body.center().x(), body.center().y() - 2);
-            p.drawEllipse(c, 3.5, 3.5);
-            p.drawPolygon(QPolygonF(
-                {c + QPointF(-2, 1), c + QPointF(2, 1), c + QPointF(3, 9), c + QPointF(-3, 9)}));
-        }
+        p.setPen(QPen(QColor(90, 60, 20), 1));
+        p.setBrush(Brass(r, dim));
+        p.drawPath(knob);
+        p.setBrush(Brass(r.adjusted(4, 4, -4, -4), dim * 1.25));
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(r.adjusted(4, 4, -4, -4));
+        p.setPen(QPen(QColor(60, 36, 10), 2.2, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(QPointF(r.center().x() - 4, r.center().y()),
+                   QPointF(r.center().x() + 4, r.center().y()));
+        return;
     }
-
-    void PaintCard(QPainter & p, const QString& label, QSizeF size, Look look) {
-        const bool active = look == Look::Active;
-        const double dy = active ? 1.2 : 0;
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        const QRectF card(4, 2 + dy, size.width() - 8, size.height() - 7);
-        QPainterPath shape;
-        shape.addRoundedRect(card, 2.5, 2.5);
-        Shadow(p, shape, active ? 1.2 : 2.6, active ? 0.8 : 1.8);
-        if (active) {
-            Glow(p, shape);
-        }
-        QLinearGradient paper(card.topLeft(), card.bottomLeft());
-        const QColor top = active ? QColor(255, 246, 214) : QColor(250, 244, 226);
-        const QColor bottom = active ? QColor(232, 214, 168) : QColor(230, 220, 194);
-        paper.setColorAt(0, top);
-        paper.setColorAt(1, bottom);
-        p.setBrush(paper);
-        p.setPen(QPen(QColor(150, 128, 92), 0.8));
+    if (name.startsWith(QStringLiteral("DLG_"))) {
+        return; // cards are painted by PaintCard
+    }
+    const QRectF box(8, 7 + dy, size.width() - 16, size.height() - 16);
+    QPainterPath shape;
+    if (name == QStringLiteral("BEENDEN") || name == QStringLiteral("INFO")) {
+        shape.addEllipse(box);
+    } else if (name == QStringLiteral("HILFE")) {
+        shape.addRoundedRect(box.adjusted(4, 0, -4, 0), 4, 4);
+    } else if (name == QStringLiteral("BACKUP")) {
+        shape.addRoundedRect(box.adjusted(2, 2, -2, -2), 5, 5);
+    } else if (name == QStringLiteral("FRISTEN")) {
+        shape.addRoundedRect(box.adjusted(3, 4, -3, 0), 4, 4);
+    } else if (name == QStringLiteral("SUCHEN")) {
+        shape = MagnifierShape(box);
+    } else {
+        // padlock body and shackle
+        const QRectF body(box.left() + 8, box.top() + 24, box.width() - 16, box.height() - 24);
+        shape.addRoundedRect(body, 6, 6);
+    }
+    Shadow(p, shape, down ? 1.5 : 3.5, down ? 1.5 : 3);
+    if (lit) {
+        Glow(p, shape);
+    }
+    const QColor ink(60, 36, 12);
+    if (name == QStringLiteral("BEENDEN")) {
+        p.setPen(QPen(QColor(80, 52, 16), 1.2));
+        p.setBrush(Brass(box, dim));
         p.drawPath(shape);
-        // index-card ruling: a red line at the top, a tab mark on the left
-        p.setPen(QPen(QColor(196, 70, 62, 200), 0.9));
-        p.drawLine(QPointF(card.left() + 2, card.top() + 4.5),
-                   QPointF(card.right() - 2, card.top() + 4.5));
+        const QRectF inner = box.adjusted(7, 7, -7, -7);
+        QRadialGradient face(inner.center() - QPointF(5, 6), inner.width() * 0.8);
+        face.setColorAt(0, QColor(150, 40, 32).darker(int(100 * dim)));
+        face.setColorAt(1, QColor(80, 14, 12).darker(int(100 * dim)));
+        p.setBrush(face);
+        p.setPen(QPen(QColor(70, 40, 10), 1));
+        p.drawEllipse(inner);
+        p.setPen(QPen(lit ? QColor(255, 236, 190) : QColor(238, 214, 170), 3.2, Qt::SolidLine,
+                      Qt::RoundCap));
+        const QRectF sym = inner.adjusted(10, 10, -10, -10);
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(sym, 120 * 16, 300 * 16);
+        p.drawLine(QPointF(sym.center().x(), sym.top() - 3),
+                   QPointF(sym.center().x(), sym.center().y()));
+    } else if (name == QStringLiteral("INFO")) {
+        p.setPen(QPen(QColor(80, 52, 16), 1.2));
+        p.setBrush(Brass(box, dim));
+        p.drawPath(shape);
+        p.setPen(QPen(QColor(255, 240, 200, 120), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawEllipse(box.adjusted(4, 4, -4, -4));
+        p.setFont(QFont(QStringLiteral("DejaVu Serif"), -1, QFont::Bold));
+        QFont f(QStringLiteral("DejaVu Serif"));
+        f.setPixelSize(32);
+        f.setBold(true);
+        f.setItalic(true);
+        p.setFont(f);
+        p.setPen(QColor(255, 240, 200, 140));
+        p.drawText(box.translated(0, 1), Qt::AlignCenter, QStringLiteral("i"));
+        p.setPen(ink);
+        p.drawText(box, Qt::AlignCenter, QStringLiteral("i"));
+    } else if (name == QStringLiteral("HILFE")) {
+        const QRectF book = box.adjusted(4, 0, -4, 0);
+        // pages at the edge
         p.setPen(Qt::NoPen);
-        p.setBrush(active ? QColor(176, 120, 40) : QColor(34, 78, 52));
-        p.drawRoundedRect(QRectF(card.left() + 5, card.top() + 8, 4, card.height() - 11), 1.5, 1.5);
-        p.setFont(Sans(11, QFont::DemiBold));
-        p.setPen(active ? QColor(90, 40, 10) : QColor(38, 34, 30));
-        p.drawText(card.adjusted(14, 3, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, label);
+        p.setBrush(QColor(236, 226, 200));
+        p.drawRoundedRect(book.adjusted(3, 3, 1.5, 1.5), 3, 3);
+        QLinearGradient cover(book.topLeft(), book.bottomRight());
+        cover.setColorAt(0, QColor(140, 36, 34).darker(int(100 * dim)));
+        cover.setColorAt(1, QColor(74, 16, 18).darker(int(100 * dim)));
+        p.setBrush(cover);
+        p.setPen(QPen(QColor(50, 10, 10), 1));
+        p.drawRoundedRect(book, 4, 4);
+        p.setBrush(QColor(0, 0, 0, 60));
+        p.setPen(Qt::NoPen);
+        p.drawRect(QRectF(book.left(), book.top(), 7, book.height()));
+        p.setPen(QPen(QColor(214, 176, 96), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(book.adjusted(11, 4, -4, -4));
+        QFont f = Sans(30, QFont::Bold);
+        p.setFont(f);
+        p.setPen(QColor(232, 198, 120));
+        p.drawText(book.adjusted(7, 0, 0, 0), Qt::AlignCenter, QStringLiteral("?"));
+    } else if (name == QStringLiteral("FRISTEN")) {
+        PaintDeskCalendar(p, box.adjusted(3, 4, -3, 0), dim);
+    } else if (name == QStringLiteral("SUCHEN")) {
+        PaintMagnifier(p, box, dim, lit);
+    } else if (name == QStringLiteral("BACKUP")) {
+        const QRectF d = box.adjusted(2, 2, -2, -2);
+        QLinearGradient body(d.topLeft(), d.bottomRight());
+        body.setColorAt(0, QColor(60, 84, 120).darker(int(100 * dim)));
+        body.setColorAt(1, QColor(24, 34, 56).darker(int(100 * dim)));
+        p.setBrush(body);
+        p.setPen(QPen(QColor(14, 20, 34), 1));
+        p.drawPath(shape);
+        // metal shutter
+        const QRectF shutter(d.left() + 12, d.top(), d.width() - 24, 16);
+        p.setBrush(Brass(shutter, dim * 1.05));
+        p.setPen(QPen(QColor(90, 60, 20), 0.8));
+        p.drawRect(shutter);
+        p.setBrush(QColor(40, 30, 14));
+        p.drawRect(QRectF(shutter.right() - 10, shutter.top() + 3, 5, 10));
+        // paper label
+        const QRectF label(d.left() + 6, d.top() + 22, d.width() - 12, d.height() - 26);
+        p.setBrush(QColor(246, 238, 214));
+        p.setPen(QPen(QColor(150, 130, 100), 0.8));
+        p.drawRoundedRect(label, 2, 2);
+        p.setPen(QPen(QColor(200, 80, 70), 0.8));
+        p.drawLine(QPointF(label.left() + 2, label.top() + 6),
+                   QPointF(label.right() - 2, label.top() + 6));
+        p.setFont(Sans(9.5, QFont::Bold));
+        p.setPen(QColor(40, 40, 60));
+        p.drawText(label.adjusted(0, 6, 0, 0), Qt::AlignCenter, QStringLiteral("Backup"));
+    } else {
+        const bool open = name == QStringLiteral("PASSWE");
+        const QRectF body(box.left() + 8, box.top() + 24, box.width() - 16, box.height() - 24);
+        // shackle
+        QPainterPath shackle;
+        const double sw = body.width() - 14;
+        const double sx = body.left() + 7;
+        const double lift = open ? 8 : 0;
+        shackle.moveTo(sx, body.top() + 2);
+        shackle.lineTo(sx, body.top() - 10 - lift);
+        shackle.arcTo(QRectF(sx, body.top() - 10 - lift - sw / 2, sw, sw), 180, -180);
+        shackle.lineTo(sx + sw, open ? body.top() - 14 - lift + sw / 2 - 4 : body.top() + 2);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(QColor(70, 70, 76), 6.5, Qt::SolidLine, Qt::FlatCap));
+        p.drawPath(shackle);
+        p.setPen(
+            QPen(QColor(196, 198, 206).darker(int(100 * dim)), 3.5, Qt::SolidLine, Qt::FlatCap));
+        p.drawPath(shackle);
+        p.setBrush(Brass(body, dim));
+        p.setPen(QPen(QColor(90, 60, 20), 1.2));
+        p.drawRoundedRect(body, 6, 6);
+        p.setPen(QPen(QColor(255, 240, 200, 110), 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRoundedRect(body.adjusted(2.5, 2.5, -2.5, -2.5), 4, 4);
+        // keyhole
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(50, 30, 10));
+        const QPointF c(body.center().x(), body.center().y() - 2);
+        p.drawEllipse(c, 3.5, 3.5);
+        p.drawPolygon(QPolygonF(
+            {c + QPointF(-2, 1), c + QPointF(2, 1), c + QPointF(3, 9), c + QPointF(-3, 9)}));
     }
+}
 
-    // The object painted with alpha over the desk area; fully uncovered pixels become the key. The
-    // quill and ink pot lie on the desk picture itself: their pictures are painted over the bare
-    // desk and cover the place they take there, so a pressed quill shows no second one beneath.
-    QImage HotSpotPicture(const QImage& desk, const QImage& bareDesk, const Spot& s, Look look) {
-        const bool quill = QString::fromLatin1(s.base) == QStringLiteral("FEDER");
-        QImage layer(s.w, s.h, QImage::Format_ARGB32_Premultiplied);
-        layer.fill(Qt::transparent);
-        {
-            QPainter p(&layer);
-            if (s.label) {
-                PaintCard(p, QString::fromUtf8(s.label), QSizeF(s.w, s.h), look);
-            } else if (quill) {
-                PaintQuill(p, QPointF(-s.x, -s.y), look);
-            } else {
-                PaintObject(p, s.base, QSizeF(s.w, s.h), look);
-            }
-        }
-        QImage out = (quill ? bareDesk : desk)
-                         .copy(s.x, s.y, s.w, s.h)
-                         .convertToFormat(QImage::Format_RGB32);
-        {
-            QPainter p(&out);
-            p.drawImage(0, 0, layer);
-        }
-        // Where the desk picture shows the quill (and two pixels around it).
-        auto onDeskQuill = [&](int x, int y) {
-            if (!quill) {
-                return false;
-            }
-            for (int dy = -2; dy <= 2; ++dy) {
-                for (int dx = -2; dx <= 2; ++dx) {
-                    const int px = s.x + x + dx;
-                    const int py = s.y + y + dy;
-                    if (px >= 0 && py >= 0 && px < desk.width() && py < desk.height() &&
-                        desk.pixel(px, py) != bareDesk.pixel(px, py)) {
-                        return true;
-                    }
-                }
-            }
-            return false;
-        };
-        for (int y = 0; y < s.h; ++y) {
-            for (int x = 0; x < s.w; ++x) {
-                if (qAlpha(layer.pixel(x, y)) < 6 && !onDeskQuill(x, y)) {
-                    out.setPixel(x, y, kKey);
-                }
-            }
-        }
-        // The key colour must sit at the top-left pixel.
-        out.setPixel(0, 0, kKey);
-        return out;
+void PaintCard(QPainter& p, const QString& label, QSizeF size, Look look) {
+    const bool active = look == Look::Active;
+    const double dy = active ? 1.2 : 0;
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const QRectF card(4, 2 + dy, size.width() - 8, size.height() - 7);
+    QPainterPath shape;
+    shape.addRoundedRect(card, 2.5, 2.5);
+    Shadow(p, shape, active ? 1.2 : 2.6, active ? 0.8 : 1.8);
+    if (active) {
+        Glow(p, shape);
     }
+    QLinearGradient paper(card.topLeft(), card.bottomLeft());
+    const QColor top = active ? QColor(255, 246, 214) : QColor(250, 244, 226);
+    const QColor bottom = active ? QColor(232, 214, 168) : QColor(230, 220, 194);
+    paper.setColorAt(0, top);
+    paper.setColorAt(1, bottom);
+    p.setBrush(paper);
+    p.setPen(QPen(QColor(150, 128, 92), 0.8));
+    p.drawPath(shape);
+    // index-card ruling: a red line at the top, a tab mark on the left
+    p.setPen(QPen(QColor(196, 70, 62, 200), 0.9));
+    p.drawLine(QPointF(card.left() + 2, card.top() + 4.5),
+               QPointF(card.right() - 2, card.top() + 4.5));
+    p.setPen(Qt::NoPen);
+    p.setBrush(active ? QColor(176, 120, 40) : QColor(34, 78, 52));
+    p.drawRoundedRect(QRectF(card.left() + 5, card.top() + 8, 4, card.height() - 11), 1.5, 1.5);
+    p.setFont(Sans(11, QFont::DemiBold));
+    p.setPen(active ? QColor(90, 40, 10) : QColor(38, 34, 30));
+    p.drawText(card.adjusted(14, 3, -4, 0), Qt::AlignVCenter | Qt::AlignLeft, label);
+}
 
-    // ---- tiles
-    // -----------------------------------------------------------------------------------
-
-    struct TileStyle {
-        int n;
-        QColor base;
-        int kind; // 0 paper, 1 linen, 2 leather, 3 cork, 4 marble
-    };
-
-    const TileStyle kTiles[] = {
-        {1, QColor(134, 110, 84), 1},  // mid-tone linen: yellow and black labels
-        {2, QColor(36, 52, 86), 1},    // dark blue linen
-        {3, QColor(238, 232, 214), 0}, // cream paper
-        {4, QColor(222, 226, 216), 1}, // light grey linen
-        {5, QColor(36, 72, 50), 2},    // dark green leather
-        {6, QColor(226, 196, 150), 3}, // light cork
-        {7, QColor(232, 232, 228), 4}, // white marble
-        {8, QColor(92, 30, 34), 2},    // burgundy leather
-        {9, QColor(236, 224, 196), 0}, // parchment
-    };
-
-    QImage PaintTile(const TileStyle& t) {
-        const int size = 64;
-        QImage img(size, size, QImage::Format_RGB32);
-        // Every noise repeats after 64 pixels at the scale it is read, so the tile is seamless.
-        const Noise n(64, quint32(100 + t.n));
-        const Noise half(32, quint32(300 + t.n));
-        const Noise coarse(8, quint32(200 + t.n));
-        for (int y = 0; y < size; ++y) {
-            for (int x = 0; x < size; ++x) {
-                double f = 1.0;
-                switch (t.kind) {
-                case 0:
-                    f = 0.97 + 0.05 * n.smooth(x, y) +
-                        0.04 * (coarse.smooth(x / 8.0, y / 8.0) - 0.5);
-                    break;
-                case 1: {
-                    const double weave = ((x % 2) ? 0.015 : -0.015) + ((y % 2) ? 0.01 : -0.01);
-                    f = 0.95 + weave + 0.08 * (n.at(x, y / 4) - 0.5) +
-                        0.06 * (n.at(x / 4, y) - 0.5) +
-                        0.05 * (coarse.smooth(x / 8.0, y / 8.0) - 0.5);
-                    break;
-                }
-                case 2:
-                    f = 0.9 + 0.14 * half.smooth(x / 2.0, y / 2.0) +
-                        0.08 * (coarse.smooth(x / 8.0, y / 8.0) - 0.5);
-                    break;
-                case 3: {
-                    const double speck = n.at(x, y) > 0.95 ? -0.12 : n.at(x, y) < 0.04 ? 0.06 : 0;
-                    f = 0.93 + 0.09 * half.smooth(x / 2.0, y / 2.0) + speck;
-                    break;
-                }
-                default: {
-                    const double vein = std::abs(std::sin((x + y) * 2 * M_PI / 64.0 * 2 +
-                                                          6.0 * coarse.smooth(x / 8.0, y / 8.0)));
-                    f = 0.96 + 0.04 * n.smooth(x, y) - 0.1 * std::pow(1.0 - vein, 8);
-                    break;
-                }
-                }
-                img.setPixel(x, y,
-                             qRgb(std::clamp(int(t.base.red() * f), 0, 255),
-                                  std::clamp(int(t.base.green() * f), 0, 255),
-                                  std::clamp(int(t.base.blue() * f), 0, 255)));
-            }
-        }
-        return img;
-    }
-
-    // ---- buttons
-    // ---------------------------------------------------------------------------------
-
-    // Dialog units to pixels with the dialog font's base units (6 × 13).
-    int DuX(int du) {
-        return (du * 6 + 2) / 4;
-    }
-    int DuY(int du) {
-        return (du * 13 + 4) / 8;
-    }
-
-    struct ButtonPair {
-        int up;
-        const char* caption;
-        int duW;
-    };
-
-    std::vector<ButtonPair> Buttons() {
-        std::vector<ButtonPair> list;
-        for (int k = 0; k < 9; ++k) {
-            list.push_back({4 * k + 1, "OK", 50});
-            list.push_back({4 * k + 3, "Abbruch", 50});
-        }
-        list.push_back({40, "Zielpfad...", 91});
-        list.push_back({42, "Starten", 50});
-        list.push_back({44, "Löschen", 44});
-        list.push_back({46, "...", 19});
-        list.push_back({48, "Drucken...", 60});
-        list.push_back({50, "Als PDF speichern...", 88});
-        return list;
-    }
-
-    QImage PaintButton(const QString& caption, QSize size, bool down) {
-        QImage img(size, QImage::Format_RGB32);
-        img.fill(qRgb(86, 62, 36));
-        QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        const QRectF r = QRectF(img.rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-        // brass rim
-        p.setPen(QPen(QColor(70, 46, 18), 1));
-        p.setBrush(Brass(r, down ? 1.25 : 1.0));
-        p.drawRoundedRect(r, 3, 3);
-        const QRectF face = r.adjusted(2, 2, -2, -2);
-        QLinearGradient g(face.topLeft(), face.bottomLeft());
-        if (down) {
-            g.setColorAt(0, QColor(196, 184, 154));
-            g.setColorAt(1, QColor(226, 216, 190));
+// The object painted with alpha over the desk area; fully uncovered pixels become the key. The
+// quill and ink pot lie on the desk picture itself: their pictures are painted over the bare
+// desk and cover the place they take there, so a pressed quill shows no second one beneath.
+QImage HotSpotPicture(const QImage& desk, const QImage& bareDesk, const Spot& s, Look look) {
+    const bool quill = QString::fromLatin1(s.base) == QStringLiteral("FEDER");
+    QImage layer(s.w, s.h, QImage::Format_ARGB32_Premultiplied);
+    layer.fill(Qt::transparent);
+    {
+        QPainter p(&layer);
+        if (s.label) {
+            PaintCard(p, QString::fromUtf8(s.label), QSizeF(s.w, s.h), look);
+        } else if (quill) {
+            PaintQuill(p, QPointF(-s.x, -s.y), look);
         } else {
-            g.setColorAt(0, QColor(254, 250, 236));
-            g.setColorAt(1, QColor(226, 214, 184));
+            PaintObject(p, s.base, QSizeF(s.w, s.h), look);
         }
-        p.setBrush(g);
-        p.setPen(QPen(down ? QColor(110, 90, 60) : QColor(255, 255, 245, 160), 1));
-        p.drawRoundedRect(face, 2, 2);
-        p.setFont(Sans(11, QFont::DemiBold));
-        p.setPen(QColor(44, 34, 22));
-        p.drawText(face.translated(down ? 1 : 0, down ? 1 : 0), Qt::AlignCenter, caption);
-        return img;
     }
-
-    // ---- icon
-    // ------------------------------------------------------------------------------------
-
-    QImage PaintIcon(int s) {
-        QImage img(s, s, QImage::Format_ARGB32_Premultiplied);
-        img.fill(Qt::transparent);
-        QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(s / 64.0, s / 64.0);
-        QLinearGradient wood(0, 0, 64, 64);
-        wood.setColorAt(0, QColor(150, 92, 52));
-        wood.setColorAt(1, QColor(70, 38, 20));
-        p.setPen(QPen(QColor(40, 20, 8), 1.5));
-        p.setBrush(wood);
-        p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
-        p.setBrush(QColor(34, 78, 52));
-        p.setPen(QPen(QColor(196, 160, 86), 1.2));
-        p.drawRoundedRect(QRectF(14, 8, 36, 48), 4, 4);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(250, 244, 226));
-        for (int i = 0; i < 3; ++i) {
-            p.drawRoundedRect(QRectF(18, 16 + i * 12, 28, 8), 1.5, 1.5);
-        }
-        QPainterPath feather;
-        feather.moveTo(12, 58);
-        feather.cubicTo(26, 36, 42, 18, 60, 4);
-        feather.cubicTo(52, 24, 36, 44, 12, 58);
-        p.setBrush(QColor(255, 252, 240));
-        p.setPen(QPen(QColor(120, 100, 70), 1));
-        p.drawPath(feather);
-        return img;
+    QImage out =
+        (quill ? bareDesk : desk).copy(s.x, s.y, s.w, s.h).convertToFormat(QImage::Format_RGB32);
+    {
+        QPainter p(&out);
+        p.drawImage(0, 0, layer);
     }
-
-    // ---- files
-    // -----------------------------------------------------------------------------------
-
-    bool Save(const QString& dir, const QString& name, const QImage& image, bool keyed) {
-        const QImage indexed = QuantiseTo256(image, keyed ? &kKey : nullptr);
-        const bool ok =
-            WriteBmp8(indexed, dir + QStringLiteral("/bitmaps/") + name + QStringLiteral(".bmp"));
-        if (!ok) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
+    // Where the desk picture shows the quill (and two pixels around it).
+    auto onDeskQuill = [&](int x, int y) {
+        if (!quill) {
+            return false;
         }
-        return ok;
-    }
-
-    QPolygon ContourPolygon() {
-        // The rounded rectangle of the desk, eight steps a corner, with integer vertices just
-        // outside the drawn edge.
-        QPolygon poly;
-        const int r = kCorner;
-        const struct {
-            double cx, cy, a0;
-        } corners[] = {{double(kDeskW - r), double(r), -90},
-                       {double(kDeskW - r), double(kDeskH - r), 0},
-                       {double(r), double(kDeskH - r), 90},
-                       {double(r), double(r), 180}};
-        for (const auto& c : corners) {
-            for (int i = 0; i <= 8; ++i) {
-                const double a = (c.a0 + 90.0 * i / 8) * M_PI / 180;
-                poly << QPoint(int(std::lround(c.cx + (r + 0.5) * std::cos(a))),
-                               int(std::lround(c.cy + (r + 0.5) * std::sin(a))));
-            }
-        }
-        for (QPoint& pt : poly) {
-            pt.setX(std::clamp(pt.x(), 0, kDeskW));
-            pt.setY(std::clamp(pt.y(), 0, kDeskH));
-        }
-        return poly;
-    }
-
-    bool WriteContour(const QString& path) {
-        const QPolygon poly = ContourPolygon();
-        QByteArray b;
-        auto i32 = [&b](qint32 v) {
-            for (int i = 0; i < 4; ++i) {
-                b.append(char(quint32(v) >> (8 * i)));
-            }
-        };
-        i32(qint32(poly.size()));
-        for (const QPoint& pt : poly) {
-            i32(pt.x());
-            i32(pt.y());
-        }
-        QFile f(path);
-        return f.open(QIODevice::WriteOnly) && f.write(b) == b.size();
-    }
-
-    int Generate(const QString& dir) {
-        QDir().mkpath(dir + QStringLiteral("/bitmaps"));
-        bool ok = true;
-        const QImage desk = PaintDesk(true);
-        const QImage bareDesk = PaintDesk(false);
-        ok &= Save(dir, QStringLiteral("HINTERGRUND"), desk, false);
-        for (const Spot& s : kSpots) {
-            const QString base = QString::fromLatin1(s.base);
-            if (s.pictures == 3) {
-                ok &= Save(dir, base + QStringLiteral("1"),
-                           HotSpotPicture(desk, bareDesk, s, Look::Normal), true);
-                ok &= Save(dir, base + QStringLiteral("2"),
-                           HotSpotPicture(desk, bareDesk, s, Look::Pressed), true);
-                ok &= Save(dir, base + QStringLiteral("3"),
-                           HotSpotPicture(desk, bareDesk, s, Look::Glowing), true);
-            } else {
-                ok &= Save(dir, base + QStringLiteral("1"),
-                           HotSpotPicture(desk, bareDesk, s, Look::Normal), true);
-                ok &= Save(dir, base + QStringLiteral("2"),
-                           HotSpotPicture(desk, bareDesk, s, Look::Active), true);
-            }
-        }
-        for (const TileStyle& t : kTiles) {
-            ok &= Save(dir, QStringLiteral("KACHEL%1").arg(t.n), PaintTile(t), false);
-        }
-        for (const ButtonPair& b : Buttons()) {
-            const QSize size(DuX(b.duW), DuY(14));
-            const QString caption = QString::fromUtf8(b.caption);
-            ok &= Save(dir, QStringLiteral("BTN%1").arg(b.up), PaintButton(caption, size, false),
-                       false);
-            ok &= Save(dir, QStringLiteral("BTN%1").arg(b.up + 1), PaintButton(caption, size, true),
-                       false);
-        }
-        ok &= WriteContour(dir + QStringLiteral("/kontur.dat"));
-        ok &= PaintIcon(48).save(dir + QStringLiteral("/quillory.ico"), "ICO");
-        // The desktop's icon theme: the same icon at the sizes menus and software centres use.
-        for (const int size : {48, 256}) {
-            const QString iconDir = dir + QStringLiteral("/icons/hicolor/%1x%1/apps").arg(size);
-            QDir().mkpath(iconDir);
-            ok &=
-                PaintIcon(size).save(iconDir + QStringLiteral("/de.quillory.Quillory.png"), "PNG");
-        }
-        return ok ? 0 : 1;
-    }
-
-    // ---- preview
-    // ---------------------------------------------------------------------------------
-
-    Dib LoadBmp(const QString& path) {
-        QFile f(path);
-        if (!f.open(QIODevice::ReadOnly)) {
-            return Dib();
-        }
-        const QByteArray data = f.readAll();
-        if (data.size() < 14) {
-            return Dib();
-        }
-        return Dib(std::vector<uint8_t>(data.begin() + 14, data.end()));
-    }
-
-    int Preview(const QString& dir, const QString& out) {
-        QDir().mkpath(out);
-        const QString bmp = dir + QStringLiteral("/bitmaps/");
-        const Dib desk = LoadBmp(bmp + QStringLiteral("HINTERGRUND.bmp"));
-        const QPolygon contour = ContourPolygon();
-        for (int state = 0; state < 3; ++state) {
-            QImage screen(desk.width(), desk.height(), QImage::Format_RGB32);
-            screen.fill(qRgb(60, 60, 70));
-            QPainter dc(&screen);
-            dc.setClipRegion(QRegion(contour, Qt::WindingFill));
-            dc.drawImage(0, 0, desk.toImage());
-            for (const Spot& s : kSpots) {
-                const int n = s.pictures == 3 ? state + 1 : (state == 0 ? 1 : 2);
-                TPaintCell cell(LoadBmp(bmp + QString::fromLatin1(s.base) + QString::number(n) +
-                                        QStringLiteral(".bmp")),
-                                0);
-                cell.Prepare(dc, QPoint(s.x, s.y), QPoint(0, 0), true, false);
-                cell.Paint(dc, QPoint(s.x, s.y));
-            }
-            dc.end();
-            screen.save(out + QStringLiteral("/desk-state%1.png").arg(state));
-        }
-        // tiles with a sample label
-        QImage tiles(3 * 260, 3 * 110, QImage::Format_RGB32);
-        tiles.fill(qRgb(128, 128, 128));
-        {
-            QPainter p(&tiles);
-            for (int i = 0; i < 9; ++i) {
-                const QRect r((i % 3) * 260, (i / 3) * 110, 256, 106);
-                const Dib tile = LoadBmp(bmp + QStringLiteral("KACHEL%1.bmp").arg(i + 1));
-                p.setClipRect(r);
-                TileDib(p, r, &tile);
-                const bool yellow = i + 1 == 1 || i + 1 == 2 || i + 1 == 5 || i + 1 == 8;
-                QFont f(QStringLiteral("DejaVu Sans"));
-                f.setPixelSize(11);
-                p.setFont(f);
-                p.setPen(yellow ? QColor(255, 255, 0) : Qt::black);
-                p.drawText(r.adjusted(8, 8, 0, 0),
-                           QStringLiteral("KACHEL%1  Straße/Hausnr.:").arg(i + 1));
-                if (i == 0) {
-                    p.setPen(Qt::black);
-                    p.drawText(r.adjusted(8, 30, 0, 0), QStringLiteral("Zu sichernde Dateien"));
+        for (int dy = -2; dy <= 2; ++dy) {
+            for (int dx = -2; dx <= 2; ++dx) {
+                const int px = s.x + x + dx;
+                const int py = s.y + y + dy;
+                if (px >= 0 && py >= 0 && px < desk.width() && py < desk.height() &&
+                    desk.pixel(px, py) != bareDesk.pixel(px, py)) {
+                    return true;
                 }
-                QRect field(r.left() + 8, r.top() + 56, 200, 20);
-                p.fillRect(field, Qt::white);
-                p.setPen(Qt::gray);
-                p.drawRect(field);
             }
         }
-        tiles.save(out + QStringLiteral("/tiles.png"));
-        QImage buttons(420, 26 * int(Buttons().size()) + 10, QImage::Format_RGB32);
-        buttons.fill(qRgb(118, 96, 74));
-        {
-            QPainter p(&buttons);
-            int y = 5;
-            for (const ButtonPair& b : Buttons()) {
-                const Dib up = LoadBmp(bmp + QStringLiteral("BTN%1.bmp").arg(b.up));
-                const Dib down = LoadBmp(bmp + QStringLiteral("BTN%1.bmp").arg(b.up + 1));
-                p.drawImage(10, y, up.toImage());
-                p.drawImage(200, y, down.toImage());
-                y += 26;
+        return false;
+    };
+    for (int y = 0; y < s.h; ++y) {
+        for (int x = 0; x < s.w; ++x) {
+            if (qAlpha(layer.pixel(x, y)) < 6 && !onDeskQuill(x, y)) {
+                out.setPixel(x, y, kKey);
             }
         }
-        buttons.save(out + QStringLiteral("/buttons.png"));
-        return 0;
     }
+    // The key colour must sit at the top-left pixel.
+    out.setPixel(0, 0, kKey);
+    return out;
+}
+
+// ---- tiles -----------------------------------------------------------------------------------
+
+struct TileStyle {
+    int n;
+    QColor base;
+    int kind; // 0 paper, 1 linen, 2 leather, 3 cork, 4 marble
+};
+
+const TileStyle kTiles[] = {
+    {1, QColor(134, 110, 84), 1},  // mid-tone linen: yellow and black labels
+    {2, QColor(36, 52, 86), 1},    // dark blue linen
+    {3, QColor(238, 232, 214), 0}, // cream paper
+    {4, QColor(222, 226, 216), 1}, // light grey linen
+    {5, QColor(36, 72, 50), 2},    // dark green leather
+    {6, QColor(226, 196, 150), 3}, // light cork
+    {7, QColor(232, 232, 228), 4}, // white marble
+    {8, QColor(92, 30, 34), 2},    // burgundy leather
+    {9, QColor(236, 224, 196), 0}, // parchment
+};
+
+QImage PaintTile(const TileStyle& t) {
+    const int size = 64;
+    QImage img(size, size, QImage::Format_RGB32);
+    // Every noise repeats after 64 pixels at the scale it is read, so the tile is seamless.
+    const Noise n(64, quint32(100 + t.n));
+    const Noise half(32, quint32(300 + t.n));
+    const Noise coarse(8, quint32(200 + t.n));
+    for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+            double f = 1.0;
+            switch (t.kind) {
+            case 0:
+                f = 0.97 + 0.05 * n.smooth(x, y) + 0.04 * (coarse.smooth(x / 8.0, y / 8.0) - 0.5);
+                break;
+            case 1: {
+                const double weave = ((x % 2) ? 0.015 : -0.015) + ((y % 2) ? 0.01 : -0.01);
+                f = 0.95 + weave + 0.08 * (n.at(x, y / 4) - 0.5) + 0.06 * (n.at(x / 4, y) - 0.5) +
+                    0.05 * (coarse.smooth(x / 8.0, y / 8.0) - 0.5);
+                break;
+            }
+            case 2:
+                f = 0.9 + 0.14 * half.smooth(x / 2.0, y / 2.0) +
+                    0.08 * (coarse.smooth(x / 8.0, y / 8.0) - 0.5);
+                break;
+            case 3: {
+                const double speck = n.at(x, y) > 0.95 ? -0.12 : n.at(x, y) < 0.04 ? 0.06 : 0;
+                f = 0.93 + 0.09 * half.smooth(x / 2.0, y / 2.0) + speck;
+                break;
+            }
+            default: {
+                const double vein = std::abs(std::sin((x + y) * 2 * M_PI / 64.0 * 2 +
+                                                      6.0 * coarse.smooth(x / 8.0, y / 8.0)));
+                f = 0.96 + 0.04 * n.smooth(x, y) - 0.1 * std::pow(1.0 - vein, 8);
+                break;
+            }
+            }
+            img.setPixel(x, y,
+                         qRgb(std::clamp(int(t.base.red() * f), 0, 255),
+                              std::clamp(int(t.base.green() * f), 0, 255),
+                              std::clamp(int(t.base.blue() * f), 0, 255)));
+        }
+    }
+    return img;
+}
+
+// ---- buttons ---------------------------------------------------------------------------------
+
+// Dialog units to pixels with the dialog font's base units (6 × 13).
+int DuX(int du) {
+    return (du * 6 + 2) / 4;
+}
+int DuY(int du) {
+    return (du * 13 + 4) / 8;
+}
+
+struct ButtonPair {
+    int up;
+    const char* caption;
+    int duW;
+};
+
+std::vector<ButtonPair> Buttons() {
+    std::vector<ButtonPair> list;
+    for (int k = 0; k < 9; ++k) {
+        list.push_back({4 * k + 1, "OK", 50});
+        list.push_back({4 * k + 3, "Abbruch", 50});
+    }
+    list.push_back({40, "Zielpfad...", 91});
+    list.push_back({42, "Starten", 50});
+    list.push_back({44, "Löschen", 44});
+    list.push_back({46, "...", 19});
+    list.push_back({48, "Drucken...", 60});
+    list.push_back({50, "Als PDF speichern...", 88});
+    return list;
+}
+
+QImage PaintButton(const QString& caption, QSize size, bool down) {
+    QImage img(size, QImage::Format_RGB32);
+    img.fill(qRgb(86, 62, 36));
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const QRectF r = QRectF(img.rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    // brass rim
+    p.setPen(QPen(QColor(70, 46, 18), 1));
+    p.setBrush(Brass(r, down ? 1.25 : 1.0));
+    p.drawRoundedRect(r, 3, 3);
+    const QRectF face = r.adjusted(2, 2, -2, -2);
+    QLinearGradient g(face.topLeft(), face.bottomLeft());
+    if (down) {
+        g.setColorAt(0, QColor(196, 184, 154));
+        g.setColorAt(1, QColor(226, 216, 190));
+    } else {
+        g.setColorAt(0, QColor(254, 250, 236));
+        g.setColorAt(1, QColor(226, 214, 184));
+    }
+    p.setBrush(g);
+    p.setPen(QPen(down ? QColor(110, 90, 60) : QColor(255, 255, 245, 160), 1));
+    p.drawRoundedRect(face, 2, 2);
+    p.setFont(Sans(11, QFont::DemiBold));
+    p.setPen(QColor(44, 34, 22));
+    p.drawText(face.translated(down ? 1 : 0, down ? 1 : 0), Qt::AlignCenter, caption);
+    return img;
+}
+
+// ---- icon ------------------------------------------------------------------------------------
+
+QImage PaintIcon(int s) {
+    QImage img(s, s, QImage::Format_ARGB32_Premultiplied);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(s / 64.0, s / 64.0);
+    QLinearGradient wood(0, 0, 64, 64);
+    wood.setColorAt(0, QColor(150, 92, 52));
+    wood.setColorAt(1, QColor(70, 38, 20));
+    p.setPen(QPen(QColor(40, 20, 8), 1.5));
+    p.setBrush(wood);
+    p.drawRoundedRect(QRectF(2, 2, 60, 60), 12, 12);
+    p.setBrush(QColor(34, 78, 52));
+    p.setPen(QPen(QColor(196, 160, 86), 1.2));
+    p.drawRoundedRect(QRectF(14, 8, 36, 48), 4, 4);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(250, 244, 226));
+    for (int i = 0; i < 3; ++i) {
+        p.drawRoundedRect(QRectF(18, 16 + i * 12, 28, 8), 1.5, 1.5);
+    }
+    QPainterPath feather;
+    feather.moveTo(12, 58);
+    feather.cubicTo(26, 36, 42, 18, 60, 4);
+    feather.cubicTo(52, 24, 36, 44, 12, 58);
+    p.setBrush(QColor(255, 252, 240));
+    p.setPen(QPen(QColor(120, 100, 70), 1));
+    p.drawPath(feather);
+    return img;
+}
+
+// ---- files -----------------------------------------------------------------------------------
+
+bool Save(const QString& dir, const QString& name, const QImage& image, bool keyed) {
+    const QImage indexed = QuantiseTo256(image, keyed ? &kKey : nullptr);
+    const bool ok =
+        WriteBmp8(indexed, dir + QStringLiteral("/bitmaps/") + name + QStringLiteral(".bmp"));
+    if (!ok) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(name));
+    }
+    return ok;
+}
+
+QPolygon ContourPolygon() {
+    // The rounded rectangle of the desk, eight steps a corner, with integer vertices just
+    // outside the drawn edge.
+    QPolygon poly;
+    const int r = kCorner;
+    const struct {
+        double cx, cy, a0;
+    } corners[] = {{double(kDeskW - r), double(r), -90},
+                   {double(kDeskW - r), double(kDeskH - r), 0},
+                   {double(r), double(kDeskH - r), 90},
+                   {double(r), double(r), 180}};
+    for (const auto& c : corners) {
+        for (int i = 0; i <= 8; ++i) {
+            const double a = (c.a0 + 90.0 * i / 8) * M_PI / 180;
+            poly << QPoint(int(std::lround(c.cx + (r + 0.5) * std::cos(a))),
+                           int(std::lround(c.cy + (r + 0.5) * std::sin(a))));
+        }
+    }
+    for (QPoint& pt : poly) {
+        pt.setX(std::clamp(pt.x(), 0, kDeskW));
+        pt.setY(std::clamp(pt.y(), 0, kDeskH));
+    }
+    return poly;
+}
+
+bool WriteContour(const QString& path) {
+    const QPolygon poly = ContourPolygon();
+    QByteArray b;
+    auto i32 = [&b](qint32 v) {
+        for (int i = 0; i < 4; ++i) {
+            b.append(char(quint32(v) >> (8 * i)));
+        }
+    };
+    i32(qint32(poly.size()));
+    for (const QPoint& pt : poly) {
+        i32(pt.x());
+        i32(pt.y());
+    }
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(b) == b.size();
+}
+
+int Generate(const QString& dir) {
+    QDir().mkpath(dir + QStringLiteral("/bitmaps"));
+    bool ok = true;
+    const QImage desk = PaintDesk(true);
+    const QImage bareDesk = PaintDesk(false);
+    ok &= Save(dir, QStringLiteral("HINTERGRUND"), desk, false);
+    for (const Spot& s : kSpots) {
+        const QString base = QString::fromLatin1(s.base);
+        if (s.pictures == 3) {
+            ok &= Save(dir, base + QStringLiteral("1"),
+                       HotSpotPicture(desk, bareDesk, s, Look::Normal), true);
+            ok &= Save(dir, base + QStringLiteral("2"),
+                       HotSpotPicture(desk, bareDesk, s, Look::Pressed), true);
+            ok &= Save(dir, base + QStringLiteral("3"),
+                       HotSpotPicture(desk, bareDesk, s, Look::Glowing), true);
+        } else {
+            ok &= Save(dir, base + QStringLiteral("1"),
+                       HotSpotPicture(desk, bareDesk, s, Look::Normal), true);
+            ok &= Save(dir, base + QStringLiteral("2"),
+                       HotSpotPicture(desk, bareDesk, s, Look::Active), true);
+        }
+    }
+    for (const TileStyle& t : kTiles) {
+        ok &= Save(dir, QStringLiteral("KACHEL%1").arg(t.n), PaintTile(t), false);
+    }
+    for (const ButtonPair& b : Buttons()) {
+        const QSize size(DuX(b.duW), DuY(14));
+        const QString caption = QString::fromUtf8(b.caption);
+        ok &=
+            Save(dir, QStringLiteral("BTN%1").arg(b.up), PaintButton(caption, size, false), false);
+        ok &= Save(dir, QStringLiteral("BTN%1").arg(b.up + 1), PaintButton(caption, size, true),
+                   false);
+    }
+    ok &= WriteContour(dir + QStringLiteral("/kontur.dat"));
+    ok &= PaintIcon(48).save(dir + QStringLiteral("/quillory.ico"), "ICO");
+    // The desktop's icon theme: the same icon at the sizes menus and software centres use.
+    for (const int size : {48, 256}) {
+        const QString iconDir = dir + QStringLiteral("/icons/hicolor/%1x%1/apps").arg(size);
+        QDir().mkpath(iconDir);
+        ok &= PaintIcon(size).save(iconDir + QStringLiteral("/de.quillory.Quillory.png"), "PNG");
+    }
+    return ok ? 0 : 1;
+}
+
+// ---- preview ---------------------------------------------------------------------------------
+
+Dib LoadBmp(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        return Dib();
+    }
+    const QByteArray data = f.readAll();
+    if (data.size() < 14) {
+        return Dib();
+    }
+    return Dib(std::vector<uint8_t>(data.begin() + 14, data.end()));
+}
+
+int Preview(const QString& dir, const QString& out) {
+    QDir().mkpath(out);
+    const QString bmp = dir + QStringLiteral("/bitmaps/");
+    const Dib desk = LoadBmp(bmp + QStringLiteral("HINTERGRUND.bmp"));
+    const QPolygon contour = ContourPolygon();
+    for (int state = 0; state < 3; ++state) {
+        QImage screen(desk.width(), desk.height(), QImage::Format_RGB32);
+        screen.fill(qRgb(60, 60, 70));
+        QPainter dc(&screen);
+        dc.setClipRegion(QRegion(contour, Qt::WindingFill));
+        dc.drawImage(0, 0, desk.toImage());
+        for (const Spot& s : kSpots) {
+            const int n = s.pictures == 3 ? state + 1 : (state == 0 ? 1 : 2);
+            TPaintCell cell(LoadBmp(bmp + QString::fromLatin1(s.base) + QString::number(n) +
+                                    QStringLiteral(".bmp")),
+                            0);
+            cell.Prepare(dc, QPoint(s.x, s.y), QPoint(0, 0), true, false);
+            cell.Paint(dc, QPoint(s.x, s.y));
+        }
+        dc.end();
+        screen.save(out + QStringLiteral("/desk-state%1.png").arg(state));
+    }
+    // tiles with a sample label
+    QImage tiles(3 * 260, 3 * 110, QImage::Format_RGB32);
+    tiles.fill(qRgb(128, 128, 128));
+    {
+        QPainter p(&tiles);
+        for (int i = 0; i < 9; ++i) {
+            const QRect r((i % 3) * 260, (i / 3) * 110, 256, 106);
+            const Dib tile = LoadBmp(bmp + QStringLiteral("KACHEL%1.bmp").arg(i + 1));
+            p.setClipRect(r);
+            TileDib(p, r, &tile);
+            const bool yellow = i + 1 == 1 || i + 1 == 2 || i + 1 == 5 || i + 1 == 8;
+            QFont f(QStringLiteral("DejaVu Sans"));
+            f.setPixelSize(11);
+            p.setFont(f);
+            p.setPen(yellow ? QColor(255, 255, 0) : Qt::black);
+            p.drawText(r.adjusted(8, 8, 0, 0),
+                       QStringLiteral("KACHEL%1  Straße/Hausnr.:").arg(i + 1));
+            if (i == 0) {
+                p.setPen(Qt::black);
+                p.drawText(r.adjusted(8, 30, 0, 0), QStringLiteral("Zu sichernde Dateien"));
+            }
+            QRect field(r.left() + 8, r.top() + 56, 200, 20);
+            p.fillRect(field, Qt::white);
+            p.setPen(Qt::gray);
+            p.drawRect(field);
+        }
+    }
+    tiles.save(out + QStringLiteral("/tiles.png"));
+    QImage buttons(420, 26 * int(Buttons().size()) + 10, QImage::Format_RGB32);
+    buttons.fill(qRgb(118, 96, 74));
+    {
+        QPainter p(&buttons);
+        int y = 5;
+        for (const ButtonPair& b : Buttons()) {
+            const Dib up = LoadBmp(bmp + QStringLiteral("BTN%1.bmp").arg(b.up));
+            const Dib down = LoadBmp(bmp + QStringLiteral("BTN%1.bmp").arg(b.up + 1));
+            p.drawImage(10, y, up.toImage());
+            p.drawImage(200, y, down.toImage());
+            y += 26;
+        }
+    }
+    buttons.save(out + QStringLiteral("/buttons.png"));
+    return 0;
+}
 
 } // namespace
 
