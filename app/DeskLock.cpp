@@ -1,8 +1,10 @@
 #include "app/DeskLock.h"
 
 #include "engine/Crypto.h"
+#include "engine/Session.h"
 #include "platform/Profile.h"
 #include "platform/gui/ScreenLockSignal.h"
+#include "store/TSession.h"
 #include "util/gui/MessageQueue.h"
 
 #include <QApplication>
@@ -40,8 +42,8 @@ int AutoLockMinutes(const std::string& settingsFile) {
     return std::clamp(minutes, 0, kMaxAutoLockMinutes);
 }
 
-bool IsDeskPassword(const DeskPasswordState& state, std::string& typed) {
-    const bool same = !state.password.empty() && engine::SameSecret(state.password, typed);
+bool IsDeskPassword(std::string& typed) {
+    const bool same = Session().Engine().IsNewestPassword(typed);
     engine::Wipe(typed);
     return same;
 }
@@ -78,7 +80,7 @@ DeskLock::~DeskLock() {
 }
 
 bool DeskLock::Lockable() const {
-    return m_state.isProtected && !m_state.password.empty();
+    return m_state.isProtected && Session().Engine().HasPasswords();
 }
 
 bool DeskLock::eventFilter(QObject* watched, QEvent* event) {
@@ -134,7 +136,7 @@ void DeskLock::Lock() {
             m_hooks.endProgram();
             return;
         }
-        if (IsDeskPassword(m_state, typed)) {
+        if (IsDeskPassword(typed)) {
             break;
         }
     }

@@ -23,9 +23,9 @@ inline constexpr int kDefaultAutoLockMinutes = 10;
 // after idle time off; a negative value counts as 0.
 int AutoLockMinutes(const std::string& settingsFile);
 
-// Whether typed is the password the desk was unlocked with: compared in constant time against
-// what the session holds in memory (no key derivation, no file read). typed is wiped.
-bool IsDeskPassword(const DeskPasswordState& state, std::string& typed);
+// Whether typed is the password the desk was unlocked with: the session compares it in constant
+// time with the newest password it holds (no key derivation, no file read). typed is wiped.
+bool IsDeskPassword(std::string& typed);
 
 // Locks a protected user's desk after the lock time without keyboard or mouse input in any
 // window of the program, and at once when the desktop's screen locker comes on: every window

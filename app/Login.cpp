@@ -3,6 +3,7 @@
 #include "platform/FileServices.h"
 #include "platform/Messages.h"
 #include "platform/Profile.h"
+#include "platform/file/AtomicFile.h"
 #include "util/FileUtil.h"
 #include "util/VersionTitle.h"
 
@@ -112,6 +113,13 @@ LoginOutcome RunLogin(const LoginServices& services, const std::string& programD
                 } else {
                     Inform(FolderNotWritable(programDir));
                 }
+                continue;
+            }
+            // Every save writes a temporary file beside the document first: a name for which
+            // none can be made is refused now, not after the first OK.
+            if (made == NewFile::Created && !AtomicFile(outcome.documentPath)) {
+                ::unlink(outcome.documentPath.c_str());
+                Inform(kInvalidFileName);
                 continue;
             }
             exists = made == NewFile::Exists; // made meanwhile: that user is opened

@@ -175,23 +175,21 @@ bool ClearTablePassword(const std::string& path) {
     return ClearTablePasswords({path});
 }
 
-void AttachPasswordRequest(QWidget* desk, DeskPasswordState& state, PasswordAsk ask) {
+void AttachPasswordRequest(QWidget* desk, DeskPasswordState&, PasswordAsk ask) {
     DetachPasswordRequest();
     // Shared, as the event calls copies of its handlers and the prompt may keep state.
     auto prompt = std::make_shared<PasswordAsk>(ask ? std::move(ask) : AskTablePassword);
-    g_requestToken =
-        Session().OnPassword.attach([desk, &state, prompt](TSession& session, bool& again) {
-            std::string password;
-            if (!(*prompt)(desk, password)) {
-                throw EPasswordCancelled();
-            }
-            if (!password.empty()) {
-                session.AddPassword(password);
-                state.password = password;
-            }
-            engine::Wipe(password);
-            again = true;
-        });
+    g_requestToken = Session().OnPassword.attach([desk, prompt](TSession& session, bool& again) {
+        std::string password;
+        if (!(*prompt)(desk, password)) {
+            throw EPasswordCancelled();
+        }
+        if (!password.empty()) {
+            session.AddPassword(password); // the newest: the desk's password from now on
+        }
+        engine::Wipe(password);
+        again = true;
+    });
 }
 
 void DetachPasswordRequest() {
@@ -229,10 +227,7 @@ void SetPasswordCommand(QWidget* desk, DeskPasswordState& state, PasswordAsk ask
         TablesClosed closed;
         ok = SetTablePasswords(password, WorkingTables());
         if (ok) {
-            Session().AddPassword(password);
-            state.password = password;
-        } else if (!state.password.empty()) {
-            Session().AddPassword(state.password);
+            Session().AddPassword(password); // the newest: the desk's password from now on
         }
     }
     engine::Wipe(password);
@@ -258,8 +253,7 @@ void RemovePasswordCommand(QWidget* desk, DeskPasswordState& state) {
     }
     if (ok) {
         state.isProtected = false;
-        engine::Wipe(state.password);
-        state.password.clear();
+        Session().ClearPasswords(); // no table needs one any more
         DataSetManager().Save();
     } else {
         Inform(kRemovePasswordFailed, desk);

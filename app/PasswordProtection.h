@@ -43,7 +43,7 @@ bool SetTablePassword(const std::string& password, const std::string& path);
 bool ClearTablePassword(const std::string& path);
 
 // Attaches the answer to the session's password request: the prompt's text goes to the
-// session and to the desk's state and the engine tries again; Cancel throws
+// session (its only holder) and the engine tries again; Cancel throws
 // EPasswordCancelled, so the opening of the tables gives up. One handler at a time.
 void AttachPasswordRequest(QWidget* desk, DeskPasswordState& state, PasswordAsk ask = {});
 void DetachPasswordRequest();

@@ -1,6 +1,7 @@
 #include "app/ProgramEnd.h"
 
 #include "platform/gui/TDialog.h"
+#include "util/gui/MessageQueue.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -10,6 +11,7 @@
 namespace {
 
 bool g_ending = false;
+bool g_unattended = false;
 
 // Innermost first: closing a modal dialog makes the one below it the active modal widget.
 void CloseModalDialogs() {
@@ -46,9 +48,23 @@ QTimer& Closer() {
 
 void EndProgram() {
     g_ending = true;
+    RequestAbort(true); // a running copy or wait stops at once
     CloseModalDialogs();
     QCoreApplication::exit(0);
     Closer().start();
+}
+
+void EndProgramUnattended() {
+    g_unattended = true;
+    EndProgram();
+}
+
+bool EndingUnattended() {
+    return g_unattended;
+}
+
+void ClearUnattendedEnd() {
+    g_unattended = false;
 }
 
 bool ProgramEnding() {
@@ -57,6 +73,7 @@ bool ProgramEnding() {
 
 void FinishProgramEnd() {
     g_ending = false;
+    RequestAbort(false);
     if (QCoreApplication::instance() != nullptr) {
         Closer().stop();
     }

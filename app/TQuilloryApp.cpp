@@ -238,6 +238,7 @@ int RunQuillory(QApplication& application, TQuilloryApp::Options options) {
     TDataSetManager::RemoveLeftovers();
     InstallTopLevelWindowRules(application);
     FinishProgramEnd();
+    ClearUnattendedEnd();
     // From the login to the last file written: a termination signal ends the run as the exit
     // hot spot does.
     TerminationSignals termination;
@@ -248,9 +249,17 @@ int RunQuillory(QApplication& application, TQuilloryApp::Options options) {
         TQuilloryApp app(application, std::move(options));
         status = app.Run();
     }
-    // The messages of the final save are seen, whatever ended the loop.
+    // The messages of the final save are seen, whatever ended the loop; after a signal nobody
+    // would answer a box: they go to the standard error stream.
     FinishProgramEnd();
+    const bool unattended = EndingUnattended();
+    MessageHandler boxes = unattended ? SetMessageHandler({}) : MessageHandler{};
     // Written after every confirmation, and once more here.
-    DataSetManager().Close();
+    if (!DataSetManager().Close() && unattended) {
+        status = 1; // the working files are kept for the next start
+    }
+    if (unattended) {
+        SetMessageHandler(std::move(boxes));
+    }
     return status;
 }

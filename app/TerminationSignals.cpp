@@ -60,7 +60,7 @@ TerminationSignals::TerminationSignals() {
     if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         // The desktop session ends: the program ends as through its exit hot spot.
         QObject::connect(gui, &QGuiApplication::commitDataRequest, m_notifier.get(),
-                         [](QSessionManager&) { EndProgram(); });
+                         [](QSessionManager&) { EndProgramUnattended(); });
     }
 #endif
 }
@@ -85,6 +85,6 @@ void TerminationSignals::Drain() {
         requested = true;
     }
     if (requested) {
-        EndProgram();
+        EndProgramUnattended();
     }
 }

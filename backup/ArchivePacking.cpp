@@ -3,6 +3,9 @@
 #include "backup/TBackupOptions.h"
 #include "platform/Messages.h"
 #include "platform/Pif.h"
+#include "platform/file/AtomicFile.h"
+#include "platform/file/FileReader.h"
+#include "platform/file/PrivateFiles.h"
 #include "platform/gui/TaskWindow.h"
 #include "util/FileUtil.h"
 #include "util/gui/MessageQueue.h"
@@ -11,7 +14,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 
-#include <fstream>
+#include <utility>
+
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +36,11 @@ public:
 private:
     QElapsedTimer m_clock;
 };
+
+std::string Res3008() {
+    std::string text;
+    return ResString(text, 3008);
+}
 
 } // namespace
 
@@ -88,6 +98,13 @@ TArchivePacking::TArchivePacking(const TBackupOptions& options, std::string prog
     : m_options(options), m_programDir(std::move(programDir)), m_tempDir(std::move(tempDir)),
       m_launcher(launcher) {}
 
+TArchivePacking::~TArchivePacking() {
+    if (m_listFd >= 0) {
+        ::close(m_listFd);
+    }
+    RemovePrivateDirectory(m_dir);
+}
+
 std::string TArchivePacking::ArchivePath() const {
     return m_options.BackupPath + "/" + m_options.ZipFileName;
 }
@@ -102,24 +119,51 @@ bool TArchivePacking::Prepare() {
     if (CheckFileFound(TemplatePath())) {
         return false;
     }
-    CopyFileTo(TemplatePath(), WorkingPifPath(), true);
-    m_list.open(ListPath(), std::ios::out | std::ios::trunc);
+    return MakeWorkingFiles();
+}
+
+bool TArchivePacking::MakeWorkingFiles() {
+    const auto stop = [](const std::string& text) {
+        ShowMessage(text, "", MB_OK | MB_ICONINFORMATION);
+        return false;
+    };
+    const WholeFile pif = ReadWholeFile(TemplatePath(), std::uint64_t{1} << 20);
+    if (!pif) {
+        return stop("Die Vorlage " + TemplatePath() + " konnte nicht gelesen werden!");
+    }
+    m_dir = MakePrivateDirectoryIn(m_tempDir, "quillory-backup-");
+    if (m_dir.empty()) {
+        return stop("Im temporären Verzeichnis " + m_tempDir +
+                    " konnte kein Arbeitsordner angelegt werden!");
+    }
+    if (!WritePrivateFile(WorkingPifPath(), pif.bytes)) {
+        return stop("Die Arbeitskopie " + WorkingPifPath() + " konnte nicht geschrieben werden!");
+    }
+    m_listFd = CreatePrivateFile(ListPath());
+    if (m_listFd < 0) {
+        return stop("Die Dateiliste " + ListPath() + " konnte nicht geschrieben werden!");
+    }
     return true;
 }
 
 bool TArchivePacking::AddEntry(const std::string& source) {
-    m_list << source << '\n';
-    return static_cast<bool>(m_list);
+    if (source.find_first_of("\r\n") != std::string::npos) {
+        m_failure = "Der Dateiname " + source + " kann nicht gepackt werden!";
+        return false;
+    }
+    m_list += source + '\n';
+    return true;
 }
 
 bool TArchivePacking::Finish() {
-    m_list.close();
     const std::string archive = ArchivePath();
     const auto failed = [this](const std::string& program) {
         m_failure = "Das Programm " + program + " konnte nicht gestartet werden!";
         return false;
     };
-    if (!m_list) {
+    const int fd = std::exchange(m_listFd, -1);
+    const bool written = fd >= 0 && WriteAllToFd(fd, ListPath(), m_list);
+    if ((fd >= 0 && ::close(fd) != 0) || !written) {
         m_failure = "Die Dateiliste " + ListPath() + " konnte nicht geschrieben werden!";
         return false;
     }
@@ -129,22 +173,47 @@ bool TArchivePacking::Finish() {
                       m_launcher)) {
         return failed(m_options.ZipPath);
     }
-    if (m_options.UseZip2Exe) {
-        WaitForPacker();
+    // The list must stay until the packer has read it, and only a finished packer tells
+    // whether there is an archive.
+    bool ended = WaitForPacker();
+    if (ended && m_options.UseZip2Exe) {
         if (!LaunchViaPif(WorkingPifPath(), m_options.Zip2ExePath, ConverterParameters(archive),
                           m_launcher)) {
             return failed(m_options.Zip2ExePath);
         }
+        ended = WaitForPacker();
+    }
+    if (!ended) {
+        m_failure = Res3008();
+        return false;
+    }
+    if (!ArchiveExists()) {
+        m_failure = "Das Archiv " + archive + " wurde nicht erstellt!";
+        return false;
     }
     return true;
 }
 
-void TArchivePacking::WaitForPacker() {
+bool TArchivePacking::ArchiveExists() const {
+    // The packer adds ".zip" to a name without an extension.
+    const std::string archive = ArchivePath();
+    const PathParts parts = SplitPath(archive);
+    return RegularFileSize(archive) || (parts.ext.empty() && RegularFileSize(archive + ".zip"));
+}
+
+bool TArchivePacking::WaitForPacker() {
     const std::uint32_t start = m_launcher.TickCount();
     while (static_cast<std::uint32_t>(m_launcher.TickCount() - start) < 2000) {
+        if (AbortRequested()) {
+            return false;
+        }
         m_launcher.PumpMessages();
     }
     while (m_launcher.WindowExists(kBackupTaskTitle)) {
+        if (AbortRequested()) {
+            return false;
+        }
         m_launcher.PumpMessages();
     }
+    return true;
 }

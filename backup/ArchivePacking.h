@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 
 class TBackupOptions;
@@ -40,35 +39,47 @@ bool LaunchViaPif(const std::string& pifPath, const std::string& program,
                   const std::string& parameters, IProgramLauncher& launcher);
 
 // One packing run: the checks before the loop, the list file, the packer and the converter.
+// Its own files (the list and the PIF's working copy) live in a private directory made in the
+// temporary directory for this run and removed with the object.
 class TArchivePacking {
 public:
     TArchivePacking(const TBackupOptions& options, std::string programDir, std::string tempDir,
                     IProgramLauncher& launcher);
+    ~TArchivePacking();
+    TArchivePacking(const TArchivePacking&) = delete;
+    TArchivePacking& operator=(const TArchivePacking&) = delete;
 
-    // Packer, converter (when wanted) and template must exist; copies the template to its
-    // working copy and creates the list file empty. False: the run must end.
+    // Packer, converter (when wanted) and template must exist; makes the private directory,
+    // the template's working copy and the empty list file. False: the run must end (said).
     bool Prepare();
-    // Appends one source path to the list file.
+    // Adds one source path to the list; false for a path the list cannot hold (a line break).
     bool AddEntry(const std::string& source);
-    // Closes the list, starts the packer and, when wanted, the converter after the packer's
-    // window has gone. False when one of them could not be started (see FailureText).
+    // Writes the list, starts the packer, waits for its window to go and, when wanted, starts
+    // the converter and waits for it as well. False when a step failed or the archive is not
+    // there afterwards (see FailureText).
     bool Finish();
     // The status text after a failed Finish.
     const std::string& FailureText() const { return m_failure; }
 
     std::string ArchivePath() const;
-    std::string ListPath() const { return m_tempDir + "backup.lst"; }
+    // Inside the private directory; "" before Prepare made it.
+    std::string ListPath() const { return m_dir.empty() ? "" : m_dir + "backup.lst"; }
     std::string TemplatePath() const { return m_programDir + "backup.pif"; }
-    std::string WorkingPifPath() const { return m_tempDir + "backup.pif"; }
+    std::string WorkingPifPath() const { return m_dir.empty() ? "" : m_dir + "backup.pif"; }
 
 private:
-    // Waits 2000 ms, then for as long as the task window exists, serving messages.
-    void WaitForPacker();
+    // Waits 2000 ms, then for as long as the task window exists, serving messages; false when
+    // the program is ending meanwhile.
+    bool WaitForPacker();
+    bool MakeWorkingFiles();
+    bool ArchiveExists() const;
 
     const TBackupOptions& m_options;
     std::string m_programDir;
     std::string m_tempDir;
     IProgramLauncher& m_launcher;
-    std::ofstream m_list;
+    std::string m_dir; // the private directory, with its trailing '/'
+    int m_listFd = -1;
+    std::string m_list;
     std::string m_failure;
 };

@@ -9,6 +9,7 @@
 #include "util/gui/ResString.h"
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 #include <sys/stat.h>
@@ -89,132 +90,260 @@ std::string BackupTarget(const std::string& backupPath, const std::string& sourc
     return backupPath + (createSubDir ? parts.dir : std::string("/")) + parts.name + parts.ext;
 }
 
+namespace {
+
+// What a step tells the loop over an entry's steps.
+enum class Flow {
+    Next,  // on to the entry's next step
+    Skip,  // the entry is done: on to the next entry
+    Again, // the same entry from its first step (another disk)
+    Stop,  // the run ends; the reason is kept
+};
+
+struct Entry {
+    size_t index = 0;
+    std::string source;
+    std::string target;
+    FileFacts sourceFacts;
+    FileFacts targetFacts;
+};
+
+class BackupRun {
+public:
+    BackupRun(TBackupOptions& options, const BackupServices& services, size_t count)
+        : m_options(options), m_services(services), m_count(count), m_packing(options.UsePkzip) {
+        m_copyOptions.clearAttributes = true;
+        m_copyOptions.flush = false; // the whole run is flushed once at its end
+        // Esc, or the program's end, inside a large file stops its copy between two steps.
+        m_copyOptions.proceed = [this] { return !Aborted(); };
+    }
+
+    BackupOutcome Run(const std::vector<std::string>& entries, TArchivePacking* archive);
+
+private:
+    using StepFunction = Flow (BackupRun::*)(Entry&);
+    struct Step {
+        const char* name;
+        StepFunction run;
+    };
+    static const Step kSteps[];
+
+    // Runs the steps of one entry; false when the run stops.
+    bool Process(Entry& entry);
+    bool Aborted();
+    Flow Stop(BackupStop why) {
+        m_stop = why;
+        return Flow::Stop;
+    }
+    Flow Cancel() {
+        m_services.status(Res(3008));
+        return Stop(BackupStop::Cancelled);
+    }
+    BackupOutcome Finish();
+
+    Flow CompareDates(Entry& e);
+    Flow AskOverwrite(Entry& e);
+    Flow ShowProgress(Entry& e);
+    Flow MakeDirectory(Entry& e);
+    Flow CheckSpace(Entry& e);
+    Flow Transfer(Entry& e);
+    Flow CheckAbortStep(Entry& e);
+
+    TBackupOptions& m_options;
+    const BackupServices& m_services;
+    const size_t m_count;
+    const bool m_packing;
+    TArchivePacking* m_archive = nullptr;
+    CopyOptions m_copyOptions;
+    bool m_aborted = false;
+    bool m_copiedAny = false;
+    BackupStop m_stop = BackupStop::None;
+    std::string m_stopStep;
+    std::unordered_set<std::string> m_madeDirectories; // this run's, each created once
+    std::optional<std::uint64_t> m_knownFree;          // asked again when a file seems too large
+};
+
+const BackupRun::Step BackupRun::kSteps[] = {
+    {"dates", &BackupRun::CompareDates},    {"question", &BackupRun::AskOverwrite},
+    {"progress", &BackupRun::ShowProgress}, {"directory", &BackupRun::MakeDirectory},
+    {"space", &BackupRun::CheckSpace},      {"transfer", &BackupRun::Transfer},
+    {"abort", &BackupRun::CheckAbortStep},
+};
+
+bool BackupRun::Aborted() {
+    m_services.checkAbort(&m_aborted);
+    m_aborted = m_aborted || AbortRequested();
+    return m_aborted;
+}
+
+BackupOutcome BackupRun::Run(const std::vector<std::string>& entries, TArchivePacking* archive) {
+    m_archive = archive;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        Entry entry;
+        entry.index = i;
+        entry.source = entries[i];
+        entry.target = BackupTarget(m_options.BackupPath, entry.source, m_options.CreateSubDir);
+        entry.sourceFacts = m_packing ? FileFacts{} : Facts(entry.source);
+        if (!Process(entry)) {
+            break;
+        }
+    }
+    return Finish();
+}
+
+bool BackupRun::Process(Entry& entry) {
+    for (size_t s = 0; s < std::size(kSteps);) {
+        switch ((this->*kSteps[s].run)(entry)) {
+        case Flow::Next:
+            ++s;
+            break;
+        case Flow::Skip:
+            return true;
+        case Flow::Again:
+            s = 0;
+            break;
+        case Flow::Stop:
+            m_stopStep = kSteps[s].name;
+            return false;
+        }
+    }
+    return true;
+}
+
+Flow BackupRun::CompareDates(Entry& e) {
+    e.targetFacts = m_packing ? FileFacts{} : Facts(e.target);
+    const bool current = !m_packing && m_options.OnlyNewerFiles && e.targetFacts.exists &&
+                         TargetIsCurrent(e.sourceFacts, e.targetFacts);
+    return current ? Flow::Skip : Flow::Next;
+}
+
+Flow BackupRun::AskOverwrite(Entry& e) {
+    if (m_packing || !m_options.OverwritePrompt || !e.targetFacts.exists) {
+        return Flow::Next;
+    }
+    const int answer = m_services.message(Res(3001) + e.target + Res(3002), "", MB_YESNOCANCEL);
+    if (answer == IDNO) {
+        return Flow::Skip;
+    }
+    return answer == IDCANCEL ? Cancel() : Flow::Next;
+}
+
+Flow BackupRun::ShowProgress(Entry& e) {
+    const size_t percent = ((e.index + 1) * 100) / m_count;
+    m_services.status(Res(3003) + e.source + Res(3004) + e.target + " [" + std::to_string(percent) +
+                      "%]");
+    return Flow::Next;
+}
+
+Flow BackupRun::MakeDirectory(Entry& e) {
+    // The target directory is made also without sub-directories, when it is missing.
+    const std::string dir = TargetDirectory(e.target);
+    if (m_packing || m_madeDirectories.count(dir)) {
+        return Flow::Next;
+    }
+    if (!CreatePath(e.target)) {
+        m_services.message(e.target, Res(3009), MB_OK | MB_ICONINFORMATION);
+        return Stop(BackupStop::DirectoryFailed);
+    }
+    m_madeDirectories.insert(dir);
+    return Flow::Next;
+}
+
+Flow BackupRun::CheckSpace(Entry& e) {
+    const FileFacts& source = e.sourceFacts;
+    if (m_packing || !source.regular) {
+        return Flow::Next;
+    }
+    if (!(m_knownFree && source.size <= *m_knownFree)) {
+        m_knownFree = m_services.freeSpace(e.target);
+    }
+    if (!m_knownFree || source.size <= *m_knownFree ||
+        (e.targetFacts.regular && e.targetFacts.size >= source.size)) {
+        return Flow::Next;
+    }
+    if (m_services.message(Res(3005), "", MB_OKCANCEL) == IDOK) {
+        m_knownFree.reset();
+        return Flow::Again; // another disk: the same entry again
+    }
+    return Cancel();
+}
+
+Flow BackupRun::Transfer(Entry& e) {
+    if (m_packing) {
+        return m_archive->AddEntry(e.source) ? Flow::Next : Stop(BackupStop::PackingFailed);
+    }
+    // A source that is no regular file (a FIFO, a device) fails here like an unreadable one.
+    const CopyResult copied = CopyFile(e.source, e.target, m_copyOptions);
+    if (copied == CopyResult::Stopped) {
+        return Cancel();
+    }
+    if (copied == CopyResult::Failed) {
+        m_services.message(Res(3006) + e.source + Res(3007) + e.target, "",
+                           MB_OK | MB_ICONINFORMATION);
+        m_aborted = true;
+        return Stop(BackupStop::CopyFailed);
+    }
+    m_copiedAny = true;
+    if (m_knownFree) {
+        *m_knownFree -= std::min(*m_knownFree, e.sourceFacts.size);
+    }
+    return Flow::Next;
+}
+
+Flow BackupRun::CheckAbortStep(Entry&) {
+    return Aborted() ? Cancel() : Flow::Next;
+}
+
+BackupOutcome BackupRun::Finish() {
+    const auto outcome = [this](BackupResult result, BackupStop stop) {
+        return BackupOutcome{result, stop, stop == m_stop ? m_stopStep : std::string()};
+    };
+    // The copies reach the disk once, at the end of the run, also when it stopped early.
+    if (m_copiedAny && !SyncFileSystemOf(m_options.BackupPath + "/")) {
+        m_services.status("Die Sicherung konnte nicht vollständig auf den Datenträger "
+                          "geschrieben werden!");
+        return outcome(BackupResult::Aborted, BackupStop::FlushFailed);
+    }
+    switch (m_stop) {
+    case BackupStop::None:
+        break;
+    case BackupStop::DirectoryFailed: // said in its box; the dialog closes
+        return outcome(BackupResult::Completed, m_stop);
+    case BackupStop::PackingFailed:
+        m_services.status(m_archive->FailureText());
+        return outcome(BackupResult::Failed, m_stop);
+    default: // an aborted run is not packed: the user stopped the backup
+        return outcome(BackupResult::Aborted, m_stop);
+    }
+    if (m_packing && !m_archive->Finish()) {
+        m_services.status(m_archive->FailureText());
+        return outcome(BackupResult::Failed, BackupStop::PackingFailed);
+    }
+    return outcome(BackupResult::Completed, BackupStop::None);
+}
+
+} // namespace
+
+BackupOutcome RunBackupSteps(TBackupOptions& options, const std::vector<std::string>& entries,
+                             const BackupServices& services, const std::string& programDir,
+                             const std::string& tempDir, IProgramLauncher& launcher) {
+    if (entries.empty()) {
+        return {};
+    }
+    options.BackupPath = StripTrailingSlashes(options.BackupPath);
+    std::optional<TArchivePacking> archive;
+    if (options.UsePkzip) {
+        archive.emplace(options, programDir, tempDir, launcher);
+        if (!archive->Prepare()) {
+            return {BackupResult::NotStarted, BackupStop::NotPrepared, ""};
+        }
+    }
+    BackupRun run(options, services, entries.size());
+    return run.Run(entries, archive ? &*archive : nullptr);
+}
+
 BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& entries,
                        const BackupServices& services, const std::string& programDir,
                        const std::string& tempDir, IProgramLauncher& launcher) {
-    const size_t count = entries.size();
-    if (count == 0) {
-        return BackupResult::NothingToDo;
-    }
-    options.BackupPath = StripTrailingSlashes(options.BackupPath);
-    const bool packing = options.UsePkzip;
-    std::optional<TArchivePacking> archive;
-    if (packing) {
-        archive.emplace(options, programDir, tempDir, launcher);
-        if (!archive->Prepare()) {
-            return BackupResult::NotStarted;
-        }
-    }
-    const auto abort = [&] { services.status(Res(3008)); };
-
-    bool aborted = false;
-    bool copiedAny = false;
-    // Esc inside a large file stops its copy between two steps.
-    CopyOptions copyOptions;
-    copyOptions.clearAttributes = true;
-    copyOptions.flush = false; // the whole run is flushed once at its end
-    copyOptions.proceed = [&] {
-        services.checkAbort(&aborted);
-        return !aborted;
-    };
-    std::unordered_set<std::string> madeDirectories; // this run's, each created once
-    std::optional<std::uint64_t> knownFree;          // asked again when a file seems too large
-    for (size_t i = 0; i < count && !aborted; ++i) {
-        const std::string& source = entries[i];
-        const std::string target = BackupTarget(options.BackupPath, source, options.CreateSubDir);
-        const FileFacts sourceFacts = packing ? FileFacts{} : Facts(source);
-        bool skip = false;
-        bool leave = false;
-        for (;;) { // once per entry, again after a disk change
-            const FileFacts targetFacts = packing ? FileFacts{} : Facts(target);
-            if (!packing && options.OnlyNewerFiles && targetFacts.exists &&
-                TargetIsCurrent(sourceFacts, targetFacts)) {
-                skip = true;
-                break;
-            }
-            if (!packing && options.OverwritePrompt && targetFacts.exists) {
-                const int answer =
-                    services.message(Res(3001) + target + Res(3002), "", MB_YESNOCANCEL);
-                if (answer == IDNO) {
-                    skip = true;
-                    break;
-                }
-                if (answer == IDCANCEL) {
-                    abort();
-                    aborted = true;
-                    break;
-                }
-            }
-            const size_t percent = ((i + 1) * 100) / count;
-            services.status(Res(3003) + source + Res(3004) + target + " [" +
-                            std::to_string(percent) + "%]");
-            if (packing) {
-                break;
-            }
-            // The target directory is made also without sub-directories, when it is missing.
-            const std::string dir = TargetDirectory(target);
-            if (!madeDirectories.count(dir)) {
-                if (!CreatePath(target)) {
-                    services.message(target, Res(3009), MB_OK | MB_ICONINFORMATION);
-                    leave = true;
-                    break;
-                }
-                madeDirectories.insert(dir);
-            }
-            if (sourceFacts.regular && !(knownFree && sourceFacts.size <= *knownFree)) {
-                knownFree = services.freeSpace(target);
-            }
-            if (sourceFacts.regular && knownFree && sourceFacts.size > *knownFree &&
-                !(targetFacts.regular && targetFacts.size >= sourceFacts.size)) {
-                if (services.message(Res(3005), "", MB_OKCANCEL) == IDOK) {
-                    knownFree.reset();
-                    continue; // another disk: the same entry again
-                }
-                abort();
-                aborted = true;
-            }
-            break;
-        }
-        if (aborted || leave) {
-            break;
-        }
-        if (skip) {
-            continue;
-        }
-        if (packing) {
-            archive->AddEntry(source);
-        } else {
-            const CopyResult copied = CopyFile(source, target, copyOptions);
-            if (copied == CopyResult::Stopped) {
-                abort();
-                break;
-            }
-            if (copied == CopyResult::Failed) {
-                services.message(Res(3006) + source + Res(3007) + target, "",
-                                 MB_OK | MB_ICONINFORMATION);
-                aborted = true;
-                break;
-            }
-            copiedAny = true;
-            if (knownFree) {
-                *knownFree -= std::min(*knownFree, sourceFacts.size);
-            }
-        }
-        services.checkAbort(&aborted);
-        if (aborted) {
-            abort();
-        }
-    }
-    // The copies reach the disk once, at the end of the run, also when it stopped early.
-    if (copiedAny && !SyncFileSystemOf(options.BackupPath + "/")) {
-        services.status("Die Sicherung konnte nicht vollständig auf den Datenträger geschrieben "
-                        "werden!");
-        return BackupResult::Aborted;
-    }
-    // An aborted run is not packed: the user stopped the backup.
-    if (packing && !aborted && !archive->Finish()) {
-        services.status(archive->FailureText());
-        return BackupResult::Failed;
-    }
-    return aborted ? BackupResult::Aborted : BackupResult::Completed;
+    return RunBackupSteps(options, entries, services, programDir, tempDir, launcher).result;
 }

@@ -41,11 +41,37 @@ std::string StripTrailingSlashes(std::string backupPath);
 std::string BackupTarget(const std::string& backupPath, const std::string& source,
                          bool createSubDir);
 
+// Why a run ended.
+enum class BackupStop {
+    None,            // every entry processed
+    NothingToDo,     // no entry
+    NotPrepared,     // a packing check or preparing step failed (said)
+    Cancelled,       // Esc, Enter, Cancel at a question, or the program ending
+    DirectoryFailed, // the target directory could not be made (said)
+    CopyFailed,      // a copy failed (said)
+    FlushFailed,     // the copies could not be flushed to the disk
+    PackingFailed,   // the list, the packer, the converter or the archive (FailureText)
+};
+
+struct BackupOutcome {
+    BackupResult result = BackupResult::NothingToDo;
+    BackupStop stop = BackupStop::NothingToDo;
+    // The step of an entry in which the run stopped ("" when none did).
+    std::string step;
+};
+
 // One run of the Start button over the entries (list-box order; already the selected ones when
-// only those are backed up). Strips the options' BackupPath for good. In copy mode the target
-// directory is created when missing, each copy is whole or absent (Esc stops also inside a
-// large file), and the copies are flushed to disk once at the end. In packing mode the
-// entries go to the packer's list file and the packer is started through the launcher.
+// only those are backed up). Strips the options' BackupPath for good. Each entry passes named
+// steps in turn (dates, question, progress, directory, space, transfer, abort check); a step
+// may skip the entry, repeat it from the start or stop the run. In copy mode the target
+// directory is created when missing, each copy is whole or absent (Esc or the program's end
+// stops also inside a large file), and the copies are flushed to disk once at the end. In
+// packing mode the entries go to the packer's list file and the packer is started through the
+// launcher.
+BackupOutcome RunBackupSteps(TBackupOptions& options, const std::vector<std::string>& entries,
+                             const BackupServices& services, const std::string& programDir,
+                             const std::string& tempDir, IProgramLauncher& launcher);
+// RunBackupSteps' result alone.
 BackupResult RunBackup(TBackupOptions& options, const std::vector<std::string>& entries,
                        const BackupServices& services, const std::string& programDir,
                        const std::string& tempDir, IProgramLauncher& launcher);

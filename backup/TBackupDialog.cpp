@@ -74,7 +74,9 @@ std::vector<std::string> QtChooseFiles(QWidget* parent, const std::string& filte
 
 // The directory itself when it exists, else its nearest existing ancestor.
 std::string NearestExistingDirectory(std::string path) {
-    while (!path.empty() && !std::filesystem::is_directory(path)) {
+    // A folder that cannot be searched, a loop of links or an overlong name: not existing.
+    std::error_code ec;
+    while (!path.empty() && !std::filesystem::is_directory(path, ec)) {
         const size_t slash = path.find_last_of('/', path.size() > 1 ? path.size() - 2 : 0);
         path = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     }

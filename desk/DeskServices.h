@@ -8,8 +8,8 @@ class QWidget;
 
 // The desk's table password and whether the user's tables are protected; the password
 // commands and the engine's password request read and change it.
+// The password itself is held by the engine's session only (store/TSession).
 struct DeskPasswordState {
-    std::string password;
     bool isProtected = false;
 };
 

@@ -5,6 +5,9 @@
 #include <sodium.h>
 
 #include <atomic>
+#include <cstring>
+#include <new>
+#include <utility>
 
 namespace engine {
 
@@ -23,8 +26,56 @@ bool KdfParamsAcceptable(const KdfParams& p) {
     return p.opsLimit * p.memLimit <= kFactor * own.opsLimit * own.memLimit;
 }
 
+namespace {
+
+// Locked memory (a failed lock still gives the memory: locking is best effort); zeroed.
+void* LockedBytes(size_t n) {
+    EnsureSodium();
+    void* p = sodium_malloc(n);
+    if (p == nullptr)
+        throw std::bad_alloc();
+    sodium_memzero(p, n);
+    return p;
+}
+
+} // namespace
+
+SecretKey::SecretKey() : m_bytes(static_cast<uint8_t*>(LockedBytes(32))) {}
+
 SecretKey::~SecretKey() {
-    sodium_memzero(m_bytes.data(), m_bytes.size());
+    sodium_free(m_bytes); // wipes
+}
+
+SecretKey::SecretKey(const SecretKey& other) : SecretKey() {
+    std::memcpy(m_bytes, other.m_bytes, 32);
+}
+
+SecretKey& SecretKey::operator=(const SecretKey& other) {
+    std::memmove(m_bytes, other.m_bytes, 32);
+    return *this;
+}
+
+SecretText::SecretText(std::string_view text)
+    : m_bytes(static_cast<char*>(LockedBytes(text.size() + 1))), m_size(text.size()) {
+    std::memcpy(m_bytes, text.data(), text.size());
+}
+
+SecretText::~SecretText() {
+    if (m_bytes != nullptr)
+        sodium_free(m_bytes); // wipes
+}
+
+SecretText::SecretText(SecretText&& other) noexcept
+    : m_bytes(std::exchange(other.m_bytes, nullptr)), m_size(std::exchange(other.m_size, 0)) {}
+
+SecretText& SecretText::operator=(SecretText&& other) noexcept {
+    if (this != &other) {
+        if (m_bytes != nullptr)
+            sodium_free(m_bytes);
+        m_bytes = std::exchange(other.m_bytes, nullptr);
+        m_size = std::exchange(other.m_size, 0);
+    }
+    return *this;
 }
 
 void EnsureSodium() {

@@ -23,18 +23,35 @@ using Salt = std::array<uint8_t, 16>;
 using Nonce = std::array<uint8_t, 24>;
 using Digest = std::array<uint8_t, 32>;
 
-// A 256-bit key, wiped when it goes.
+// A 256-bit key in memory locked against swapping, between guard pages; wiped when it goes.
 class SecretKey {
 public:
-    SecretKey() = default;
+    SecretKey();
     ~SecretKey();
-    SecretKey(const SecretKey& other) : m_bytes(other.m_bytes) {}
-    SecretKey& operator=(const SecretKey& other) = default;
-    uint8_t* data() { return m_bytes.data(); }
-    const uint8_t* data() const { return m_bytes.data(); }
+    SecretKey(const SecretKey& other);
+    SecretKey& operator=(const SecretKey& other);
+    uint8_t* data() { return m_bytes; }
+    const uint8_t* data() const { return m_bytes; }
 
 private:
-    std::array<uint8_t, 32> m_bytes{};
+    uint8_t* m_bytes;
+};
+
+// A password's bytes in memory locked against swapping, wiped when it goes (or is replaced).
+class SecretText {
+public:
+    SecretText() = default;
+    explicit SecretText(std::string_view text);
+    ~SecretText();
+    SecretText(SecretText&& other) noexcept;
+    SecretText& operator=(SecretText&& other) noexcept;
+    SecretText(const SecretText&) = delete;
+    SecretText& operator=(const SecretText&) = delete;
+    std::string_view view() const { return {m_bytes, m_size}; }
+
+private:
+    char* m_bytes = nullptr;
+    size_t m_size = 0;
 };
 
 void EnsureSodium();

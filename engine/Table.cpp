@@ -19,7 +19,7 @@ std::unique_ptr<Table> Table::Open(const std::string& tablePath, Session& sessio
             const auto& passwords = session.Passwords();
             for (size_t i = passwords.size(); i-- > 0 && !image;) {
                 const SecretKey* k =
-                    session.KeyFor(passwords[i], parsed.header.salt, parsed.header.kdf);
+                    session.KeyFor(passwords[i].view(), parsed.header.salt, parsed.header.kdf);
                 if (!k)
                     throw EngineError(Errc::Io, "key derivation failed");
                 image = DecodeRecords(parsed, k, *memoFile, &canonical);
@@ -31,7 +31,7 @@ std::unique_ptr<Table> Table::Open(const std::string& tablePath, Session& sessio
                 Salt shared{};
                 if (parsed.layout == 1) {
                     if (const SecretKey* first =
-                            session.FirstKeyOf(passwords[i], parsed.header.kdf, shared)) {
+                            session.FirstKeyOf(passwords[i].view(), parsed.header.kdf, shared)) {
                         *key = *first;
                         image->salt = shared;
                     }

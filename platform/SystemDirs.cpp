@@ -101,7 +101,8 @@ std::string DirectoryOfStartPath(const std::string& argv0, const std::string& cw
             dir = fs::path(cwd) / dir;
         }
         const fs::path candidate = dir / argv0;
-        if (::access(candidate.c_str(), X_OK) == 0 && !fs::is_directory(candidate)) {
+        std::error_code ec;
+        if (::access(candidate.c_str(), X_OK) == 0 && !fs::is_directory(candidate, ec)) {
             return WithTrailingSlash(candidate.lexically_normal().parent_path().string());
         }
         begin = end + 1;

@@ -3,6 +3,7 @@
 #include "platform/FileServices.h"
 #include "platform/Messages.h"
 #include "platform/file/AtomicFile.h"
+#include "platform/file/FileFault.h"
 #include "platform/file/FileReader.h"
 #include "platform/file/PathParts.h"
 #include "util/VersionTitle.h"
@@ -175,7 +176,10 @@ bool UnpackDocument(const std::string& document, const DocumentFiles& files) {
 
     for (std::size_t slot = 0; slot < kDocumentSlotCount; ++slot) {
         const std::string& file = files[slot];
-        Fd out(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600));
+        Fd out(
+            FileStepAllowed(FileStep::Open, file)
+                ? ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600)
+                : -1);
         if (out.get() < 0) {
             Report(kMessages[1]);
             return false;

@@ -22,6 +22,7 @@ namespace {
 constexpr const char* kOpenFailed = "Fehler beim Öffnen der Datenbank!";
 constexpr const char* kTemplateFailed = "Fehler 04 beim Öffnen!";
 constexpr const char* kWorkFileFailed = "Fehler 01 beim Öffnen!";
+constexpr const char* kNotADocument = "Fehler 02 beim Öffnen!";
 constexpr const char* kInUse =
     "Das Dokument wird bereits von einem anderen Quillory-Programm benutzt.";
 
@@ -97,6 +98,14 @@ bool TDataSetManager::Lock(bool create) {
         return true;
     case DocumentLock::Result::InUse:
         break;
+    case DocumentLock::Result::NotRegular: // a FIFO, device or folder: never a new user
+        m_refused = true;
+        Inform(kNotADocument);
+        return false;
+    case DocumentLock::Result::Failed:
+        m_refused = true;
+        Inform(kOpenFailed);
+        return false;
     }
     m_refused = true;
     Inform(kInUse);
@@ -222,8 +231,10 @@ void TDataSetManager::Open(const std::string& path) {
 bool TDataSetManager::Pack() {
     bool replaced = false;
     const bool written = PackDocument(DocumentPath, WorkFiles, [this, &replaced](int newFile) {
-        replaced = !m_lock.Held() || !m_lock.Prepare(newFile);
-        return !replaced;
+        if (m_lock.Held() && m_lock.Prepare(newFile))
+            return true;
+        replaced = !m_lock.NamesLockedFile(); // else a lock could not be taken
+        return false;
     });
     if (written) {
         m_lock.Commit();
@@ -250,12 +261,14 @@ bool TDataSetManager::Save() {
     return IsOpen && Pack();
 }
 
-void TDataSetManager::Close() {
+bool TDataSetManager::Close() {
     m_first->propActive(false);
     m_second->propActive(false);
+    bool written = true;
     if (IsOpen) {
         IsOpen = false;
-        if (Pack())
+        written = Pack();
+        if (written)
             RemoveWorkFiles();
         else
             m_prepared = false; // kept on purpose
@@ -263,6 +276,7 @@ void TDataSetManager::Close() {
         RemoveWorkFiles();
     }
     Unlock();
+    return written;
 }
 
 void TDataSetManager::RemoveLeftovers() {

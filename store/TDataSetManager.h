@@ -33,8 +33,9 @@ public:
     void Create();
     // Unpacks the document at path and opens its tables; a 0-byte document is a new user.
     void Open(const std::string& path);
-    // Closes the tables, packs them into the document and removes the working files.
-    void Close();
+    // Closes the tables, packs them into the document and removes the working files. False when
+    // an open document could not be written (said; its working files are kept).
+    bool Close();
     // Packs the working files into the document as Close does, the tables staying open.
     // False when nothing is open or the document was not written (said; the working files are
     // kept for the user, the previous document stays).
@@ -44,7 +45,7 @@ public:
     // Removes the working directories that crashed runs of this user left in the temporary
     // and the current directory.
     static void RemoveLeftovers();
-    // The last Open or Create found the document in use by another program.
+    // The last Open or Create found the document in use by another program, or no regular file.
     bool IsLocked() const { return m_refused; }
 
     void LoadField(TDataSet& table, std::string& text, const std::string& name);

@@ -1,5 +1,7 @@
 #include "store/WorkDirectory.h"
 
+#include "platform/file/FileFault.h"
+#include "platform/file/PrivateFiles.h"
 #include "util/FileUtil.h"
 
 #include <dirent.h>
@@ -44,8 +46,9 @@ bool WorkDirectory::Make() {
     // The marker gets its name only once it is locked, so a starting run never takes a
     // directory that is being set up for a stale one.
     std::string temp = m_path + "markerXXXXXX";
-    const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+    const int fd =
+        FileStepAllowed(FileStep::Create, temp) ? ::mkostemp(temp.data(), O_CLOEXEC) : -1;
+    if (fd < 0 || !FileStepAllowed(FileStep::Lock, temp) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
         ::rename(temp.c_str(), (m_path + kMarker).c_str()) != 0) {
         if (fd >= 0)
             ::close(fd);
@@ -57,8 +60,7 @@ bool WorkDirectory::Make() {
 }
 
 bool WorkDirectory::CreateFile(const std::string& path) const {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                          S_IRUSR | S_IWUSR);
+    const int fd = CreatePrivateFile(path);
     if (fd < 0)
         return false;
     ::close(fd);

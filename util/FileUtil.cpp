@@ -4,6 +4,7 @@
 #include "platform/SystemDirs.h"
 #include "platform/file/AtomicFile.h"
 #include "platform/file/FileFault.h"
+#include "platform/file/PrivateFiles.h"
 
 #include <QString>
 
@@ -126,9 +127,10 @@ CopyResult CopyFile(const std::string& src, const std::string& dst, const CopyOp
     if (SameFile(src, dst)) {
         return CopyResult::Copied;
     }
-    const int in = ::open(src.c_str(), O_RDONLY | O_CLOEXEC);
+    // A FIFO, device or socket is refused before it could block the copy.
+    const int in = OpenRegularFile(src, O_RDONLY);
     struct stat st {};
-    if (in < 0 || ::fstat(in, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (in < 0 || ::fstat(in, &st) != 0) {
         if (in >= 0) {
             ::close(in);
         }
@@ -164,16 +166,7 @@ bool CopyFileTo(const std::string& src, const std::string& dst, bool clearAttrib
 }
 
 std::string MakePrivateDirectory(const std::string& prefix) {
-    auto make = [&prefix](std::string dir) -> std::string {
-        if (!dir.empty() && dir.back() != '/') {
-            dir += '/';
-        }
-        std::string pattern = dir + prefix + "XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) {
-            return "";
-        }
-        return pattern + '/';
-    };
+    auto make = [&prefix](const std::string& dir) { return MakePrivateDirectoryIn(dir, prefix); };
     std::string temp = SystemDirs::TempDirectory();
     if (IsDirectory(temp)) {
         std::string made = make(temp);

@@ -3,8 +3,9 @@
 #include "platform/file/FileFault.h"
 #include "platform/file/PathParts.h"
 
-#include <atomic>
 #include <cerrno>
+#include <cstdint>
+#include <cstdio>
 #include <random>
 
 #include <fcntl.h>
@@ -15,19 +16,58 @@ namespace {
 
 constexpr std::string_view kTempSuffix = ".tmp";
 
-// "." + the target's file name + ".": what every temporary name of the target begins with.
-std::string TempPrefixOf(const PathParts& target) {
+// "." + the target's file name + ".": what the temporary names of earlier versions began with.
+std::string LongPrefixOf(const PathParts& target) {
     return "." + target.name + target.ext + ".";
 }
 
-// A name nobody else picks: process, a counter and a random part.
+// ".~" + a digest of the target's file name + "-": what every temporary name of the target
+// begins with. Short, so a temporary name is never longer than the file system allows when
+// the target's name is not.
+std::string TempPrefixOf(const PathParts& target) {
+    std::uint32_t hash = 2166136261u; // FNV-1a
+    for (const char c : target.name + target.ext) {
+        hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+    }
+    char hex[9];
+    std::snprintf(hex, sizeof hex, "%08x", static_cast<unsigned>(hash));
+    return ".~" + std::string(hex) + "-";
+}
+
+// A name nobody else picks: ten random letters and digits.
 std::string TempNameBeside(const std::string& target) {
-    static std::atomic<unsigned> counter{0};
+    static constexpr char kDigits[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     static thread_local std::mt19937 random{std::random_device{}()};
+    std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kDigits) - 2);
     const PathParts parts = SplitPath(target);
-    return parts.dir + TempPrefixOf(parts) + std::to_string(::getpid()) + "-" +
-           std::to_string(counter++) + "-" + std::to_string(random() % 1000000) +
-           std::string(kTempSuffix);
+    std::string unique;
+    for (int i = 0; i < 10; ++i) {
+        unique += kDigits[pick(random)];
+    }
+    return parts.dir + TempPrefixOf(parts) + unique + std::string(kTempSuffix);
+}
+
+// Whether unique holds letters, digits, '-' and '_' only.
+bool PlainUniquePart(std::string_view unique) {
+    for (const char c : unique) {
+        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                           (c >= '0' && c <= '9') || c == '-' || c == '_';
+        if (!plain) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Whether name is prefix + a plain unique part + ".tmp".
+bool MatchesTemporary(std::string_view name, const std::string& prefix) {
+    if (name.size() <= prefix.size() + kTempSuffix.size() ||
+        name.substr(0, prefix.size()) != prefix ||
+        name.substr(name.size() - kTempSuffix.size()) != kTempSuffix) {
+        return false;
+    }
+    return PlainUniquePart(
+        name.substr(prefix.size(), name.size() - prefix.size() - kTempSuffix.size()));
 }
 
 } // namespace
@@ -168,20 +208,7 @@ bool LinkFile(const std::string& from, const std::string& to) {
 }
 
 bool IsTemporaryNameOf(const std::string& target, std::string_view name) {
-    const std::string prefix = TempPrefixOf(SplitPath(target));
-    if (name.size() <= prefix.size() + kTempSuffix.size() ||
-        name.substr(0, prefix.size()) != prefix ||
-        name.substr(name.size() - kTempSuffix.size()) != kTempSuffix) {
-        return false;
-    }
-    const std::string_view unique =
-        name.substr(prefix.size(), name.size() - prefix.size() - kTempSuffix.size());
-    for (const char c : unique) {
-        const bool plain = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                           (c >= '0' && c <= '9') || c == '-' || c == '_';
-        if (!plain) {
-            return false;
-        }
-    }
-    return true;
+    const PathParts parts = SplitPath(target);
+    return MatchesTemporary(name, TempPrefixOf(parts)) ||
+           MatchesTemporary(name, LongPrefixOf(parts));
 }

@@ -45,9 +45,11 @@ private:
 };
 
 // Whether name, a file name in the target's folder, is one of the target's temporary files:
-// "." + the target's file name + "." + a unique part + ".tmp". The unique part holds letters,
-// digits, '-' and '_' only (the names earlier versions gave as well), so the temporaries of
-// another file whose name begins with the target's never match.
+// ".~" + eight hexadecimal digits of a digest of the target's file name + "-" + a unique part +
+// ".tmp" (at most 25 bytes, whatever the target's name), or the longer form earlier versions
+// gave, "." + the target's file name + "." + a unique part + ".tmp". The unique part holds
+// letters, digits, '-' and '_' only, so the temporaries of another file whose name begins with
+// the target's never match.
 bool IsTemporaryNameOf(const std::string& target, std::string_view name);
 
 // Writes all of bytes to fd through the fault seam; false (errno set) on any short write.

@@ -5,7 +5,17 @@
 #include <string>
 
 // The steps of the file layer that a test may make fail.
-enum class FileStep { Create, Write, Flush, Link, Rename, SyncDirectory };
+enum class FileStep {
+    Create,
+    Write,
+    Flush,
+    Link,
+    Rename,
+    SyncDirectory,
+    Open,
+    Lock,
+    MakeDirectory
+};
 
 // Test seam of every file the program writes through the file layer. While one lives,
 // each step asks it whether to go ahead; a failed step sets errno (ENOSPC for a write, EIO

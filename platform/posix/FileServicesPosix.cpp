@@ -1,5 +1,6 @@
 #include "platform/FileServices.h"
 
+#include "platform/file/FileFault.h"
 #include "platform/file/PathParts.h"
 
 #include <cerrno>
@@ -131,7 +132,7 @@ std::optional<uint64_t> FreeSpace(const std::string& path) {
 
 std::string CreateUniqueTempFile(const std::string& dir, const std::string& prefix,
                                  const std::string& suffix) {
-    if (dir.empty()) {
+    if (dir.empty() || !FileStepAllowed(FileStep::Create, dir)) {
         return "";
     }
     std::string pattern = dir;

@@ -30,8 +30,9 @@ FileDialogRun DefaultFileRunner(QWidget* parent, bool open, const std::string& n
                                 const std::string& initialDir) {
     FileDialogRun run;
     const std::filesystem::path named(name);
+    std::error_code ec; // a folder that cannot be searched counts as missing
     if (!name.empty() && named.has_parent_path() &&
-        !std::filesystem::is_directory(named.parent_path())) {
+        !std::filesystem::is_directory(named.parent_path(), ec)) {
         run.error = true;
         return run;
     }

@@ -11,6 +11,7 @@
 namespace {
 
 int g_abortPasses = 0;
+bool g_abortRequested = false;
 
 } // namespace
 
@@ -99,6 +100,17 @@ void CheckAbort(bool* flag) {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     --g_abortPasses;
     QCoreApplication::instance()->removeEventFilter(&filter);
+    if (g_abortRequested) {
+        *flag = true;
+    }
+}
+
+void RequestAbort(bool requested) {
+    g_abortRequested = requested;
+}
+
+bool AbortRequested() {
+    return g_abortRequested;
 }
 
 void PumpMessages() {

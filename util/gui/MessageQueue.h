@@ -9,8 +9,14 @@ class QWidget;
 void CentreWindow(QWidget* window);
 
 // Serves the event queue once during long work: paint events are delivered, user input is
-// dropped, and a key press of Esc or Enter sets *flag (which is never cleared here).
+// dropped, and a key press of Esc or Enter, or a pending end of the program, sets *flag
+// (which is never cleared here).
 void CheckAbort(bool* flag);
+
+// The program is ending (a signal, the session's end): every long work stops at its next
+// CheckAbort. Set until cleared with false.
+void RequestAbort(bool requested);
+bool AbortRequested();
 
 // Delivers every pending event.
 void PumpMessages();

@@ -1,6 +1,7 @@
 #include "app/DeskLock.h"
 
 #include "platform/Profile.h"
+#include "store/TSession.h"
 #include "tests/support/TestSupport.h"
 
 #include <QTest>
@@ -17,8 +18,11 @@ namespace {
 // A lock on a hand-moved clock whose prompt answers from a list (an exhausted list cancels).
 class DeskLockTest : public ::testing::Test {
 protected:
-    DeskPasswordState state{"richtig", true};
+    DeskPasswordState state{true};
     std::chrono::steady_clock::time_point now{};
+
+    void SetUp() override { Session().AddPassword("richtig"); }
+    void TearDown() override { Session().ClearPasswords(); }
     std::deque<std::string> answers;
     int asked = 0;
     bool ended = false;
@@ -86,15 +90,18 @@ TEST(AutoLockSettings, MissingKeyIsWrittenWithItsDefaultAndOnlyANumberChangesIt)
     }
 }
 
-TEST(DeskPassword, OnlyTheExactPasswordUnlocksAndTheTypedTextIsWiped) {
-    const DeskPasswordState state{"richtig", true};
-    for (const char* wrong : {"falsch", "richti", "richtig ", "Richtig", ""}) {
+TEST(DeskPassword, OnlyTheSessionsNewestPasswordUnlocksAndTheTypedTextIsWiped) {
+    Session().AddPassword("richtig");
+    Session().AddPassword("alt");
+    Session().AddPassword("richtig"); // given again: the newest
+    for (const char* wrong : {"falsch", "richti", "richtig ", "Richtig", "alt", ""}) {
         std::string typed = wrong;
-        EXPECT_FALSE(IsDeskPassword(state, typed)) << wrong;
+        EXPECT_FALSE(IsDeskPassword(typed)) << wrong;
     }
     std::string typed = "richtig";
-    EXPECT_TRUE(IsDeskPassword(state, typed));
+    EXPECT_TRUE(IsDeskPassword(typed));
     EXPECT_TRUE(typed.empty());
-    std::string empty;
-    EXPECT_FALSE(IsDeskPassword(DeskPasswordState{"", true}, empty));
+    Session().ClearPasswords();
+    std::string again = "richtig";
+    EXPECT_FALSE(IsDeskPassword(again));
 }

@@ -1,5 +1,6 @@
 #include "app/PasswordProtection.h"
 
+#include "engine/Session.h"
 #include "platform/SystemDirs.h"
 #include "platform/file/FileFault.h"
 #include "store/CategorySchema.h"
@@ -142,7 +143,7 @@ TEST_F(PasswordProtectionTest, UnprotectedUserIsWarnedFirstAndNoChangesNothing) 
 TEST_F(PasswordProtectionTest, SettingProtectsBothTablesAndHidesTheValues) {
     DeskPasswordState state;
     Protect(state, "Geheim1");
-    EXPECT_EQ(state.password, "Geheim1");
+    EXPECT_TRUE(Session().Engine().IsNewestPassword("Geheim1"));
     EXPECT_TRUE(BothActive());
     EXPECT_TRUE(QueryProtection());
     EXPECT_TRUE(IsTableProtected(DataSetManager().SecondTable));
@@ -163,7 +164,7 @@ TEST_F(PasswordProtectionTest, ProtectedUserIsNotAskedAndThePasswordIsReplaced) 
     SetPasswordCommand(nullptr, state, Answers({"Neu"}));
     EXPECT_TRUE(messages.shown().empty());
     EXPECT_TRUE(state.isProtected);
-    EXPECT_EQ(state.password, "Neu");
+    EXPECT_TRUE(Session().Engine().IsNewestPassword("Neu"));
     EXPECT_TRUE(BothActive());
     EXPECT_FALSE(ReopensWith({"Alt"}));
     EXPECT_TRUE(ReopensWith({"Neu"}));
@@ -183,7 +184,7 @@ TEST_F(PasswordProtectionTest, RemovingNeedsAPasswordAndUnprotectsBothTables) {
     RemovePasswordCommand(nullptr, state);
     EXPECT_TRUE(messages.shown().empty());
     EXPECT_FALSE(state.isProtected);
-    EXPECT_EQ(state.password, "");
+    EXPECT_FALSE(Session().Engine().HasPasswords());
     EXPECT_TRUE(BothActive());
     EXPECT_FALSE(QueryProtection());
     EXPECT_FALSE(IsTableProtected(DataSetManager().SecondTable));
@@ -215,14 +216,17 @@ TEST_F(PasswordProtectionTest, FailedSecondTableLeavesBothTablesAsTheyWere) {
         }
         EXPECT_EQ(messages.texts().back(), kSetPasswordFailed);
         EXPECT_EQ(state.isProtected, protectedBefore);
-        EXPECT_EQ(state.password, protectedBefore ? "Vorher" : "");
+        if (protectedBefore)
+            EXPECT_TRUE(Session().Engine().IsNewestPassword("Vorher"));
+        else
+            EXPECT_FALSE(Session().Engine().HasPasswords());
         EXPECT_EQ(WorkingBytes(), before);
         EXPECT_TRUE(BothActive());
         EXPECT_EQ(Value(), kValue);
     }
 
     // Removing fails the same way and keeps the protection.
-    DeskPasswordState state{"Vorher", true};
+    DeskPasswordState state{true}; // "Vorher" is the session's newest password
     const auto before = WorkingBytes();
     ScriptedMessages messages;
     {
@@ -261,7 +265,7 @@ TEST_F(PasswordProtectionTest, NextStartAsksUntilTheRightPasswordAndNotAfterRemo
     Restart(state, Answers({"falsch", "richtig"}, &asked));
     EXPECT_TRUE(DataSetManager().IsOpen);
     EXPECT_EQ(asked, 2);
-    EXPECT_EQ(state.password, "richtig");
+    EXPECT_TRUE(Session().Engine().IsNewestPassword("richtig"));
     EXPECT_EQ(Value(), kValue);
     EXPECT_TRUE(QueryProtection());
     state.isProtected = true;

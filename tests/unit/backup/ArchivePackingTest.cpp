@@ -2,6 +2,7 @@
 #include "backup/CopyEngine.h"
 #include "backup/TBackupOptions.h"
 
+#include "platform/file/FileFault.h"
 #include "platform/gui/TaskWindow.h"
 #include "tests/support/TestSupport.h"
 
@@ -9,6 +10,9 @@
 
 #include <cstdlib>
 #include <filesystem>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -26,6 +30,14 @@ public:
 
     // False: the program cannot be started.
     bool canStart = true;
+    // Written at the packer's start when no program is run; "" writes none.
+    std::string archive;
+    // The list file at each start: its path, its contents, its and its folder's modes.
+    struct List {
+        std::string path, bytes;
+        unsigned mode = 0, folderMode = 0;
+    };
+    std::vector<List> lists;
 
     // One word for sh -c, whatever the temporary directory's name holds.
     static std::string ShellWord(const std::string& text) {
@@ -45,6 +57,21 @@ public:
             return false;
         started.push_back(*fields);
         startTicks.push_back(tick);
+        const size_t at = fields->parameters.find(" @");
+        if (at != std::string::npos) {
+            List list;
+            list.path = fields->parameters.substr(at + 2);
+            list.path = list.path.substr(0, list.path.find(" -s "));
+            list.bytes = ReadFileBytes(list.path);
+            struct stat st {};
+            ::lstat(list.path.c_str(), &st);
+            list.mode = st.st_mode & 07777;
+            ::lstat(fs::path(list.path).parent_path().c_str(), &st);
+            list.folderMode = st.st_mode & 07777;
+            lists.push_back(list);
+            if (!runPrograms && !archive.empty())
+                WriteFileBytes(archive, "PK");
+        }
         if (runPrograms) {
             std::string command =
                 "cd " + ShellWord(fields->startDirectory) + " && " + ShellWord(fields->program);
@@ -174,6 +201,7 @@ protected:
         options.ZipPath = program.file("pkzip.exe");
         options.Zip2ExePath = program.file("zip2exe.exe");
         options.BackupPath = target;
+        launcher.archive = StripTrailingSlashes(target) + "/ZOV.ZIP";
     }
     BackupResult Run(const std::vector<std::string>& entries) {
         BackupServices services;
@@ -194,14 +222,17 @@ TEST_F(PackingRun, ListFileThenPackerThenConverterAfterTheWindowHasGone) {
     ScriptedMessages messages;
     EXPECT_EQ(Run({data.file("a.qlr"), data.file("b.qlr")}), BackupResult::Completed);
     EXPECT_EQ(messages.texts(), std::vector<std::string>{});
-    EXPECT_EQ(ReadFileBytes(temp + "backup.lst"),
-              data.file("a.qlr") + "\n" + data.file("b.qlr") + "\n");
+    ASSERT_EQ(launcher.lists.size(), 1u);
+    EXPECT_EQ(launcher.lists[0].bytes, data.file("a.qlr") + "\n" + data.file("b.qlr") + "\n");
+    const std::string list = launcher.lists[0].path;
+    ASSERT_TRUE(list.size() > temp.size());
+    EXPECT_EQ(list.substr(temp.size()).rfind("quillory-backup-", 0), 0u) << list;
     ASSERT_EQ(launcher.started.size(), 2u);
     const std::string archive = StripTrailingSlashes(target) + "/ZOV.ZIP";
     EXPECT_EQ(launcher.started[0].title, "Backup-Task");
     EXPECT_EQ(launcher.started[0].program, program.file("pkzip.exe"));
     EXPECT_EQ(launcher.started[0].startDirectory, program.path());
-    EXPECT_EQ(launcher.started[0].parameters, archive + " -u -rP @" + temp + "backup.lst -s ");
+    EXPECT_EQ(launcher.started[0].parameters, archive + " -u -rP @" + list + " -s ");
     EXPECT_EQ(launcher.started[1].parameters, archive + " " + target);
     EXPECT_EQ(launcher.startTicks[1] - launcher.startTicks[0], 3000u);
     EXPECT_EQ(statuses.size(), 2u);
@@ -227,6 +258,72 @@ TEST_F(PackingRun, AMissingPackerOrTemplateEndsTheRunBeforeAnyEntry) {
     EXPECT_EQ(Run({data.file("a.qlr")}), BackupResult::Failed);
     EXPECT_EQ(statuses.back(),
               "Das Programm " + program.file("pkzip.exe") + " konnte nicht gestartet werden!");
+
+    // A packer that leaves no archive is no success either.
+    launcher.canStart = true;
+    launcher.archive.clear();
+    EXPECT_EQ(Run({data.file("a.qlr")}), BackupResult::Failed);
+    EXPECT_EQ(statuses.back(),
+              "Das Archiv " + StripTrailingSlashes(target) + "/ZOV.ZIP wurde nicht erstellt!");
+
+    // A FIFO as the template is missing, never opened.
+    fs::remove(program.file("backup.pif"));
+    ASSERT_EQ(::mkfifo(program.file("backup.pif").c_str(), 0600), 0);
+    ::alarm(20); // a hang ends the test program
+    EXPECT_EQ(Run({data.file("a.qlr")}), BackupResult::NotStarted);
+    ::alarm(0);
+    EXPECT_EQ(messages.texts().back(),
+              "Kann Datei nicht finden " + program.file("backup.pif") + "!");
+}
+
+// Names planted in the shared temporary directory beforehand, as files and as links, are never
+// written, followed or read; the run's own files live in a private folder that goes with it.
+// Each step of making them fails in turn: a message, nothing started, nothing left.
+TEST_F(PackingRun, PlantedNamesAreNotUsedAndEveryFailedPreparationStops) {
+    WriteFileBytes(data.file("a.qlr"), "a");
+    WriteFileBytes(data.file("opfer"), "opfer");
+    ScriptedMessages messages;
+    for (const bool links : {false, true}) {
+        for (const char* name : {"backup.lst", "backup.pif"}) {
+            fs::remove(temp + name);
+            if (links)
+                fs::create_symlink(data.file("opfer"), temp + name);
+            else
+                WriteFileBytes(temp + name, "/etc/shadow\n");
+        }
+        launcher.lists.clear();
+        EXPECT_EQ(Run({data.file("a.qlr")}), BackupResult::Completed);
+        ASSERT_EQ(launcher.lists.size(), 1u);
+        EXPECT_EQ(launcher.lists[0].bytes, data.file("a.qlr") + "\n");
+        EXPECT_EQ(launcher.lists[0].mode, 0600u);
+        EXPECT_EQ(launcher.lists[0].folderMode, 0700u);
+        EXPECT_FALSE(fs::exists(fs::path(launcher.lists[0].path).parent_path()));
+        for (const char* name : {"backup.lst", "backup.pif"}) {
+            if (links)
+                EXPECT_EQ(fs::read_symlink(temp + name), data.file("opfer"));
+            else
+                EXPECT_EQ(ReadFileBytes(temp + name), "/etc/shadow\n");
+        }
+        EXPECT_EQ(ReadFileBytes(data.file("opfer")), "opfer");
+    }
+    EXPECT_TRUE(messages.texts().empty());
+
+    const size_t starts = launcher.started.size();
+    // The folder, the working copy (made, written) and the list.
+    for (int step = 0; step < 4; ++step) {
+        auto fault = ScopedFileFault::FailingStep(step);
+        EXPECT_EQ(Run({data.file("a.qlr")}), BackupResult::NotStarted) << step;
+    }
+    ASSERT_EQ(messages.texts().size(), 4u);
+    EXPECT_EQ(messages.texts()[0].rfind("Im temporären Verzeichnis " + temp, 0), 0u);
+    EXPECT_EQ(messages.texts()[1].rfind("Die Arbeitskopie " + temp + "quillory-backup-", 0), 0u);
+    EXPECT_EQ(messages.texts()[2].rfind("Die Arbeitskopie ", 0), 0u);
+    EXPECT_EQ(messages.texts()[3].rfind("Die Dateiliste " + temp + "quillory-backup-", 0), 0u);
+    EXPECT_EQ(launcher.started.size(), starts);
+    int left = 0;
+    for (const auto& entry : fs::directory_iterator(temp))
+        left += entry.path().filename().string().rfind("quillory-backup-", 0) == 0;
+    EXPECT_EQ(left, 0);
 }
 
 TEST_F(PackingRun, TheAdaptersMakeARealArchiveAndASelfExtractor) {

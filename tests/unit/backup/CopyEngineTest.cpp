@@ -5,6 +5,7 @@
 #include "platform/FileServices.h"
 #include "platform/Messages.h"
 #include "tests/support/TestSupport.h"
+#include "util/gui/MessageQueue.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +13,7 @@
 #include <filesystem>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -58,7 +60,8 @@ protected:
     std::string TargetOf(const std::string& src) const {
         return BackupTarget(StripTrailingSlashes(target.path()), src, options.CreateSubDir);
     }
-    BackupResult Run(const std::vector<std::string>& entries) {
+    BackupResult Run(const std::vector<std::string>& entries) { return RunSteps(entries).result; }
+    BackupOutcome RunSteps(const std::vector<std::string>& entries) {
         BackupServices services;
         services.status = [this](const std::string& s) { statuses.push_back(s); };
         services.message = [this](const std::string& text, const std::string& caption,
@@ -77,7 +80,7 @@ protected:
         services.freeSpace = [this](const std::string& path) {
             return freeSpace ? freeSpace(path) : std::optional<std::uint64_t>{};
         };
-        return RunBackup(options, entries, services, "/nonexistent/", temp.path(), launcher);
+        return RunBackupSteps(options, entries, services, "/nonexistent/", temp.path(), launcher);
     }
 };
 
@@ -200,13 +203,20 @@ TEST_F(CopyRun, AMissingTargetIsCreatedAlsoWithoutSubDirectories) {
     EXPECT_EQ(ReadFileBytes(target.file("Quillory-Sicherung/README")), "daten");
 }
 
-TEST_F(CopyRun, EscInsideALargeFileLeavesNoPartialCopy) {
+TEST_F(CopyRun, EscOrTheProgramsEndInsideALargeFileLeavesNoPartialCopy) {
     options.CreateSubDir = false;
     const std::string big = Source("gross.qlr", std::string(9 << 20, 'g'));
-    abortAfter = 0; // Esc between the first two steps of the copy
-    EXPECT_EQ(Run({big}), BackupResult::Aborted);
-    EXPECT_EQ(statuses.back(), "Vorgang abgebrochen!");
-    EXPECT_TRUE(fs::is_empty(target.path()));
+    for (const bool ending : {false, true}) {
+        abortAfter = ending ? -1 : 0; // Esc between the first two steps of the copy
+        RequestAbort(ending);         // as a termination signal does
+        const BackupOutcome outcome = RunSteps({big});
+        RequestAbort(false);
+        EXPECT_EQ(outcome.result, BackupResult::Aborted);
+        EXPECT_EQ(outcome.stop, BackupStop::Cancelled);
+        EXPECT_EQ(outcome.step, "transfer");
+        EXPECT_EQ(statuses.back(), "Vorgang abgebrochen!");
+        EXPECT_TRUE(fs::is_empty(target.path()));
+    }
 }
 
 TEST_F(CopyRun, FailuresOfDirectoryCreationAndCopy) {
@@ -226,6 +236,22 @@ TEST_F(CopyRun, FailuresOfDirectoryCreationAndCopy) {
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text,
               "Kopiervorgang gescheitert:\n" + missing + "\nnach\n" + TargetOf(missing));
+
+    // A FIFO among the sources fails like an unreadable file instead of blocking the run.
+    messages.clear();
+    const std::string a2 = Source("a2.qlr"), fifo = source.file("fifo.qlr");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ::alarm(20); // a hang ends the test program
+    const BackupOutcome outcome = RunSteps({a2, fifo, Source("c.qlr")});
+    ::alarm(0);
+    EXPECT_EQ(outcome.result, BackupResult::Aborted);
+    EXPECT_EQ(outcome.stop, BackupStop::CopyFailed);
+    EXPECT_EQ(outcome.step, "transfer");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text,
+              "Kopiervorgang gescheitert:\n" + fifo + "\nnach\n" + TargetOf(fifo));
+    EXPECT_EQ(ReadFileBytes(TargetOf(a2)), "daten");
+    EXPECT_FALSE(fs::exists(TargetOf(fifo)));
 }
 
 TEST_F(CopyRun, SourceAndTargetTheSameFileCountsAsCopied) {
