@@ -10,18 +10,18 @@ std::string Files(size_t n) {
     return std::to_string(n) + (n == 1 ? " Datei" : " Dateien");
 }
 
-std::string Went(const BackupOutcome& o) {
+std::string Went(const BackupSummary& o) {
     return o.packing ? Files(o.files) + " in das Archiv " + o.destination + " gepackt."
                      : Files(o.files) + " nach " + o.destination + " kopiert.";
 }
 
-std::string Why(const BackupOutcome& o, const char* fallback) {
+std::string Why(const BackupSummary& o, const char* fallback) {
     return o.lastStatus.empty() ? std::string(fallback) : o.lastStatus;
 }
 
 } // namespace
 
-BackupNotice DescribeBackup(const BackupOutcome& o) {
+BackupNotice DescribeBackup(const BackupSummary& o) {
     const std::string nothing = "Sicherung: nichts kopiert";
     switch (o.result) {
     case BackupResult::Completed:

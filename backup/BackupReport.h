@@ -7,7 +7,7 @@
 
 // What a backup run did, told in one desktop notification: how many files went where, or that
 // nothing was copied and why. Pure text, free of widgets.
-struct BackupOutcome {
+struct BackupSummary {
     BackupResult result = BackupResult::NothingToDo;
     size_t files = 0;        // files copied (packed) by the run
     std::string destination; // the target directory, or the archive in packing mode
@@ -21,7 +21,7 @@ struct BackupNotice {
     std::string body;
 };
 
-BackupNotice DescribeBackup(const BackupOutcome& outcome);
+BackupNotice DescribeBackup(const BackupSummary& outcome);
 
 // The entries a run announced in its status line ("Kopiere Datei <entry> nach ..."), each once,
 // in list order.

@@ -393,7 +393,7 @@ void TBackupDialog::RunBackup() {
 
 void TBackupDialog::Notify(BackupResult result, const std::vector<std::string>& entries,
                            const std::vector<std::string>& statusTexts) {
-    BackupOutcome outcome;
+    BackupSummary outcome;
     outcome.result = result;
     outcome.packing = m_options.UsePkzip;
     outcome.onlySelected = m_options.OnlySelFiles && List()->count() > 0;
