@@ -48,8 +48,9 @@ mkdir -p "$shots"
 app="$work/program"
 cp -a "$prefix" "$app"
 program="$app/quillory"
-export HOME="$work/home"
-mkdir -p "$HOME"
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
 # No session bus of the caller's desktop: its screen locker must not reach the program. Where
 # dbus-x11 is installed, the program may start a bus of its own on this X server.
 unset XDG_CONFIG_HOME QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS

@@ -131,9 +131,11 @@ find_desk() {
     done
     return 1
 }
+# Waits for the desk up to 60 seconds: a protected user's first key derivation takes a while
+# on a busy machine.
 desk_window() {
     local id
-    id=$(wait_until 10 find_desk) || return 1
+    id=$(wait_until 60 find_desk) || return 1
     echo "$id"
 }
 

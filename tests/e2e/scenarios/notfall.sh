@@ -31,9 +31,9 @@ scenario_notfall_pdf() {
     xdotool key --clearmodifiers ctrl+a
     xdotool type --delay 20 "mappe.pdf"
     xdotool key Return
-    wait_window_count "$nf_dialog_title" 0 20 || { fail "dialog still open after saving"; return 1; }
     local pdf="$HOME/mappe.pdf"
-    [ -s "$pdf" ] || { fail "no PDF at $pdf"; return 1; }
+    wait_file "$pdf" 30 || { fail "no PDF at $pdf"; return 1; }
+    wait_window_count "$nf_dialog_title" 0 20 || { fail "dialog still open after saving"; return 1; }
     [ "$(stat -c %a "$pdf")" = 600 ] || { fail "PDF mode $(stat -c %a "$pdf")"; return 1; }
     # No other PDF: not in the program folder, not beside the chosen one.
     [ "$(find "$work" -name '*.pdf' | wc -l)" = 1 ] ||
