@@ -194,18 +194,17 @@ focused_text() {
 }
 
 # Types a value into the focused text field. On a busy machine xdotool now and then drops a
-# character (ß) it has to map to a key, so the field is read back; after two tries the value is
-# pasted through the clipboard instead.
+# character (ß) it has to map to a key, so the field is read back and the value typed again,
+# slower each time. (Pasting instead would race: a late Ctrl+V pastes whatever the clipboard
+# holds by then.)
 type_field() {
-    local attempt
-    for attempt in 1 2; do
+    local delay
+    for delay in 15 15 60 120; do
         xdotool key ctrl+a BackSpace
-        xdotool type --delay 15 "$1"
+        xdotool type --delay "$delay" "$1"
         [ "$(focused_text)" = "$1" ] && return 0
     done
-    printf '%s' "$1" | xclip -selection clipboard
-    xdotool key ctrl+a BackSpace ctrl+v
-    [ "$(focused_text)" = "$1" ]
+    return 1
 }
 
 start_program() {
