@@ -108,7 +108,8 @@ INI
     bk_start "$dialog"
     wait_window "^Backup-Task\$" 10 >/dev/null && shot backup-task
     wait_window_count "^Backup-Dialog\$" 0 20 || { fail "dialog still open after packing"; return 1; }
-    wait_file "$zipdir/ZOV.exe" 10
+    # The converter runs on after the dialog closed: its file is complete once unzip reads it.
+    wait_until 20 unzip -tq "$zipdir/ZOV.exe" >/dev/null 2>&1
     [ -s "$zipdir/ZOV.ZIP" ] || { fail "no archive"; return 1; }
     local listing
     listing=$(unzip -l "$zipdir/ZOV.ZIP") || { fail "archive unreadable"; return 1; }
