@@ -27,11 +27,6 @@ const char* const kLoadFailed = "Die Daten konnten nicht gelesen werden.";
 const char* const kNotOpen = "Die Daten dieses Benutzers konnten nicht geöffnet werden.";
 const char* const kNothingStored = " In diesem Formular wird nichts gespeichert.";
 
-// Edit controls hold line breaks as LF; the tables keep what a Windows edit control gives, CR LF.
-QString ToControlLineBreaks(const std::string& text) {
-    return QString::fromStdString(LfLineBreaks(text));
-}
-
 } // namespace
 
 TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
@@ -79,9 +74,9 @@ void TCategoryForm::SetControlText(QWidget* control, const std::string& text) {
         line->setText(QString::fromStdString(text));
         line->setCursorPosition(0);
     } else if (auto* plain = qobject_cast<QPlainTextEdit*>(control)) {
-        plain->setPlainText(ToControlLineBreaks(text));
+        plain->setPlainText(QString::fromStdString(LfLineBreaks(text)));
     } else if (auto* rich = qobject_cast<QTextEdit*>(control)) {
-        rich->setPlainText(ToControlLineBreaks(text));
+        rich->setPlainText(QString::fromStdString(LfLineBreaks(text)));
     }
 }
 

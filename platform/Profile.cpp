@@ -155,11 +155,41 @@ std::string SetProfileValue(const std::string& text, const std::string& section,
     return SetProfileValues(text, {{section, key, value}});
 }
 
-std::string SetProfileValues(const std::string& text, const std::vector<ProfileEntry>& entries) {
-    const std::vector<Line> lines = SplitLines(text);
-    // Edits by line of the text: a new content for the line, and new key lines after it.
-    std::vector<std::optional<std::string>> replaced(lines.size());
-    std::vector<std::vector<std::string>> after(lines.size());
+namespace {
+
+// SetProfileValues in steps: the text's sections indexed, each entry applied as a replaced
+// line or an added key, then the text written with the edits.
+class ProfileEdit {
+public:
+    explicit ProfileEdit(const std::string& text)
+        : m_text(text), m_lines(SplitLines(text)), m_replaced(m_lines.size()) {
+        IndexSections();
+    }
+
+    void Apply(const ProfileEntry& e) {
+        const std::string_view key = Trim(e.key);
+        std::string newLine = std::string(key) + "=" + Quoted(e.value);
+        Section& section = SectionNamed(Trim(e.section));
+        const auto slot = section.keys.find(LowerKey({}, key));
+        if (slot == section.keys.end()) {
+            section.keys.emplace(LowerKey({}, key), m_lines.size() + section.added.size());
+            section.added.push_back(std::move(newLine));
+        } else if (slot->second >= m_lines.size()) {
+            section.added[slot->second - m_lines.size()] = std::move(newLine);
+        } else {
+            m_replaced[slot->second] = std::move(newLine);
+        }
+    }
+
+    std::string Result(size_t entryCount) {
+        std::string out;
+        out.reserve(m_text.size() + entryCount * 32);
+        WriteLines(out);
+        WriteAppendedSections(out);
+        return out;
+    }
+
+private:
     // A section the entries write to: the first of its name in the text, or a new one at the end.
     struct Section {
         std::string name;
@@ -168,83 +198,90 @@ std::string SetProfileValues(const std::string& text, const std::vector<ProfileE
         // Lower-case key: the line of the text (index) or of added (index + lines.size()).
         std::unordered_map<std::string, size_t> keys;
     };
-    std::vector<Section> existing;
-    std::vector<Section> appended;
-    std::unordered_map<std::string, std::pair<bool, size_t>> byName; // appended?, index
-    {
+
+    void IndexSections() {
         Section* current = nullptr;
-        for (size_t i = 0; i < lines.size(); ++i) {
+        for (size_t i = 0; i < m_lines.size(); ++i) {
             std::string_view name;
-            if (SectionName(lines[i].text, name)) {
+            if (SectionName(m_lines[i].text, name)) {
                 current = nullptr;
                 const std::string lower = LowerKey(name, {});
-                if (!byName.count(lower)) {
-                    byName[lower] = {false, existing.size()};
-                    existing.push_back({std::string(name), i, {}, {}});
-                    current = &existing.back();
+                if (!m_byName.count(lower)) {
+                    m_byName[lower] = {false, m_existing.size()};
+                    m_existing.push_back({std::string(name), i, {}, {}});
+                    current = &m_existing.back();
                 }
                 continue;
             }
             std::string_view k;
             std::string_view v;
-            if (current && KeyValue(lines[i].text, k, v)) {
+            if (current && KeyValue(m_lines[i].text, k, v)) {
                 current->keys.emplace(LowerKey({}, k), i);
                 current->anchor = i;
             }
         }
     }
-    for (const ProfileEntry& e : entries) {
-        const std::string_view sectionName = Trim(e.section);
-        const std::string_view key = Trim(e.key);
-        std::string newLine = std::string(key) + "=" + Quoted(e.value);
-        const std::string lower = LowerKey(sectionName, {});
-        auto found = byName.find(lower);
-        if (found == byName.end()) {
-            found = byName.emplace(lower, std::make_pair(true, appended.size())).first;
-            appended.push_back({std::string(sectionName), 0, {}, {}});
+
+    Section& SectionNamed(std::string_view name) {
+        const std::string lower = LowerKey(name, {});
+        auto found = m_byName.find(lower);
+        if (found == m_byName.end()) {
+            found = m_byName.emplace(lower, std::make_pair(true, m_appended.size())).first;
+            m_appended.push_back({std::string(name), 0, {}, {}});
         }
-        Section& section =
-            found->second.first ? appended[found->second.second] : existing[found->second.second];
-        const auto slot = section.keys.find(LowerKey({}, key));
-        if (slot == section.keys.end()) {
-            section.keys.emplace(LowerKey({}, key), lines.size() + section.added.size());
-            section.added.push_back(std::move(newLine));
-        } else if (slot->second >= lines.size()) {
-            section.added[slot->second - lines.size()] = std::move(newLine);
-        } else {
-            replaced[slot->second] = std::move(newLine);
+        const auto [appended, index] = found->second;
+        return appended ? m_appended[index] : m_existing[index];
+    }
+
+    // The text's lines, replaced where an entry says so, new keys after their section's anchor.
+    void WriteLines(std::string& out) {
+        std::vector<std::vector<std::string>> after(m_lines.size());
+        for (Section& section : m_existing)
+            after[section.anchor] = std::move(section.added);
+        for (size_t i = 0; i < m_lines.size(); ++i) {
+            const Line& line = m_lines[i];
+            const size_t endStart = line.begin + line.text.size();
+            out += m_replaced[i] ? std::string_view(*m_replaced[i]) : line.text;
+            out.append(m_text, endStart, line.end - endStart);
+            if (!after[i].empty() && out.back() != '\n') {
+                out += '\n'; // the last line of the file had no line end
+            }
+            for (const std::string& added : after[i]) {
+                out += added + '\n';
+            }
         }
     }
-    for (Section& section : existing) {
-        after[section.anchor] = std::move(section.added);
-    }
-    std::string out;
-    out.reserve(text.size() + entries.size() * 32);
-    for (size_t i = 0; i < lines.size(); ++i) {
-        const Line& line = lines[i];
-        const size_t endStart = line.begin + line.text.size();
-        out += replaced[i] ? std::string_view(*replaced[i]) : line.text;
-        out.append(text, endStart, line.end - endStart);
-        if (!after[i].empty() && out.back() != '\n') {
-            out += '\n'; // the last line of the file had no line end
-        }
-        for (const std::string& added : after[i]) {
-            out += added + '\n';
+
+    void WriteAppendedSections(std::string& out) const {
+        for (const Section& section : m_appended) {
+            if (!out.empty() && out.back() != '\n') {
+                out += '\n';
+            }
+            if (!out.empty()) {
+                out += '\n';
+            }
+            out += "[" + section.name + "]\n";
+            for (const std::string& added : section.added) {
+                out += added + '\n';
+            }
         }
     }
-    for (const Section& section : appended) {
-        if (!out.empty() && out.back() != '\n') {
-            out += '\n';
-        }
-        if (!out.empty()) {
-            out += '\n';
-        }
-        out += "[" + section.name + "]\n";
-        for (const std::string& added : section.added) {
-            out += added + '\n';
-        }
-    }
-    return out;
+
+    const std::string& m_text;
+    const std::vector<Line> m_lines;
+    std::vector<std::optional<std::string>> m_replaced; // new content by line of the text
+    std::vector<Section> m_existing;
+    std::vector<Section> m_appended;
+    std::unordered_map<std::string, std::pair<bool, size_t>> m_byName; // appended?, index
+};
+
+} // namespace
+
+std::string SetProfileValues(const std::string& text, const std::vector<ProfileEntry>& entries) {
+    ProfileEdit edit(text);
+    for (const ProfileEntry& e : entries)
+        edit.Apply(e);
+    return edit.Result(entries.size());
 }
 
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,

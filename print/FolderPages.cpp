@@ -117,23 +117,10 @@ struct Placed {
     bool field = false;
 };
 
-// The category's fields and labels where its form has them, scaled to the page width. A field
-// longer than its box grows downwards and pushes everything below it down as far.
-std::vector<StripItem> LayOutForm(const FolderCategory& category, const FolderOptions& options,
-                                  const TextWidth& measure) {
-    std::vector<StripItem> strip;
-    const double valueLine = LineHeight(PrintRole::Value);
-    AddText(strip, kLeft, 0, kBodyWidth, category.title, PrintRole::Heading);
-    const double formTop = LineHeight(PrintRole::Heading) + 3.0;
-    if (!category.form || category.form->cx <= 0)
-        return strip;
-
-    const DialogTemplate& form = *category.form;
-    // A narrow form keeps the size of the others rather than growing to the page width.
-    const double scale = std::min(kBodyWidth / form.cx, kMaxScale);
-    const CategoryInfo* info = FindCategory(category.category);
+// The form's fields of the category and its labels with text, top to bottom.
+std::vector<Placed> PlacedControls(const DialogTemplate& form, int category, double scale) {
+    const CategoryInfo* info = FindCategory(category);
     const int fieldCount = info ? info->fieldCount : 0;
-
     std::vector<Placed> placed;
     for (size_t i = 0; i < form.controls.size(); ++i) {
         const ControlTemplate& c = form.controls[i];
@@ -145,73 +132,117 @@ std::vector<StripItem> LayOutForm(const FolderCategory& category, const FolderOp
     }
     std::stable_sort(placed.begin(), placed.end(),
                      [](const Placed& a, const Placed& b) { return a.top < b.top; });
+    return placed;
+}
 
-    // How far the fields above a point have pushed it down.
-    struct Growth {
-        double bottom, push;
-    };
-    std::vector<Growth> growths;
-    auto shiftAt = [&growths](double y) {
+// How far the fields that grew have pushed a point of the form down.
+class Growths {
+public:
+    double ShiftAt(double y) const {
         double shift = 0;
-        for (const Growth& g : growths) {
+        for (const Growth& g : m_growths) {
             if (g.bottom <= y + kEpsilon)
                 shift = std::max(shift, g.push);
         }
         return shift;
-    };
+    }
+    void Add(double bottom, double push) {
+        if (push > kEpsilon)
+            m_growths.push_back({bottom, push});
+    }
 
-    for (const Placed& p : placed) {
+private:
+    struct Growth {
+        double bottom, push;
+    };
+    std::vector<Growth> m_growths;
+};
+
+// The printed lines of a field's value: the mask for a secret one when masking, else the value
+// wrapped to the box.
+std::vector<QString> FieldLines(const FolderCategory& category, int id, double width,
+                                const FolderOptions& options, const TextWidth& measure) {
+    const auto found = category.values.find(id);
+    const QString value = found == category.values.end() ? QString() : found->second;
+    if (!value.isEmpty() && options.mask && IsMaskedField(category.category, id))
+        return {kMaskText};
+    return WrapText(value, width - 2 * kFieldPad, PrintRole::Value, measure);
+}
+
+// A field's lines with a rule under them, or rules to write on for an empty one (as many as an
+// empty memo's box holds, one for any other field). Returns the height the field takes.
+// A note under a field's value (a derived IBAN), only where the field holds something.
+std::vector<QString> NoteLines(const FolderCategory& category, int id, bool empty, double width,
+                               const TextWidth& measure) {
+    const auto note = category.notes.find(id);
+    if (note == category.notes.end() || empty)
+        return {};
+    return WrapText(note->second, width - 2 * kFieldPad, PrintRole::Small, measure);
+}
+
+struct FieldText {
+    std::vector<QString> lines;
+    std::vector<QString> notes;
+};
+
+double AddField(std::vector<StripItem>& strip, const FieldText& text, bool memo, double x,
+                double top, double width, double box) {
+    const std::vector<QString>& lines = text.lines;
+    const double valueLine = LineHeight(PrintRole::Value);
+    const double noteLine = LineHeight(PrintRole::Small);
+    const int blankLines = memo ? std::max(1, static_cast<int>(std::floor(box / valueLine))) : 1;
+    const double valuesHeight =
+        valueLine * static_cast<double>(lines.empty() ? blankLines : lines.size());
+    const double height =
+        std::max(box, kFieldPad + valuesHeight + noteLine * static_cast<double>(text.notes.size()));
+    for (size_t k = 0; k < lines.size(); ++k) {
+        AddText(strip, x + kFieldPad, top + kFieldPad + valueLine * static_cast<double>(k),
+                width - 2 * kFieldPad, lines[k], PrintRole::Value);
+    }
+    for (size_t k = 0; k < text.notes.size(); ++k) {
+        AddText(strip, x + kFieldPad,
+                top + kFieldPad + valuesHeight + noteLine * static_cast<double>(k),
+                width - 2 * kFieldPad, text.notes[k], PrintRole::Small);
+    }
+    if (lines.empty()) {
+        for (int k = 1; k <= blankLines; ++k)
+            AddRule(strip, x, top + height * k / blankLines, width, true);
+    } else {
+        AddRule(strip, x, top + height, width, false);
+    }
+    return height;
+}
+
+// The category's fields and labels where its form has them, scaled to the page width. A field
+// longer than its box grows downwards and pushes everything below it down as far.
+std::vector<StripItem> LayOutForm(const FolderCategory& category, const FolderOptions& options,
+                                  const TextWidth& measure) {
+    std::vector<StripItem> strip;
+    AddText(strip, kLeft, 0, kBodyWidth, category.title, PrintRole::Heading);
+    const double formTop = LineHeight(PrintRole::Heading) + 3.0;
+    if (!category.form || category.form->cx <= 0)
+        return strip;
+
+    const DialogTemplate& form = *category.form;
+    // A narrow form keeps the size of the others rather than growing to the page width.
+    const double scale = std::min(kBodyWidth / form.cx, kMaxScale);
+    Growths growths;
+    for (const Placed& p : PlacedControls(form, category.category, scale)) {
         const ControlTemplate& c = form.controls[static_cast<size_t>(p.control)];
         const double x = kLeft + c.x * scale;
         const double width = c.cx * scale;
-        const double top = formTop + p.top + shiftAt(p.top);
+        const double top = formTop + p.top + growths.ShiftAt(p.top);
         if (!p.field) {
             const uint32_t align = c.style & SS_TYPEMASK;
             AddText(strip, x, top, width, QString::fromStdString(c.text), PrintRole::Label,
                     align == SS_RIGHT);
             continue;
         }
-        const auto found = category.values.find(c.id);
-        const QString value = found == category.values.end() ? QString() : found->second;
-        std::vector<QString> lines;
-        if (!value.isEmpty() && options.mask && IsMaskedField(category.category, c.id))
-            lines.push_back(kMaskText);
-        else
-            lines = WrapText(value, width - 2 * kFieldPad, PrintRole::Value, measure);
-        const auto note = category.notes.find(c.id);
-        const std::vector<QString> noteLines =
-            note == category.notes.end() || lines.empty()
-                ? std::vector<QString>()
-                : WrapText(note->second, width - 2 * kFieldPad, PrintRole::Small, measure);
-
-        const double box = p.bottom - p.top;
-        // An empty memo gets as many lines to write on as its box holds, any other field one.
-        const int blankLines = IsMemoField(category.category, c.id)
-                                   ? std::max(1, static_cast<int>(std::floor(box / valueLine)))
-                                   : 1;
-        const double valuesHeight =
-            valueLine * static_cast<double>(lines.empty() ? blankLines : lines.size());
-        const double noteLine = LineHeight(PrintRole::Small);
-        const double height = std::max(box, kFieldPad + valuesHeight +
-                                                noteLine * static_cast<double>(noteLines.size()));
-        for (size_t k = 0; k < lines.size(); ++k) {
-            AddText(strip, x + kFieldPad, top + kFieldPad + valueLine * static_cast<double>(k),
-                    width - 2 * kFieldPad, lines[k], PrintRole::Value);
-        }
-        for (size_t k = 0; k < noteLines.size(); ++k) {
-            AddText(strip, x + kFieldPad,
-                    top + kFieldPad + valuesHeight + noteLine * static_cast<double>(k),
-                    width - 2 * kFieldPad, noteLines[k], PrintRole::Small);
-        }
-        if (lines.empty()) {
-            for (int k = 1; k <= blankLines; ++k)
-                AddRule(strip, x, top + height * k / blankLines, width, true);
-        } else {
-            AddRule(strip, x, top + height, width, false);
-        }
-        const double push = (top + height) - (formTop + p.bottom);
-        if (push > kEpsilon)
-            growths.push_back({p.bottom, push});
+        const std::vector<QString> lines = FieldLines(category, c.id, width, options, measure);
+        const double height =
+            AddField(strip, {lines, NoteLines(category, c.id, lines.empty(), width, measure)},
+                     IsMemoField(category.category, c.id), x, top, width, p.bottom - p.top);
+        growths.Add(p.bottom, (top + height) - (formTop + p.bottom));
     }
     return strip;
 }

@@ -11,7 +11,7 @@ out=$root/docs/gallery
 shots=$(mktemp -d /tmp/quillory-gallery-XXXXXX)
 trap 'rm -rf "$shots"' EXIT
 
-QUILLORY_E2E_SHOTS=$shots bash "$root/tests/e2e/run-all.sh" "$prefix" ||
+QUILLORY_E2E_SHOTS=$shots QUILLORY_E2E_SETTLE=1 bash "$root/tests/e2e/run-all.sh" "$prefix" ||
     echo "gallery: some scenarios failed; their pictures are left out" >&2
 
 # picture of the suite : file name in the gallery : caption

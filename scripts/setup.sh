@@ -31,7 +31,11 @@ run)
     exec "$prefix/quillory"
     ;;
 test)
-    ctest --test-dir "$build" --output-on-failure --timeout 900
+    ctest --test-dir "$build" --output-on-failure --timeout 900 --label-exclude e2e
+    # The end-to-end scenarios side by side: each has its own X server, window manager and
+    # folders, and waits for conditions rather than times.
+    ctest --test-dir "$build" --output-on-failure --timeout 900 --label-regex e2e \
+          --parallel "${QUILLORY_E2E_JOBS:-3}"
     ;;
 *)
     echo "usage: $0 run|test" >&2

@@ -9,6 +9,7 @@
 #include "store/TStrings.h"
 #include "store/TSysInfo.h"
 #include "util/FileUtil.h"
+#include "util/LineBreaks.h"
 #include "util/VersionTitle.h"
 
 #include <sys/stat.h>
@@ -43,25 +44,10 @@ size_t Utf8Prefix(const std::string& text, size_t max) {
     return text.size();
 }
 
-// A memo's bytes read as the lines of a string list: every line ends in CR LF (a lone LF
-// becomes CR LF); the last line break is dropped. One pass; no copy when nothing changes.
+// A memo's bytes read as the lines of a string list: every line ends in CR LF (a lone LF or
+// CR becomes CR LF); the last line break is dropped. No copy when nothing changes.
 std::string MemoLines(std::string bytes) {
-    size_t lf = bytes.find('\n');
-    while (lf != std::string::npos && lf > 0 && bytes[lf - 1] == '\r')
-        lf = bytes.find('\n', lf + 1);
-    if (lf != std::string::npos) {
-        std::string out;
-        out.reserve(bytes.size() + bytes.size() / 16);
-        size_t start = 0;
-        for (; lf != std::string::npos; lf = bytes.find('\n', lf + 1)) {
-            if (lf > 0 && bytes[lf - 1] == '\r')
-                continue;
-            out.append(bytes, start, lf - start).append("\r\n", 2);
-            start = lf + 1;
-        }
-        out.append(bytes, start, std::string::npos);
-        bytes = std::move(out);
-    }
+    MakeCrLfLineBreaks(bytes);
     if (bytes.size() >= 2 && bytes.compare(bytes.size() - 2, 2, "\r\n") == 0)
         bytes.resize(bytes.size() - 2);
     return bytes;

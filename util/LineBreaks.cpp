@@ -67,6 +67,24 @@ std::string CrLfLineBreaks(QStringView text) {
     return out;
 }
 
+namespace {
+
+bool OnlyCrLfBreaks(std::string_view text) {
+    for (size_t i = text.find_first_of("\r\n"); i != std::string_view::npos;
+         i = text.find_first_of("\r\n", i + 2)) {
+        if (text[i] == '\n' || i + 1 == text.size() || text[i + 1] != '\n')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+void MakeCrLfLineBreaks(std::string& text) {
+    if (!OnlyCrLfBreaks(text))
+        text = CrLfLineBreaks(text);
+}
+
 std::string LfLineBreaks(std::string_view text) {
     std::string out;
     out.reserve(text.size());

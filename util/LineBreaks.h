@@ -13,5 +13,7 @@ std::string CrLfLineBreaks(std::string_view text);
 // CrLfLineBreaks(text.toUtf8()), without the intermediate copy. The result has room for two more
 // bytes, so appending a closing CR LF does not move it.
 std::string CrLfLineBreaks(QStringView text);
+// CrLfLineBreaks in place: no copy when every break is a CR LF already (memos as read).
+void MakeCrLfLineBreaks(std::string& text);
 // Every CR LF and lone CR as LF (how edit controls hold text).
 std::string LfLineBreaks(std::string_view text);

@@ -67,146 +67,187 @@ struct ParseError : std::runtime_error {
         : std::runtime_error("line " + std::to_string(line) + ": " + what) {}
 };
 
-std::vector<Token> Tokenize(std::string_view s,
-                            std::unordered_map<std::string, long long>& defines) {
-    std::vector<Token> out;
-    int line = 1;
-    size_t i = 0;
-    bool lineStart = true;
-    while (i < s.size()) {
-        const char c = s[i];
+// The character a backslash escape in a string stands for; none for an unknown escape, which
+// stays as written.
+std::optional<char> EscapedChar(char e) {
+    switch (e) {
+    case 'n':
+        return '\n';
+    case 't':
+        return '\t';
+    case 'r':
+        return '\r';
+    case 'a':
+        return '\a';
+    case '\\':
+        return '\\';
+    case '"':
+        return '"';
+    case '0':
+        return '\0';
+    default:
+        return std::nullopt;
+    }
+}
+
+bool IsWordChar(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+}
+
+// Splits a resource script into tokens; #define lines with a number go into defines, other
+// directives and comments are skipped.
+class Tokenizer {
+public:
+    Tokenizer(std::string_view text, std::unordered_map<std::string, long long>& defines)
+        : m_text(text), m_defines(defines) {}
+
+    std::vector<Token> Run() {
+        std::vector<Token> out;
+        while (m_pos < m_text.size()) {
+            if (SkipBlankOrComment() || SkipDirective())
+                continue;
+            m_lineStart = false;
+            out.push_back(NextToken());
+        }
+        Token end;
+        end.line = m_line;
+        out.push_back(end);
+        return out;
+    }
+
+private:
+    bool At(size_t k, char c) const { return k < m_text.size() && m_text[k] == c; }
+
+    bool SkipBlankOrComment() {
+        const char c = m_text[m_pos];
         if (c == '\n') {
-            ++line;
-            ++i;
-            lineStart = true;
-            continue;
+            ++m_line;
+            ++m_pos;
+            m_lineStart = true;
+        } else if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
+            ++m_pos;
+        } else if (c == '/' && At(m_pos + 1, '/')) {
+            while (m_pos < m_text.size() && m_text[m_pos] != '\n')
+                ++m_pos;
+        } else if (c == '/' && At(m_pos + 1, '*')) {
+            SkipBlockComment();
+        } else {
+            return false;
         }
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v') {
-            ++i;
-            continue;
+        return true;
+    }
+
+    void SkipBlockComment() {
+        const int startLine = m_line;
+        m_pos += 2;
+        while (m_pos + 1 < m_text.size() && !(m_text[m_pos] == '*' && m_text[m_pos + 1] == '/')) {
+            if (m_text[m_pos] == '\n')
+                ++m_line;
+            ++m_pos;
         }
-        if (c == '/' && i + 1 < s.size() && s[i + 1] == '/') {
-            while (i < s.size() && s[i] != '\n')
-                ++i;
-            continue;
-        }
-        if (c == '/' && i + 1 < s.size() && s[i + 1] == '*') {
-            const int startLine = line;
-            i += 2;
-            while (i + 1 < s.size() && !(s[i] == '*' && s[i + 1] == '/')) {
-                if (s[i] == '\n')
-                    ++line;
-                ++i;
+        if (m_pos + 1 >= m_text.size())
+            throw ParseError(startLine, "unterminated comment");
+        m_pos += 2;
+    }
+
+    // A directive at the start of a line, up to its end; a #define of a number is kept.
+    bool SkipDirective() {
+        if (m_text[m_pos] != '#' || !m_lineStart)
+            return false;
+        size_t e = m_text.find('\n', m_pos);
+        if (e == std::string_view::npos)
+            e = m_text.size();
+        const std::string directive(m_text.substr(m_pos + 1, e - m_pos - 1));
+        if (directive.rfind("define", 0) == 0) {
+            char name[128] = {};
+            char value[128] = {};
+            if (std::sscanf(directive.c_str() + 6, " %127[A-Za-z0-9_] %127[-A-Za-z0-9_]", name,
+                            value) == 2) {
+                if (const auto v = ParseNumber(value))
+                    m_defines[Upper(name)] = *v;
             }
-            if (i + 1 >= s.size())
-                throw ParseError(startLine, "unterminated comment");
-            i += 2;
-            continue;
         }
-        if (c == '#' && lineStart) {
-            size_t e = s.find('\n', i);
-            if (e == std::string_view::npos)
-                e = s.size();
-            std::string directive(s.substr(i + 1, e - i - 1));
-            if (directive.rfind("define", 0) == 0) {
-                char name[128] = {};
-                char value[128] = {};
-                if (std::sscanf(directive.c_str() + 6, " %127[A-Za-z0-9_] %127[-A-Za-z0-9_]", name,
-                                value) == 2) {
-                    if (const auto v = ParseNumber(value))
-                        defines[Upper(name)] = *v;
-                }
-            }
-            i = e;
-            continue;
-        }
-        lineStart = false;
+        m_pos = e;
+        return true;
+    }
+
+    Token NextToken() {
         Token t;
-        t.line = line;
+        t.line = m_line;
+        const char c = m_text[m_pos];
         if (c == '"') {
             t.type = Tok::String;
-            ++i;
-            for (;;) {
-                if (i >= s.size() || s[i] == '\n')
-                    throw ParseError(t.line, "unterminated string");
-                const char d = s[i];
-                if (d == '"') {
-                    if (i + 1 < s.size() && s[i + 1] == '"') {
-                        t.text += '"';
-                        i += 2;
-                        continue;
-                    }
-                    ++i;
-                    break;
-                }
-                if (d == '\\' && i + 1 < s.size()) {
-                    const char e = s[i + 1];
-                    switch (e) {
-                    case 'n':
-                        t.text += '\n';
-                        break;
-                    case 't':
-                        t.text += '\t';
-                        break;
-                    case 'r':
-                        t.text += '\r';
-                        break;
-                    case 'a':
-                        t.text += '\a';
-                        break;
-                    case '\\':
-                        t.text += '\\';
-                        break;
-                    case '"':
-                        t.text += '"';
-                        break;
-                    case '0':
-                        t.text += '\0';
-                        break;
-                    default:
-                        t.text += '\\';
-                        t.text += e;
-                        break;
-                    }
-                    i += 2;
-                    continue;
-                }
-                t.text += d;
-                ++i;
-            }
+            t.text = ReadString();
         } else if (std::isdigit(static_cast<unsigned char>(c)) ||
-                   (c == '-' && i + 1 < s.size() &&
-                    std::isdigit(static_cast<unsigned char>(s[i + 1])))) {
-            size_t j = i + 1;
-            while (j < s.size() && (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_'))
-                ++j;
-            const auto value = ParseNumber(s.substr(i, j - i));
-            if (!value)
-                throw ParseError(line, "bad number '" + std::string(s.substr(i, j - i)) + "'");
-            t.value = *value;
+                   (c == '-' && m_pos + 1 < m_text.size() &&
+                    std::isdigit(static_cast<unsigned char>(m_text[m_pos + 1])))) {
+            t.type = Tok::Number;
+            t.text = ReadWord();
             // An identifier made of digits and letters (e.g. a name starting with a digit) is
             // not allowed: numbers only.
-            t.type = Tok::Number;
-            t.text = std::string(s.substr(i, j - i));
-            i = j;
+            const auto value = ParseNumber(t.text);
+            if (!value)
+                throw ParseError(m_line, "bad number '" + t.text + "'");
+            t.value = *value;
         } else if (std::isalpha(static_cast<unsigned char>(c)) || c == '_') {
-            size_t j = i + 1;
-            while (j < s.size() && (std::isalnum(static_cast<unsigned char>(s[j])) || s[j] == '_'))
-                ++j;
             t.type = Tok::Ident;
-            t.text = std::string(s.substr(i, j - i));
-            i = j;
+            t.text = ReadWord();
         } else {
             t.type = Tok::Punct;
             t.text = std::string(1, c);
-            ++i;
+            ++m_pos;
         }
-        out.push_back(std::move(t));
+        return t;
     }
-    Token end;
-    end.line = line;
-    out.push_back(end);
-    return out;
+
+    // The first character and the word characters after it.
+    std::string ReadWord() {
+        size_t j = m_pos + 1;
+        while (j < m_text.size() && IsWordChar(m_text[j]))
+            ++j;
+        std::string word(m_text.substr(m_pos, j - m_pos));
+        m_pos = j;
+        return word;
+    }
+
+    // A quoted string on one line: "" is a quote, backslash escapes as in C.
+    std::string ReadString() {
+        const int startLine = m_line;
+        std::string text;
+        ++m_pos;
+        for (;;) {
+            if (m_pos >= m_text.size() || m_text[m_pos] == '\n')
+                throw ParseError(startLine, "unterminated string");
+            const char d = m_text[m_pos];
+            if (d == '"' && At(m_pos + 1, '"')) {
+                text += '"';
+                m_pos += 2;
+            } else if (d == '"') {
+                ++m_pos;
+                return text;
+            } else if (d == '\\' && m_pos + 1 < m_text.size()) {
+                if (const auto e = EscapedChar(m_text[m_pos + 1]))
+                    text += *e;
+                else
+                    text.append(m_text.substr(m_pos, 2));
+                m_pos += 2;
+            } else {
+                text += d;
+                ++m_pos;
+            }
+        }
+    }
+
+    std::string_view m_text;
+    std::unordered_map<std::string, long long>& m_defines;
+    size_t m_pos = 0;
+    int m_line = 1;
+    bool m_lineStart = true;
+};
+
+std::vector<Token> Tokenize(std::string_view s,
+                            std::unordered_map<std::string, long long>& defines) {
+    return Tokenizer(s, defines).Run();
 }
 
 } // namespace
@@ -219,6 +260,37 @@ ResId::ResId(std::string text) {
     number = -1;
     name = Upper(std::move(text));
 }
+
+namespace {
+
+// The styles every control of a template has.
+constexpr uint32_t kControlBaseStyle = WS_CHILD | WS_VISIBLE;
+
+// The control statements of their own keyword: kind, class and default style.
+struct PlainControl {
+    const char* word;
+    ControlKind kind;
+    const char* cls;
+    uint32_t defaults;
+    bool hasText;
+};
+const PlainControl kPlainControls[] = {
+    {"LTEXT", ControlKind::Static, "Static", SS_LEFT | WS_GROUP, true},
+    {"CTEXT", ControlKind::Static, "Static", SS_CENTER | WS_GROUP, true},
+    {"RTEXT", ControlKind::Static, "Static", SS_RIGHT | WS_GROUP, true},
+    {"EDITTEXT", ControlKind::Edit, "Edit", ES_LEFT | WS_BORDER | WS_TABSTOP, false},
+    {"GROUPBOX", ControlKind::Button, "Button", BS_GROUPBOX, true},
+    {"PUSHBUTTON", ControlKind::Button, "Button", BS_PUSHBUTTON | WS_TABSTOP, true},
+    {"DEFPUSHBUTTON", ControlKind::Button, "Button", BS_DEFPUSHBUTTON | WS_TABSTOP, true},
+    {"LISTBOX", ControlKind::ListBox, "ListBox", LBS_NOTIFY | WS_BORDER, false},
+    {"COMBOBOX", ControlKind::ComboBox, "ComboBox", WS_TABSTOP, false},
+    {"AUTOCHECKBOX", ControlKind::Button, "Button", BS_AUTOCHECKBOX | WS_TABSTOP, true},
+    {"CHECKBOX", ControlKind::Button, "Button", BS_CHECKBOX | WS_TABSTOP, true},
+    {"AUTORADIOBUTTON", ControlKind::Button, "Button", BS_AUTORADIOBUTTON, true},
+    {"RADIOBUTTON", ControlKind::Button, "Button", BS_RADIOBUTTON, true},
+};
+
+} // namespace
 
 class ScriptParser {
 public:
@@ -398,45 +470,8 @@ private:
             Int(); // help id
         }
         bool styleGiven = false;
-        for (;;) {
-            const Token t = Peek();
-            if (IsBegin(t)) {
-                Next();
-                break;
-            }
-            Next();
-            if (IsWord(t, "STYLE")) {
-                d.style = Style(0);
-                styleGiven = true;
-            } else if (IsWord(t, "EXSTYLE")) {
-                d.exStyle = Style(0);
-            } else if (IsWord(t, "CAPTION")) {
-                d.caption = Text();
-                if (!styleGiven)
-                    d.style |= WS_CAPTION;
-            } else if (IsWord(t, "FONT")) {
-                d.fontSize = Int();
-                ExpectComma();
-                d.fontName = Text();
-                while (AtNumberArg()) { // weight, italic, charset
-                    Next();
-                    Int();
-                }
-                d.style |= DS_SETFONT;
-            } else if (IsWord(t, "CLASS")) {
-                d.className = Text();
-            } else if (IsWord(t, "MENU")) {
-                Text();
-            } else if (IsWord(t, "LANGUAGE")) {
-                Int();
-                ExpectComma();
-                Int();
-            } else if (IsWord(t, "CHARACTERISTICS") || IsWord(t, "VERSION")) {
-                Int();
-            } else {
-                throw ParseError(t.line, "unexpected '" + t.text + "' in dialog header");
-            }
-        }
+        for (Token t = Next(); !IsBegin(t); t = Next())
+            ParseDialogOption(t, d, styleGiven);
         for (;;) {
             const Token t = Peek();
             if (t.type == Tok::End)
@@ -450,6 +485,41 @@ private:
         return d;
     }
 
+    // One statement of a dialog's header (STYLE, CAPTION, FONT, ...), its keyword read.
+    void ParseDialogOption(const Token& t, DialogTemplate& d, bool& styleGiven) {
+        if (IsWord(t, "STYLE")) {
+            d.style = Style(0);
+            styleGiven = true;
+        } else if (IsWord(t, "EXSTYLE")) {
+            d.exStyle = Style(0);
+        } else if (IsWord(t, "CAPTION")) {
+            d.caption = Text();
+            if (!styleGiven)
+                d.style |= WS_CAPTION;
+        } else if (IsWord(t, "FONT")) {
+            d.fontSize = Int();
+            ExpectComma();
+            d.fontName = Text();
+            while (AtNumberArg()) { // weight, italic, charset
+                Next();
+                Int();
+            }
+            d.style |= DS_SETFONT;
+        } else if (IsWord(t, "CLASS")) {
+            d.className = Text();
+        } else if (IsWord(t, "MENU")) {
+            Text();
+        } else if (IsWord(t, "LANGUAGE")) {
+            Int();
+            ExpectComma();
+            Int();
+        } else if (IsWord(t, "CHARACTERISTICS") || IsWord(t, "VERSION")) {
+            Int();
+        } else {
+            throw ParseError(t.line, "unexpected '" + t.text + "' in dialog header");
+        }
+    }
+
     ControlTemplate ParseControl(bool extended) {
         const Token kw = Next();
         if (kw.type != Tok::Ident)
@@ -457,84 +527,71 @@ private:
         const std::string k = Upper(kw.text);
         ControlTemplate c;
         c.line = kw.line;
-        const uint32_t base = WS_CHILD | WS_VISIBLE;
-        struct Plain {
-            const char* word;
-            ControlKind kind;
-            const char* cls;
-            uint32_t defaults;
-            bool hasText;
-        };
-        static const Plain kPlain[] = {
-            {"LTEXT", ControlKind::Static, "Static", SS_LEFT | WS_GROUP, true},
-            {"CTEXT", ControlKind::Static, "Static", SS_CENTER | WS_GROUP, true},
-            {"RTEXT", ControlKind::Static, "Static", SS_RIGHT | WS_GROUP, true},
-            {"EDITTEXT", ControlKind::Edit, "Edit", ES_LEFT | WS_BORDER | WS_TABSTOP, false},
-            {"GROUPBOX", ControlKind::Button, "Button", BS_GROUPBOX, true},
-            {"PUSHBUTTON", ControlKind::Button, "Button", BS_PUSHBUTTON | WS_TABSTOP, true},
-            {"DEFPUSHBUTTON", ControlKind::Button, "Button", BS_DEFPUSHBUTTON | WS_TABSTOP, true},
-            {"LISTBOX", ControlKind::ListBox, "ListBox", LBS_NOTIFY | WS_BORDER, false},
-            {"COMBOBOX", ControlKind::ComboBox, "ComboBox", WS_TABSTOP, false},
-            {"AUTOCHECKBOX", ControlKind::Button, "Button", BS_AUTOCHECKBOX | WS_TABSTOP, true},
-            {"CHECKBOX", ControlKind::Button, "Button", BS_CHECKBOX | WS_TABSTOP, true},
-            {"AUTORADIOBUTTON", ControlKind::Button, "Button", BS_AUTORADIOBUTTON, true},
-            {"RADIOBUTTON", ControlKind::Button, "Button", BS_RADIOBUTTON, true},
-        };
         if (k == "CONTROL") {
-            c.text = Text();
-            ExpectComma();
-            c.id = Int();
-            ExpectComma();
-            c.className = Text();
-            ExpectComma();
-            c.style = Style(base);
-            ExpectComma();
-            ReadRect(c);
-            if (AtNumberArg()) {
-                Next();
-                c.exStyle = Style(0);
-            }
-            if (extended && AtNumberArg()) {
-                Next();
-                Int();
-            }
-            const std::string cls = Upper(c.className);
-            c.kind = cls == "STATIC"     ? ControlKind::Static
-                     : cls == "EDIT"     ? ControlKind::Edit
-                     : cls == "BUTTON"   ? ControlKind::Button
-                     : cls == "LISTBOX"  ? ControlKind::ListBox
-                     : cls == "COMBOBOX" ? ControlKind::ComboBox
-                                         : ControlKind::Other;
+            ParseGenericControl(c, extended);
             return c;
         }
-        for (const Plain& p : kPlain) {
-            if (k != p.word)
-                continue;
-            c.kind = p.kind;
-            c.className = p.cls;
-            if (p.hasText) {
-                c.text = Text();
-                ExpectComma();
+        for (const PlainControl& p : kPlainControls) {
+            if (k == p.word) {
+                ParsePlainControl(c, p, extended);
+                return c;
             }
-            c.id = Int();
-            ExpectComma();
-            ReadRect(c);
-            c.style = base | p.defaults;
-            if (AtNumberArg()) {
-                Next();
-                c.style = Style(c.style);
-            }
-            if (AtNumberArg()) {
-                Next();
-                c.exStyle = Style(0);
-            }
-            if (extended && AtNumberArg()) {
-                Next();
-                Int();
-            }
-            return c;
         }
         throw ParseError(kw.line, "unknown control statement '" + kw.text + "'");
+    }
+
+    // CONTROL text, id, class, style, x, y, cx, cy [, exstyle [, help id]]
+    void ParseGenericControl(ControlTemplate& c, bool extended) {
+        c.text = Text();
+        ExpectComma();
+        c.id = Int();
+        ExpectComma();
+        c.className = Text();
+        ExpectComma();
+        c.style = Style(kControlBaseStyle);
+        ExpectComma();
+        ReadRect(c);
+        if (AtNumberArg()) {
+            Next();
+            c.exStyle = Style(0);
+        }
+        if (extended && AtNumberArg()) {
+            Next();
+            Int();
+        }
+        const std::string cls = Upper(c.className);
+        c.kind = cls == "STATIC"     ? ControlKind::Static
+                 : cls == "EDIT"     ? ControlKind::Edit
+                 : cls == "BUTTON"   ? ControlKind::Button
+                 : cls == "LISTBOX"  ? ControlKind::ListBox
+                 : cls == "COMBOBOX" ? ControlKind::ComboBox
+                                     : ControlKind::Other;
+    }
+
+    // LTEXT, EDITTEXT, PUSHBUTTON, ...: [text,] id, x, y, cx, cy [, style [, exstyle [, help]]]
+    void ParsePlainControl(ControlTemplate& c, const PlainControl& p, bool extended) {
+        c.kind = p.kind;
+        c.className = p.cls;
+        if (p.hasText) {
+            c.text = Text();
+            ExpectComma();
+        }
+        c.id = Int();
+        ExpectComma();
+        ReadRect(c);
+        c.style = kControlBaseStyle | p.defaults;
+        if (AtNumberArg()) {
+            Next();
+            c.style = Style(c.style);
+        }
+        if (AtNumberArg()) {
+            Next();
+            c.exStyle = Style(0);
+        }
+        if (extended && AtNumberArg()) {
+            Next();
+            Int();
+        }
     }
 
     void ReadRect(ControlTemplate& c) {

@@ -88,125 +88,128 @@ QRect TDialog::MapDialogRect(int x, int y, int cx, int cy) const {
                  MulDiv4(cy, m_baseY, 8));
 }
 
+namespace {
+
+QWidget* NewStatic(const QString& text, uint32_t s, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    const uint32_t type = s & SS_TYPEMASK;
+    Qt::Alignment align = Qt::AlignTop;
+    align |= type == SS_CENTER  ? Qt::AlignHCenter
+             : type == SS_RIGHT ? Qt::AlignRight
+                                : Qt::AlignLeft;
+    label->setAlignment(align);
+    label->setWordWrap(type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT);
+    label->setTextFormat(Qt::PlainText);
+    return label;
+}
+
+// Without ES_WANTRETURN, Return in the memo is the dialog's (the filter passes it on).
+QWidget* NewMemo(uint32_t s, QWidget* parent, QObject* returnFilter) {
+    auto* memo = new QPlainTextEdit(parent);
+    memo->setTabChangesFocus(true);
+    memo->setVerticalScrollBarPolicy((s & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                      : Qt::ScrollBarAlwaysOff);
+    memo->setHorizontalScrollBarPolicy((s & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn
+                                                        : Qt::ScrollBarAlwaysOff);
+    memo->setLineWrapMode((s & (WS_HSCROLL | ES_AUTOHSCROLL)) ? QPlainTextEdit::NoWrap
+                                                              : QPlainTextEdit::WidgetWidth);
+    memo->setReadOnly(s & ES_READONLY);
+    if (!(s & WS_BORDER))
+        memo->setFrameShape(QFrame::NoFrame);
+    if (!(s & ES_WANTRETURN))
+        memo->installEventFilter(returnFilter);
+    return memo;
+}
+
+QWidget* NewLineEdit(uint32_t s, QWidget* parent) {
+    auto* line = new QLineEdit(parent);
+    line->setFrame(s & WS_BORDER);
+    line->setReadOnly(s & ES_READONLY);
+    if (s & ES_PASSWORD)
+        line->setEchoMode(QLineEdit::Password);
+    const uint32_t align = s & 3;
+    line->setAlignment(align == ES_CENTER  ? Qt::AlignHCenter
+                       : align == ES_RIGHT ? Qt::AlignRight
+                                           : Qt::AlignLeft);
+    if (!(s & ES_AUTOHSCROLL))
+        line->setValidator(new VisibleWidthValidator(line));
+    return line;
+}
+
+QWidget* NewGroupBox(const QString& text, QWidget* parent) {
+    auto* group = new QGroupBox(text, parent);
+    // The style's own frame vanishes on tiled backgrounds: a drawn one that shows on light and
+    // dark tiles alike.
+    group->setStyleSheet(
+        QStringLiteral(
+            "QGroupBox { border: 1px solid rgba(30, 20, 10, 150); border-radius: 3px;"
+            " margin-top: %1px; }"
+            " QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }")
+            .arg(text.isEmpty() ? 0 : parent->fontMetrics().height() / 2));
+    return group;
+}
+
+bool IsCheckBoxType(uint32_t type) {
+    return type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
+           type == BS_AUTO3STATE;
+}
+
+QWidget* NewCheckBox(const QString& text, uint32_t type, QWidget* parent) {
+    auto* box = new QCheckBox(text, parent);
+    box->setTristate(type == BS_3STATE || type == BS_AUTO3STATE);
+    if (type == BS_CHECKBOX || type == BS_3STATE) {
+        // Not automatic: the click is only a command, the state stays.
+        QObject::connect(box, &QCheckBox::clicked, box, [box](bool checked) {
+            QSignalBlocker block(box);
+            box->setChecked(!checked);
+        });
+    }
+    return box;
+}
+
+QWidget* NewListBox(uint32_t s, QWidget* parent) {
+    auto* list = new QListWidget(parent);
+    list->setSortingEnabled(s & LBS_SORT);
+    list->setSelectionMode((s & LBS_EXTENDEDSEL)   ? QAbstractItemView::ExtendedSelection
+                           : (s & LBS_MULTIPLESEL) ? QAbstractItemView::MultiSelection
+                           : (s & LBS_NOSEL)       ? QAbstractItemView::NoSelection
+                                                   : QAbstractItemView::SingleSelection);
+    list->setVerticalScrollBarPolicy((s & WS_VSCROLL) ? Qt::ScrollBarAsNeeded
+                                                      : Qt::ScrollBarAlwaysOff);
+    list->setHorizontalScrollBarPolicy((s & WS_HSCROLL) ? Qt::ScrollBarAsNeeded
+                                                        : Qt::ScrollBarAlwaysOff);
+    if (!(s & WS_BORDER))
+        list->setFrameShape(QFrame::NoFrame);
+    return list;
+}
+
+bool IsGroupBox(const ControlTemplate& c) {
+    return c.kind == ControlKind::Button && (c.style & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+} // namespace
+
 void TDialog::CreateControl(const ControlTemplate& c) {
-    QWidget* w = nullptr;
     const uint32_t s = c.style;
     const QString text = QString::fromStdString(c.text);
-    const bool tabStop = s & WS_TABSTOP;
     if (c.kind != ControlKind::Button || (s & BS_TYPEMASK) != BS_AUTORADIOBUTTON)
         if (s & WS_GROUP)
             m_radioGroup = nullptr;
+    QWidget* w = nullptr;
     switch (c.kind) {
-    case ControlKind::Static: {
-        auto* label = new QLabel(text, this);
-        const uint32_t type = s & SS_TYPEMASK;
-        Qt::Alignment align = Qt::AlignTop;
-        align |= type == SS_CENTER  ? Qt::AlignHCenter
-                 : type == SS_RIGHT ? Qt::AlignRight
-                                    : Qt::AlignLeft;
-        label->setAlignment(align);
-        label->setWordWrap(type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT);
-        label->setTextFormat(Qt::PlainText);
-        m_labels.emplace_back(c.id, label);
-        w = label;
+    case ControlKind::Static:
+        w = NewStatic(text, s, this);
+        m_labels.emplace_back(c.id, w);
         break;
-    }
     case ControlKind::Edit:
-        if (s & ES_MULTILINE) {
-            auto* memo = new QPlainTextEdit(this);
-            memo->setTabChangesFocus(true);
-            memo->setVerticalScrollBarPolicy((s & WS_VSCROLL) ? Qt::ScrollBarAlwaysOn
-                                                              : Qt::ScrollBarAlwaysOff);
-            memo->setHorizontalScrollBarPolicy((s & WS_HSCROLL) ? Qt::ScrollBarAlwaysOn
-                                                                : Qt::ScrollBarAlwaysOff);
-            memo->setLineWrapMode((s & (WS_HSCROLL | ES_AUTOHSCROLL))
-                                      ? QPlainTextEdit::NoWrap
-                                      : QPlainTextEdit::WidgetWidth);
-            memo->setReadOnly(s & ES_READONLY);
-            if (!(s & WS_BORDER))
-                memo->setFrameShape(QFrame::NoFrame);
-            if (!(s & ES_WANTRETURN))
-                memo->installEventFilter(this);
-            w = memo;
-        } else {
-            auto* line = new QLineEdit(this);
-            line->setFrame(s & WS_BORDER);
-            line->setReadOnly(s & ES_READONLY);
-            if (s & ES_PASSWORD)
-                line->setEchoMode(QLineEdit::Password);
-            const uint32_t align = s & 3;
-            line->setAlignment(align == ES_CENTER  ? Qt::AlignHCenter
-                               : align == ES_RIGHT ? Qt::AlignRight
-                                                   : Qt::AlignLeft);
-            if (!(s & ES_AUTOHSCROLL))
-                line->setValidator(new VisibleWidthValidator(line));
-            w = line;
-        }
+        w = (s & ES_MULTILINE) ? NewMemo(s, this, this) : NewLineEdit(s, this);
         break;
-    case ControlKind::Button: {
-        const uint32_t type = s & BS_TYPEMASK;
-        if (type == BS_GROUPBOX) {
-            auto* group = new QGroupBox(text, this);
-            // The style's own frame vanishes on tiled backgrounds: a drawn one that shows on
-            // light and dark tiles alike.
-            group->setStyleSheet(
-                QStringLiteral(
-                    "QGroupBox { border: 1px solid rgba(30, 20, 10, 150); border-radius: 3px;"
-                    " margin-top: %1px; }"
-                    " QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }")
-                    .arg(text.isEmpty() ? 0 : fontMetrics().height() / 2));
-            m_labels.emplace_back(c.id, group);
-            w = group;
-        } else if (type == BS_CHECKBOX || type == BS_AUTOCHECKBOX || type == BS_3STATE ||
-                   type == BS_AUTO3STATE) {
-            auto* box = new QCheckBox(text, this);
-            box->setTristate(type == BS_3STATE || type == BS_AUTO3STATE);
-            if (type == BS_CHECKBOX || type == BS_3STATE) {
-                // Not automatic: the click is only a command, the state stays.
-                connect(box, &QCheckBox::clicked, box, [box](bool checked) {
-                    QSignalBlocker block(box);
-                    box->setChecked(!checked);
-                });
-            }
-            w = box;
-        } else if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
-            auto* radio = new QRadioButton(text, this);
-            radio->setAutoExclusive(false);
-            if (type == BS_AUTORADIOBUTTON) {
-                if (!m_radioGroup || (s & WS_GROUP)) {
-                    m_radioGroup = new QButtonGroup(this);
-                    m_radioGroup->setExclusive(true);
-                }
-                m_radioGroup->addButton(radio);
-            }
-            w = radio;
-        } else {
-            auto* button = new QPushButton(text, this);
-            button->setAutoDefault(false);
-            if (type == BS_DEFPUSHBUTTON) {
-                button->setDefault(true);
-                m_defaultId = c.id;
-            }
-            w = button;
-        }
+    case ControlKind::Button:
+        w = CreateButton(c, text);
         break;
-    }
-    case ControlKind::ListBox: {
-        auto* list = new QListWidget(this);
-        list->setSortingEnabled(s & LBS_SORT);
-        list->setSelectionMode((s & LBS_EXTENDEDSEL)   ? QAbstractItemView::ExtendedSelection
-                               : (s & LBS_MULTIPLESEL) ? QAbstractItemView::MultiSelection
-                               : (s & LBS_NOSEL)       ? QAbstractItemView::NoSelection
-                                                       : QAbstractItemView::SingleSelection);
-        list->setVerticalScrollBarPolicy((s & WS_VSCROLL) ? Qt::ScrollBarAsNeeded
-                                                          : Qt::ScrollBarAlwaysOff);
-        list->setHorizontalScrollBarPolicy((s & WS_HSCROLL) ? Qt::ScrollBarAsNeeded
-                                                            : Qt::ScrollBarAlwaysOff);
-        if (!(s & WS_BORDER))
-            list->setFrameShape(QFrame::NoFrame);
-        w = list;
+    case ControlKind::ListBox:
+        w = NewListBox(s, this);
         break;
-    }
     case ControlKind::ComboBox:
         w = new QComboBox(this);
         break;
@@ -214,19 +217,56 @@ void TDialog::CreateControl(const ControlTemplate& c) {
         w = new QWidget(this);
         break;
     }
+    PlaceControl(w, c);
+}
+
+QWidget* TDialog::CreateButton(const ControlTemplate& c, const QString& text) {
+    const uint32_t type = c.style & BS_TYPEMASK;
+    if (type == BS_GROUPBOX) {
+        QWidget* group = NewGroupBox(text, this);
+        m_labels.emplace_back(c.id, group);
+        return group;
+    }
+    if (IsCheckBoxType(type))
+        return NewCheckBox(text, type, this);
+    if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
+        auto* radio = new QRadioButton(text, this);
+        radio->setAutoExclusive(false);
+        if (type == BS_AUTORADIOBUTTON) {
+            if (!m_radioGroup || (c.style & WS_GROUP)) {
+                m_radioGroup = new QButtonGroup(this);
+                m_radioGroup->setExclusive(true);
+            }
+            m_radioGroup->addButton(radio);
+        }
+        return radio;
+    }
+    auto* button = new QPushButton(text, this);
+    button->setAutoDefault(false);
+    if (type == BS_DEFPUSHBUTTON) {
+        button->setDefault(true);
+        m_defaultId = c.id;
+    }
+    return button;
+}
+
+// Geometry, focus, state and visibility from the template; the control joins the tab order
+// and, under its id, the dialog's controls.
+void TDialog::PlaceControl(QWidget* w, const ControlTemplate& c) {
+    const uint32_t s = c.style;
     w->setGeometry(MapDialogRect(c.x, c.y, c.cx, c.cy));
     const bool focusable = c.kind == ControlKind::Edit || c.kind == ControlKind::ListBox ||
                            c.kind == ControlKind::ComboBox ||
-                           (c.kind == ControlKind::Button && (s & BS_TYPEMASK) != BS_GROUPBOX);
+                           (c.kind == ControlKind::Button && !IsGroupBox(c));
     if (focusable)
-        w->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+        w->setFocusPolicy((s & WS_TABSTOP) ? Qt::StrongFocus : Qt::ClickFocus);
     else
         w->setFocusPolicy(Qt::NoFocus);
     w->setEnabled(!(s & WS_DISABLED));
     w->setVisible(s & WS_VISIBLE);
     if (!(s & WS_VISIBLE))
         w->setAttribute(Qt::WA_WState_ExplicitShowHide);
-    if (c.kind == ControlKind::Button && (s & BS_TYPEMASK) == BS_GROUPBOX)
+    if (IsGroupBox(c))
         w->lower();
     if (c.kind == ControlKind::Button)
         ConnectCommand(w, c.id);

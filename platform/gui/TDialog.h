@@ -75,6 +75,8 @@ protected:
 
 private:
     void CreateControl(const ControlTemplate& c);
+    QWidget* CreateButton(const ControlTemplate& c, const QString& text);
+    void PlaceControl(QWidget* w, const ControlTemplate& c);
     void ConnectCommand(QWidget* widget, int id);
     void RebuildTabOrder();
     void RunSetup();

@@ -20,13 +20,12 @@ FILE4=$app/Hans.qlr
 INI
 }
 
-# Opens the backup dialog from the desk and presses Start; prints the dialog's id.
+# Opens the backup dialog from the desk; prints the dialog's id once it has the focus.
 bk_open() {
     local dialog
     click_desk "$desk" 148 323
     dialog=$(wait_window "^Backup-Dialog\$" 10) || return 1
-    xdotool windowfocus --sync "$dialog" 2>/dev/null
-    sleep 0.3
+    focus_window "$dialog" || return 1
     echo "$dialog"
 }
 
@@ -34,12 +33,11 @@ bk_start() { # dialog: clicks Start (dialog units 51, 204, 50 x 14 of 262 x 220)
     local w h
     eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(WIDTH|HEIGHT)=')"
     w=$WIDTH h=$HEIGHT
-    xdotool mousemove --window "$1" $((76 * w / 262)) $((211 * h / 220))
-    sleep 0.05
-    xdotool click 1
+    click_desk "$1" $((76 * w / 262)) $((211 * h / 220))
 }
 
 scenario_backup_copy() {
+    add_user "Hans" || return 1
     mkdir -p "$bk_data" "$bk_target$bk_data"
     echo eins >"$bk_data/a.txt"
     echo zwei >"$bk_data/b.txt"
@@ -52,17 +50,12 @@ scenario_backup_copy() {
     local dialog
     dialog=$(bk_open) || { fail "no backup dialog"; return 1; }
     shot backup-dialog
-    local before n=0
-    before=$(xdotool search --onlyvisible --name '' 2>/dev/null | wc -l)
+    local before
+    before=$(visible_windows)
     bk_start "$dialog"
     # The question for c.txt, which is already there, while the status shows the run.
-    for _ in $(seq 1 200); do
-        n=$(xdotool search --onlyvisible --name '' 2>/dev/null | wc -l)
-        [ "$n" -gt "$before" ] && break
-        sleep 0.05
-    done
-    [ "$n" -gt "$before" ] || { fail "no overwrite question"; return 1; }
-    sleep 0.3
+    wait_until 10 more_windows_than "$before" || { fail "no overwrite question"; return 1; }
+    wait_until 5 focus_left "$dialog" || { fail "the question has no focus"; return 1; }
     shot backup-running
     xdotool key Return # Ja: overwrite
     wait_window_count "^Backup-Dialog\$" 0 10 || { fail "dialog still open after the run"; return 1; }
@@ -72,6 +65,7 @@ scenario_backup_copy() {
 }
 
 scenario_backup_date_rule() {
+    needs backup_copy || return 1
     # The copy of a is newer than its source, b's source is newer than its copy.
     echo "neuer im Ziel" >"$bk_target$bk_data/a.txt"
     touch -d "+1 day" "$bk_target$bk_data/a.txt"
@@ -90,6 +84,7 @@ scenario_backup_packing() {
     # Packing mode, switched on through Backup.Ini: the packer in its task window, then the
     # converter once that window has gone.
     # A target of over 200 characters with blanks: longer than any field of the PIF.
+    needs backup_copy || return 1
     local zipdir ziproot
     ziproot=$(mktemp -d /tmp/qzXXXX)
     zipdir="$ziproot/$(printf 'Sicherung mit einem langen Namen %s/' 1 2 3 4 5 6)"
@@ -113,10 +108,8 @@ INI
     bk_start "$dialog"
     wait_window "^Backup-Task\$" 10 >/dev/null && shot backup-task
     wait_window_count "^Backup-Dialog\$" 0 20 || { fail "dialog still open after packing"; return 1; }
-    for _ in $(seq 1 100); do
-        [ -s "$zipdir/ZOV.exe" ] && break
-        sleep 0.1
-    done
+    # The converter runs on after the dialog closed: its file is complete once unzip reads it.
+    wait_until 20 unzip -tq "$zipdir/ZOV.exe" >/dev/null 2>&1
     [ -s "$zipdir/ZOV.ZIP" ] || { fail "no archive"; return 1; }
     local listing
     listing=$(unzip -l "$zipdir/ZOV.ZIP") || { fail "archive unreadable"; return 1; }
@@ -124,12 +117,5 @@ INI
     [ -s "$zipdir/ZOV.exe" ] || { fail "no self-extracting program"; return 1; }
     unzip -tq "$zipdir/ZOV.exe" >/dev/null || { fail "self-extractor damaged"; return 1; }
     rm -rf "$ziproot"
-    click_desk "$desk" 468 323
-    wait_program_end 10 || { fail "program did not end"; return 1; }
+    exit_program
 }
-
-run backup_copy
-if [ -n "$app_pid" ]; then
-    run backup_date_rule
-    run backup_packing
-fi

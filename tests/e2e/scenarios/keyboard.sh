@@ -18,16 +18,18 @@ scenario_keyboard_only() {
     local prompt question form box
     prompt=$(wait_window "^$title\$" 20) || { fail "no login prompt"; return 1; }
     check_titles "$prompt" "$title" || return 1
+    wait_focus "$prompt" || { fail "the login prompt has no focus"; return 1; }
     xdotool type --delay 20 "Tasten"
     xdotool key Return
-    question=$(wait_window "^$title\$" 10) || { fail "no creation question"; return 1; }
+    question=$(other_window "$prompt") || { fail "no creation question"; return 1; }
     xdotool key Return
     desk=$(desk_window) || { fail "no desk"; return 1; }
-    sleep 0.3
     check_titles "$desk" "$title" || return 1
+    wait_focus "$desk" || { fail "the desk has no focus"; return 1; }
     # Tab shows the focus on the first hot spot; six more reach the doctors' card.
+    screen_mark
     xdotool key Tab
-    sleep 0.2
+    wait_screen_change || { fail "Tab shows no focus"; return 1; }
     shot desk-keyboard-focus
     # "Paßwort löschen" by its key: a message box with the version title, closed by Enter.
     xdotool key l
@@ -35,16 +37,17 @@ scenario_keyboard_only() {
     check_titles "$box" "$title" || return 1
     xdotool key Return
     wait_window_count "^$title\$" 1 10 || { fail "message box did not close"; return 1; }
+    wait_focus "$desk" || { fail "the desk did not get the focus back"; return 1; }
     xdotool key a
     form=$(wait_window "^Ärzte\$" 10) || { fail "doctors form did not open by its key"; return 1; }
     check_titles "$form" "Ärzte" || return 1
-    sleep 0.2
+    wait_focus "$form" || { fail "the form has no focus"; return 1; }
     # From OK past Abbruch to the first field.
     xdotool key Tab Tab
     type_field "Dr. Tastenreich" || { fail "typing failed"; return 1; }
     xdotool key Return
     wait_window_count "^Ärzte\$" 0 10 || { fail "form did not close"; return 1; }
-    sleep 0.2
+    wait_focus "$desk" || { fail "the desk did not get the focus back"; return 1; }
     shot desk-keyboard-after-form
     xdotool key e
     wait_program_end 10 || { fail "program did not end by its key"; return 1; }
@@ -57,38 +60,43 @@ scenario_keyboard_only() {
 a11y_python=/usr/bin/python3
 [ -x "$a11y_python" ] || a11y_python=python3
 
-scenario_screen_reader() {
-    command -v dbus-run-session >/dev/null && "$a11y_python" -c 'import pyatspi' 2>/dev/null ||
-        { fail "dbus-run-session or python3-pyatspi missing"; return 1; }
-    QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QUILLORY_APP="$app/quillory" WORK="$work" \
-        A11Y="$here/a11y-tree.py" PY="$a11y_python" dbus-run-session -- bash -c '
-        set -u
-        # The accessibility bus: started by D-Bus activation, or by hand where that is missing.
-        for launcher in /usr/libexec/at-spi-bus-launcher /usr/lib/at-spi2-core/at-spi-bus-launcher; do
-            if [ -x "$launcher" ]; then "$launcher" --launch-immediately & break; fi
-        done
-        sleep 1
-        (cd "$WORK" && exec "$QUILLORY_APP") >"$WORK/a11y-program.log" 2>&1 &
-        pid=$!
-        ok=0
-        wait_name() { for _ in $(seq 1 100); do xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
-        wait_name "^Quillory Version 1.0\$" && xdotool type --delay 20 "Leser" && xdotool key Return &&
-        sleep 1 && xdotool key Return && sleep 1 &&
-        "$PY" "$A11Y" desk 20 && xdotool key a && wait_name "^Ärzte\$" && sleep 0.5 &&
-        "$PY" "$A11Y" form 20 && xdotool key Escape && sleep 0.5 &&
-        xdotool key v && sleep 1 && xdotool key Return && wait_name "^Paßworteingabe\$" && sleep 0.5 &&
-        "$PY" "$A11Y" password 20 && ok=1
-        xdotool key Escape
-        sleep 0.5
-        xdotool key e
-        for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
-        kill $pid 2>/dev/null
-        [ $ok = 1 ]' >"$work/a11y.txt" 2>&1
+a11y_check() { # desk|form|password: the tree is kept beside the screenshots
+    "$a11y_python" "$here/a11y-tree.py" "$1" 20 >>"$work/a11y.txt" 2>&1
     local status=$?
-    cat "$work/a11y.txt"
     cp "$work/a11y.txt" "$shots/a11y-tree.txt" 2>/dev/null
-    [ $status = 0 ] || { fail "accessibility tree incomplete"; return 1; }
+    [ $status = 0 ] || { cat "$work/a11y.txt"; fail "accessibility tree of the $1 incomplete"; }
 }
 
-run keyboard_only
-run screen_reader
+scenario_screen_reader() {
+    "$a11y_python" -c 'import pyatspi' 2>/dev/null || { fail "python3-pyatspi missing"; return 1; }
+    start_session_bus || { fail "no session bus"; return 1; }
+    # The accessibility bus: started by D-Bus activation, or by hand where that is missing.
+    local launcher form
+    for launcher in /usr/libexec/at-spi-bus-launcher /usr/lib/at-spi2-core/at-spi-bus-launcher; do
+        if [ -x "$launcher" ]; then
+            "$launcher" --launch-immediately >"$work/a11y-bus.log" 2>&1 &
+            on_exit "kill $!"
+            break
+        fi
+    done
+    wait_until 10 bus_has_name org.a11y.Bus || { fail "no accessibility bus"; return 1; }
+    QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_program
+    login_new_user "Leser" || return 1
+    a11y_check desk || return 1
+    xdotool key a
+    form=$(wait_window "^Ärzte\$" 10) || { fail "doctors form did not open"; return 1; }
+    a11y_check form || return 1
+    xdotool key Escape
+    wait_window_count "^Ärzte\$" 0 10 || { fail "form did not close"; return 1; }
+    wait_focus "$desk" || { fail "the desk did not get the focus back"; return 1; }
+    xdotool key v
+    other_window >/dev/null || { fail "no warning question"; return 1; }
+    xdotool key Return
+    wait_window "^Paßworteingabe\$" 10 >/dev/null || { fail "no password dialog"; return 1; }
+    a11y_check password || return 1
+    xdotool key Escape
+    wait_window_count "^Paßworteingabe\$" 0 10 || { fail "password dialog did not close"; return 1; }
+    wait_focus "$desk" || { fail "the desk did not get the focus back"; return 1; }
+    xdotool key e
+    wait_program_end 10 || { fail "program did not end by its key"; return 1; }
+}

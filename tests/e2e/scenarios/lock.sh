@@ -9,22 +9,6 @@ lock_secret="Riegel42"
 lock_text="Unbestätigt 17"
 lock_ini="$HOME/.config/Quillory/Quillory.Ini"
 
-# A session bus of our own for the screen locker's signal; none where dbus-daemon is missing.
-lock_bus_pid=""
-lock_start_bus() {
-    command -v dbus-daemon >/dev/null && command -v dbus-send >/dev/null || return 1
-    local out
-    out=$(dbus-daemon --session --fork --print-address=1 --print-pid=1 2>/dev/null) || return 1
-    export DBUS_SESSION_BUS_ADDRESS
-    DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$out")
-    lock_bus_pid=$(sed -n 2p <<<"$out")
-}
-lock_stop_bus() {
-    [ -n "$lock_bus_pid" ] && kill "$lock_bus_pid" 2>/dev/null
-    lock_bus_pid=""
-    unset DBUS_SESSION_BUS_ADDRESS
-}
-
 lock_visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1; }
 
 # Nothing but the prompt on the screen: no form, no desk.
@@ -46,25 +30,22 @@ lock_expect_form_back() {
     local form
     form=$(wait_window '^Persönliches$' 10) || { fail "form not back after the password"; return 1; }
     [ -n "$(lock_visible "^$title\$")" ] || { fail "desk not back"; return 1; }
-    xdotool windowfocus --sync "$form" 2>/dev/null
-    sleep 0.2
+    focus_window "$form"
     [ "$(focused_text)" = "$lock_text" ] || { fail "form text lost: '$(focused_text)'"; return 1; }
 }
 
 scenario_lock() {
+    add_user "Riegel" || return 1
     grep -q '^AUTOLOCK=10$' "$lock_ini" || { fail "AUTOLOCK=10 not written"; return 1; }
     sed -i 's/^AUTOLOCK=.*/AUTOLOCK=1/' "$lock_ini"
     local bus=0
-    lock_start_bus && bus=1
+    start_session_bus && bus=1
     start_program
-    login_new_user "Riegel" || return 1
+    login_existing "Riegel" || return 1
     local form targets
     set_password "$lock_secret" || return 1
     # The click waits for the tables' restructure, which takes a while on a busy machine.
-    click_desk "$desk" 306 142
-    form=$(wait_window '^Persönliches$' 90) || { fail "form did not open"; return 1; }
-    xdotool windowfocus --sync "$form" 2>/dev/null
-    sleep 0.2
+    form=$(open_form "12:Persönliches:0:306:142" 90) || { fail "form did not open"; return 1; }
     type_field "$lock_text" || { fail "typing failed"; return 1; }
     # type_field copied the field: the clipboard holds it with the secret hint.
     targets=$(xclip -o -selection clipboard -t TARGETS 2>/dev/null)
@@ -80,9 +61,10 @@ scenario_lock() {
         local prompt
         prompt=$(wait_window "$lock_prompt" 5)
         type_into "$prompt" "$lock_secret"
-        # The masked text reaches neither the clipboard nor the X selection.
+        # The masked text reaches neither the clipboard nor the X selection; nothing to wait
+        # for but a while in which a copy would have come.
         xdotool key ctrl+a ctrl+c
-        sleep 0.2
+        sleep 0.3
         for sel in clipboard primary; do
             [ "$(xclip -o -selection $sel 2>/dev/null)" != "$lock_secret" ] ||
                 { fail "the password is in the $sel selection"; return 1; }
@@ -93,16 +75,15 @@ scenario_lock() {
         echo "e2e: no dbus-daemon, the screen locker's signal is not tried"
     fi
 
-    # One minute without input: the copy made last leaves the clipboard after 30 seconds,
-    # then the desk locks.
+    # One minute without input: the copy made last leaves the clipboard after 30 seconds (not
+    # before 25), then the desk locks.
     focused_text >/dev/null
-    sleep 35
-    [ -z "$(xclip -o -selection clipboard 2>/dev/null)" ] ||
-        { fail "copied text still on the clipboard after 35 s"; return 1; }
-    sleep 25
-    lock_expect_only_prompt 20 || return 1
+    local copied=$SECONDS
+    wait_until 40 clipboard_is "" || { fail "copied text still on the clipboard after 40 s"; return 1; }
+    [ $((SECONDS - copied)) -ge 25 ] || { fail "the clipboard was cleared too early"; return 1; }
+    lock_expect_only_prompt 50 || return 1
     lock_answer "falsch" || { fail "no prompt to answer"; return 1; }
-    sleep 0.5
+    wait_window_count "$lock_prompt" 0 5
     lock_expect_only_prompt 10 || { fail "a wrong password did not ask again"; return 1; }
     lock_answer "$lock_secret" || { fail "no prompt to answer"; return 1; }
     lock_expect_form_back || return 1
@@ -112,13 +93,7 @@ scenario_lock() {
     printf 'fremd' | xclip -selection clipboard
     xdotool key Escape
     wait_window_count '^Persönliches$' 0 10 || { fail "form did not close"; return 1; }
-    click_desk "$desk" 468 323
-    wait_program_end 15 || { fail "program did not end"; return 1; }
-    [ "$program_status" = 0 ] || { fail "exit status $program_status"; return 1; }
+    exit_program 15 || return 1
     [ "$(xclip -o -selection clipboard 2>/dev/null)" = fremd ] ||
         { fail "another program's clipboard text was cleared"; return 1; }
-    lock_stop_bus
 }
-
-run lock
-lock_stop_bus

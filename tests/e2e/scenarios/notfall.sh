@@ -6,33 +6,27 @@
 nf_dialog_title="^Notfallmappe drucken\$"
 
 scenario_notfall_pdf() {
+    needs forms_fill || return 1
     start_program
-    login_as "Formen" || return 1
-    desk=$(desk_window) || { fail "no desk"; return 1; }
-    xdotool windowfocus --sync "$desk" 2>/dev/null || xdotool windowfocus "$desk"
+    login_existing "Formen" || return 1
     xdotool key --clearmodifiers ctrl+p
     local dialog
     dialog=$(wait_window "$nf_dialog_title" 10) || { fail "no dialog after Ctrl+P"; return 1; }
-    sleep 0.3
+    focus_window "$dialog"
     shot notfall-dialog
-    xdotool windowfocus --sync "$dialog" 2>/dev/null
     xdotool key Escape
     wait_window_count "$nf_dialog_title" 0 10 || { fail "Esc did not close the dialog"; return 1; }
 
     click_desk "$desk" 505 412 # the ink pot beside the quill
     dialog=$(wait_window "$nf_dialog_title" 10) || { fail "no dialog from the quill"; return 1; }
-    sleep 0.3
-    local w h before files
+    focus_window "$dialog"
+    local w h files
     eval "$(xdotool getwindowgeometry --shell "$dialog" | grep -E '^(WIDTH|HEIGHT)=')"
     w=$WIDTH h=$HEIGHT
-    before=$(xdotool search --onlyvisible --name '' 2>/dev/null | wc -l)
     # "Als PDF speichern..." at dialog units 74, 128 (88 x 14) of 232 x 150.
-    xdotool mousemove --window "$dialog" $((118 * w / 232)) $((135 * h / 150))
-    sleep 0.05
-    xdotool click 1
+    click_desk "$dialog" $((118 * w / 232)) $((135 * h / 150))
     files=$(wait_window "Speichern" 10) || { fail "no file dialog"; return 1; }
-    xdotool windowfocus --sync "$files" 2>/dev/null
-    sleep 0.5
+    focus_window "$files"
     shot notfall-file-dialog
     # The proposed name is selected in the name field: a typed name replaces it.
     xdotool key --clearmodifiers ctrl+a
@@ -41,13 +35,12 @@ scenario_notfall_pdf() {
     # A message names the saved file before the dialog closes.
     local saved
     saved=$(other_window) || { fail "no message after saving"; return 1; }
-    sleep 0.3
     shot notfall-saved-message
     xdotool windowfocus --sync "$saved" 2>/dev/null
     xdotool key Return
     wait_window_count "$nf_dialog_title" 0 20 || { fail "dialog still open after saving"; return 1; }
     local pdf="$HOME/mappe.pdf"
-    [ -s "$pdf" ] || { fail "no PDF at $pdf"; return 1; }
+    wait_file "$pdf" 30 || { fail "no PDF at $pdf"; return 1; }
     [ "$(stat -c %a "$pdf")" = 600 ] || { fail "PDF mode $(stat -c %a "$pdf")"; return 1; }
     # No other PDF: not in the program folder, not beside the chosen one.
     [ "$(find "$work" -name '*.pdf' | wc -l)" = 1 ] ||
@@ -58,8 +51,5 @@ scenario_notfall_pdf() {
         grep -qF "$want" <<<"$text" || { fail "PDF lacks '$want'"; return 1; }
     done
     pdftoppm -r 70 -f 1 -l 3 -png "$pdf" "$shots/notfall-page" 2>/dev/null
-    click_desk "$desk" 468 323
-    wait_program_end 10 || { fail "program did not end"; return 1; }
+    exit_program
 }
-
-run notfall_pdf

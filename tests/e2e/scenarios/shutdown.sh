@@ -8,8 +8,6 @@ shutdown_form="12:Persönliches:0:306:142"
 shutdown_type_value() { # value, ok|open
     local form
     form=$(open_form "$shutdown_form") || { fail "form did not open"; return 1; }
-    xdotool windowfocus --sync "$form" 2>/dev/null
-    sleep 0.2
     type_field "$1" || { fail "typing failed"; return 1; }
     if [ "$2" = ok ]; then
         xdotool key Return
@@ -36,28 +34,20 @@ scenario_sigterm_after_ok() {
 }
 
 scenario_sigkill_after_ok() {
+    add_user "Signal" || return 1
     start_program
-    login_as "Signal" || return 1
-    desk=$(desk_window) || { fail "no desk"; return 1; }
+    login_existing "Signal" || return 1
     shutdown_type_value "Bestätigt vor KILL" ok || return 1
     kill -KILL "$app_pid"
     wait_program_end 5 || { fail "SIGKILL did not end the program"; return 1; }
 
     start_program
-    login_as "Signal" || return 1
-    desk=$(desk_window) || { fail "no desk after the kill"; return 1; }
+    login_existing "Signal" || return 1
     local form got
     form=$(open_form "$shutdown_form") || { fail "form did not open"; return 1; }
-    xdotool windowfocus --sync "$form" 2>/dev/null
-    sleep 0.2
     got=$(focused_text)
     [ "$got" = "Bestätigt vor KILL" ] || { fail "next start shows '$got'"; return 1; }
     xdotool key Escape
     wait_window_count "^Persönliches\$" 0 10 || { fail "form did not close"; return 1; }
-    click_desk "$desk" 468 323
-    wait_program_end 10 || { fail "program did not end"; return 1; }
-    [ "$program_status" = 0 ] || { fail "exit status $program_status"; return 1; }
+    exit_program
 }
-
-run sigterm_after_ok
-run sigkill_after_ok

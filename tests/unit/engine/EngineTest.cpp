@@ -97,6 +97,40 @@ TEST_F(EngineTest, FailureAtEveryWriteStepLeavesOldOrNewRecord) {
     }
 }
 
+// A form whose OK failed stays open and posts again through the same table: the retry
+// finishes what the failed commit left (kept .old files, a half-renamed set) and stores it.
+TEST_F(EngineTest, PostAgainOnTheSameTableAfterAFailureAtEveryStep) {
+    std::string path = MakeTable(dir);
+    for (bool memoChanges : {false, true}) {
+        int steps = 0;
+        {
+            auto table = Table::Open(path, session);
+            auto count = ScopedFileFault::Counting();
+            table->Post({"z", "", memoChanges ? "z1" : table->Value(2)});
+            steps = count.steps();
+        }
+        for (int n = 0; n < steps; ++n) {
+            auto table = Table::Open(path, session);
+            const std::string memo = memoChanges ? table->Value(2) + "n" : table->Value(2);
+            const std::vector<std::string> next = {table->Value(0) + "b", "", memo};
+            {
+                auto fault = ScopedFileFault::FailingStep(n);
+                try {
+                    table->Post(next);
+                } catch (const EngineError&) {
+                }
+            }
+            table->Post(next);
+            auto reopened = Table::Open(path, session);
+            EXPECT_EQ(reopened->Value(0), next[0]) << "step " << n << " memo " << memoChanges;
+            EXPECT_EQ(reopened->Value(2), next[2]) << "step " << n << " memo " << memoChanges;
+            struct stat st {};
+            for (const char* ext : {".PX.old", ".MB.old"})
+                EXPECT_NE(::stat(dir.file(std::string("T") + ext).c_str(), &st), 0) << ext << n;
+        }
+    }
+}
+
 TEST_F(EngineTest, PostWithoutMemoChangeLeavesTheMemoFileAlone) {
     std::string path = MakeTable(dir);
     const std::string memo = dir.file("T.MB");

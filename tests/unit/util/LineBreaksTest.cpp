@@ -18,6 +18,12 @@ TEST(LineBreaksTest, EveryKindOfBreakBothWays) {
     for (int i = 0; i < 10000; ++i)
         text += std::string(static_cast<size_t>(i % 7), 'x') + (i % 3 == 0 ? "\n" : "ä");
     EXPECT_EQ(LfLineBreaks(CrLfLineBreaks(text)), text);
+    // In place, the same result; a lone break at either end or beside a pair is found.
+    for (std::string t : {"a\r\nb", "a\r\nb\n", "\ra\r\n", "a\r\n\r", "\r\n\n\r\n", "x", ""}) {
+        const std::string expected = CrLfLineBreaks(t);
+        MakeCrLfLineBreaks(t);
+        EXPECT_EQ(t, expected);
+    }
 }
 
 TEST(LineBreaksTest, ControlTextGivesTheBytesOfItsUtf8) {
