@@ -59,5 +59,3 @@ scenario_hinweise_wrong_account() {
     click_desk "$desk" 468 323
     wait_program_end 10 || { fail "program did not end"; return 1; }
 }
-
-run hinweise_wrong_account

@@ -90,5 +90,3 @@ scenario_search() {
     click_desk "$desk" 468 323
     wait_program_end 10 || { fail "program did not end"; return 1; }
 }
-
-run search

@@ -58,6 +58,3 @@ scenario_sigterm_with_a_failing_save() {
     [ -n "$(ls -d "$tmp"/quillory-* 2>/dev/null)" ] || { fail "working files not kept"; return 1; }
     rm -rf "$tmp"
 }
-
-run sigterm_inside_a_large_copy
-run sigterm_with_a_failing_save
