@@ -193,6 +193,8 @@ void TDataSetManager::Create() {
     if (!IsOpen) {
         RemoveWorkFiles();
         Unlock(true);
+    } else {
+        m_sync.Created(DocumentPath);
     }
 }
 
@@ -208,7 +210,7 @@ void TDataSetManager::Open(const std::string& path) {
     if (!ready)
         Inform(empty ? kTemplateFailed : kWorkFileFailed);
     if (ready)
-        ready = empty ? CopyTemplates() : UnpackDocument(DocumentPath, WorkFiles);
+        ready = empty ? CopyTemplates() : UnpackDocument(m_sync.Opened(DocumentPath), WorkFiles);
     if (ready)
         OpenTables();
     if (!IsOpen) {
@@ -223,10 +225,13 @@ bool TDataSetManager::Pack() {
     bool replaced = false;
     const bool written = PackDocument(DocumentPath, WorkFiles, [this, &replaced](int newFile) {
         replaced = !m_lock.Held() || !m_lock.Prepare(newFile);
+        if (!replaced)
+            m_sync.Packed(newFile);
         return !replaced;
     });
     if (written) {
         m_lock.Commit();
+        m_sync.Committed();
         return true;
     }
     m_lock.Abandon();
@@ -247,13 +252,22 @@ bool TDataSetManager::Pack() {
 }
 
 bool TDataSetManager::Save() {
+    if (IsOpen && !Reconcile()) {
+        m_dir.Keep();
+        return false;
+    }
     return IsOpen && Pack();
 }
 
 void TDataSetManager::Close() {
+    const bool reconciled = !IsOpen || Reconcile();
     m_first->propActive(false);
     m_second->propActive(false);
-    if (IsOpen) {
+    if (IsOpen && !reconciled) {
+        IsOpen = false;
+        m_prepared = false; // kept on purpose
+        m_dir.Keep();
+    } else if (IsOpen) {
         IsOpen = false;
         if (Pack())
             RemoveWorkFiles();

@@ -2,6 +2,7 @@
 
 #include "store/DocumentContainer.h"
 #include "store/DocumentLock.h"
+#include "store/DocumentSync.h"
 #include "store/TQuery.h"
 #include "store/WorkDirectory.h"
 
@@ -44,6 +45,13 @@ public:
     // Removes the working directories that crashed runs of this user left in the temporary
     // and the current directory.
     static void RemoveLeftovers();
+    // Keeps the document in step with versions written on other machines.
+    DocumentSync& Sync() { return m_sync; }
+    WorkingTables Work() { return {*m_first, *m_second, WorkFiles}; }
+    // Merges what another program wrote to the document since this run last read or wrote it
+    // into the working tables and takes the lock of the file on disk now. False (said) when
+    // the document must not be written now.
+    bool Reconcile();
     // The last Open or Create found the document in use by another program.
     bool IsLocked() const { return m_refused; }
 
@@ -66,6 +74,7 @@ private:
     std::unique_ptr<TQuery> m_first;
     std::unique_ptr<TQuery> m_second;
     DocumentLock m_lock;
+    DocumentSync m_sync;
     WorkDirectory m_dir;
     bool m_refused = false;
     bool m_prepared = false; // working files reserved

@@ -1,0 +1,94 @@
+#include "store/StateFolder.h"
+
+#include "engine/Checksum.h"
+#include "platform/file/AtomicFile.h"
+#include "platform/file/PathParts.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+std::string& Override() {
+    static std::string dir;
+    return dir;
+}
+
+std::string WithSlash(std::string dir) {
+    if (!dir.empty() && dir.back() != '/')
+        dir += '/';
+    return dir;
+}
+
+std::string PlatformPath() {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && state[0] == '/')
+        return WithSlash(state) + "Quillory/";
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/')
+        return WithSlash(home) + ".local/state/Quillory/";
+    return "";
+}
+
+} // namespace
+
+namespace StateFolder {
+
+std::string Path() {
+    const std::string dir = Override().empty() ? PlatformPath() : Override();
+    if (dir.empty())
+        return "";
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    struct stat st {};
+    if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
+        return "";
+    if ((st.st_mode & 0777) != 0700 && ::chmod(dir.c_str(), 0700) != 0)
+        return "";
+    return dir;
+}
+
+void SetPath(const std::string& dir) {
+    Override() = WithSlash(dir);
+}
+
+std::string KeyOf(const std::string& document) {
+    std::error_code ec;
+    const std::string absolute = std::filesystem::absolute(document, ec).lexically_normal();
+    const engine::Checksum sum = engine::ChecksumOf(ec ? document : absolute);
+    std::string name;
+    FileNameOf(document, name);
+    char hex[17];
+    for (int i = 0; i < 8; ++i)
+        std::snprintf(hex + 2 * i, 3, "%02x", sum[static_cast<std::size_t>(i)]);
+    return name + "-" + std::string(hex, 16);
+}
+
+bool Write(const std::string& name, std::string_view bytes) {
+    const std::string dir = Path();
+    if (dir.empty())
+        return false;
+    AtomicFile file(dir + name, 0600);
+    return file.Write(bytes) && file.Commit();
+}
+
+} // namespace StateFolder
+
+std::vector<std::string> StateFolder::List(const std::string& prefix) {
+    std::vector<std::string> names;
+    const std::string dir = Path();
+    std::error_code ec;
+    if (dir.empty())
+        return names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.compare(0, prefix.size(), prefix) == 0)
+            names.push_back(name);
+    }
+    return names;
+}
