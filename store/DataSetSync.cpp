@@ -2,8 +2,14 @@
 #include "store/TDataSetManager.h"
 
 #include "platform/Messages.h"
+#include "platform/SystemDirs.h"
+#include "platform/file/FileReader.h"
+#include "platform/file/PathParts.h"
+#include "store/LeftVersions.h"
 #include "store/StateFolder.h"
+
 #include "util/VersionTitle.h"
+#include <unistd.h>
 
 namespace {
 
@@ -49,4 +55,62 @@ bool TDataSetManager::Reconcile() {
     }
     // Still changing: the save's own check refuses to write over a file it did not merge.
     return true;
+}
+
+void TDataSetManager::KeepForLater() {
+    m_dir.Keep();
+    if (!m_dir.Path().empty())
+        m_sync.HoldStrandedNote(MarkStrandedWork(m_dir.Path(), DocumentPath, WorkFiles));
+}
+
+int TDataSetManager::TakeInStrandedWork() {
+    int taken = 0;
+    for (const std::string& parent : {SystemDirs::TempDirectory(), std::string("./")}) {
+        for (const StrandedWork& work : FindStrandedWork(parent, DocumentPath)) {
+            if (!IsOpen || work.directory == m_dir.Path())
+                continue;
+            // Packed inside this run's own private directory, read, and merged.
+            const std::string packed = m_dir.Path() + "stranded.qlr";
+            WholeFile bytes;
+            if (PackDocument(packed, work.files))
+                bytes = ReadWholeFile(packed);
+            ::unlink(packed.c_str());
+            if (bytes &&
+                m_sync.TakeInLeftVersion(bytes.bytes, Work()) == DocumentSync::Outcome::Merged &&
+                Save()) {
+                RemoveStrandedWork(work);
+                ++taken;
+            }
+        }
+    }
+    if (taken > 0)
+        Inform("Die Eingaben einer früheren Sitzung, die nicht gespeichert werden konnten, "
+               "wurden in das Dokument übernommen.");
+    return taken;
+}
+
+int TDataSetManager::TakeInConflictCopies() {
+    int taken = 0;
+    std::string left;
+    for (const std::string& copy : FindConflictCopies(DocumentPath)) {
+        std::string name;
+        FileNameOf(copy, name);
+        WholeFile bytes = ReadWholeFile(copy);
+        if (!IsOpen || !bytes ||
+            m_sync.TakeInLeftVersion(bytes.bytes, Work()) != DocumentSync::Outcome::Merged) {
+            left += "\n" + name;
+            continue;
+        }
+        // Moved out of the program folder only once the merge is on disk.
+        if (!Save() || !m_sync.ReadsBack() || !m_sync.PutAside(copy)) {
+            left += "\n" + name;
+            break;
+        }
+        ++taken;
+    }
+    if (!left.empty())
+        Inform("Diese Konfliktkopien ließen sich nicht übernehmen und bleiben im Programmordner "
+               "liegen:" +
+               left);
+    return taken;
 }

@@ -2,6 +2,7 @@
 
 #include "platform/file/AtomicFile.h"
 #include "platform/file/FileReader.h"
+#include "platform/file/PathParts.h"
 #include "store/EBdtError.h"
 #include "store/StateFolder.h"
 #include "store/TQuery.h"
@@ -87,6 +88,7 @@ std::string DocumentSync::Opened(const std::string& document) {
     m_conflicts.clear();
     m_report = {};
     LoadHistory();
+    m_historyFromEarlierRun = !m_history.empty();
     m_tip = -1;
     std::string bytes;
     struct stat st {};
@@ -184,7 +186,9 @@ std::vector<KnownVersion> DocumentSync::Known() {
 void DocumentSync::Packed(int fd) {
     struct stat st {};
     m_packed.clear();
-    if (!ReadFd(fd, m_packed, st)) {
+    // The packed file is open for writing only: read through a second, read-only opening.
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (!ReadPath(self, m_packed, st)) {
         m_packed.clear();
         m_packedIdentity = {};
         return;
@@ -193,6 +197,8 @@ void DocumentSync::Packed(int fd) {
 }
 
 void DocumentSync::Committed() {
+    if (m_packedIdentity == Identity{})
+        return; // not read: the next check compares the bytes on disk
     Seen(m_packed, m_packedIdentity);
     m_tip = Append(m_packed, m_tip, true);
     m_packed.clear();
@@ -366,4 +372,36 @@ SyncReport DocumentSync::TakeReport() {
     SyncReport report = m_report;
     m_report = {};
     return report;
+}
+
+bool DocumentSync::ReadsBack() const {
+    std::string bytes;
+    struct stat st {};
+    DocumentVersion version;
+    return ReadPath(m_document, bytes, st) && engine::ChecksumOf(bytes) == m_digest &&
+           version.Read(bytes, false) == DocumentVersion::Result::Read;
+}
+
+bool DocumentSync::PutAside(const std::string& copy) const {
+    const std::string dir = StateFolder::Path();
+    std::string name;
+    if (dir.empty() || !FileNameOf(copy, name))
+        return false;
+    const std::string target = dir + m_key + ".copy-" + name;
+    if (::rename(copy.c_str(), target.c_str()) == 0)
+        return SyncDirectoryOf(copy);
+    // Another file system: copied whole first, then removed from the program folder.
+    WholeFile bytes = ReadWholeFile(copy);
+    return bytes && StateFolder::Write(m_key + ".copy-" + name, bytes.bytes) &&
+           ::unlink(copy.c_str()) == 0;
+}
+
+void DocumentSync::HoldStrandedNote(int fd) {
+    if (m_strandedNote >= 0)
+        ::close(m_strandedNote);
+    m_strandedNote = fd;
+}
+
+DocumentSync::~DocumentSync() {
+    HoldStrandedNote(-1);
 }

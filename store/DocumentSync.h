@@ -44,6 +44,9 @@ struct SyncReport {
 // merged field by field into the working tables against the newest version both were made from.
 class DocumentSync {
 public:
+    DocumentSync() = default;
+    DocumentSync(const DocumentSync&) = delete;
+    DocumentSync& operator=(const DocumentSync&) = delete;
     enum class Outcome { Merged, Cancelled, Unreadable, Failed };
 
     // Reads the document as it is now and records it; returns the path of the exact bytes read
@@ -64,6 +67,18 @@ public:
     // Merges another version of the document. Without rootsShared, the first version this
     // machine read is not assumed to be the other version's origin (a version found at login).
     Outcome TakeInVersion(const std::string& theirs, const WorkingTables& work, bool rootsShared);
+    // A version found at the login (a conflict copy, stranded work): without a history from an
+    // earlier run, every difference is a conflict.
+    Outcome TakeInLeftVersion(const std::string& theirs, const WorkingTables& work) {
+        return TakeInVersion(theirs, work, m_historyFromEarlierRun);
+    }
+    // Whether the document on disk is the version last written and reads back whole.
+    bool ReadsBack() const;
+    // Moves a conflict copy that is merged into the state folder; false when it stays.
+    bool PutAside(const std::string& copy) const;
+    // Keeps the note of this run's stranded work locked until this object goes.
+    void HoldStrandedNote(int fd);
+    ~DocumentSync();
 
     // Whether the last merge left the working tables with more than the version taken in holds
     // (besides the conflicts listed): only then does the merge need writing at once. Two machines
@@ -113,4 +128,6 @@ private:
     std::vector<std::string> m_unread; // kept lines whose version cannot be read now
     SyncReport m_report;
     bool m_needsWrite = false;
+    bool m_historyFromEarlierRun = false;
+    int m_strandedNote = -1;
 };

@@ -1,6 +1,7 @@
 #include "store/StateFolder.h"
 
 #include "engine/Checksum.h"
+#include "platform/SystemDirs.h"
 #include "platform/file/AtomicFile.h"
 #include "platform/file/PathParts.h"
 
@@ -9,52 +10,23 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-
-namespace {
-
-std::string& Override() {
-    static std::string dir;
-    return dir;
-}
-
-std::string WithSlash(std::string dir) {
-    if (!dir.empty() && dir.back() != '/')
-        dir += '/';
-    return dir;
-}
-
-std::string PlatformPath() {
-    const char* state = std::getenv("XDG_STATE_HOME");
-    if (state && state[0] == '/')
-        return WithSlash(state) + "Quillory/";
-    const char* home = std::getenv("HOME");
-    if (home && home[0] == '/')
-        return WithSlash(home) + ".local/state/Quillory/";
-    return "";
-}
-
-} // namespace
 
 namespace StateFolder {
 
 std::string Path() {
-    const std::string dir = Override().empty() ? PlatformPath() : Override();
+    const std::string dir = SystemDirs::StateDirectory();
     if (dir.empty())
         return "";
     std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
+    std::filesystem::create_directories(std::filesystem::path(dir).parent_path().parent_path(), ec);
+    ::mkdir(dir.c_str(), 0700);
     struct stat st {};
     if (::lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::geteuid())
         return "";
     if ((st.st_mode & 0777) != 0700 && ::chmod(dir.c_str(), 0700) != 0)
         return "";
     return dir;
-}
-
-void SetPath(const std::string& dir) {
-    Override() = WithSlash(dir);
 }
 
 std::string KeyOf(const std::string& document) {

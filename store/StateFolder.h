@@ -6,14 +6,11 @@
 
 // This machine's own folder for what must not travel with a synced program folder: the bases
 // of the documents, the other machines' versions kept for conflicts, conflict copies taken in.
-// $XDG_STATE_HOME/Quillory/ (else ~/.local/state/Quillory/), mode 0700, its files 0600.
+// SystemDirs::StateDirectory(), made with mode 0700; its files 0600.
 namespace StateFolder {
 
 // With a trailing '/', made when missing; "" when it cannot be made.
 std::string Path();
-// Tests point it elsewhere; "" restores the platform's answer.
-void SetPath(const std::string& dir);
-
 // The prefix of this machine's files about one document: its file name and a digest of its
 // absolute path, so equal names in two program folders never share a base.
 std::string KeyOf(const std::string& document);

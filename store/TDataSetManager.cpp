@@ -22,6 +22,9 @@ namespace {
 constexpr const char* kOpenFailed = "Fehler beim Öffnen der Datenbank!";
 constexpr const char* kTemplateFailed = "Fehler 04 beim Öffnen!";
 constexpr const char* kWorkFileFailed = "Fehler 01 beim Öffnen!";
+constexpr const char* kComesBack =
+    " Die Eingaben dieser Sitzung bleiben erhalten und werden bei der nächsten Anmeldung in "
+    "das Dokument übernommen.";
 constexpr const char* kInUse =
     "Das Dokument wird bereits von einem anderen Quillory-Programm benutzt.";
 
@@ -235,25 +238,20 @@ bool TDataSetManager::Pack() {
         return true;
     }
     m_lock.Abandon();
-    std::string where;
-    for (const std::string& file : WorkFiles)
-        where += "\n" + file;
     if (replaced)
         Inform("Das Dokument " + DocumentPath +
                " wurde während der Sitzung gelöscht oder durch eine andere Datei ersetzt und wird "
-               "nicht überschrieben. Die Daten dieser Sitzung liegen noch in den Arbeitsdateien:" +
-               where);
+               "nicht überschrieben." +
+               kComesBack);
     else
-        Inform("Das Dokument konnte nicht gespeichert werden. Die Daten dieser Sitzung "
-               "liegen noch in den Arbeitsdateien:" +
-               where);
-    m_dir.Keep();
+        Inform(std::string("Das Dokument konnte nicht gespeichert werden.") + kComesBack);
+    KeepForLater();
     return false;
 }
 
 bool TDataSetManager::Save() {
     if (IsOpen && !Reconcile()) {
-        m_dir.Keep();
+        KeepForLater();
         return false;
     }
     return IsOpen && Pack();
@@ -266,7 +264,7 @@ void TDataSetManager::Close() {
     if (IsOpen && !reconciled) {
         IsOpen = false;
         m_prepared = false; // kept on purpose
-        m_dir.Keep();
+        KeepForLater();
     } else if (IsOpen) {
         IsOpen = false;
         if (Pack())
@@ -277,6 +275,7 @@ void TDataSetManager::Close() {
         RemoveWorkFiles();
     }
     Unlock();
+    m_sync.HoldStrandedNote(-1); // the session is over: work kept now waits for the next login
 }
 
 void TDataSetManager::RemoveLeftovers() {

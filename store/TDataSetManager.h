@@ -52,6 +52,11 @@ public:
     // into the working tables and takes the lock of the file on disk now. False (said) when
     // the document must not be written now.
     bool Reconcile();
+    // At the login: merges the working files that earlier runs of this user could not save
+    // into the document, and the conflict copies sync engines left beside it; both say what
+    // happened. Return how many versions were taken in.
+    int TakeInStrandedWork();
+    int TakeInConflictCopies();
     // The last Open or Create found the document in use by another program.
     bool IsLocked() const { return m_refused; }
 
@@ -70,6 +75,8 @@ private:
     void RemoveWorkFiles();
     void Begin();
     bool Pack();
+    // The working files stay for the next login after a failed save.
+    void KeepForLater();
 
     std::unique_ptr<TQuery> m_first;
     std::unique_ptr<TQuery> m_second;

@@ -9,21 +9,22 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <tuple>
 
 namespace {
 
 // Two program folders holding one user's document, as two machines behind a sync engine. The
 // machines share this process and so one state folder; each document has its own history there.
 struct TwoMachines {
-    TempDir m_temp, m_state, m_pc, m_laptop;
+    TempDir m_temp, m_pc, m_laptop;
     ScopedSystemDirs m_dirs{QUILLORY_TEMPLATE_DIR, m_temp.path()};
     std::string m_a = m_pc.file("Prüfer.qlr");
     std::string m_b = m_laptop.file("Prüfer.qlr");
 
     TwoMachines() {
-        StateFolder::SetPath(m_state.path());
         TDataSetManager writer;
         writer.SetDocumentPath(m_a);
         writer.Create();
@@ -31,7 +32,6 @@ struct TwoMachines {
         writer.Close();
         Carry(m_a, m_b);
     }
-    ~TwoMachines() { StateFolder::SetPath(""); }
 
     // What a sync engine does: the other machine's version written beside, renamed over.
     static void Carry(const std::string& from, const std::string& to) {
@@ -132,6 +132,39 @@ TEST(DocumentSyncTest, EditsOfBothMachinesReachBothDocuments) {
             EXPECT_TRUE(later.Sync().Conflicts().empty());
         }
     }
+}
+
+// Both machines saved while the link was down; the sync engine kept the laptop's version as
+// the document and the PC's as a conflict copy. The PC's next login merges the copy and moves it
+// out of the program folder; a copy that cannot be read stays and is named.
+TEST(DocumentSyncTest, ConflictCopiesAreMergedAtTheLoginAndPutAside) {
+    TwoMachines machines;
+    ScriptedMessages messages;
+    for (auto [doc, field, value] : {std::tuple{machines.m_a, "E8_100", "Dr. Weiß"},
+                                     std::tuple{machines.m_b, "E2_100", "0711 123456"}}) {
+        TDataSetManager machine;
+        machine.Open(doc);
+        TwoMachines::Set(machine, field, value);
+        machine.Close();
+    }
+    const std::string copy = machines.m_pc.file("Prüfer.sync-conflict-20261209-101500-ABCDEF1.qlr");
+    const std::string broken = machines.m_pc.file("Prüfer (conflicted copy 2026-12-09 1015).qlr");
+    ASSERT_EQ(std::rename(machines.m_a.c_str(), copy.c_str()), 0);
+    TwoMachines::Carry(machines.m_b, machines.m_a);
+    ASSERT_TRUE(AtomicWriteFile(broken, "kein Dokument"));
+
+    TDataSetManager pc;
+    pc.Open(machines.m_a);
+    EXPECT_EQ(pc.TakeInConflictCopies(), 1) << ::testing::PrintToString(messages.texts());
+    EXPECT_TRUE(pc.Sync().Conflicts().empty());
+    pc.Close();
+    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_100"), "Dr. Weiß");
+    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E2_100"), "0711 123456");
+    EXPECT_FALSE(std::filesystem::exists(copy));
+    EXPECT_TRUE(std::filesystem::exists(broken));
+    ASSERT_FALSE(messages.texts().empty());
+    EXPECT_NE(messages.texts().back().find("(conflicted copy 2026-12-09 1015).qlr"),
+              std::string::npos);
 }
 
 } // namespace

@@ -228,7 +228,7 @@ TEST_F(DataSetManagerTest, DamagedFirstTableGivesOneMessageAndLeavesTheDocumentA
     EXPECT_EQ(FileCount(m_temp.path()), 0);
 }
 
-TEST_F(DataSetManagerTest, FailedSaveKeepsTheDocumentAndTheWorkingFilesAndSaysWhere) {
+TEST_F(DataSetManagerTest, FailedSaveKeepsTheDocumentAndTheWorkingFilesForTheNextLogin) {
     ScriptedMessages messages;
     const std::string field = FirstTextField();
     ASSERT_TRUE(CreateDocument());
@@ -257,9 +257,20 @@ TEST_F(DataSetManagerTest, FailedSaveKeepsTheDocumentAndTheWorkingFilesAndSaysWh
         EXPECT_TRUE(fs::exists(file)) << file;
     ASSERT_FALSE(messages.texts().empty());
     const std::string last = messages.texts().back();
-    EXPECT_NE(last.find("Arbeitsdateien"), std::string::npos) << last;
-    EXPECT_NE(last.find(working[0]), std::string::npos) << last;
+    EXPECT_NE(last.find("bei der nächsten Anmeldung"), std::string::npos) << last;
     EXPECT_EQ(FileCount(m_docs.path()), 1) << "no half-written file is left beside the document";
+
+    // The next login takes the stranded work in and removes it.
+    TDataSetManager next;
+    next.Open(m_document);
+    ASSERT_TRUE(next.IsOpen);
+    EXPECT_EQ(next.TakeInStrandedWork(), 1);
+    std::string value;
+    next.LoadField(*next.FirstTable, value, field);
+    EXPECT_EQ(value, "neu");
+    EXPECT_TRUE(ReadFileBytes(m_document) != before);
+    EXPECT_FALSE(fs::exists(working[0]));
+    EXPECT_EQ(next.TakeInStrandedWork(), 0);
 }
 
 TEST_F(DataSetManagerTest, WorkingFilesArePrivateFromTheFirstByteAndNothingPlantedIsUsed) {
