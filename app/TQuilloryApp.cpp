@@ -1,5 +1,6 @@
 #include "app/TQuilloryApp.h"
 
+#include "app/DocumentWatch.h"
 #include "app/PasswordProtection.h"
 #include "app/ProgramEnd.h"
 #include "app/ShowMode.h"
@@ -141,6 +142,7 @@ bool TQuilloryApp::InitInstance() {
                               AutoLockMinutes(SystemDirs::WindowsDirectory() + kSettingsFileName),
                               std::move(hooks));
     lock->setParent(m_frame.get());
+    new DocumentWatch(m_frame->Desk(), m_frame->Desk()->PasswordState());
     return true;
 }
 

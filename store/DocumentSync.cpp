@@ -53,7 +53,7 @@ std::string Hex(const engine::Checksum& sum) {
 }
 
 // The other version's table files take the working files' place, so its protection goes on.
-bool AdoptTables(const DocumentFiles& theirs, const WorkingTables& work) {
+bool AdoptTables(const DocumentFiles& theirs, const WorkingSet& work) {
     work.first.propActive(false);
     work.second.propActive(false);
     bool copied = true;
@@ -221,7 +221,7 @@ bool DocumentSync::Changed() {
     return true;
 }
 
-DocumentSync::Outcome DocumentSync::TakeIn(const WorkingTables& work) {
+DocumentSync::Outcome DocumentSync::TakeIn(const WorkingSet& work) {
     std::string bytes;
     struct stat st {};
     if (!ReadPath(m_document, bytes, st))
@@ -235,7 +235,7 @@ DocumentSync::Outcome DocumentSync::TakeIn(const WorkingTables& work) {
 }
 
 DocumentSync::Outcome DocumentSync::TakeInVersion(const std::string& theirsBytes,
-                                                  const WorkingTables& work, bool rootsShared) {
+                                                  const WorkingSet& work, bool rootsShared) {
     DocumentVersion theirs;
     switch (theirs.Read(theirsBytes, true)) {
     case DocumentVersion::Result::Read:
@@ -353,7 +353,7 @@ void DocumentSync::LoadConflicts() {
     }
 }
 
-bool DocumentSync::Resolve(std::size_t index, bool keepTheirs, const WorkingTables& work) {
+bool DocumentSync::Resolve(std::size_t index, bool keepTheirs, const WorkingSet& work) {
     if (index >= m_conflicts.size())
         return false;
     const KeptConflict conflict = m_conflicts[index];

@@ -15,7 +15,7 @@
 class TQuery;
 
 // The working tables a merge writes into.
-struct WorkingTables {
+struct WorkingSet {
     TQuery& first;
     TQuery& second;
     const DocumentFiles& files;
@@ -63,13 +63,13 @@ public:
     bool Changed();
     // Merges the document on disk into the working tables; asks for a password when the other
     // version needs one.
-    Outcome TakeIn(const WorkingTables& work);
+    Outcome TakeIn(const WorkingSet& work);
     // Merges another version of the document. Without rootsShared, the first version this
     // machine read is not assumed to be the other version's origin (a version found at login).
-    Outcome TakeInVersion(const std::string& theirs, const WorkingTables& work, bool rootsShared);
+    Outcome TakeInVersion(const std::string& theirs, const WorkingSet& work, bool rootsShared);
     // A version found at the login (a conflict copy, stranded work): without a history from an
     // earlier run, every difference is a conflict.
-    Outcome TakeInLeftVersion(const std::string& theirs, const WorkingTables& work) {
+    Outcome TakeInLeftVersion(const std::string& theirs, const WorkingSet& work) {
         return TakeInVersion(theirs, work, m_historyFromEarlierRun);
     }
     // Whether the document on disk is the version last written and reads back whole.
@@ -89,7 +89,7 @@ public:
     // Reads the conflicts kept for this document by earlier runs.
     void LoadConflicts();
     // Ends conflict index: with keepTheirs the other value goes into the working tables.
-    bool Resolve(std::size_t index, bool keepTheirs, const WorkingTables& work);
+    bool Resolve(std::size_t index, bool keepTheirs, const WorkingSet& work);
     SyncReport TakeReport();
 
 private:

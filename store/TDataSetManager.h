@@ -47,7 +47,7 @@ public:
     static void RemoveLeftovers();
     // Keeps the document in step with versions written on other machines.
     DocumentSync& Sync() { return m_sync; }
-    WorkingTables Work() { return {*m_first, *m_second, WorkFiles}; }
+    WorkingSet Work() { return {*m_first, *m_second, WorkFiles}; }
     // Merges what another program wrote to the document since this run last read or wrote it
     // into the working tables and takes the lock of the file on disk now. False (said) when
     // the document must not be written now.
