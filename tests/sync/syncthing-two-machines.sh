@@ -112,15 +112,15 @@ no_copies() { ! ls "$work"/A/data "$work"/B/data | grep -q 'sync-conflict'; }
 # engine has long before): otherwise it takes a save for an old file and replaces it.
 pause() { api A POST "/rest/system/pause?device=$(id_of B)" >/dev/null; api B POST "/rest/system/pause?device=$(id_of A)" >/dev/null; }
 resume() { api A POST "/rest/system/resume?device=$(id_of B)" >/dev/null; api B POST "/rest/system/resume?device=$(id_of A)" >/dev/null; }
-# After a resume: both folders hold the same document, then each machine logs in (taking in
-# conflict copies), until both agree and no copy is left.
+# After a resume: each machine logs in (taking in the conflict copies the engine made) once the
+# engines have carried the other's version, until both agree and no copy is left.
 settle() {
-    wait_for 40 same || fail "the document did not reach both machines"
-    for _ in 1 2 3; do
+    for _ in 1 2 3 4; do
+        wait_for 6 same || true
         machine A >/dev/null
-        wait_for 20 same || true
+        wait_for 6 same || true
         machine B >/dev/null
-        if wait_for 20 same && wait_for 10 no_copies; then return 0; fi
+        if wait_for 15 same && wait_for 10 no_copies; then return 0; fi
     done
     fail "the machines did not agree"
 }
