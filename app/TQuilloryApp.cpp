@@ -1,5 +1,6 @@
 #include "app/TQuilloryApp.h"
 
+#include "app/DocumentWatch.h"
 #include "app/PasswordProtection.h"
 #include "app/ProgramEnd.h"
 #include "app/ShowMode.h"
@@ -172,6 +173,7 @@ bool TQuilloryApp::InitInstance() {
                               std::move(hooks));
     lock->setParent(m_frame.get());
     StartDeadlineReminders();
+    new DocumentWatch(m_frame->Desk(), m_frame->Desk()->PasswordState());
     return true;
 }
 

@@ -13,7 +13,7 @@
 namespace {
 
 struct Overrides {
-    std::string program, windows, temp;
+    std::string program, windows, temp, state;
     std::string started; // directory of the start path, when known
 };
 
@@ -125,6 +125,24 @@ void SetWindowsDirectory(const std::string& dir) {
 }
 void SetTempDirectory(const std::string& dir) {
     State().temp = WithTrailingSlash(dir);
+}
+void SetStateDirectory(const std::string& dir) {
+    State().state = WithTrailingSlash(dir);
+}
+
+std::string StateDirectory() {
+    if (!State().state.empty()) {
+        return State().state;
+    }
+    const char* state = std::getenv("XDG_STATE_HOME");
+    if (state && state[0] == '/') {
+        return WithTrailingSlash(state) + "Quillory/";
+    }
+    const char* home = std::getenv("HOME");
+    if (home && home[0] == '/') {
+        return WithTrailingSlash(home) + ".local/state/Quillory/";
+    }
+    return "";
 }
 
 } // namespace SystemDirs

@@ -16,9 +16,15 @@ std::string ProgramDirectory();
 std::string WindowsDirectory();
 std::string TempDirectory();
 
+// This machine's own state directory, never synced with the program folder:
+// $XDG_STATE_HOME/Quillory/ (else ~/.local/state/Quillory/); "" when neither is known. Not made
+// here.
+std::string StateDirectory();
+
 void SetProgramDirectory(const std::string& dir);
 void SetWindowsDirectory(const std::string& dir);
 void SetTempDirectory(const std::string& dir);
+void SetStateDirectory(const std::string& dir);
 
 // Records the path the process was started by (argv[0]), with the current directory and PATH of
 // that moment, as the source of the program directory. Call it first thing in main.

@@ -24,6 +24,9 @@ constexpr const char* kOpenFailed = "Fehler beim Öffnen der Datenbank!";
 constexpr const char* kTemplateFailed = "Fehler 04 beim Öffnen!";
 constexpr const char* kWorkFileFailed = "Fehler 01 beim Öffnen!";
 constexpr const char* kNotADocument = "Fehler 02 beim Öffnen!";
+constexpr const char* kComesBack =
+    " Die Eingaben dieser Sitzung bleiben erhalten und werden bei der nächsten Anmeldung in "
+    "das Dokument übernommen.";
 constexpr const char* kInUse =
     "Das Dokument wird bereits von einem anderen Quillory-Programm benutzt.";
 
@@ -188,6 +191,8 @@ void TDataSetManager::Create() {
     if (!IsOpen) {
         RemoveWorkFiles();
         Unlock(true);
+    } else {
+        m_sync.Created(DocumentPath);
     }
 }
 
@@ -203,7 +208,7 @@ void TDataSetManager::Open(const std::string& path) {
     if (!ready)
         Inform(empty ? kTemplateFailed : kWorkFileFailed);
     if (ready)
-        ready = empty ? CopyTemplates() : UnpackDocument(DocumentPath, WorkFiles);
+        ready = empty ? CopyTemplates() : UnpackDocument(m_sync.Opened(DocumentPath), WorkFiles);
     if (ready)
         OpenTables();
     if (!IsOpen) {
@@ -217,41 +222,49 @@ void TDataSetManager::Open(const std::string& path) {
 bool TDataSetManager::Pack() {
     bool replaced = false;
     const bool written = PackDocument(DocumentPath, WorkFiles, [this, &replaced](int newFile) {
-        if (m_lock.Held() && m_lock.Prepare(newFile))
+        if (m_lock.Held() && m_lock.Prepare(newFile)) {
+            m_sync.Packed(newFile);
             return true;
+        }
         replaced = !m_lock.NamesLockedFile(); // else a lock could not be taken
         return false;
     });
     if (written) {
         m_lock.Commit();
+        m_sync.Committed();
         return true;
     }
     m_lock.Abandon();
-    std::string where;
-    for (const std::string& file : WorkFiles)
-        where += "\n" + file;
     if (replaced)
         Inform("Das Dokument " + DocumentPath +
                " wurde während der Sitzung gelöscht oder durch eine andere Datei ersetzt und wird "
-               "nicht überschrieben. Die Daten dieser Sitzung liegen noch in den Arbeitsdateien:" +
-               where);
+               "nicht überschrieben." +
+               kComesBack);
     else
-        Inform("Das Dokument konnte nicht gespeichert werden. Die Daten dieser Sitzung "
-               "liegen noch in den Arbeitsdateien:" +
-               where);
-    m_dir.Keep();
+        Inform(std::string("Das Dokument konnte nicht gespeichert werden.") + kComesBack);
+    KeepForLater();
     return false;
 }
 
 bool TDataSetManager::Save() {
+    if (IsOpen && !Reconcile()) {
+        KeepForLater();
+        return false;
+    }
     return IsOpen && Pack();
 }
 
 bool TDataSetManager::Close() {
+    const bool reconciled = !IsOpen || Reconcile();
     m_first->propActive(false);
     m_second->propActive(false);
     bool written = true;
-    if (IsOpen) {
+    if (IsOpen && !reconciled) {
+        IsOpen = false;
+        written = false;
+        m_prepared = false; // kept on purpose
+        KeepForLater();
+    } else if (IsOpen) {
         IsOpen = false;
         written = Pack();
         if (written)
@@ -262,6 +275,7 @@ bool TDataSetManager::Close() {
         RemoveWorkFiles();
     }
     Unlock();
+    m_sync.HoldStrandedNote(-1); // the session is over: work kept now waits for the next login
     return written;
 }
 

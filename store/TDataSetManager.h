@@ -2,6 +2,7 @@
 
 #include "store/DocumentContainer.h"
 #include "store/DocumentLock.h"
+#include "store/DocumentSync.h"
 #include "store/TQuery.h"
 #include "store/WorkDirectory.h"
 
@@ -45,6 +46,18 @@ public:
     // Removes the working directories that crashed runs of this user left in the temporary
     // and the current directory.
     static void RemoveLeftovers();
+    // Keeps the document in step with versions written on other machines.
+    DocumentSync& Sync() { return m_sync; }
+    WorkingSet Work() { return {*m_first, *m_second, WorkFiles}; }
+    // Merges what another program wrote to the document since this run last read or wrote it
+    // into the working tables and takes the lock of the file on disk now. False (said) when
+    // the document must not be written now.
+    bool Reconcile();
+    // At the login: merges the working files that earlier runs of this user could not save
+    // into the document, and the conflict copies sync engines left beside it; both say what
+    // happened. Return how many versions were taken in.
+    int TakeInStrandedWork();
+    int TakeInConflictCopies();
     // The last Open or Create found the document in use by another program, or no regular file.
     bool IsLocked() const { return m_refused; }
 
@@ -63,10 +76,13 @@ private:
     void RemoveWorkFiles();
     void Begin();
     bool Pack();
+    // The working files stay for the next login after a failed save.
+    void KeepForLater();
 
     std::unique_ptr<TQuery> m_first;
     std::unique_ptr<TQuery> m_second;
     DocumentLock m_lock;
+    DocumentSync m_sync;
     WorkDirectory m_dir;
     bool m_refused = false;
     bool m_prepared = false; // working files reserved

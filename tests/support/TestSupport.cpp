@@ -43,14 +43,17 @@ ScriptedMessages::ScriptedMessages(std::deque<int> answers) : m_answers(std::mov
 }
 
 ScopedSystemDirs::ScopedSystemDirs(const std::string& program, const std::string& temp)
-    : m_program(SystemDirs::ProgramDirectory()), m_temp(SystemDirs::TempDirectory()) {
+    : m_program(SystemDirs::ProgramDirectory()), m_temp(SystemDirs::TempDirectory()),
+      m_state(SystemDirs::StateDirectory()) {
     SystemDirs::SetProgramDirectory(program);
     SystemDirs::SetTempDirectory(temp);
+    SystemDirs::SetStateDirectory(m_stateDir.path() + "Quillory/");
 }
 
 ScopedSystemDirs::~ScopedSystemDirs() {
     SystemDirs::SetProgramDirectory(m_program);
     SystemDirs::SetTempDirectory(m_temp);
+    SystemDirs::SetStateDirectory(m_state);
 }
 
 ScriptedMessages::~ScriptedMessages() {

@@ -23,8 +23,8 @@ private:
     std::string m_path;
 };
 
-// Points the program and the temporary folder elsewhere while it lives; puts back the previous
-// ones at the end.
+// Points the program and the temporary folder elsewhere while it lives, and the state folder to
+// a new folder of its own; puts back the previous ones at the end.
 class ScopedSystemDirs {
 public:
     ScopedSystemDirs(const std::string& program, const std::string& temp);
@@ -35,6 +35,8 @@ public:
 private:
     std::string m_program;
     std::string m_temp;
+    std::string m_state;
+    TempDir m_stateDir;
 };
 
 // Records every message box shown while it lives and answers them from a script; an empty

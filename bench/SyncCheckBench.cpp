@@ -1,0 +1,86 @@
+// What the check before every save costs when no other machine changed the document: the
+// comparison of the document on disk with the version last read or written (one stat), beside
+// a bare stat of the same file as the baseline; and what it costs when the file was touched
+// but holds the same bytes (read and digest). The document is a typical one: every field of
+// both tables holds a short text, every memo a few lines.
+#include "bench/BenchSupport.h"
+#include "platform/SystemDirs.h"
+#include "store/CategorySchema.h"
+#include "store/TDataSetManager.h"
+
+#include <benchmark/benchmark.h>
+
+#include <sys/stat.h>
+#include <utime.h>
+
+#include <cstdio>
+
+namespace {
+
+TDataSetManager& TypicalUser() {
+    static bool ready = [] {
+        SystemDirs::SetProgramDirectory(QUILLORY_TEMPLATE_DIR);
+        SystemDirs::SetTempDirectory(BenchDir());
+        SystemDirs::SetStateDirectory(BenchDir() + "state/");
+        TDataSetManager& m = DataSetManager();
+        m.SetDocumentPath(BenchDir() + "Typisch.qlr");
+        m.Create();
+        for (TQuery* table : {m.FirstTable, m.SecondTable}) {
+            if (!table->propActive())
+                return false;
+            table->Edit();
+            const TableIndex which = table == m.FirstTable ? TableIndex::First : TableIndex::Second;
+            for (const SchemaField& f : TableFields(which)) {
+                if (f.memo)
+                    m.StoreMemo(*table, "Erste Zeile einer Notiz\r\nzweite Zeile\r\ndritte",
+                                f.name);
+                else
+                    m.StoreField(*table, "Wert " + f.name, f.name);
+            }
+            table->Post();
+        }
+        return m.Save();
+    }();
+    if (!ready)
+        std::fprintf(stderr, "no typical document (templates in %s?)\n", QUILLORY_TEMPLATE_DIR);
+    return DataSetManager();
+}
+
+void BM_BareStat(benchmark::State& state) {
+    const std::string path = TypicalUser().DocumentPath;
+    struct stat st {};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(::stat(path.c_str(), &st));
+}
+BENCHMARK(BM_BareStat);
+
+void BM_CheckBeforeSave(benchmark::State& state) {
+    TDataSetManager& m = TypicalUser();
+    for (auto _ : state) {
+        if (m.Sync().Changed())
+            state.SkipWithError("the document counts as changed");
+    }
+}
+BENCHMARK(BM_CheckBeforeSave);
+
+// Touched (a sync engine that copies the same bytes again): read whole and digested each time.
+void BM_CheckTouchedSameBytes(benchmark::State& state) {
+    TDataSetManager& m = TypicalUser();
+    for (auto _ : state) {
+        state.PauseTiming();
+        ::utime(m.DocumentPath.c_str(), nullptr);
+        state.ResumeTiming();
+        if (m.Sync().Changed())
+            state.SkipWithError("the document counts as changed");
+    }
+    struct stat st {};
+    ::stat(m.DocumentPath.c_str(), &st);
+    state.counters["bytes"] = static_cast<double>(st.st_size);
+}
+BENCHMARK(BM_CheckTouchedSameBytes);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    return RunBenchmarks(argc, argv, [] { DataSetManager().Close(); });
+}

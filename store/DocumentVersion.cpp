@@ -1,0 +1,118 @@
+#include "store/DocumentVersion.h"
+
+#include "engine/EngineError.h"
+#include "engine/Table.h"
+#include "engine/TableStore.h"
+#include "platform/file/AtomicFile.h"
+#include "store/EBdtError.h"
+#include "store/TQuery.h"
+#include "store/TSession.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <memory>
+
+namespace {
+
+constexpr const char* kNames[kDocumentSlotCount] = {"a.DB", "a.PX", "a.MB", "b.DB", "b.PX", "b.MB"};
+
+} // namespace
+
+bool DocumentVersion::Unpack(std::string_view bytes) {
+    if (!m_dir.Make())
+        return false;
+    const std::string packed = m_dir.Path() + "version.qlr";
+    if (!m_dir.CreateFile(packed))
+        return false;
+    const int fd = ::open(packed.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
+    const bool written = fd >= 0 && WriteAllToFd(fd, packed, bytes);
+    if (fd >= 0)
+        ::close(fd);
+    for (std::size_t i = 0; i < kDocumentSlotCount; ++i)
+        m_files[i] = m_dir.Path() + kNames[i];
+    const bool unpacked = written && UnpackDocument(packed, m_files);
+    ::unlink(packed.c_str());
+    return unpacked;
+}
+
+DocumentVersion::Result DocumentVersion::Read(std::string_view bytes, bool ask) {
+    m_values.assign(DocumentFields().size(), std::string());
+    if (bytes.empty())
+        return Result::Read;
+    if (!Unpack(bytes))
+        return Result::Unreadable;
+    try {
+        std::unique_ptr<engine::Table> tables[2];
+        for (int t = 0; t < 2; ++t)
+            tables[t] = engine::Table::Open(m_files[static_cast<std::size_t>(t) * 3],
+                                            Session().Engine(), ask);
+        const std::vector<DocumentField>& fields = DocumentFields();
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            const engine::Table& table = *tables[fields[i].table == TableIndex::First ? 0 : 1];
+            const int index = table.FieldIndex(fields[i].name);
+            if (index < 0)
+                return Result::Unreadable;
+            m_values[i] = table.Value(index);
+        }
+    } catch (const EPasswordCancelled&) {
+        return Result::Cancelled;
+    } catch (const std::exception&) {
+        return Result::Unreadable;
+    }
+    m_protection = ProtectionOf(m_files[0]);
+    return Result::Read;
+}
+
+ProtectionMark ProtectionOf(const std::string& tablePath) {
+    ProtectionMark mark;
+    try {
+        const engine::ParsedTable parsed =
+            engine::TableStore(engine::TableStore::BaseOf(tablePath)).Read();
+        mark.isProtected = parsed.header.isProtected;
+        if (mark.isProtected)
+            mark.salt = parsed.header.salt;
+    } catch (const std::exception&) {
+    }
+    return mark;
+}
+
+bool ReadWorkingValues(TQuery& first, TQuery& second, FieldValues& values) {
+    const std::vector<DocumentField>& fields = DocumentFields();
+    values.assign(fields.size(), std::string());
+    try {
+        for (std::size_t i = 0; i < fields.size(); ++i) {
+            TQuery& table = fields[i].table == TableIndex::First ? first : second;
+            values[i] = table.objFieldByName(fields[i].name)->propAsString();
+        }
+    } catch (const EBdtError&) {
+        return false;
+    }
+    return true;
+}
+
+bool WriteWorkingValues(TQuery& first, TQuery& second, const FieldValues& values,
+                        const std::vector<std::size_t>& changed) {
+    const std::vector<DocumentField>& fields = DocumentFields();
+    for (TableIndex t : {TableIndex::First, TableIndex::Second}) {
+        TQuery& table = t == TableIndex::First ? first : second;
+        bool editing = false;
+        try {
+            for (std::size_t i : changed) {
+                if (fields[i].table != t)
+                    continue;
+                if (!editing)
+                    table.Edit();
+                editing = true;
+                table.objFieldByName(fields[i].name)->propAsString(values[i]);
+            }
+            if (editing)
+                table.Post();
+        } catch (const EBdtError&) {
+            if (table.Editing())
+                table.Cancel();
+            return false;
+        }
+    }
+    return true;
+}
