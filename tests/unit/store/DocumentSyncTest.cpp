@@ -2,6 +2,8 @@
 
 #include "platform/file/AtomicFile.h"
 #include "platform/file/FileReader.h"
+#include "platform/file/PathParts.h"
+#include "store/EngineCalls.h"
 #include "store/StateFolder.h"
 #include "store/TSession.h"
 #include "tests/support/TestSupport.h"
@@ -165,6 +167,51 @@ TEST(DocumentSyncTest, ConflictCopiesAreMergedAtTheLoginAndPutAside) {
     ASSERT_FALSE(messages.texts().empty());
     EXPECT_NE(messages.texts().back().find("(conflicted copy 2026-12-09 1015).qlr"),
               std::string::npos);
+}
+
+// The laptop set a password; the PC's next save takes the laptop's edit and its protection.
+TEST(DocumentSyncTest, ThePasswordSetOnTheOtherMachineIsKept) {
+    Session().SetKdfCost(1, 8192);
+    TwoMachines machines;
+    ScriptedMessages messages;
+    TDataSetManager pc, laptop;
+    pc.Open(machines.m_a);
+    laptop.Open(machines.m_b);
+    ASSERT_TRUE(pc.IsOpen && laptop.IsOpen);
+    TwoMachines::Set(laptop, "E8_100", "Dr. Weiß");
+    laptop.FirstTable->propActive(false);
+    laptop.SecondTable->propActive(false);
+    hDBIDb db = nullptr;
+    ASSERT_EQ(OpenDatabase(&db), kEngineOk);
+    ASSERT_EQ(SetDatabaseDirectory(db, laptop.WorkDirectoryPath()), kEngineOk);
+    std::vector<RestructureDesc> descs;
+    for (int slot : {0, 3}) {
+        std::string name;
+        FileNameOf(laptop.WorkFiles[static_cast<std::size_t>(slot)], name);
+        descs.push_back({name, "PARADOX", true, "Kennwort"});
+    }
+    ASSERT_EQ(RestructureTables(db, descs), kEngineOk);
+    CloseDatabase(&db);
+    Session().AddPassword("Kennwort");
+    laptop.FirstTable->propActive(true);
+    laptop.SecondTable->propActive(true);
+    ASSERT_TRUE(laptop.Save());
+    laptop.Close();
+    TwoMachines::Carry(machines.m_b, machines.m_a);
+
+    TwoMachines::Set(pc, "E8_101", "Hauptstraße 1");
+    ASSERT_TRUE(pc.Save());
+    EXPECT_TRUE(pc.Sync().TakeReport().protectionTaken);
+    EXPECT_TRUE(ProtectionOf(pc.WorkFiles[0]).isProtected);
+    pc.Close();
+    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_100"), "Dr. Weiß");
+    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_101"), "Hauptstraße 1");
+    Session().ClearPasswords();
+    DocumentVersion onDisk;
+    EXPECT_EQ(onDisk.Read(ReadWholeFile(machines.m_a).bytes, false),
+              DocumentVersion::Result::Unreadable);
+    Session().ResetKdfCost();
+    EXPECT_TRUE(messages.texts().empty());
 }
 
 } // namespace
