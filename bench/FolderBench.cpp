@@ -30,8 +30,7 @@ std::vector<FolderCategory> Filled() {
     return result;
 }
 
-const FolderFacts kFacts{QStringLiteral("Hans Müßig"), QStringLiteral("08.12.2026"),
-                         QStringLiteral("/home/hans/Quillory/Hans Müßig.qlr"), false};
+const FolderFacts kFacts{QStringLiteral("Hans Müßig"), QStringLiteral("08.12.2026"), false, {}};
 
 void FolderToPdf(benchmark::State& state) {
     const auto categories = Filled();
