@@ -193,7 +193,8 @@ BackupOutcome BackupRun::Run(const std::vector<std::string>& entries, TArchivePa
 
 bool BackupRun::Process(Entry& entry) {
     for (size_t s = 0; s < std::size(kSteps);) {
-        switch ((this->*kSteps[s].run)(entry)) {
+        const StepFunction run = kSteps[s].run;
+        switch ((this->*run)(entry)) {
         case Flow::Next:
             ++s;
             break;
