@@ -287,7 +287,8 @@ void TBackupDialog::CmOk() {
 std::string TBackupDialog::ChooserStartFolder() const {
     for (auto it = m_options.Files.rbegin(); it != m_options.Files.rend(); ++it) {
         const std::string dir = SplitPath(*it).dir;
-        if (!dir.empty() && std::filesystem::is_directory(dir)) {
+        std::error_code error; // a folder that cannot be looked at is passed over
+        if (!dir.empty() && std::filesystem::is_directory(dir, error)) {
             return dir;
         }
     }
