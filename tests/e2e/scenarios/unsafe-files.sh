@@ -46,15 +46,19 @@ INI
 scenario_sigterm_with_a_failing_save() {
     local tmp="$work/tmp-failing"
     mkdir -p "$tmp"
+    add_user "Gross" || return 1
     TMPDIR="$tmp" start_program
     login_as "Gross" || return 1
     desk=$(desk_window) || { fail "no desk"; return 1; }
-    # The document goes while the program runs: its save at the end must not replace anything.
+    # A folder takes the document's place while the program runs: its save at the end must not
+    # replace anything. (A document that is merely gone is written anew, like one that another
+    # machine replaced is merged.)
     rm -f "$app/Gross.qlr"
+    mkdir "$app/Gross.qlr"
     kill -TERM "$app_pid"
     wait_program_end 2 || { fail "still running 2 s after SIGTERM (a message box?)"; return 1; }
     [ "$program_status" != 0 ] || { fail "exit status 0 after a failed save"; return 1; }
-    grep -q "Arbeitsdateien" "$work/program.log" || { fail "no message on stderr"; return 1; }
+    grep -q "Dokument" "$work/program.log" || { fail "no message on stderr"; return 1; }
     [ -n "$(ls -d "$tmp"/quillory-* 2>/dev/null)" ] || { fail "working files not kept"; return 1; }
     rm -rf "$tmp"
 }
