@@ -84,7 +84,7 @@ scenario_lock() {
     lock_expect_only_prompt 50 || return 1
     lock_answer "falsch" || { fail "no prompt to answer"; return 1; }
     wait_window_count "$lock_prompt" 0 5
-    lock_expect_only_prompt 10 || { fail "a wrong password did not ask again"; return 1; }
+    lock_expect_only_prompt 30 || { fail "a wrong password did not ask again"; return 1; }
     lock_answer "$lock_secret" || { fail "no prompt to answer"; return 1; }
     lock_expect_form_back || return 1
     shot lock-form-back
