@@ -9,7 +9,8 @@
 set -euo pipefail
 driver=$1
 program=$2
-work=$(mktemp -d)
+# A short folder of its own, whatever TMPDIR says: sockets and paths stay well inside limits.
+work=$(mktemp -d /tmp/quillory-sync-XXXXXX)
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
