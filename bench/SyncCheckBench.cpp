@@ -4,6 +4,7 @@
 // but holds the same bytes (read and digest). The document is a typical one: every field of
 // both tables holds a short text, every memo a few lines.
 #include "bench/BenchSupport.h"
+#include "bench/TypicalUser.h"
 #include "platform/SystemDirs.h"
 #include "store/CategorySchema.h"
 #include "store/TDataSetManager.h"
@@ -16,35 +17,6 @@
 #include <cstdio>
 
 namespace {
-
-TDataSetManager& TypicalUser() {
-    static bool ready = [] {
-        SystemDirs::SetProgramDirectory(QUILLORY_TEMPLATE_DIR);
-        SystemDirs::SetTempDirectory(BenchDir());
-        SystemDirs::SetStateDirectory(BenchDir() + "state/");
-        TDataSetManager& m = DataSetManager();
-        m.SetDocumentPath(BenchDir() + "Typisch.qlr");
-        m.Create();
-        for (TQuery* table : {m.FirstTable, m.SecondTable}) {
-            if (!table->propActive())
-                return false;
-            table->Edit();
-            const TableIndex which = table == m.FirstTable ? TableIndex::First : TableIndex::Second;
-            for (const SchemaField& f : TableFields(which)) {
-                if (f.memo)
-                    m.StoreMemo(*table, "Erste Zeile einer Notiz\r\nzweite Zeile\r\ndritte",
-                                f.name);
-                else
-                    m.StoreField(*table, "Wert " + f.name, f.name);
-            }
-            table->Post();
-        }
-        return m.Save();
-    }();
-    if (!ready)
-        std::fprintf(stderr, "no typical document (templates in %s?)\n", QUILLORY_TEMPLATE_DIR);
-    return DataSetManager();
-}
 
 void BM_BareStat(benchmark::State& state) {
     const std::string path = TypicalUser().DocumentPath;
