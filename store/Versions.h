@@ -52,11 +52,15 @@ inline constexpr std::size_t kHistoryLength = 5;
 struct State {
     std::vector<Register> fields;
     std::vector<std::vector<Value>> history; // per field, newest first, at most kHistoryLength
-    Register protection; // the password's mark as a value ("" none); never a conflict
+    // The password's mark ("" none). Marks set without seeing each other all stay, as a
+    // field's values do; the newest of them is the password in force, never a conflict.
+    Register protection;
     Vector vector;
     std::map<MachineId, std::string> machines; // names, for showing who changed what
 
-    explicit State(std::size_t fieldCount = 0) : fields(fieldCount), history(fieldCount) {}
+    // Every field empty, without stamps.
+    explicit State(std::size_t fieldCount = 0)
+        : fields(fieldCount, Register{{Value{}}}), history(fieldCount), protection{{Value{}}} {}
     bool operator==(const State&) const;
 };
 
@@ -86,6 +90,9 @@ void ChangeProtection(State& state, const std::string& mark, const Stamp& stamp)
 // conflict). The shown value stays ours where ours is kept. Vectors merge by maximum; histories
 // by union, newest kept. Commutative up to which value is shown, associative and idempotent.
 State Merge(const State& ours, const State& theirs);
+
+// The newest of a register's values (the password mark in force).
+const Value& Newest(const Register& r);
 
 // A document read before it carried stamps: its values without stamps, an empty vector.
 State Unstamped(const std::vector<std::string>& texts);
