@@ -1,6 +1,7 @@
 #pragma once
 
 #include "store/DocumentContainer.h"
+#include "store/DocumentVersion.h"
 #include "store/FieldMerge.h"
 #include "store/Versions.h"
 
@@ -19,6 +20,7 @@ struct WorkingSet {
     TQuery& first;
     TQuery& second;
     const DocumentFiles& files;
+    TQuery* stamps = nullptr; // the table of the causal state; none in documents without it
 };
 
 // Who made a value, and when.
@@ -65,10 +67,9 @@ public:
 
     // --- Open, save, end (the data set manager's side) ---
 
-    // The document was unpacked into work (its tables open): reads its causal state.
-    void Opened(const std::string& document, const WorkingSet& work);
-    // A new user's document.
-    void Created(const std::string& document, const WorkingSet& work) { Opened(document, work); }
+    // The document was unpacked into work (its tables open): reads its causal state. seen is
+    // the document file the working files came from (nullptr for none).
+    void Opened(const std::string& document, const WorkingSet& work, const struct stat* seen);
     // Stamps what the working tables changed since the last call and writes the state into the
     // working files; before every pack. False when the state could not be written.
     bool Capture(const WorkingSet& work);
@@ -80,7 +81,7 @@ public:
     // one stat; a missing or empty document is none.
     bool Changed();
     // Merges the document on disk into the working tables; asks for a password when the other
-    // version needs one.
+    // version needs one. A file that could not be read is not tried again while it stays.
     Outcome TakeIn(const WorkingSet& work);
     // Merges another version of the document (a conflict copy, stranded work).
     Outcome TakeInVersion(const std::string& theirs, const WorkingSet& work);
@@ -127,6 +128,8 @@ public:
     // change. False when nothing was put back.
     bool UndoChange(std::uint64_t id, const WorkingSet& work);
 
+    // Another installation in the same process (tests): its id and name.
+    void SetMachine(versions::MachineId id, std::string name);
     // This installation's id and name, as stamps carry them.
     versions::MachineId Machine() const { return m_clock.machine; }
     const std::string& MachineName() const { return m_machineName; }
@@ -140,18 +143,25 @@ private:
         bool operator==(const Identity&) const = default;
     };
     static Identity IdentityOf(const struct stat& st);
+    // Stamps what the working tables changed since the state last matched them.
     bool CaptureValues(const WorkingSet& work);
-    bool ShowMerged(const versions::State& merged, const WorkingSet& work);
+    Outcome Merge(const DocumentVersion& theirs, DocumentVersion::Result read,
+                  const WorkingSet& work);
+    // Makes next the state, writing the values it shows differently into the working tables.
+    bool Show(versions::State next, const WorkingSet& work);
+    ChangeMark MarkOf(const versions::Stamp& stamp) const;
     void ConflictsChanged();
-    bool WriteChange(const std::vector<std::pair<std::size_t, std::string>>& values,
-                     const WorkingSet& work, std::uint64_t* id);
 
     std::string m_document;
     std::string m_machineName;
     versions::Clock m_clock;
     versions::State m_state;
+    std::string m_written; // the state's text as the working table holds it
+    bool m_machineSet = false;
     Identity m_seen;
     Identity m_packedIdentity;
+    Identity m_unread; // the file on disk that could not be read, and why
+    Outcome m_unreadOutcome = Outcome::Unreadable;
     SyncReport m_report;
     bool m_needsWrite = false;
     int m_strandedNote = -1;

@@ -1,10 +1,8 @@
 #include "store/Versions.h"
 
 #include <algorithm>
-#include <charconv>
-#include <sstream>
+#include <set>
 #include <tuple>
-#include <unordered_map>
 
 namespace versions {
 
@@ -62,7 +60,7 @@ bool Holds(const std::vector<Value>& values, const Value& v) {
 }
 
 void Remember(std::vector<Value>& history, const Value& v) {
-    if (Holds(history, v))
+    if (v.text.size() > kHistoryValueLimit || Holds(history, v))
         return;
     history.insert(std::upper_bound(history.begin(), history.end(), v, Newer), v);
     if (history.size() > kHistoryLength)
@@ -155,6 +153,21 @@ std::vector<std::size_t> ChangeAll(State& state,
     return changed;
 }
 
+void Resolve(State& state, std::size_t field, const std::string& text, const std::string& dropText,
+             const Stamp& stamp) {
+    std::vector<Value>& values = state.fields[field].values;
+    std::vector<Value> rest;
+    for (const Value& v : values) {
+        if (v.text == text || v.text == dropText)
+            Remember(state.history[field], v);
+        else
+            rest.push_back(v);
+    }
+    values.assign(1, Value{text, stamp});
+    values.insert(values.end(), rest.begin(), rest.end());
+    Count(state.vector, stamp);
+}
+
 void ChangeProtection(State& state, const std::string& mark, const Stamp& stamp) {
     state.protection.values.assign(1, Value{mark, stamp});
     Count(state.vector, stamp);
@@ -190,6 +203,23 @@ State Merge(const State& ours, const State& theirs) {
         known = std::max(known, name);
     }
     return merged;
+}
+
+bool SameFacts(const State& a, const State& b) {
+    auto set = [](const Register& r) {
+        std::set<std::tuple<MachineId, std::uint64_t, std::string>> s;
+        for (const Value& v : r.values)
+            s.emplace(v.stamp.machine, v.stamp.counter, v.stamp.Stamped() ? std::string() : v.text);
+        return s;
+    };
+    if (a.vector != b.vector || a.fields.size() != b.fields.size() ||
+        set(a.protection) != set(b.protection))
+        return false;
+    for (std::size_t i = 0; i < a.fields.size(); ++i) {
+        if (set(a.fields[i]) != set(b.fields[i]))
+            return false;
+    }
+    return true;
 }
 
 const Value& Newest(const Register& r) {

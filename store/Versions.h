@@ -47,6 +47,8 @@ struct Register {
 };
 
 inline constexpr std::size_t kHistoryLength = 5;
+// Longer earlier values are not kept (a document of large memos would carry five copies).
+inline constexpr std::size_t kHistoryValueLimit = 64 * 1024;
 
 // A document's causal state. fields and history are indexed alike by the caller's field list.
 struct State {
@@ -82,6 +84,10 @@ bool Change(State& state, std::size_t field, const std::string& text, const Stam
 std::vector<std::size_t> ChangeAll(State& state,
                                    const std::vector<std::pair<std::size_t, std::string>>& changes,
                                    const Stamp& stamp);
+// Keeps text of a field in conflict against dropText as a new change: both leave the field's
+// values (to its history), text comes back first with the new stamp; other values stay.
+void Resolve(State& state, std::size_t field, const std::string& text, const std::string& dropText,
+             const Stamp& stamp);
 // A new password mark.
 void ChangeProtection(State& state, const std::string& mark, const Stamp& stamp);
 
@@ -93,6 +99,10 @@ State Merge(const State& ours, const State& theirs);
 
 // The newest of a register's values (the password mark in force).
 const Value& Newest(const Register& r);
+
+// Whether two states hold the same facts: vectors, and every field's and the password's values
+// as sets (which value is shown and the histories aside).
+bool SameFacts(const State& a, const State& b);
 
 // A document read before it carried stamps: its values without stamps, an empty vector.
 State Unstamped(const std::vector<std::string>& texts);
