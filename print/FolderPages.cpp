@@ -243,7 +243,10 @@ std::vector<StripItem> LayOutForm(const FolderCategory& category, const FolderOp
             const uint32_t align = c.style & SS_TYPEMASK;
             const FittedText label =
                 FitText(QString::fromStdString(c.text), width, PrintRole::Label, measure);
-            height = AddLines(strip, x, top, width, label, PrintRole::Label, align == SS_RIGHT);
+            const double lines =
+                AddLines(strip, x, top, width, label, PrintRole::Label, align == SS_RIGHT);
+            // Only a label that had to wrap pushes the rows below it down.
+            height = label.lines.size() > 1 ? lines : 0;
         } else {
             FieldText text{FieldLines(category, c.id, width, options, measure), {}};
             text.notes = NoteLines(category, c.id, text.lines.lines.empty(), width, measure);

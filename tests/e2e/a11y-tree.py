@@ -125,8 +125,11 @@ def tab_walk(title, rows, limit):
         problems.append(f"{len(every)} editable fields, {len(order)} reached by Tab")
     problems += [f"field without a name at {p}" for name, p in order if not name.strip()]
     problems += sorted({f"name '{n}' twice" for n in names if n and names.count(n) > 1})
-    if rows:
-        for (a, pa), (b, pb) in zip(order, order[1:]):
+    if rows and order:
+        # The walk began wherever the focus was: read it from the top-left field on.
+        first = min(range(len(order)), key=lambda i: (order[i][1][1], order[i][1][2]))
+        drawn = order[first:] + order[:first]
+        for (a, pa), (b, pb) in zip(drawn, drawn[1:]):
             same_row = abs(pa[1] - pb[1]) <= 4
             if (same_row and pb[2] < pa[2]) or (not same_row and pb[1] < pa[1]):
                 problems.append(f"Tab goes from '{a}' back to '{b}'")
