@@ -108,15 +108,12 @@ void DocumentWatch::Report() {
 
 void DocumentWatch::UpdateConflictNote() {
     TDataSetManager& manager = DataSetManager();
-    std::set<int> categories;
-    std::size_t fields = 0;
-    if (manager.IsOpen) {
-        for (const KeptConflict& c : manager.Sync().Conflicts())
-            categories.insert(DocumentFields()[c.field].category);
-        fields = manager.Sync().Conflicts().size();
+    if (!manager.IsOpen) {
+        m_desk->SetConflictNote(ConflictNote(0, {}));
+        return;
     }
     m_desk->SetConflictNote(
-        ConflictNote(fields, std::vector<int>(categories.begin(), categories.end())));
+        ConflictNote(manager.Sync().ConflictFieldCount(), manager.Sync().ConflictCategories()));
 }
 
 void DocumentWatch::ShowConflicts() {
