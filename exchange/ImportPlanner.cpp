@@ -59,7 +59,7 @@ std::string WhyNotFits(const ExchangeField& f, const std::string& value) {
 
 class Planner {
 public:
-    Planner(const std::vector<ExchangeField>& fields, const FieldValues& current,
+    Planner(const std::vector<ExchangeField>& fields, const FormValues& current,
             const ImportOptions& options)
         : m_current(current), m_options(options) {
         for (const ExchangeField& f : fields) {
@@ -101,7 +101,7 @@ private:
     const Row* ChooseRow(const SourceEntry& e) const;
     int Score(const Row& r, const SourceEntry& e) const;
 
-    const FieldValues& m_current;
+    const FormValues& m_current;
     ImportOptions m_options;
     std::vector<Row> m_rows;
     std::set<FieldKey> m_taken;
@@ -263,7 +263,7 @@ std::string Line(const PlannedValue& v) {
 
 } // namespace
 
-ImportPlan PlanImport(const std::vector<ExchangeField>& fields, const FieldValues& current,
+ImportPlan PlanImport(const std::vector<ExchangeField>& fields, const FormValues& current,
                       const std::vector<SourceEntry>& source, const ImportOptions& options) {
     Planner planner(fields, current, options);
     for (const SourceEntry& e : source)
@@ -271,7 +271,7 @@ ImportPlan PlanImport(const std::vector<ExchangeField>& fields, const FieldValue
     return planner.Take();
 }
 
-ImportPlan PlanCsvImport(const std::vector<ExchangeField>& fields, const FieldValues& current,
+ImportPlan PlanCsvImport(const std::vector<ExchangeField>& fields, const FormValues& current,
                          const CsvRead& csv, const ImportOptions& options) {
     Planner planner(fields, current, options);
     PlannedEntry* out = nullptr;
