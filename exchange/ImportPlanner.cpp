@@ -15,10 +15,7 @@ struct Row {
 
 // Other programs' keys that name a label of the forms.
 const std::map<std::string, std::string> kAliases = {
-    {"card.cardholderName", "Inhaber"}, {"card.number", "Nummer"},
-    {"card.expiry", "Gültig bis"},      {"identity.fullName", "Name"},
-    {"identity.address", "Adresse"},    {"identity.passportNumber", "Paß-Nr."},
-};
+    {"Karteninhaber", "Inhaber"}, {"Kartennummer", "Nummer"}, {"Anschrift", "Adresse"}};
 
 // Which rows a kind of source entry prefers when several fit as well.
 const std::map<SourceKind, std::string> kPreferredRow = {{SourceKind::Card, "Kreditkart"},
@@ -206,8 +203,11 @@ void Planner::Spill(PlannedEntry& out, const std::string& title, const SourceVal
         QString name = QString::fromStdString(title.empty() ? v.key : title + ": " + v.key);
         if (t->chars > 0)
             name = name.left(t->chars);
-        Place(out, {v.key + " (Titel)", name.toStdString(), false, ValueRole::Other}, *t);
         Place(out, v, *f);
+        // The row's title says where the value came from; it is shown with the value.
+        m_taken.insert({t->category, t->id});
+        m_plan.changes[{t->category, t->id}] = name.toStdString();
+        out.values.back().targetName += " (Titel „" + name.toStdString() + "“)";
         return;
     }
     out.values.push_back({v.key, v.value, v.secret, {0, 0}, why, {}});

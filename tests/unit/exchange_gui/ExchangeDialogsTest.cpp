@@ -30,14 +30,15 @@ void Type(TDialog& d, int id, const char* text) {
 }
 
 // Counts the value rows of a colour: overwrites are yellow, what fits nowhere red.
-int Marked(QTreeWidget* list, int red) {
+int Marked(QTreeWidget* list, QColor colour) {
     int n = 0;
     for (int i = 0; i < list->topLevelItemCount(); ++i)
         for (int j = 0; j < list->topLevelItem(i)->childCount(); ++j)
-            n += list->topLevelItem(i)->child(j)->background(0).color().red() == 250 &&
-                 list->topLevelItem(i)->child(j)->background(0).color().green() == red;
+            n += list->topLevelItem(i)->child(j)->background(0).color() == colour;
     return n;
 }
+const QColor kYellow(252, 236, 180);
+const QColor kRed(250, 205, 200);
 
 // An open document of a new user, closed (not saved) at the end.
 class OpenDocument : public ::testing::Test {
@@ -57,11 +58,13 @@ protected:
 TEST(TExportDialog, OffersTheDocumentsPasswordAndChecksATypedOneTwice) {
     ScriptedMessages messages({IDOK, IDNO, IDYES});
     TExportDialog own(nullptr, "Dokument");
-    EXPECT_EQ(RunWith<TExportDialog>(own, [](TExportDialog& d) {
-                  EXPECT_TRUE(d.Checked(TExportDialog::kOwnPasswordId));
-                  EXPECT_FALSE(d.Control(TExportDialog::kPasswordId)->isEnabled());
-                  d.ControlAs<QAbstractButton>(IDOK)->click();
-              }),
+    EXPECT_EQ(RunWith<TExportDialog>(own,
+                                     [](TExportDialog& d) {
+                                         EXPECT_TRUE(d.Checked(TExportDialog::kOwnPasswordId));
+                                         EXPECT_FALSE(
+                                             d.Control(TExportDialog::kPasswordId)->isEnabled());
+                                         d.ControlAs<QAbstractButton>(IDOK)->click();
+                                     }),
               IDOK);
     EXPECT_EQ(own.Password(), "Dokument");
 
@@ -90,21 +93,24 @@ TEST_F(OpenDocument, PreviewMarksWhatItChangesAndTakenOverValuesReachTheTables) 
     FormValues current;
     ASSERT_TRUE(ReadDocumentValues(fields, current));
     std::vector<SourceEntry> source(1);
-    source[0] = {"", "GMX", SourceKind::Login,
+    source[0] = {"",
+                 "GMX",
+                 SourceKind::Login,
                  {{"Title", "GMX", false, ValueRole::Title},
                   {"Password", "neu", true, ValueRole::Password},
                   {"Notes", "eine\nzweite Zeile", false, ValueRole::Notes},
                   {"Kfz-Kennzeichen", "K-AB 123", false, ValueRole::Other}},
-                 {"scan.pdf (5 Bytes)"}, false};
+                 {"scan.pdf (5 Bytes)"},
+                 false};
     ScriptedMessages messages({IDCANCEL, IDNO});
     TImportPreview preview(nullptr, "test.kdbx", [&](const ImportOptions& o) {
         return PlanImport(fields, current, source, o);
     });
     const int result = RunWith<TImportPreview>(preview, [](TImportPreview& d) {
-        EXPECT_EQ(Marked(d.List(), 236), 1); // the password's overwrite
-        EXPECT_EQ(Marked(d.List(), 205), 2); // the notes' two lines, the attachment
+        EXPECT_EQ(Marked(d.List(), kYellow), 1); // the password's overwrite
+        EXPECT_EQ(Marked(d.List(), kRed), 2);    // the notes' two lines, the attachment
         d.ControlAs<QAbstractButton>(TImportPreview::kSpillId)->click();
-        EXPECT_EQ(Marked(d.List(), 205), 3); // the plate number too, without free rows
+        EXPECT_EQ(Marked(d.List(), kRed), 3); // the plate number too, without free rows
         d.ControlAs<QAbstractButton>(TImportPreview::kSpillId)->click();
         d.ControlAs<QAbstractButton>(IDOK)->click(); // Cancel to the report question
         EXPECT_TRUE(d.isVisible());
@@ -127,12 +133,12 @@ TEST_F(OpenDocument, EveryCatalogueFieldMakesTheRoundTrip) {
     const auto fields = CatalogueFields();
     FormValues values;
     for (const ExchangeField& f : fields)
-        values[{f.category, f.id}] =
-            f.chars == 0 ? "Zeile 1 ä\r\nZeile 2; \"ß\"" : std::string("Ä€;\"") + std::to_string(f.id);
-    const auto read =
-        kdbx::ReadKdbx(kdbx::WriteKdbx(ExportKdbx(fields, values, "Prüfer"), "pw",
-                                       {kdbx::Argon2Type::Id, std::string(32, 's'), 1 << 20, 1, 1, 0x13}),
-                       "pw");
+        values[{f.category, f.id}] = f.chars == 0 ? "Zeile 1 ä\r\nZeile 2; \"ß\""
+                                                  : std::string("Ä€;\"") + std::to_string(f.id);
+    const auto read = kdbx::ReadKdbx(
+        kdbx::WriteKdbx(ExportKdbx(fields, values, "Prüfer"), "pw",
+                        {kdbx::Argon2Type::Id, std::string(32, 's'), 1 << 20, 1, 1, 0x13}),
+        "pw");
     ASSERT_TRUE(read.db);
     const ImportPlan viaKdbx = PlanImport(fields, {}, EntriesOf(*read.db));
     EXPECT_EQ(viaKdbx.changes, values);
