@@ -94,7 +94,8 @@ private:
             return Blank(Now(*f)) && !m_taken.count({f->category, f->id});
         });
     }
-    const ExchangeField* Match(const Row& r, const SourceValue& v) const;
+    const ExchangeField* Match(const Row& r, const SourceValue& v,
+                               const std::set<const ExchangeField*>& used) const;
     const Row* ChooseRow(const SourceEntry& e) const;
     int Score(const Row& r, const SourceEntry& e) const;
 
@@ -105,31 +106,56 @@ private:
     ImportPlan m_plan;
 };
 
-const ExchangeField* Planner::Match(const Row& r, const SourceValue& v) const {
+const ExchangeField* Planner::Match(const Row& r, const SourceValue& v,
+                                    const std::set<const ExchangeField*>& used) const {
     const auto alias = kAliases.find(v.key);
     const std::string key = Fold(alias == kAliases.end() ? v.key : alias->second);
-    // The part it plays first, then its exact label, then the label without its row.
-    for (int pass = 0; pass < 3; ++pass) {
+    // The part it plays first; then its exact label, then the label without its row, each
+    // among the fields without a part before the others.
+    for (int pass = 0; pass < 5; ++pass) {
         for (const ExchangeField* f : r.fields) {
-            if (m_taken.count({f->category, f->id}))
+            if (m_taken.count({f->category, f->id}) || used.count(f))
                 continue;
-            const bool hit = pass == 0   ? v.role != ValueRole::Other && f->role == v.role
-                             : pass == 1 ? Fold(f->label) == key
-                                         : Core(f->label) == key;
+            if (pass > 0 && pass % 2 == 1 && f->role != ValueRole::Other)
+                continue;
+            const bool hit = pass == 0  ? v.role != ValueRole::Other && f->role == v.role
+                             : pass < 3 ? Fold(f->label) == key
+                                        : Core(f->label) == key;
             if (hit)
                 return f;
         }
     }
+    // "Label (2)": the second field of that label, as the export names it.
+    const auto open = v.key.rfind(" (");
+    if (open != std::string::npos && v.key.back() == ')' &&
+        v.key.find_first_not_of("0123456789", open + 2) == v.key.size() - 1 &&
+        open + 3 < v.key.size()) {
+        SourceValue base = v;
+        base.key.erase(open);
+        return Match(r, base, used);
+    }
     return nullptr;
+}
+
+// Named values before the usual parts, so that a label the form has wins over a part.
+std::vector<const SourceValue*> Ordered(const SourceEntry& e) {
+    std::vector<const SourceValue*> order;
+    for (const SourceValue& v : e.values)
+        if (v.role == ValueRole::Other)
+            order.push_back(&v);
+    for (const SourceValue& v : e.values)
+        if (v.role != ValueRole::Other)
+            order.push_back(&v);
+    return order;
 }
 
 int Planner::Score(const Row& r, const SourceEntry& e) const {
     int score = 0;
     std::set<const ExchangeField*> used;
-    for (const SourceValue& v : e.values) {
-        const ExchangeField* f = Match(r, v);
-        if (f && !Blank(v.value) && used.insert(f).second)
-            score += Fold(f->label) == Fold(v.key) ? 3 : 2;
+    for (const SourceValue* v : Ordered(e)) {
+        const ExchangeField* f = Blank(v->value) ? nullptr : Match(r, *v, used);
+        if (f && used.insert(f).second)
+            score += Fold(f->label) == Fold(v->key) ? 3 : 2;
     }
     const auto preferred = kPreferredRow.find(e.kind);
     if (preferred != kPreferredRow.end() && r.entry.find(preferred->second) != std::string::npos)
@@ -139,14 +165,15 @@ int Planner::Score(const Row& r, const SourceEntry& e) const {
 
 // The row the entry updates (same form and title) or the best free row; nullptr for none.
 const Row* Planner::ChooseRow(const SourceEntry& e) const {
-    const std::string group =
-        e.group.substr(e.group.rfind('/') == std::string::npos ? 0 : e.group.rfind('/') + 1);
-    const bool formNamed =
-        std::any_of(m_rows.begin(), m_rows.end(), [&](const Row& r) { return r.form == group; });
+    // The form the source's group names: the whole group or its last part (a form's title may
+    // hold a '/').
+    auto names = [&](const Row& r) { return e.group == r.form || e.group.ends_with("/" + r.form); };
+    const bool formNamed = std::any_of(m_rows.begin(), m_rows.end(), names);
     const Row* best = nullptr;
-    int bestScore = 2; // more than a title alone
+    // Within the form its group names, a title alone finds a row; elsewhere it takes more.
+    int bestScore = formNamed ? 1 : 2;
     for (const Row& r : m_rows) {
-        if (formNamed && r.form != group)
+        if (formNamed && !names(r))
             continue;
         const bool named = r.entry == e.title;
         const bool same =
@@ -230,22 +257,14 @@ void Planner::Add(const SourceEntry& e) {
     }
     const auto filled = std::count_if(e.values.begin(), e.values.end(),
                                       [](const SourceValue& v) { return !Blank(v.value); });
-    // Named values before the usual ones, so that a label the form has wins over a part.
-    std::vector<const SourceValue*> order;
-    for (const SourceValue& v : e.values)
-        if (v.role == ValueRole::Other)
-            order.push_back(&v);
-    for (const SourceValue& v : e.values)
-        if (v.role != ValueRole::Other)
-            order.push_back(&v);
-    for (const SourceValue* value : order) {
+    for (const SourceValue* value : Ordered(e)) {
         const SourceValue& v = *value;
         // A title is the row's name, or the title of the free rows the other values go to.
         const bool titleOnly =
             v.role == ValueRole::Title && (row ? v.value == row->entry : filled > 1);
         if (Blank(v.value) || titleOnly)
             continue;
-        const ExchangeField* f = row ? Match(*row, v) : nullptr;
+        const ExchangeField* f = row ? Match(*row, v, {}) : nullptr;
         if (!f || !Place(out, v, *f))
             Spill(out, e.title, v, row ? row->form : std::string());
     }

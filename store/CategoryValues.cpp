@@ -34,11 +34,6 @@ namespace {
 
 using Texts = std::map<std::pair<int, int>, std::string>;
 
-TQuery* TableOf(const CategoryInfo& info) {
-    TDataSetManager& manager = DataSetManager();
-    return info.table == TableIndex::Second ? manager.SecondTable : manager.FirstTable;
-}
-
 // One edit and post of a table with the texts of its fields.
 bool PostTexts(TQuery& table, const Texts& texts) {
     TDataSetManager& manager = DataSetManager();
@@ -67,7 +62,7 @@ bool WriteCategoryValues(const Texts& values) {
     for (const auto& [key, text] : values) {
         const CategoryInfo* info = FindCategory(key.first);
         const auto ids = FieldIds(key.first);
-        TQuery* table = info ? TableOf(*info) : nullptr;
+        TQuery* table = info ? &DataSetManager().Table(info->table) : nullptr;
         if (!table || !table->propActive() ||
             std::find(ids.begin(), ids.end(), key.second) == ids.end())
             return false;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/CatalogueFields.h"
 #include "exchange/KdbxCrypto.h"
 #include "exchange/KdbxModel.h"
 
@@ -69,4 +70,14 @@ inline KdbxDatabase AwkwardDatabase() {
         db.root.groups.push_back(std::move(group));
     }
     return db;
+}
+
+// Every field of every form filled with the awkward texts in turn, as the export makes it.
+inline KdbxDatabase CatalogueDatabase() {
+    const auto texts = AwkwardTexts();
+    FormValues values;
+    std::size_t i = 0;
+    for (const ExchangeField& f : CatalogueFields())
+        values[{f.category, f.id}] = texts[i++ % texts.size()];
+    return ExportKdbx(CatalogueFields(), values, "Prüfer");
 }

@@ -133,8 +133,10 @@ TEST_F(OpenDocument, EveryCatalogueFieldMakesTheRoundTrip) {
     const auto fields = CatalogueFields();
     FormValues values;
     for (const ExchangeField& f : fields)
-        values[{f.category, f.id}] = f.chars == 0 ? "Zeile 1 ä\r\nZeile 2; \"ß\""
-                                                  : std::string("Ä€;\"") + std::to_string(f.id);
+        values[{f.category, f.id}] =
+            f.chars == 0
+                ? "Zeile 1 ä\r\nZeile 2; \"ß\""
+                : std::string("Ä€;\"") + std::to_string(f.category) + "_" + std::to_string(f.id);
     const auto read = kdbx::ReadKdbx(
         kdbx::WriteKdbx(ExportKdbx(fields, values, "Prüfer"), "pw",
                         {kdbx::Argon2Type::Id, std::string(32, 's'), 1 << 20, 1, 1, 0x13}),
