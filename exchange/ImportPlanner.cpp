@@ -213,9 +213,10 @@ void Planner::Spill(PlannedEntry& out, const std::string& title, const SourceVal
     for (const Row& r : m_rows)
         for (const ExchangeField* f : r.fields)
             for (const ExchangeField* t : r.fields)
-                if (f->titleId == t->id && t != f && Free(r)) {
-                    candidates.push_back({t, f});
+                if (f->titleId == t->id && t != f) {
                     ++pairs[r.form];
+                    if (Free(r))
+                        candidates.push_back({t, f});
                 }
     std::stable_sort(candidates.begin(), candidates.end(), [&](const auto& a, const auto& b) {
         return std::pair(a.first->form != form, -pairs[a.first->form]) <
