@@ -4,20 +4,29 @@
 
 #include "platform/FileServices.h"
 #include "platform/Messages.h"
+#include "platform/file/AtomicFile.h"
 #include "tests/support/TestSupport.h"
+#include "util/FileUtil.h"
 #include "util/gui/MessageQueue.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <deque>
 #include <filesystem>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+unsigned ModeOf(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
 
 DosDateTime At(int year, int month, int day, int hour, int minute, int second) {
     return JoinDosDateTime({year, month, day, hour, minute, second});
@@ -252,6 +261,153 @@ TEST_F(CopyRun, FailuresOfDirectoryCreationAndCopy) {
               "Kopiervorgang gescheitert:\n" + fifo + "\nnach\n" + TargetOf(fifo));
     EXPECT_EQ(ReadFileBytes(TargetOf(a2)), "daten");
     EXPECT_FALSE(fs::exists(TargetOf(fifo)));
+}
+
+// What a run writes is the user's alone whatever the umask: the folders it makes 0700, the
+// copies 0600, also over an earlier copy that everyone could read.
+TEST_F(CopyRun, FoldersAndCopiesArePrivateWhateverTheUmask) {
+    const std::string a = Source("eins/a.qlr");
+    ::chmod(a.c_str(), 0644);
+    options.BackupPath = target.file("neu/Sicherung");
+    const std::string copy = BackupTarget(options.BackupPath, a, true);
+    const mode_t umask = ::umask(0);
+    EXPECT_EQ(Run({a}), BackupResult::Completed);
+    ::chmod(copy.c_str(), 0644);
+    EXPECT_EQ(Run({a}), BackupResult::Completed);
+    ::umask(umask);
+    EXPECT_EQ(ReadFileBytes(copy), "daten");
+    EXPECT_EQ(ModeOf(copy), 0600u);
+    for (fs::path dir = fs::path(copy).parent_path(); dir != fs::path(target.file("neu"));
+         dir = dir.parent_path())
+        EXPECT_EQ(ModeOf(dir), 0700u) << dir;
+    EXPECT_EQ(ModeOf(target.file("neu")), 0700u);
+}
+
+// A target is entered folder by folder. One that another user could redirect (his folder, his
+// link, a folder everyone may write without the sticky bit) is refused with its name before
+// anything is written; a sticky folder as /tmp and the user's own links are fine. The cases
+// of a second user are left out where none can be had.
+TEST_F(CopyRun, ATargetThatIsNotTheUsersIsRefusedAndNothingIsWritten) {
+    const std::optional<uid_t> bert = SecondUser();
+    const auto folder = [this](const std::string& name, mode_t mode, int owner = -1) {
+        fs::create_directories(target.file(name));
+        ::chmod(target.file(name).c_str(), mode);
+        if (owner >= 0) {
+            EXPECT_EQ(::lchown(target.file(name).c_str(), static_cast<uid_t>(owner), 0), 0);
+        }
+        return target.file(name);
+    };
+    const auto link = [this](const std::string& name, const std::string& to, int owner = -1) {
+        fs::create_symlink(to, target.file(name));
+        if (owner >= 0) {
+            EXPECT_EQ(::lchown(target.file(name).c_str(), static_cast<uid_t>(owner), 0), 0);
+        }
+        return target.file(name);
+    };
+    const int other = bert ? static_cast<int>(*bert) : -1;
+    struct Case {
+        const char* name;
+        bool needsOther;
+        std::function<std::string()> plant; // makes the target, gives the backup path
+        std::string refused;                // the folder named, "" when the run goes ahead
+        std::string untouched;              // a folder that must stay empty
+    };
+    const std::vector<Case> cases = {
+        {"everyone may write", false, [&] { return folder("offen", 0777) + "/Sicherung"; },
+         target.file("offen"), target.file("offen")},
+        {"sticky", false, [&] { return folder("tmp", 01777) + "/Sicherung"; }, "", ""},
+        {"own link", false,
+         [&] {
+             folder("echt", 0700);
+             return link("verweis", target.file("echt"));
+         },
+         "", ""},
+        {"his folder", true, [&] { return folder("bert", 0755, other); }, target.file("bert"),
+         target.file("bert")},
+        {"his link in a sticky folder", true,
+         [&] {
+             folder("geteilt", 01777);
+             folder("bertsdir", 0777, other);
+             return link("geteilt/qlr-sicherung", target.file("bertsdir"), other);
+         },
+         target.file("geteilt/qlr-sicherung"), target.file("bertsdir")},
+    };
+    const std::string a = Source("a.qlr");
+    options.CreateSubDir = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.needsOther && !bert)
+            continue;
+        for (const auto& entry : fs::directory_iterator(target.path()))
+            fs::remove_all(entry.path());
+        messages.clear();
+        options.BackupPath = c.plant();
+        const BackupOutcome outcome = RunSteps({a});
+        if (c.refused.empty()) {
+            EXPECT_EQ(outcome.result, BackupResult::Completed);
+            EXPECT_EQ(ReadFileBytes(options.BackupPath + "/a.qlr"), "daten");
+            continue;
+        }
+        EXPECT_EQ(outcome.result, BackupResult::NotStarted);
+        EXPECT_EQ(outcome.stop, BackupStop::TargetRefused);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(messages[0].text.rfind("Der Ordner " + c.refused + " gehört nicht Ihnen", 0), 0u)
+            << messages[0].text;
+        EXPECT_TRUE(fs::is_empty(c.untouched));
+    }
+    if (!bert)
+        return;
+    // His folder planted among the source's folders below a sticky target: refused there.
+    const std::string shared = folder("gemeinsam", 01777);
+    const std::string planted = shared + fs::path(source.path()).parent_path().string();
+    fs::create_directories(planted);
+    for (fs::path dir = planted; dir != fs::path(shared); dir = dir.parent_path())
+        ::chmod(dir.c_str(), 0755);
+    ASSERT_EQ(::chown(planted.c_str(), *bert, 0), 0);
+    ::chmod(planted.c_str(), 0777);
+    options.BackupPath = shared;
+    options.CreateSubDir = true;
+    messages.clear();
+    const BackupOutcome outcome = RunSteps({a});
+    EXPECT_EQ(outcome.stop, BackupStop::TargetRefused);
+    EXPECT_EQ(outcome.step, "directory");
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].text.find(planted + " gehört nicht Ihnen"), std::string::npos)
+        << messages[0].text;
+    EXPECT_TRUE(fs::is_empty(planted));
+}
+
+// A copy killed half-way leaves its hidden temporary beside the target; the next run into
+// that folder removes it, and only the temporaries of its own files.
+TEST_F(CopyRun, AKilledCopysTemporaryIsRemovedByTheNextRun) {
+    options.CreateSubDir = false;
+    const std::string big = Source("gross.qlr", std::string(9 << 20, 'g'));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        CopyOptions killed;
+        killed.proceed = [] { return ::raise(SIGKILL) == 0; };
+        CopyFile(big, TargetOf(big), killed);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    std::vector<std::string> left;
+    for (const auto& entry : fs::directory_iterator(target.path()))
+        left.push_back(entry.path().filename().string());
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_TRUE(IsTemporaryNameOf(TargetOf(big), left[0])) << left[0];
+    const std::string others = target.file(TemporaryPrefixOf("b.qlr") + "0123456789.tmp");
+    const std::string plain = target.file(".~gross.qlr.tmp");
+    WriteFileBytes(others, "b");
+    WriteFileBytes(plain, "?");
+
+    EXPECT_EQ(Run({big}), BackupResult::Completed);
+    EXPECT_FALSE(fs::exists(target.file(left[0])));
+    EXPECT_EQ(fs::file_size(TargetOf(big)), 9u << 20);
+    EXPECT_TRUE(fs::exists(others));
+    EXPECT_TRUE(fs::exists(plain));
 }
 
 TEST_F(CopyRun, SourceAndTargetTheSameFileCountsAsCopied) {

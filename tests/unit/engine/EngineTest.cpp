@@ -97,6 +97,58 @@ TEST_F(EngineTest, FailureAtEveryWriteStepLeavesOldOrNewRecord) {
     }
 }
 
+// A commit cut off before its last rename leaves ".old" files that the next open puts back.
+// A failure at any step of that recovery (its renames too) fails the open or finishes it; the
+// table then holds the old or the new record, and the next open recovers the rest.
+TEST_F(EngineTest, RecoveryOfAnInterruptedCommitFailingAtEveryStep) {
+    const std::vector<std::string> before = {"alt", "", "alte Notiz"};
+    const std::vector<std::string> next = {"neu", "", "neue Notiz"};
+    const auto interrupted = [&](int commitStep) {
+        const std::string path = MakeTable(dir);
+        Table::Open(path, session)->Post(before);
+        auto t = Table::Open(path, session);
+        auto fault = ScopedFileFault::FailingStep(commitStep);
+        try {
+            t->Post(next);
+        } catch (const EngineError&) {
+        }
+        return path;
+    };
+    const auto kept = [&] {
+        struct stat st {};
+        return ::stat(dir.file("T.PX.old").c_str(), &st) == 0 ||
+               ::stat(dir.file("T.MB.old").c_str(), &st) == 0;
+    };
+    int recoveries = 0;
+    for (int n = 0; n < 12; ++n) {
+        interrupted(n);
+        if (!kept())
+            continue;
+        int steps = 0;
+        {
+            auto count = ScopedFileFault::Counting();
+            Table::Open(dir.file("T.DB"), session);
+            steps = count.steps();
+        }
+        for (int m = 0; m < steps; ++m) {
+            const std::string path = interrupted(n);
+            ++recoveries;
+            {
+                auto fault = ScopedFileFault::FailingStep(m);
+                try {
+                    Table::Open(path, session);
+                } catch (const EngineError&) {
+                }
+            }
+            auto t = Table::Open(path, session);
+            const std::vector<std::string> now = {t->Value(0), t->Value(1), t->Value(2)};
+            EXPECT_TRUE(now == before || now == next) << "commit step " << n << ", open step " << m;
+            EXPECT_FALSE(kept()) << "commit step " << n << ", open step " << m;
+        }
+    }
+    EXPECT_GT(recoveries, 0);
+}
+
 // A form whose OK failed stays open and posts again through the same table: the retry
 // finishes what the failed commit left (kept .old files, a half-renamed set) and stores it.
 TEST_F(EngineTest, PostAgainOnTheSameTableAfterAFailureAtEveryStep) {
