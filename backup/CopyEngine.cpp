@@ -195,8 +195,8 @@ BackupOutcome BackupRun::Run(const std::vector<std::string>& entries, TArchivePa
     for (const std::string& source : entries) {
         const std::string target =
             BackupTarget(m_options.BackupPath, source, m_options.CreateSubDir);
-        m_namesByDirectory[TargetDirectory(target)].push_back(SplitPath(target).name +
-                                                              SplitPath(target).ext);
+        const PathParts parts = SplitPath(target);
+        m_namesByDirectory[TargetDirectory(target)].push_back(parts.name + parts.ext);
     }
     for (size_t i = 0; i < entries.size(); ++i) {
         Entry entry;

@@ -68,6 +68,6 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 // The folder of the pinned sample files (tests/data), with a trailing '/'.
 std::string TestDataDir();
 
-// The user id of a second local user ("quillory-test", made with useradd when missing), for
-// what another user may plant; nullopt where none can be had (not root, no useradd).
+// The user id of a second local user ("quillory-test", made with useradd when missing) whose
+// files a test may plant; nullopt where that cannot be done (not root, no useradd).
 std::optional<uid_t> SecondUser();
