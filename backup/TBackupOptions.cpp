@@ -35,8 +35,6 @@ bool ReadFlag(const TProfileSnapshot& ini, const char* key, bool def) {
     return ini.Int(kCommon, key, def ? 1 : 0) != 0;
 }
 
-// A default no stored value can equal: a line break cannot be stored.
-constexpr const char* kAbsent = "\n";
 constexpr const char* kProgramKeys[] = {"ZIP_PATH", "ZIP2EXE_PATH"};
 
 // Says once per session per file that its programs are not used.
@@ -72,8 +70,8 @@ void TBackupOptions::LoadPrograms(const std::string& dir, const std::string& own
     if (!ownConfigDir.empty() && OnlyUserCanChange(own)) {
         const TProfileSnapshot ini(own);
         for (size_t i = 0; i < std::size(kProgramKeys); ++i) {
-            const std::string value = ini.String(kOwnSection, kProgramKeys[i], kAbsent);
-            fromOwn[i] = value != kAbsent;
+            const std::string value = ini.String(kOwnSection, kProgramKeys[i], "");
+            fromOwn[i] = !value.empty();
             if (fromOwn[i]) {
                 *fields[i] = Cut(value);
             }

@@ -18,7 +18,7 @@ public:
 
     // dir + "Backup.Ini"; an empty dir does nothing. Load drops vanished and repeated files.
     // The programs to run (ZipPath, Zip2ExePath) are read only from a file nobody else can
-    // change: ownConfigDir + "Quillory.Ini" (section "BACKUP") when it has them, else
+    // change: ownConfigDir + "Quillory.Ini" (section "BACKUP") where it names one, else
     // Backup.Ini. Another's value is not used and said once per session; Save writes them to
     // both files.
     void Load(const std::string& dir, const std::string& ownConfigDir = {});
