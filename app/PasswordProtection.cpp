@@ -84,7 +84,9 @@ private:
 };
 
 bool ChangeProtection(const std::vector<std::string>& paths, bool protect,
-                      const std::string& password) {
+                      const std::string& password,
+                      engine::RecoveryChange recovery = engine::RecoveryChange::Keep,
+                      const engine::SecretKey* newRecovery = nullptr) {
     if (paths.empty()) {
         return false;
     }
@@ -116,7 +118,7 @@ bool ChangeProtection(const std::vector<std::string>& paths, bool protect,
     }
     bool ok = SetDatabaseDirectory(db, directory) == kEngineOk;
     if (ok) {
-        ok = RestructureTables(db, descs) == kEngineOk;
+        ok = RestructureTables(db, descs, recovery, newRecovery) == kEngineOk;
     }
     CloseDatabase(&db);
     for (RestructureDesc& desc : descs) {
@@ -161,6 +163,14 @@ bool QueryProtection() {
 
 bool SetTablePasswords(const std::string& password, const std::vector<std::string>& paths) {
     return !password.empty() && ChangeProtection(paths, true, password);
+}
+
+bool SetTableRecovery(const std::string& password, const engine::SecretKey* recovery,
+                      const std::vector<std::string>& paths) {
+    return !password.empty() && ChangeProtection(paths, true, password,
+                                                 recovery ? engine::RecoveryChange::Replace
+                                                          : engine::RecoveryChange::Remove,
+                                                 recovery);
 }
 
 bool ClearTablePasswords(const std::vector<std::string>& paths) {

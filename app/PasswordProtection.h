@@ -8,6 +8,9 @@
 
 class QWidget;
 class TQuery;
+namespace engine {
+class SecretKey;
+}
 
 // The table password of the logged-in user's two working tables. The program keeps no
 // password of its own: the engine holds the protection, the session the passwords given.
@@ -39,6 +42,11 @@ bool QueryProtection();
 // shown; protected tables need their current password in the session.
 bool SetTablePasswords(const std::string& password, const std::vector<std::string>& paths);
 bool ClearTablePasswords(const std::vector<std::string>& paths);
+// Sets the password and gives the tables a new recovery, replacing an earlier one (whose
+// sheets then open nothing), or removes it when recovery is nullptr. A password change keeps
+// the recovery; removing the password removes it.
+bool SetTableRecovery(const std::string& password, const engine::SecretKey* recovery,
+                      const std::vector<std::string>& paths);
 bool SetTablePassword(const std::string& password, const std::string& path);
 bool ClearTablePassword(const std::string& path);
 

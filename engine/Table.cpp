@@ -4,6 +4,34 @@
 
 namespace engine {
 
+namespace {
+
+// The data key of a table with key slots, unwrapped by a password (newest first) or a
+// recovery the session holds; nullptr when none fits.
+std::unique_ptr<SecretKey> UnwrapDataKey(const TableImage& header, Session& session) {
+    const KeySlots& slots = *header.slots;
+    auto dataKey = std::make_unique<SecretKey>();
+    const std::string passwordAd = KeySlotAd(header, false);
+    const auto& passwords = session.Passwords();
+    for (size_t i = passwords.size(); i-- > 0;) {
+        const SecretKey* kek = session.KeyFor(passwords[i].view(), header.salt, header.kdf);
+        if (!kek)
+            throw EngineError(Errc::Io, "key derivation failed");
+        if (UnwrapKey(slots.password, *kek, passwordAd, *dataKey))
+            return dataKey;
+    }
+    if (slots.hasRecovery) {
+        const std::string recoveryAd = KeySlotAd(header, true);
+        for (const auto& kek : session.RecoveryKeks()) {
+            if (UnwrapKey(slots.recovery, *kek, recoveryAd, *dataKey))
+                return dataKey;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
 std::unique_ptr<Table> Table::Open(const std::string& tablePath, Session& session,
                                    bool askForPassword) {
     TableStore store(TableStore::BaseOf(tablePath));
@@ -14,6 +42,17 @@ std::unique_ptr<Table> Table::Open(const std::string& tablePath, Session& sessio
     std::unique_ptr<SecretKey> key;
     if (!parsed.header.isProtected) {
         image = DecodeRecords(parsed, nullptr, *memoFile, &canonical);
+    } else if (parsed.header.slots) {
+        for (;;) {
+            key = UnwrapDataKey(parsed.header, session);
+            if (key)
+                break;
+            if (!askForPassword || !session.onPasswordRequest || !session.onPasswordRequest())
+                throw EngineError(Errc::NoAccess, "table is protected: no valid password");
+        }
+        image = DecodeRecords(parsed, key.get(), *memoFile, &canonical);
+        if (!image)
+            throw EngineError(Errc::Format, "table damaged: records do not open with its key");
     } else {
         for (;;) {
             const auto& passwords = session.Passwords();

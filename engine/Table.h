@@ -32,6 +32,10 @@ public:
     // The current (first) record; a table without records reads as empty fields.
     const std::string& Value(int field) const;
     bool IsProtected() const { return m_image.isProtected; }
+    // Whether the table's data key also opens by a recovery.
+    bool HasRecovery() const { return m_image.slots && m_image.slots->hasRecovery; }
+    // The key the table is sealed with (the data key with key slots); nullptr when unprotected.
+    const SecretKey* Key() const { return m_key.get(); }
 
     // Changes the current record (inserting one of empty fields first when the table has none)
     // and writes what changed: the .PX and .DB always, the memo file only when a memo differs.
