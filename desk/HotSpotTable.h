@@ -54,3 +54,11 @@ inline constexpr std::array<HotSpotRow, 19> kHotSpotTable{{
     {448, 36, 72, 72, {"SUCHEN1", "SUCHEN2", "SUCHEN3"}, CmSearch, "Suchen", "Ctrl+F; U"},
 }};
 // clang-format on
+
+// The note that conflicts are open: a button on the free wood between the backup box and the
+// pencil tray, covering no hot spot, and the key that presses it.
+struct DeskRect {
+    int x, y, w, h;
+};
+inline constexpr DeskRect kConflictNote{12, 360, 186, 38};
+inline constexpr const char* kConflictKeys = "Ctrl+K";
