@@ -50,9 +50,17 @@ bool SetTableRecovery(const std::string& password, const engine::SecretKey* reco
 bool SetTablePassword(const std::string& password, const std::string& path);
 bool ClearTablePassword(const std::string& path);
 
+// Sets password (the current or a new one) on the working tables with a new recovery, or
+// without any when recovery is nullptr; the password goes to the session and the document is
+// saved. False when it failed (nothing changed then).
+bool SetRecoveryCommand(QWidget* desk, const std::string& password,
+                        const engine::SecretKey* recovery);
+
 // Attaches the answer to the session's password request: the prompt's text goes to the
 // session (its only holder) and the engine tries again; Cancel throws
-// EPasswordCancelled, so the opening of the tables gives up. One handler at a time.
+// EPasswordCancelled, so the opening of the tables gives up. The prompt's "Notfallzugang…"
+// puts a recovery from the sheets into the session instead; once the tables are open, a new
+// password is asked for. One handler at a time.
 void AttachPasswordRequest(QWidget* desk, DeskPasswordState& state, PasswordAsk ask = {});
 void DetachPasswordRequest();
 

@@ -47,7 +47,7 @@ Opened OpenForRestructure(Session& session, const std::string& path) {
     if (table->Key())
         o.key = std::make_unique<SecretKey>(*table->Key());
     o.image = std::move(*table).TakeImage();
-    if (!o.image.slots)
+    if (!o.image.keySlots)
         o.key.reset(); // sealed by the password's key: no data key to keep
     o.before = o.store.ReadRaw();
     return o;
@@ -70,22 +70,22 @@ TableFiles Rewrite(Opened& t, const RestructureRequest& rq, Session& session,
         image.isProtected = false;
         image.kdf = {};
         image.salt = {};
-        image.slots.reset();
+        image.keySlots.reset();
     } else {
         const NewKey& k = KeyOfPassword(session, keys, rq.password);
-        KeySlots slots = sameKey ? *image.slots : KeySlots{};
+        KeySlots keySlots = sameKey ? *image.keySlots : KeySlots{};
         image.isProtected = true;
         image.kdf = session.newTableKdf;
         image.salt = k.salt;
-        slots.password = WrapKey(dataKey, *k.kek, KeySlotAd(image, false));
+        keySlots.password = WrapKey(dataKey, *k.kek, KeySlotAd(image, false));
         if (recovery == RecoveryChange::Replace) {
-            slots.hasRecovery = true;
-            slots.recovery = WrapKey(dataKey, *recoveryKek, KeySlotAd(image, true));
+            keySlots.hasRecovery = true;
+            keySlots.recovery = WrapKey(dataKey, *recoveryKek, KeySlotAd(image, true));
         } else if (recovery == RecoveryChange::Remove) {
-            slots.hasRecovery = false;
-            slots.recovery = {};
+            keySlots.hasRecovery = false;
+            keySlots.recovery = {};
         }
-        image.slots = slots;
+        image.keySlots = keySlots;
         if (sameKey) {
             const ParsedTable parsed = ParseTable(t.before.db, t.before.px);
             return {ReplaceKeySlots(t.before.db, parsed, image), t.before.px, t.before.mb};

@@ -9,7 +9,7 @@ namespace {
 // The data key of a table with key slots, unwrapped by a password (newest first) or a
 // recovery the session holds; nullptr when none fits.
 std::unique_ptr<SecretKey> UnwrapDataKey(const TableImage& header, Session& session) {
-    const KeySlots& slots = *header.slots;
+    const KeySlots& keySlots = *header.keySlots;
     auto dataKey = std::make_unique<SecretKey>();
     const std::string passwordAd = KeySlotAd(header, false);
     const auto& passwords = session.Passwords();
@@ -17,13 +17,13 @@ std::unique_ptr<SecretKey> UnwrapDataKey(const TableImage& header, Session& sess
         const SecretKey* kek = session.KeyFor(passwords[i].view(), header.salt, header.kdf);
         if (!kek)
             throw EngineError(Errc::Io, "key derivation failed");
-        if (UnwrapKey(slots.password, *kek, passwordAd, *dataKey))
+        if (UnwrapKey(keySlots.password, *kek, passwordAd, *dataKey))
             return dataKey;
     }
-    if (slots.hasRecovery) {
+    if (keySlots.hasRecovery) {
         const std::string recoveryAd = KeySlotAd(header, true);
         for (const auto& kek : session.RecoveryKeks()) {
-            if (UnwrapKey(slots.recovery, *kek, recoveryAd, *dataKey))
+            if (UnwrapKey(keySlots.recovery, *kek, recoveryAd, *dataKey))
                 return dataKey;
         }
     }
@@ -42,7 +42,7 @@ std::unique_ptr<Table> Table::Open(const std::string& tablePath, Session& sessio
     std::unique_ptr<SecretKey> key;
     if (!parsed.header.isProtected) {
         image = DecodeRecords(parsed, nullptr, *memoFile, &canonical);
-    } else if (parsed.header.slots) {
+    } else if (parsed.header.keySlots) {
         for (;;) {
             key = UnwrapDataKey(parsed.header, session);
             if (key)
@@ -170,6 +170,20 @@ void Table::Post(const std::vector<std::string>& values) {
 
 TableImage Table::TakeImage() && {
     return std::move(m_image);
+}
+
+bool RecoveryOpens(const std::string& tablePath, const SecretKey& recovery) {
+    try {
+        const ParsedTable parsed = TableStore(TableStore::BaseOf(tablePath)).Read();
+        const auto& keySlots = parsed.header.keySlots;
+        if (!keySlots || !keySlots->hasRecovery)
+            return false;
+        SecretKey kek, dataKey;
+        RecoveryKek(recovery, kek);
+        return UnwrapKey(keySlots->recovery, kek, KeySlotAd(parsed.header, true), dataKey);
+    } catch (const EngineError&) {
+        return false;
+    }
 }
 
 } // namespace engine

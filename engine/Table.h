@@ -33,7 +33,7 @@ public:
     const std::string& Value(int field) const;
     bool IsProtected() const { return m_image.isProtected; }
     // Whether the table's data key also opens by a recovery.
-    bool HasRecovery() const { return m_image.slots && m_image.slots->hasRecovery; }
+    bool HasRecovery() const { return m_image.keySlots && m_image.keySlots->hasRecovery; }
     // The key the table is sealed with (the data key with key slots); nullptr when unprotected.
     const SecretKey* Key() const { return m_key.get(); }
 
@@ -59,5 +59,9 @@ private:
     MemoTie m_memo;              // the memo file in place
     bool m_memoReusable = false; // layout 2 with memo references a post can keep
 };
+
+// Whether recovery opens the table at tablePath (unwraps its data key); false for a table
+// without a recovery or one that cannot be read.
+bool RecoveryOpens(const std::string& tablePath, const SecretKey& recovery);
 
 } // namespace engine

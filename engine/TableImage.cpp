@@ -162,13 +162,13 @@ void ReadHeader(ByteReader& r, ParsedTable& p, size_t& nonceAt) {
             Damaged("bad key-derivation parameters");
         Take(r, h.salt);
         if (prot == kSealedByDataKey) {
-            KeySlots& slots = h.slots.emplace();
-            Take(r, slots.password);
+            KeySlots& keySlots = h.keySlots.emplace();
+            Take(r, keySlots.password);
             const uint8_t recovery = r.u8();
             if (recovery > 1)
                 Damaged("bad recovery flag");
-            slots.hasRecovery = recovery == 1;
-            Take(r, slots.recovery);
+            keySlots.hasRecovery = recovery == 1;
+            Take(r, keySlots.recovery);
         }
         nonceAt = r.pos();
         Take(r, p.dbNonce);
@@ -373,7 +373,7 @@ void EncodeRecordFiles(const TableImage& image, const MemoTie& tie, const Secret
         head.u8(static_cast<uint8_t>(f.name.size()));
         head.bytes(f.name);
     }
-    head.u8(!image.isProtected ? 0 : image.slots ? kSealedByDataKey : kSealedByPassword);
+    head.u8(!image.isProtected ? 0 : image.keySlots ? kSealedByDataKey : kSealedByPassword);
     Nonce nonce{};
     size_t nonceAt = 0;
     size_t costAt = 0;
@@ -382,10 +382,10 @@ void EncodeRecordFiles(const TableImage& image, const MemoTie& tie, const Secret
         head.u64(image.kdf.opsLimit);
         head.u64(image.kdf.memLimit);
         head.bytes(View(image.salt));
-        if (image.slots) {
-            head.bytes(View(image.slots->password));
-            head.u8(image.slots->hasRecovery ? 1 : 0);
-            head.bytes(View(image.slots->recovery));
+        if (image.keySlots) {
+            head.bytes(View(image.keySlots->password));
+            head.u8(image.keySlots->hasRecovery ? 1 : 0);
+            head.bytes(View(image.keySlots->recovery));
         }
         nonceAt = head.size();
         head.bytes(View(nonce)); // filled in below
@@ -400,7 +400,7 @@ void EncodeRecordFiles(const TableImage& image, const MemoTie& tie, const Secret
         // field zeroed, and the nonce itself is bound by the AEAD.
         std::string ad =
             Prefix(kMagicDb, image.generation, head.size() + sectionLength) + head.out();
-        if (image.slots)
+        if (image.keySlots)
             std::memset(ad.data() + kPrefixSize + costAt, 0, kSlotBlockSize);
         std::string section = engine::Seal(rec.out(), ad, *key, nonce);
         std::memcpy(head.out().data() + nonceAt, nonce.data(), nonce.size());
@@ -456,7 +456,7 @@ ParsedTable ParseTable(std::string_view db, std::string_view px) {
     if (p.header.isProtected) {
         p.dbAd = std::string(db.data(), kPrefixSize + sectionAt);
         std::memset(p.dbAd.data() + kPrefixSize + nonceAt, 0, 24);
-        if (p.header.slots)
+        if (p.header.keySlots)
             std::memset(p.dbAd.data() + kPrefixSize + p.costAt, 0, kSlotBlockSize);
     }
 
@@ -484,15 +484,15 @@ std::string KeySlotAd(const TableImage& header, bool recovery) {
 
 std::string ReplaceKeySlots(std::string_view db, const ParsedTable& parsed,
                             const TableImage& header) {
-    if (!parsed.header.slots || !header.slots || parsed.layout != 2)
-        throw EngineError(Errc::BadArgument, "table has no key slots");
+    if (!parsed.header.keySlots || !header.keySlots || parsed.layout != 2)
+        throw EngineError(Errc::BadArgument, "table has no key keySlots");
     ByteWriter block;
     block.u64(header.kdf.opsLimit);
     block.u64(header.kdf.memLimit);
     block.bytes(View(header.salt));
-    block.bytes(View(header.slots->password));
-    block.u8(header.slots->hasRecovery ? 1 : 0);
-    block.bytes(View(header.slots->recovery));
+    block.bytes(View(header.keySlots->password));
+    block.u8(header.keySlots->hasRecovery ? 1 : 0);
+    block.bytes(View(header.keySlots->recovery));
     std::string out(db.substr(0, db.size() - sizeof(Checksum)));
     out.replace(kPrefixSize + parsed.costAt, kSlotBlockSize, block.out());
     Seal(out);

@@ -38,7 +38,7 @@ struct TableImage {
     bool isProtected = false;
     KdfParams kdf;
     Salt salt{};
-    std::optional<KeySlots> slots;
+    std::optional<KeySlots> keySlots;
     std::vector<std::vector<std::string>> records;
 };
 
