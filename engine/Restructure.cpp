@@ -53,6 +53,13 @@ Opened OpenForRestructure(Session& session, const std::string& path) {
     return o;
 }
 
+bool SameSlots(const std::optional<KeySlots>& a, const std::optional<KeySlots>& b) {
+    if (!a || !b)
+        return !a && !b;
+    return a->password == b->password && a->hasRecovery == b->hasRecovery &&
+           a->recovery == b->recovery;
+}
+
 void WipeRecords(TableImage& image) {
     for (auto& record : image.records)
         for (std::string& v : record)
@@ -152,6 +159,27 @@ void RestructureTables(Session& session, const std::vector<RestructureRequest>& 
             throw;
         }
     }
+}
+
+void ProtectLike(Session& session, const std::string& tablePath, const std::string& modelPath) {
+    const std::unique_ptr<Table> model = Table::Open(modelPath, session, false);
+    std::unique_ptr<Table> table = Table::Open(tablePath, session, false);
+    if (model->IsProtected() == table->IsProtected() &&
+        (!model->IsProtected() ||
+         (model->KeySalt() == table->KeySalt() && SameSlots(model->Slots(), table->Slots()))))
+        return;
+    TableStore store(TableStore::BaseOf(tablePath));
+    TableImage image = std::move(*table).TakeImage();
+    image.generation += 1;
+    image.isProtected = model->IsProtected();
+    image.salt = model->IsProtected() ? model->KeySalt() : Salt{};
+    image.kdf = model->IsProtected() ? model->KeyCost() : KdfParams{};
+    image.keySlots = model->Slots(); // the same data key: its slots hold for this table too
+    TableFiles after = EncodeTable(image, model->Key());
+    for (auto& record : image.records)
+        for (std::string& v : record)
+            Wipe(v);
+    store.Commit(after);
 }
 
 } // namespace engine

@@ -31,4 +31,10 @@ void RestructureTables(Session& session, const std::vector<RestructureRequest>& 
                        RecoveryChange recovery = RecoveryChange::Keep,
                        const SecretKey* newRecovery = nullptr);
 
+// Gives the table at tablePath the protection of the one at modelPath: none, or the model's
+// salt, cost, key and key slots (so its password and recovery open it too). Both open with the
+// session's passwords (no request is asked); nothing is written when they already agree. Throws
+// EngineError.
+void ProtectLike(Session& session, const std::string& tablePath, const std::string& modelPath);
+
 } // namespace engine

@@ -34,8 +34,12 @@ public:
     bool IsProtected() const { return m_image.isProtected; }
     // Whether the table's data key also opens by a recovery.
     bool HasRecovery() const { return m_image.keySlots && m_image.keySlots->hasRecovery; }
-    // The key the table is sealed with (the data key with key slots); nullptr when unprotected.
+    // The key the table opened with (the data key with key slots); nullptr for an unprotected
+    // table.
     const SecretKey* Key() const { return m_key.get(); }
+    const Salt& KeySalt() const { return m_image.salt; }
+    const KdfParams& KeyCost() const { return m_image.kdf; }
+    const std::optional<KeySlots>& Slots() const { return m_image.keySlots; }
 
     // Changes the current record (inserting one of empty fields first when the table has none)
     // and writes what changed: the .PX and .DB always, the memo file only when a memo differs.

@@ -89,6 +89,22 @@ TEST_F(KeySlotTest, PasswordChangeRewrapsAndKeepsRecordsMemosAndRecovery) {
     }
 }
 
+// A table made later (from its template) takes the protection of one with key slots: the
+// password and the recovery open it as well.
+TEST_F(KeySlotTest, ProtectLikeGivesANewTableTheSameSlots) {
+    const std::string a = MakeTable(dir, "A");
+    const std::string b = MakeTable(dir, "B");
+    const SecretKey recovery = NewRecovery();
+    RestructureTables(session, {{a, true, "pw"}}, RecoveryChange::Replace, &recovery);
+    session.AddPassword("pw");
+    ProtectLike(session, b, a);
+    EXPECT_TRUE(OpensWith(b, "pw"));
+    EXPECT_TRUE(OpensWith(b, "", &recovery));
+    const std::string db = ReadFileBytes(dir.file("B.DB"));
+    ProtectLike(session, b, a);
+    EXPECT_EQ(ReadFileBytes(dir.file("B.DB")), db) << "nothing written when they agree";
+}
+
 TEST_F(KeySlotTest, NewRecoveryReplacesTheOldAndRemovingThePasswordRemovesIt) {
     const std::string a = MakeTable(dir, "A");
     const SecretKey first = NewRecovery();
