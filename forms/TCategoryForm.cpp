@@ -5,6 +5,7 @@
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
 #include "platform/gui/NoticeStyle.h"
+#include "platform/gui/SecretClipboard.h"
 #include "store/CategorySchema.h"
 #include "store/EBdtError.h"
 #include "store/TDataSetManager.h"
@@ -52,7 +53,9 @@ TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
     MaskSecretFields(this, form.category, m_edits, Control(kOkId));
 }
 
-TCategoryForm::~TCategoryForm() = default;
+TCategoryForm::~TCategoryForm() {
+    ClearOwnSelection();
+}
 
 QWidget* TCategoryForm::Edit(int id) const {
     const int j = id - kFirstFieldId;

@@ -177,6 +177,9 @@ std::string LongDirectory(const TempDir& dir, size_t length) {
     for (int i = 0; path.size() < length; ++i)
         path += "Ordner Nummer " + std::to_string(i) + "/";
     fs::create_directories(path);
+    // Folders others may write are no target, whatever the umask.
+    for (fs::path p = path; p.string().size() > dir.path().size(); p = p.parent_path())
+        fs::permissions(p, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
     return path;
 }
 
@@ -236,6 +239,10 @@ TEST_F(PackingRun, ListFileThenPackerThenConverterAfterTheWindowHasGone) {
     EXPECT_EQ(launcher.started[1].parameters, archive + " " + target);
     EXPECT_EQ(launcher.startTicks[1] - launcher.startTicks[0], 3000u);
     EXPECT_EQ(statuses.size(), 2u);
+    // The packer left the archive readable by all; it is the user's alone after the run.
+    struct stat st {};
+    ASSERT_EQ(::stat(archive.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST_F(PackingRun, AMissingPackerOrTemplateEndsTheRunBeforeAnyEntry) {
