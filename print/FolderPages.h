@@ -13,7 +13,7 @@ struct DialogTemplate;
 // built and checked without any paint device.
 
 // What a piece of text is; the painter gives each role its font.
-enum class PrintRole { Title, Heading, Label, Value, Small };
+enum class PrintRole { Title, Heading, Label, Value, Small, Letter };
 
 struct PageText {
     double x = 0, y = 0; // top-left corner, mm from the page's top-left corner
@@ -31,6 +31,7 @@ struct PageRule {
 
 struct FolderPage {
     QString headerLeft, headerRight, footerLeft, footerRight;
+    bool framed = true; // the header and footer rules; a letter has none
     std::vector<PageText> texts;
     std::vector<PageRule> rules;
 };

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFont>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,14 @@ TextWidth DeviceTextWidth(const QPaintDevice& device);
 // Paints the pages on an A4 device whose origin is the paper's top-left corner; false when
 // painting could not begin.
 bool PaintFolder(QPagedPaintDevice& device, const std::vector<FolderPage>& pages);
+
+// Pages as a PDF: A4, the title and the user name in its metadata, its fonts embedded; the
+// pages are laid out with the PDF's own text widths. Empty when it could not be made.
+QByteArray PagesPdf(const QString& title, const QString& userName,
+                    const std::function<std::vector<FolderPage>(const TextWidth&)>& pages);
+// Writes a PDF through the atomic writer (a new file gets mode 0600, also when it replaces one);
+// false for an empty PDF or a failed write.
+bool SavePdf(const std::string& path, const QByteArray& pdf);
 
 // The folder as a PDF: A4, the title "Notfallmappe" and the user name in its metadata, its
 // fonts embedded. Empty when it could not be made.
