@@ -1,6 +1,7 @@
 #include "app/DocumentWatch.h"
 
 #include "app/PasswordProtection.h"
+#include "desk/TQuilloryDlgClient.h"
 #include "forms/TKonflikteDialog.h"
 #include "platform/file/PathParts.h"
 #include "store/DocumentVersion.h"
@@ -10,15 +11,18 @@
 #include <QLabel>
 #include <QWidget>
 
+#include <set>
+
 namespace {
 
 constexpr int kSettleMs = 300; // a sync engine's rename comes with several folder events
 constexpr int kRetryMs = 1000; // while a dialog is open
 constexpr int kNoteMs = 10000;
+constexpr int kNoteTop = 64; // on the pad above the cards, below the desk's title
 
 } // namespace
 
-DocumentWatch::DocumentWatch(QWidget* desk, DeskPasswordState& state)
+DocumentWatch::DocumentWatch(TQuilloryDlgClient* desk, DeskPasswordState& state)
     : QObject(desk), m_desk(desk), m_state(state) {
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &DocumentWatch::Check);
@@ -38,6 +42,7 @@ DocumentWatch::DocumentWatch(QWidget* desk, DeskPasswordState& state)
         if (now && now->window() == m_desk->window())
             Schedule(0);
     });
+    connect(desk, &TQuilloryDlgClient::conflictsRequested, this, &DocumentWatch::ShowConflicts);
     QTimer::singleShot(0, this, &DocumentWatch::TakeInLeftVersions);
 }
 
@@ -91,12 +96,26 @@ void DocumentWatch::Report() {
     if (report.protectionTaken)
         m_state.isProtected = QueryProtection();
     if (report.taken > 0)
-        ShowNote(QStringLiteral("Änderungen von einem anderen Rechner übernommen: %1 Felder")
-                     .arg(report.taken));
+        ShowNote(QStringLiteral("Änderungen von einem anderen Rechner übernommen: ") +
+                 FieldCountText(report.taken));
     // Listed after every merge that found some, and once after the login.
     if (!manager.Sync().Conflicts().empty() && (report.conflicts > 0 || !m_conflictsShown))
         ShowConflicts();
     m_conflictsShown = true;
+    UpdateConflictNote();
+}
+
+void DocumentWatch::UpdateConflictNote() {
+    TDataSetManager& manager = DataSetManager();
+    std::set<int> categories;
+    std::size_t fields = 0;
+    if (manager.IsOpen) {
+        for (const KeptConflict& c : manager.Sync().Conflicts())
+            categories.insert(DocumentFields()[c.field].category);
+        fields = manager.Sync().Conflicts().size();
+    }
+    m_desk->SetConflictNote(
+        ConflictNote(fields, std::vector<int>(categories.begin(), categories.end())));
 }
 
 void DocumentWatch::ShowConflicts() {
@@ -115,6 +134,7 @@ void DocumentWatch::ShowConflicts() {
     });
     dialog.exec();
     m_busy = false;
+    UpdateConflictNote();
 }
 
 void DocumentWatch::ShowNote(const QString& text) {
@@ -128,7 +148,7 @@ void DocumentWatch::ShowNote(const QString& text) {
     m_note->setText(text);
     m_note->setAccessibleName(text);
     m_note->adjustSize();
-    m_note->move((m_desk->width() - m_note->width()) / 2, m_desk->height() - m_note->height() - 24);
+    m_note->move((m_desk->width() - m_note->width()) / 2, kNoteTop);
     m_note->show();
     m_note->raise();
     m_noteTimer.start(kNoteMs);

@@ -7,17 +7,19 @@
 #include <QTimer>
 
 class QLabel;
-class QWidget;
+class TQuilloryDlgClient;
 
 // Watches the logged-in user's document for versions other machines write into the program
 // folder. A sync engine renames a new file over the document, so the folder is watched, and
 // the document is checked again whenever the desk regains the focus; a change is merged and
 // saved at once. The desk then shows a short note, and the window "Konflikte" lists what both
-// machines changed differently. Nothing happens while a dialog is open: its save merges.
+// machines changed differently; while a conflict is open the desk's conflict note says how many
+// fields in which forms, and opens that window. Nothing happens while a dialog is open: its
+// save merges.
 class DocumentWatch : public QObject {
     Q_OBJECT
 public:
-    DocumentWatch(QWidget* desk, DeskPasswordState& state);
+    DocumentWatch(TQuilloryDlgClient* desk, DeskPasswordState& state);
     ~DocumentWatch() override;
 
     // Checks the document and the conflict copies beside it now.
@@ -33,8 +35,9 @@ private:
     void Schedule(int ms);
     void Report();
     void ShowNote(const QString& text);
+    void UpdateConflictNote();
 
-    QWidget* m_desk;
+    TQuilloryDlgClient* m_desk;
     DeskPasswordState& m_state;
     QFileSystemWatcher m_watcher;
     QTimer m_timer;

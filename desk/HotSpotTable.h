@@ -56,3 +56,11 @@ inline constexpr std::array<HotSpotRow, 20> kHotSpotTable{{
     {518, 134, 72, 72, {"VERTRAG1", "VERTRAG2", "VERTRAG3"}, CmContracts, "Verträge", "Ctrl+Shift+K"},
 }};
 // clang-format on
+
+// The note that conflicts are open: a button on the free wood between the backup box and the
+// pencil tray, covering no hot spot, and the key that presses it.
+struct DeskRect {
+    int x, y, w, h;
+};
+inline constexpr DeskRect kConflictNote{12, 360, 186, 38};
+inline constexpr const char* kConflictKeys = "Ctrl+K";

@@ -3,6 +3,18 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 
+QString SpokenKeys(const QString& keys) {
+    if (keys.isEmpty()) {
+        return {};
+    }
+    // Spoken as the keyboard labels them ("Strg+P", not the portable "Ctrl+P").
+    QStringList spoken;
+    for (const QKeySequence& key : QKeySequence::listFromString(keys, QKeySequence::PortableText)) {
+        spoken << key.toString(QKeySequence::NativeText);
+    }
+    return QStringLiteral("Taste ") + spoken.join(QStringLiteral("; "));
+}
+
 THotSpotButton::THotSpotButton(QWidget* desk, const QRect& rect, const QString& name,
                                const QString& keys)
     : QAbstractButton(desk) {
@@ -11,15 +23,7 @@ THotSpotButton::THotSpotButton(QWidget* desk, const QRect& rect, const QString& 
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::TabFocus);
     setAccessibleName(name);
-    if (!keys.isEmpty()) {
-        // Spoken as the keyboard labels them ("Strg+P", not the portable "Ctrl+P").
-        QStringList spoken;
-        for (const QKeySequence& key :
-             QKeySequence::listFromString(keys, QKeySequence::PortableText)) {
-            spoken << key.toString(QKeySequence::NativeText);
-        }
-        setAccessibleDescription(QStringLiteral("Taste ") + spoken.join(QStringLiteral("; ")));
-    }
+    setAccessibleDescription(SpokenKeys(keys));
 }
 
 bool THotSpotButton::event(QEvent* event) {

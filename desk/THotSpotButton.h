@@ -4,6 +4,10 @@
 
 #include <functional>
 
+// Keys in QKeySequence's portable text ("Ctrl+P; U") as a screen reader says them:
+// "Taste Strg+P; U"; empty for none.
+QString SpokenKeys(const QString& keys);
+
 // The stand-in of one hot spot for the keyboard and for screen readers: an invisible button over
 // the hot spot's rectangle with the hot spot's German name. It takes the keyboard focus and hands
 // every key to the desk; mouse events pass through it to the desk, which draws everything.

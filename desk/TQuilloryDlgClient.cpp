@@ -16,10 +16,15 @@
 #include "util/gui/MessageQueue.h"
 
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPushButton>
+
+#include <array>
 
 #include <unistd.h>
 
@@ -61,6 +66,33 @@ std::unique_ptr<TBitmapRegion> MakeHotSpot(const HotSpotRow& row) {
         spot->cell[s] = std::make_unique<TPaintCell>(row.pictures[s], 0u);
     }
     return spot;
+}
+
+// The lines of text (its own line breaks kept) wrapped at blanks to width; beyond maxLines the
+// last line ends in "…".
+QStringList FitLines(const QString& text, const QFontMetrics& metrics, int width, int maxLines) {
+    QStringList lines;
+    for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+        QString line;
+        for (const QString& word : paragraph.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+            if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+                lines << line;
+                line = word;
+            } else {
+                line = longer;
+            }
+        }
+        lines << line;
+    }
+    if (lines.size() > maxLines) {
+        lines = lines.mid(0, maxLines);
+        lines.back() += QStringLiteral(" …");
+    }
+    for (QString& line : lines) {
+        line = metrics.elidedText(line, Qt::ElideRight, width);
+    }
+    return lines;
 }
 
 } // namespace
@@ -188,6 +220,11 @@ bool TQuilloryDlgClient::HandleKey(QKeyEvent* event) {
     if (key == 0 && !event->text().isEmpty()) {
         // A letter the keyboard map gives no key code for (an umlaut on a remapped key).
         pressed = QKeyCombination(mods, Qt::Key(event->text().at(0).toUpper().unicode()));
+    }
+    if (m_conflictButton && m_conflictButton->isVisible() &&
+        DeskKeyboard::SpotForKey(std::array{kConflictKeys}, pressed) == 0) {
+        RequestConflicts();
+        return true;
     }
     const int spot = DeskKeyboard::SpotForKey(m_spotKeys, pressed);
     if (spot >= 0 && spot < static_cast<int>(m_hotSpots.size())) {
@@ -503,6 +540,60 @@ bool TQuilloryDlgClient::ConfirmRemovalByKey() {
 void TQuilloryDlgClient::DescribeProtection() {
     setAccessibleDescription(
         QString::fromUtf8(m_passwordState.isProtected ? kProtectedText : kUnprotectedText));
+}
+
+void TQuilloryDlgClient::SetConflictNote(const QString& text) {
+    if (text.isEmpty()) {
+        if (m_conflictButton) {
+            m_conflictButton->hide();
+        }
+        return;
+    }
+    if (!m_conflictButton) {
+        m_conflictButton = new QPushButton(this);
+        // The keys stay with the hot spots; the button is pressed by its key or a click.
+        m_conflictButton->setFocusPolicy(Qt::NoFocus);
+        m_conflictButton->setCursor(Qt::PointingHandCursor);
+        m_conflictButton->setAccessibleDescription(SpokenKeys(QString::fromUtf8(kConflictKeys)));
+        m_conflictButton->setStyleSheet(QStringLiteral(
+            "QPushButton { background: rgba(70, 20, 10, 225); color: rgb(255, 244, 200);"
+            " border: 1px solid rgb(200, 160, 80); border-radius: 4px; padding: 0px 3px;"
+            " font-weight: bold; font-size: 7pt; }"
+            "QPushButton:hover { background: rgba(110, 36, 16, 235); }"
+            "QPushButton:pressed { background: rgba(50, 14, 6, 235); }"));
+        m_conflictButton->ensurePolished();
+        connect(m_conflictButton, &QPushButton::clicked, this, [this] { RequestConflicts(); });
+    }
+    const QFontMetrics metrics(m_conflictButton->font());
+    const int lineHeight = metrics.lineSpacing();
+    const int maxLines = std::max(1, (kConflictNote.h - 4) / lineHeight);
+    // The key is shown after the first line, and spoken as the description.
+    const QString key = QKeySequence(QString::fromUtf8(kConflictKeys), QKeySequence::PortableText)
+                            .toString(QKeySequence::NativeText);
+    QString shown = text;
+    const qsizetype firstBreak = shown.indexOf(QLatin1Char('\n'));
+    shown.insert(firstBreak < 0 ? shown.size() : firstBreak,
+                 QStringLiteral(" (") + key + QLatin1Char(')'));
+    const QStringList lines = FitLines(shown, metrics, kConflictNote.w - 10, maxLines);
+    const int height = std::min(kConflictNote.h, static_cast<int>(lines.size()) * lineHeight + 4);
+    m_conflictButton->setGeometry(kConflictNote.x, kConflictNote.y + (kConflictNote.h - height) / 2,
+                                  kConflictNote.w, height);
+    const QString whole = QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    m_conflictButton->setText(lines.join(QLatin1Char('\n')));
+    m_conflictButton->setAccessibleName(whole);
+    m_conflictButton->setToolTip(whole + QStringLiteral(" (") +
+                                 m_conflictButton->accessibleDescription() + QLatin1Char(')'));
+    m_conflictButton->show();
+    m_conflictButton->raise();
+}
+
+void TQuilloryDlgClient::RequestConflicts() {
+    if (m_busy) {
+        return;
+    }
+    m_busy = true;
+    emit conflictsRequested();
+    m_busy = false;
 }
 
 void TQuilloryDlgClient::ShowAbout() {

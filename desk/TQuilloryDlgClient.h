@@ -11,6 +11,7 @@
 class TBitmapRegion;
 class THotSpotButton;
 class QKeyEvent;
+class QPushButton;
 
 // The desk: the program's main window content, a drawn desk with its hot spots. Built with its
 // pictures and hot spots, then it runs the login; SetupWindow() sizes, centres and shapes the
@@ -55,6 +56,15 @@ public:
     // Whether the keyboard leads (focus mark shown) rather than the mouse.
     bool KeyboardLeads() const { return m_keyboardLeads; }
 
+    // The note that conflicts are open: a button in the free place kConflictNote whose press
+    // (or key kConflictKeys) asks for the window "Konflikte". Lines too wide for it are cut
+    // with "…"; its accessible name and tool tip hold the whole text. Empty text hides it.
+    void SetConflictNote(const QString& text);
+    QPushButton* ConflictButton() const { return m_conflictButton; }
+
+signals:
+    void conflictsRequested();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -79,6 +89,7 @@ private:
     QRect FocusMarkRect(int index) const;
     bool ConfirmRemovalByKey();
     void DescribeProtection();
+    void RequestConflicts();
 
     DeskServices m_services;
     std::vector<std::unique_ptr<TBitmapRegion>> m_hotSpots;
@@ -97,4 +108,5 @@ private:
     bool m_keyboardLeads = false;
     bool m_commandByKey = false; // the running command came from a key or a screen reader
     QPoint m_lastPointer{-1, -1};
+    QPushButton* m_conflictButton = nullptr;
 };

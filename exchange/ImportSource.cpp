@@ -56,10 +56,36 @@ void Add(SourceEntry& e, std::string key, const QJsonValue& v, bool secret = fal
         e.values.push_back({std::move(key), text, secret, role});
 }
 
+// Parts that one value of the forms holds: a card's expiry, a person's name and address.
+const std::map<std::string, std::pair<const char*, const char*>> kJoined = {
+    {"expMonth", {"expiry", "/"}},     {"expYear", {"expiry", "/"}},
+    {"title", {"fullName", " "}},      {"firstName", {"fullName", " "}},
+    {"middleName", {"fullName", " "}}, {"lastName", {"fullName", " "}},
+    {"address1", {"address", ", "}},   {"address2", {"address", ", "}},
+    {"address3", {"address", ", "}},   {"postalCode", {"address", ", "}},
+    {"city", {"address", " "}},        {"state", {"address", ", "}},
+    {"country", {"address", ", "}}};
+
 void AddObject(SourceEntry& e, const QJsonObject& o, const char* prefix,
                const std::vector<const char*>& secrets) {
+    std::map<std::string, std::string> joined;
+    // In the order a person writes them.
+    for (const char* part :
+         {"expMonth", "expYear", "title", "firstName", "middleName", "lastName", "address1",
+          "address2", "address3", "postalCode", "city", "state", "country"}) {
+        std::string text = Str(o.value(QLatin1String(part)));
+        if (text.empty())
+            continue;
+        if (std::string_view(part) == "expMonth" && text.size() == 1)
+            text = "0" + text;
+        auto& into = joined[kJoined.at(part).first];
+        into += (into.empty() ? "" : kJoined.at(part).second) + text;
+    }
+    for (const auto& [key, text] : joined)
+        Add(e, prefix + key, QJsonValue(QString::fromStdString(text)));
     for (auto it = o.begin(); it != o.end(); ++it) {
-        if (!it.value().isString() && !it.value().isDouble())
+        if ((!it.value().isString() && !it.value().isDouble()) ||
+            kJoined.count(it.key().toStdString()))
             continue;
         const std::string key = it.key().toStdString();
         bool secret = false;

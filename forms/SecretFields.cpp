@@ -59,6 +59,20 @@ protected:
 
 } // namespace
 
+QToolButton* NewEyeButton(QWidget* parent, int side) {
+    auto* eye = new EyeToolButton(parent);
+    eye->setCheckable(true);
+    eye->setAutoRaise(true);
+    eye->setFocusPolicy(Qt::StrongFocus);
+    QIcon icon;
+    icon.addPixmap(EyePicture(side - 4, false), QIcon::Normal, QIcon::Off);
+    icon.addPixmap(EyePicture(side - 4, true), QIcon::Normal, QIcon::On);
+    eye->setIcon(icon);
+    eye->setIconSize(QSize(side - 4, side - 4));
+    eye->setFixedSize(side, side);
+    return eye;
+}
+
 SecretFields::SecretFields(QWidget* form, std::vector<QLineEdit*> fields, const QWidget* okButton)
     : QObject(form), m_fields(std::move(fields)) {
     for (QLineEdit* field : m_fields) {
@@ -67,17 +81,8 @@ SecretFields::SecretFields(QWidget* form, std::vector<QLineEdit*> fields, const 
         Apply(field);
     }
     // Created last, so it comes last in the tab order and every other control keeps its place.
-    m_eye = new EyeToolButton(form);
-    m_eye->setCheckable(true);
-    m_eye->setAutoRaise(true);
-    m_eye->setFocusPolicy(Qt::StrongFocus);
     const int side = okButton ? okButton->height() : 22;
-    QIcon icon;
-    icon.addPixmap(EyePicture(side - 4, false), QIcon::Normal, QIcon::Off);
-    icon.addPixmap(EyePicture(side - 4, true), QIcon::Normal, QIcon::On);
-    m_eye->setIcon(icon);
-    m_eye->setIconSize(QSize(side - 4, side - 4));
-    m_eye->setFixedSize(side, side);
+    m_eye = NewEyeButton(form, side);
     m_eye->setAccessibleName(QString::fromUtf8(kEyeName));
     m_eye->setToolTip(QStringLiteral("Geheime Felder zeigen oder verdecken (Strg+H)"));
     if (okButton) {

@@ -37,6 +37,10 @@ private:
     bool m_revealed = false;
 };
 
+// The eye button of the forms: checkable, side pixels square, struck through while checked, with
+// a focus mark; the caller names it and places it.
+QToolButton* NewEyeButton(QWidget* parent, int side);
+
 // Masks those of a category form's edit controls (index j: field id 100 + j) that the list of
 // secret fields names; nullptr when the category has none.
 SecretFields* MaskSecretFields(QWidget* form, int category, const std::vector<QWidget*>& edits,

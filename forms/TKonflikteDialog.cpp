@@ -49,6 +49,27 @@ ConflictRow DescribeConflict(int category, int id, const std::string& ours,
     return row;
 }
 
+QString FieldCountText(std::size_t fields) {
+    return fields == 1 ? QStringLiteral("1 Feld") : QStringLiteral("%1 Felder").arg(fields);
+}
+
+QString ConflictNote(std::size_t fields, const std::vector<int>& categories) {
+    if (fields == 0)
+        return {};
+    QStringList forms;
+    for (int category : categories) {
+        const FormDescription* form = FormForCategory(category);
+        forms << (form ? QString::fromUtf8(form->title) : QString::number(category));
+    }
+    QString list = forms.join(QStringLiteral(", "));
+    if (forms.size() > 1) {
+        const qsizetype last = list.lastIndexOf(QStringLiteral(", "));
+        list.replace(last, 2, QStringLiteral(" und "));
+    }
+    return QStringLiteral("Konflikte: ") + FieldCountText(fields) +
+           (list.isEmpty() ? QString() : QLatin1Char('\n') + list);
+}
+
 TKonflikteDialog::TKonflikteDialog(QWidget* parent, std::vector<ConflictRow> rows, Keep keep)
     : QDialog(parent), m_rows(std::move(rows)), m_keep(std::move(keep)) {
     setWindowTitle(QStringLiteral("Konflikte"));

@@ -23,6 +23,13 @@ struct ConflictRow {
 ConflictRow DescribeConflict(int category, int id, const std::string& ours,
                              const std::string& theirs);
 
+// "1 Feld", "3 Felder".
+QString FieldCountText(std::size_t fields);
+
+// The desk's note while conflicts are open, two lines: "Konflikte: 3 Felder" and the titles of
+// the forms they are in ("Ärzte, Online und Bankgeschäfte"); empty when there are none.
+QString ConflictNote(std::size_t fields, const std::vector<int>& categories);
+
 // The window "Konflikte": every conflict with this machine's and the other value; the user
 // keeps one per field. Masked values show as dots until "Werte zeigen" is ticked.
 class TKonflikteDialog : public QDialog {

@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QGuiApplication>
 #include <QMouseEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 
@@ -428,4 +429,50 @@ TEST(Desk, KeyboardWalksTheSpotsInScreenOrderAndEnterRunsTheFocusedOneAsAPressDo
     EXPECT_EQ(rig.calls.back(), "quit");
     EXPECT_EQ(rig.state(CmExit), 1);
     EXPECT_TRUE(rig.desk->Busy());
+}
+
+// The conflict note is a button in a free place of the desk: it covers no hot spot, keeps its
+// text inside (wrapped, cut with "…" when too long), names itself whole, and its key presses it
+// only while it is shown.
+TEST(Desk, ConflictNoteIsAButtonBesideTheSpotsWithAKey) {
+    DeskRig rig;
+    int requests = 0;
+    QObject::connect(rig.desk, &TQuilloryDlgClient::conflictsRequested, [&] { ++requests; });
+    QApplication::setActiveWindow(rig.frame.get());
+    rig.desk->setFocus();
+    rig.key(Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(requests, 0) << "no note, no window";
+
+    const QString forms = QStringLiteral("Persönliches, Wichtige Nummern, Bankgeschäfte, Online, "
+                                         "Seriennummern, Frei definierbare Felder und Ärzte");
+    rig.desk->SetConflictNote(QStringLiteral("Konflikte: 12 Felder\n") + forms);
+    QPushButton* note = rig.desk->ConflictButton();
+    ASSERT_NE(note, nullptr);
+    ASSERT_TRUE(note->isVisible());
+    for (const HotSpotRow& row : kHotSpotTable) {
+        EXPECT_FALSE(note->geometry().intersects(QRect(row.x, row.y, row.w, row.h))) << row.name;
+    }
+    EXPECT_TRUE(QRect(QPoint(0, 0), rig.desk->size()).contains(note->geometry()));
+    EXPECT_EQ(note->accessibleName(), QStringLiteral("Konflikte: 12 Felder ") + forms);
+    EXPECT_TRUE(note->accessibleDescription().startsWith(QStringLiteral("Taste ")));
+    const QStringList lines = note->text().split(QLatin1Char('\n'));
+    EXPECT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines.front().startsWith(QStringLiteral("Konflikte: 12 Felder")));
+    EXPECT_TRUE(lines.back().endsWith(QStringLiteral("…")));
+    const QFontMetrics metrics(note->font());
+    for (const QString& line : lines) {
+        EXPECT_LE(metrics.horizontalAdvance(line), note->width()) << line.toStdString();
+    }
+    EXPECT_LE(static_cast<int>(lines.size()) * metrics.lineSpacing(), note->height());
+
+    rig.key(Qt::Key_K, Qt::ControlModifier);
+    note->click();
+    EXPECT_EQ(requests, 2);
+    rig.key(Qt::Key_K);
+    EXPECT_EQ(rig.calls, std::vector<std::string>{"backup"}) << "K stays the backup's key";
+
+    rig.desk->SetConflictNote(QString());
+    EXPECT_FALSE(note->isVisible());
+    rig.key(Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(requests, 2);
 }

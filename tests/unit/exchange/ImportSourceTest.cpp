@@ -77,7 +77,8 @@ TEST(ImportSource, BitwardenExportGivesEveryKindWithFoldersAndCustomFields) {
     EXPECT_TRUE(IsSecret(login, "login.password"));
     EXPECT_EQ(v.at("notes"), "Zeile 1\nZeile 2 ß €");
     EXPECT_EQ((*items)[1].kind, SourceKind::Card);
-    EXPECT_EQ(ValuesOf((*items)[1]).at("card.expYear"), "2028");
+    EXPECT_EQ(ValuesOf((*items)[1]).at("card.expiry"), "07/2028");
+    EXPECT_EQ(ValuesOf((*items)[2]).at("identity.address"), "Hauptstraße 5, 50667 Köln, DE");
     EXPECT_TRUE(IsSecret((*items)[1], "card.code"));
     EXPECT_EQ(ValuesOf((*items)[2]).at("identity.passportNumber"), "C01X00T47");
     EXPECT_EQ((*items)[3].kind, SourceKind::Note);
