@@ -2,14 +2,18 @@
 
 #include "forms/FieldChecks.h"
 #include "forms/FormCatalogue.h"
+#include "print/ContractPages.h"
 #include "platform/gui/ResourceScript.h"
 #include "store/CategorySchema.h"
 #include "store/CategoryValues.h"
+#include "store/ContractFields.h"
 #include "store/EBdtError.h"
 #include "store/TDataSetManager.h"
 #include "store/TQuery.h"
 #include "util/GermanBanks.h"
 #include "util/NumberChecks.h"
+
+#include <QDate>
 
 namespace {
 
@@ -40,6 +44,12 @@ ReadFolderCategories(const std::vector<int>& categories) {
         if (!ReadValues(*info, category.values))
             return std::nullopt;
         category.notes = DerivedIbanNotes(number, category.values, GermanBanks());
+        if (number == kContractCategory) {
+            const QDate day = QDate::currentDate();
+            category.title = kContractPageTitle;
+            category.blocks =
+                ContractBlocks(category.values, {day.year(), day.month(), day.day()});
+        }
         result.push_back(std::move(category));
     }
     return result;

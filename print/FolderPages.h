@@ -53,12 +53,27 @@ struct FolderFacts {
     std::vector<FolderDeadline> deadlines;
 };
 
+// A labelled value of a category printed as lists (secret ones masked when masking).
+struct FolderRow {
+    QString label;
+    QString value;
+    bool secret = false;
+};
+
+// A headed list of such values.
+struct FolderBlock {
+    QString heading;
+    std::vector<FolderRow> rows;
+};
+
 struct FolderCategory {
     int category = 0;
     QString title;
     const DialogTemplate* form = nullptr; // the form's dialog template
     std::map<int, QString> values; // field id to its text; memo lines as the tables keep them
     std::map<int, QString> notes;  // field id to a line printed small under its value
+    // When not empty, the category is printed as these lists instead of like its form.
+    std::vector<FolderBlock> blocks;
 };
 
 struct FolderOptions {
