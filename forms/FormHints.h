@@ -30,14 +30,14 @@ public:
 private:
     FormHints(TDialog& form, int category);
     void AddLine();
-    void Watch(const FieldCheck& check);
+    void Watch(const FieldFacts& check);
     void Refresh(int id);
     void ShowLine(int id);
     void OnFocus(QWidget* now);
     void LineColour(bool warning);
 
     struct Field {
-        const FieldCheck* check = nullptr;
+        const FieldFacts* check = nullptr;
         QWidget* edit = nullptr;
         QWidget* mark = nullptr;
         std::optional<FieldHint> hint;
