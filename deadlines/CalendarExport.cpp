@@ -34,7 +34,8 @@ icalcomponent* Event(const Deadline& deadline, const std::string& tag, int leadD
                      icaltimetype stamp) {
     const std::string uid =
         FieldName(deadline.category, deadline.id) + "-" + tag + "@quillory.invalid";
-    const std::string summary = deadline.form + ": " + deadline.what;
+    const std::string summary =
+        deadline.summary.empty() ? deadline.form + ": " + deadline.what : deadline.summary;
     icaltimetype start = DayOf(*deadline.date);
     icaltimetype end = start;
     icaltime_adjust(&end, 1, 0, 0, 0);

@@ -45,8 +45,8 @@ QString ConflictNote(std::size_t fields, const std::vector<int>& categories) {
         return {};
     QStringList forms;
     for (int category : categories) {
-        const FormDescription* form = FormForCategory(category);
-        forms << (form ? QString::fromUtf8(form->title) : QString::number(category));
+        const CategoryInfo* info = FindCategory(category);
+        forms << (info ? QString::fromUtf8(info->title) : QString::number(category));
     }
     QString list = forms.join(QStringLiteral(", "));
     if (forms.size() > 1) {

@@ -2,8 +2,8 @@
 
 #include "forms/FieldChecks.h"
 #include "forms/FormCatalogue.h"
-#include "print/ContractPages.h"
 #include "platform/gui/ResourceScript.h"
+#include "print/ContractPages.h"
 #include "store/CategorySchema.h"
 #include "store/CategoryValues.h"
 #include "store/ContractFields.h"
@@ -47,8 +47,7 @@ ReadFolderCategories(const std::vector<int>& categories) {
         if (number == kContractCategory) {
             const QDate day = QDate::currentDate();
             category.title = kContractPageTitle;
-            category.blocks =
-                ContractBlocks(category.values, {day.year(), day.month(), day.day()});
+            category.blocks = ContractBlocks(category.values, {day.year(), day.month(), day.day()});
         }
         result.push_back(std::move(category));
     }

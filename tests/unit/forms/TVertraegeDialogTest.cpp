@@ -72,7 +72,8 @@ TempDir* ContractFormTest::s_dir = nullptr;
 TEST_F(ContractFormTest, ContractsTypedInTheDetailAreaReachTheTableAndComeBack) {
     {
         auto form = Open();
-        form->ControlAs<QComboBox>(PartId(ContractPart::Kind))->setCurrentText("Mobilfunk");
+        form->ControlAs<QComboBox>(PartId(ContractPart::Kind))
+            ->setCurrentText(QStringLiteral("Mobilfunk"));
         Type(*form, PartId(ContractPart::Provider), "Funkwelle");
         Type(*form, PartId(ContractPart::Begin), "01.03.2025");
         Type(*form, PartId(ContractPart::Minimum), "24");
@@ -87,9 +88,10 @@ TEST_F(ContractFormTest, ContractsTypedInTheDetailAreaReachTheTableAndComeBack) 
         list->setCurrentRow(2);
         EXPECT_EQ(form->ItemText(PartId(ContractPart::Provider)), "");
         Type(*form, PartId(ContractPart::Provider), "Stadtwerke");
-        Type(*form, PartId(ContractPart::Notice), "3 Monate zum Quartal");
+        Type(*form, PartId(ContractPart::Begin), "01.01.2024");
+        Type(*form, PartId(ContractPart::Notice), "zum Quartal");
         EXPECT_EQ(form->ItemText(kCancelDateId),
-                  "nicht berechenbar: K\xC3\xBCndigungsfrist 3 Monate zum Quartal");
+                  "nicht berechenbar: K\xC3\xBCndigungsfrist zum Quartal");
         list->setCurrentRow(0);
         EXPECT_EQ(form->ItemText(PartId(ContractPart::Provider)), "Funkwelle");
         // A wrong check digit is told, and stored all the same.

@@ -92,8 +92,9 @@ TEST(ContractLetterTest, ThePdfIsPrivateAndReadsAsALetter) {
                              "Funkwelle GmbH",
                              "K\xC3\xB6ln, 01.06.2023",
                              "K\xC3\xBCndigung des Vertrags MV-4711",
-                             "fristgerecht zum 29.02.2024, hilfsweise zum n\xC3\xA4"
-                             "chstm\xC3\xB6glichen",
+                             "fristgerecht zum 29.02.2024,",
+                             "hilfsweise zum n\xC3\xA4"
+                             "chstm\xC3\xB6glichen Termin",
                              "schriftlich",
                              "Mit freundlichen Gr\xC3\xBC\xC3\x9F"
                              "en"};
