@@ -11,11 +11,11 @@ namespace {
 using K = CheckKind;
 
 FieldHint Note(std::string text) {
-    return {HintLevel::Note, std::move(text)};
+    return {HintLevel::Note, std::move(text), {}};
 }
 
 FieldHint Warning(std::string text) {
-    return {HintLevel::Warning, std::move(text)};
+    return {HintLevel::Warning, std::move(text), {}};
 }
 
 bool IsBankCode(std::string_view text) {
@@ -44,8 +44,10 @@ std::optional<FieldHint> AccountHint(std::string_view text, std::string_view blz
         return std::nullopt;
     switch (banks.Check(bank, code)) {
     case AccountCheck::Passed: {
-        const std::string iban = IbanGroups(GermanIban(bank, code));
-        return Note("IBAN (abgeleitet): " + iban);
+        const std::string iban = GermanIban(bank, code);
+        FieldHint hint = Note("IBAN (abgeleitet): " + IbanGroups(iban));
+        hint.copyable = iban;
+        return hint;
     }
     case AccountCheck::Failed:
         return Warning("Diese Kontonummer besteht die Prüfung ihrer Bank nicht.");

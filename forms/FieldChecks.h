@@ -23,7 +23,8 @@ enum class HintLevel { Note, Warning };
 
 struct FieldHint {
     HintLevel level = HintLevel::Note;
-    std::string text; // one German line
+    std::string text;     // one German line
+    std::string copyable; // what the hint offers to copy (a derived IBAN, compact), or empty
 };
 
 // What to tell about a field's text: nothing for an empty field or one with nothing to say.

@@ -61,12 +61,17 @@ TKonflikteDialog::TKonflikteDialog(QWidget* parent, std::vector<ConflictRow> row
     : QDialog(parent), m_rows(std::move(rows)), m_keep(std::move(keep)) {
     setWindowTitle(QStringLiteral("Konflikte"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(
+    auto* heading = new QLabel(
         QStringLiteral("Diese Felder wurden auf diesem und auf einem anderen Rechner "
                        "verschieden geändert.\nIm Dokument steht der Wert dieses Rechners; "
                        "behalten Sie je Feld einen der beiden Werte."),
-        this));
+        this);
+    layout->addWidget(heading);
     m_table = new QTableWidget(this);
+    // Heard by the window's name, with the heading's explanation.
+    m_table->setAccessibleName(QStringLiteral("Konflikte"));
+    m_table->setAccessibleDescription(heading->text());
+    heading->setBuddy(m_table);
     m_table->setColumnCount(4);
     m_table->setHorizontalHeaderLabels({QStringLiteral("Formular"), QStringLiteral("Feld"),
                                         QStringLiteral("Dieser Rechner"),
