@@ -274,11 +274,12 @@ std::vector<StripItem> LayOutBlocks(const FolderCategory& category, const Folder
         y += LineHeight(PrintRole::Heading);
         for (const FolderRow& row : block.rows) {
             AddText(strip, kLeft, y + kFieldPad, kLabelWidth - 2, row.label, PrintRole::Label);
-            const std::vector<QString> lines =
+            FieldText text{
                 row.secret && options.mask && !row.value.isEmpty()
-                    ? std::vector<QString>{kMaskText}
-                    : WrapText(row.value, valueWidth - 2 * kFieldPad, PrintRole::Value, measure);
-            y += AddField(strip, {lines, {}}, false, kLeft + kLabelWidth, y, valueWidth, box);
+                    ? FittedText{{kMaskText}, 1.0}
+                    : FitText(row.value, valueWidth - 2 * kFieldPad, PrintRole::Value, measure),
+                {}};
+            y += AddField(strip, text, false, kLeft + kLabelWidth, y, valueWidth, box);
         }
     }
     return strip;
