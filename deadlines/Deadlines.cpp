@@ -105,6 +105,8 @@ std::chrono::sys_days Days(const CalendarDate& d) {
                                        std::chrono::day(static_cast<unsigned>(d.day)));
 }
 
+constexpr const char* kCancelBy = "K\xC3\xBCndigen bis: ";
+
 // The contracts' last days to cancel; labelsOnly names a contract by its number, not its
 // provider.
 void AddContracts(const std::map<int, std::string>& values, bool labelsOnly,
@@ -126,8 +128,7 @@ void AddContracts(const std::map<int, std::string>& values, bool labelsOnly,
                      date.typed.empty() ? "nicht berechenbar" : date.typed,
                      std::nullopt,
                      CategoryTitle(kContractCategory),
-                     "K\xC3\xBCndigen bis: " + name,
-                     "K\xC3\xBCndigungsfrist: " + name};
+                     kCancelBy + name};
         if (date.kind == CancelDate::Kind::Deadline)
             row.date = date.lastDay;
         out.push_back(std::move(row));
@@ -162,6 +163,13 @@ std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnl
         return a.date.has_value() && !b.date.has_value();
     });
     return out;
+}
+
+std::string CalendarTitle(const Deadline& deadline) {
+    const std::string prefix = kCancelBy;
+    if (deadline.category == kContractCategory && deadline.what.rfind(prefix, 0) == 0)
+        return "K\xC3\xBCndigungsfrist: " + deadline.what.substr(prefix.size());
+    return deadline.form + ": " + deadline.what;
 }
 
 int DaysUntil(const CalendarDate& date, const CalendarDate& today) {

@@ -20,8 +20,11 @@ struct Deadline {
     std::optional<CalendarDate> date; // nullopt: "nicht lesbar"
     std::string form;                 // the form's title
     std::string what;                 // "Kreditkarten: 2. Karte, Inhaber Anna Beispiel"
-    std::string summary;              // the calendar's title when not "<form>: <what>"
 };
+
+// The title of the deadline's calendar event: "<form>: <what>", for a contract
+// "Kündigungsfrist: <Anbieter> (<Art>)".
+std::string CalendarTitle(const Deadline& deadline);
 
 // The text of every field of a category by id; nullptr when the category cannot be read.
 using CategoryValues = std::function<const std::map<int, std::string>*(int category)>;
