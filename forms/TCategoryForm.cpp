@@ -4,6 +4,7 @@
 #include "forms/SecretFields.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
+#include "platform/gui/SecretClipboard.h"
 #include "store/CategorySchema.h"
 #include "store/EBdtError.h"
 #include "store/TDataSetManager.h"
@@ -51,7 +52,9 @@ TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
     MaskSecretFields(this, form.category, m_edits, Control(kOkId));
 }
 
-TCategoryForm::~TCategoryForm() = default;
+TCategoryForm::~TCategoryForm() {
+    ClearOwnSelection();
+}
 
 QWidget* TCategoryForm::Edit(int id) const {
     const int j = id - kFirstFieldId;

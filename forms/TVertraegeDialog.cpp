@@ -5,7 +5,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDate>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
@@ -29,10 +28,7 @@ TVertraegeDialog::LetterWriter& Writer() {
 }
 
 std::function<CalendarDate()>& TodayFunction() {
-    static std::function<CalendarDate()> today = [] {
-        const QDate d = QDate::currentDate();
-        return CalendarDate{d.year(), d.month(), d.day()};
-    };
+    static std::function<CalendarDate()> today = [] { return Today(); };
     return today;
 }
 

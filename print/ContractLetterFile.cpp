@@ -41,9 +41,7 @@ void WriteContractLetter(QWidget* form, const std::map<int, std::string>& contra
         ShowMessage(kReadFailed, kVersionTitle, MB_OK | MB_ICONINFORMATION, form);
         return;
     }
-    const QDate day = QDate::currentDate();
-    const LetterFacts facts =
-        ContractLetterFacts(personal, contracts, contract, {day.year(), day.month(), day.day()});
+    const LetterFacts facts = ContractLetterFacts(personal, contracts, contract, Today());
     std::string path = ProposedPath(facts);
     const std::string dir = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
     if (!GetFileName(form, path, false, kPdfFilter, "pdf", dir))

@@ -13,7 +13,6 @@
 #include "util/GermanBanks.h"
 #include "util/NumberChecks.h"
 
-#include <QDate>
 
 namespace {
 
@@ -45,9 +44,8 @@ ReadFolderCategories(const std::vector<int>& categories) {
             return std::nullopt;
         category.notes = FieldNotes(number, category.values, GermanBanks());
         if (number == kContractCategory) {
-            const QDate day = QDate::currentDate();
             category.title = kContractPageTitle;
-            category.blocks = ContractBlocks(category.values, {day.year(), day.month(), day.day()});
+            category.blocks = ContractBlocks(category.values, Today());
         }
         result.push_back(std::move(category));
     }
