@@ -13,7 +13,6 @@
 #include "util/GermanBanks.h"
 #include "util/NumberChecks.h"
 
-
 namespace {
 
 // False when an open table could not be read.
