@@ -118,7 +118,9 @@ void TVertraegeDialog::SetupWindow() {
     }
     for (int c = 0; c < kContractCount; ++c)
         m_list->item(c)->setText(ListText(c));
-    ShowDetail();
+    // Opened at a field, the detail area shows its contract already, its text maybe selected.
+    if (!m_detailShown)
+        ShowDetail();
 }
 
 void TVertraegeDialog::SelectContract(int contract) {
@@ -143,6 +145,7 @@ void TVertraegeDialog::ShowDetail() {
             SetControlText(control, text);
     }
     m_showing = false;
+    m_detailShown = true;
     RefreshCancelDate();
 }
 

@@ -47,5 +47,6 @@ private:
     std::map<int, std::string> m_values; // the contracts' fields by id
     QListWidget* m_list = nullptr;
     int m_current = 0;
-    bool m_showing = false; // the detail area is being filled, not typed into
+    bool m_showing = false;     // the detail area is being filled, not typed into
+    bool m_detailShown = false; // it has shown the loaded values once
 };
