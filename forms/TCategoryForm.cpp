@@ -4,6 +4,7 @@
 #include "forms/SecretFields.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
+#include "platform/gui/NoticeStyle.h"
 #include "platform/gui/SecretClipboard.h"
 #include "store/CategorySchema.h"
 #include "store/EBdtError.h"
@@ -215,8 +216,7 @@ void TCategoryForm::MakeReadOnly(const char* reason) {
         m_notice->setWordWrap(true);
         m_notice->setAlignment(Qt::AlignCenter);
         m_notice->setStyleSheet(
-            QStringLiteral("QLabel { background: rgba(70, 20, 10, 220); color: rgb(255, 244, 200);"
-                           " padding: 3px 8px; font-weight: bold; }"));
+            NoticeStyleSheet(QStringLiteral("QLabel"), QStringLiteral("padding: 3px 8px;")));
         const int height = m_notice->heightForWidth(width()) + 8;
         m_notice->setGeometry(0, this->height(), width(), height);
         setFixedSize(width(), this->height() + height);
