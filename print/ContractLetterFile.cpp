@@ -50,7 +50,7 @@ void WriteContractLetter(QWidget* form, const std::map<int, std::string>& contra
         PagesPdf(QStringLiteral("K\u00FCndigung"), facts.senderName, [&](const TextWidth& width) {
             return std::vector<FolderPage>{BuildContractLetter(facts, width)};
         });
-    if (!SavePdf(path, pdf)) {
+    if (!SavePdfBytes(path, pdf)) {
         ShowMessage(kSaveFailed, kVersionTitle, MB_OK | MB_ICONINFORMATION, form);
         return;
     }

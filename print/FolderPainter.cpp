@@ -20,6 +20,7 @@ constexpr int kPdfResolution = 600;
 
 QString XmpMetadata(const QString& title, const QString& userName) {
     const QString user = userName.toHtmlEscaped();
+    const QString name = title.toHtmlEscaped();
     return QStringLiteral("<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
                           "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
                           " <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
@@ -34,7 +35,7 @@ QString XmpMetadata(const QString& title, const QString& userName) {
                           " </rdf:RDF>\n"
                           "</x:xmpmeta>\n"
                           "<?xpacket end=\"w\"?>")
-        .arg(user, title.toHtmlEscaped());
+        .arg(user, name);
 }
 
 class Painter {
@@ -97,6 +98,8 @@ private:
         }
         for (const PageText& text : page.texts)
             Text(p, text.x, text.y, text.width, text.text, text.role, text.alignRight, text.scale);
+        for (const PageBox& box : page.boxes) // edge to edge: no hairlines between modules
+            p.fillRect(Box(box.x, box.y, box.side, box.side).adjusted(0, 0, 0.5, 0.5), Qt::black);
     }
 
     void PaintFrame(QPainter& p, const FolderPage& page) {
@@ -149,6 +152,12 @@ QFont FolderFont(PrintRole role) {
     case PrintRole::Small:
         font.setPointSizeF(7.5);
         break;
+    case PrintRole::Code:
+        font.setFamily(QStringLiteral("DejaVu Sans Mono"));
+        font.setStyleHint(QFont::Monospace);
+        font.setPointSizeF(15);
+        font.setBold(true);
+        break;
     case PrintRole::Letter:
         font.setPointSizeF(11);
         break;
@@ -160,7 +169,7 @@ TextWidth DeviceTextWidth(const QPaintDevice& device) {
     const double mmPerPixel = kMmPerInch / device.logicalDpiX();
     auto metrics = std::make_shared<std::vector<QFontMetricsF>>();
     for (PrintRole role : {PrintRole::Title, PrintRole::Heading, PrintRole::Label, PrintRole::Value,
-                           PrintRole::Small, PrintRole::Letter}) {
+                           PrintRole::Small, PrintRole::Code, PrintRole::Letter}) {
         QFont font = FolderFont(role);
         metrics->emplace_back(font, &device);
     }
@@ -174,7 +183,7 @@ bool PaintFolder(QPagedPaintDevice& device, const std::vector<FolderPage>& pages
 }
 
 QByteArray PagesPdf(const QString& title, const QString& userName,
-                    const std::function<std::vector<FolderPage>(const TextWidth&)>& pages) {
+                    const std::function<std::vector<FolderPage>(const TextWidth&)>& build) {
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
@@ -187,13 +196,13 @@ QByteArray PagesPdf(const QString& title, const QString& userName,
         // Qt's PDF writer has no author entry: the user is the document's creator.
         writer.setCreator(userName);
         writer.setDocumentXmpMetadata(XmpMetadata(title, userName).toUtf8());
-        if (!PaintFolder(writer, pages(DeviceTextWidth(writer))))
+        if (!PaintFolder(writer, build(DeviceTextWidth(writer))))
             return {};
     }
     return bytes;
 }
 
-bool SavePdf(const std::string& path, const QByteArray& pdf) {
+bool SavePdfBytes(const std::string& path, const QByteArray& pdf) {
     if (pdf.isEmpty())
         return false;
     // Private from the first byte, also when it replaces a file the user chose to overwrite.
@@ -204,14 +213,14 @@ bool SavePdf(const std::string& path, const QByteArray& pdf) {
 
 QByteArray FolderPdf(const FolderFacts& facts, const std::vector<FolderCategory>& categories,
                      const FolderOptions& options) {
-    return PagesPdf(QStringLiteral("Notfallmappe"), facts.userName, [&](const TextWidth& width) {
-        return BuildFolderPages(facts, categories, options, width);
+    return PagesPdf(QStringLiteral("Notfallmappe"), facts.userName, [&](const TextWidth& measure) {
+        return BuildFolderPages(facts, categories, options, measure);
     });
 }
 
 bool SaveFolderPdf(const std::string& path, const FolderFacts& facts,
                    const std::vector<FolderCategory>& categories, const FolderOptions& options) {
-    return SavePdf(path, FolderPdf(facts, categories, options));
+    return SavePdfBytes(path, FolderPdf(facts, categories, options));
 }
 
 bool PrintFolder(QPrinter& printer, const FolderFacts& facts,

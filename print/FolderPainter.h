@@ -21,18 +21,18 @@ TextWidth DeviceTextWidth(const QPaintDevice& device);
 // painting could not begin.
 bool PaintFolder(QPagedPaintDevice& device, const std::vector<FolderPage>& pages);
 
-// Pages as a PDF: A4, the title and the user name in its metadata, its fonts embedded; the
-// pages are laid out with the PDF's own text widths. Empty when it could not be made.
-QByteArray PagesPdf(const QString& title, const QString& userName,
-                    const std::function<std::vector<FolderPage>(const TextWidth&)>& pages);
-// Writes a PDF through the atomic writer (a new file gets mode 0600, also when it replaces one);
-// false for an empty PDF or a failed write.
-bool SavePdf(const std::string& path, const QByteArray& pdf);
-
 // The folder as a PDF: A4, the title "Notfallmappe" and the user name in its metadata, its
 // fonts embedded. Empty when it could not be made.
 QByteArray FolderPdf(const FolderFacts& facts, const std::vector<FolderCategory>& categories,
                      const FolderOptions& options);
+
+// Pages built with a PDF device's text widths, as a PDF: A4, title and user in its metadata.
+// Empty when it could not be made.
+QByteArray PagesPdf(const QString& title, const QString& userName,
+                    const std::function<std::vector<FolderPage>(const TextWidth&)>& build);
+// Writes a PDF through the atomic writer (a new file gets mode 0600); false when pdf is empty or
+// it could not be written.
+bool SavePdfBytes(const std::string& path, const QByteArray& pdf);
 
 // Writes the PDF to path through the atomic writer (a new file gets mode 0600); nothing else is
 // written anywhere. False when it could not be made or written.

@@ -79,11 +79,11 @@ TEST(ContractLetterTest, ThePdfIsPrivateAndReadsAsALetter) {
     const LetterFacts facts = SampleFacts();
     TempDir dir;
     const std::string path = dir.file("K\xC3\xBCndigung Funkwelle.pdf");
-    ASSERT_TRUE(SavePdf(path, PagesPdf(QStringLiteral("K\u00FCndigung"), facts.senderName,
-                                       [&](const TextWidth& width) {
-                                           return std::vector<FolderPage>{
-                                               BuildContractLetter(facts, width)};
-                                       })));
+    ASSERT_TRUE(SavePdfBytes(path, PagesPdf(QStringLiteral("K\u00FCndigung"), facts.senderName,
+                                            [&](const TextWidth& width) {
+                                                return std::vector<FolderPage>{
+                                                    BuildContractLetter(facts, width)};
+                                            })));
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
@@ -104,7 +104,7 @@ TEST(ContractLetterTest, ThePdfIsPrivateAndReadsAsALetter) {
         ASSERT_NE(found, std::string::npos) << part << "\n" << text;
         at = found;
     }
-    EXPECT_FALSE(SavePdf(dir.file("empty.pdf"), QByteArray()));
+    EXPECT_FALSE(SavePdfBytes(dir.file("empty.pdf"), QByteArray()));
 }
 
 } // namespace
