@@ -3,6 +3,7 @@
 #include "app/DocumentWatch.h"
 #include "app/PasswordProtection.h"
 #include "app/ProgramEnd.h"
+#include "app/RecoveryPrompt.h"
 #include "app/ShowMode.h"
 #include "app/TSDIDecFrame.h"
 #include "app/TerminationSignals.h"
@@ -150,7 +151,7 @@ DeskServices TQuilloryApp::Services() {
         facts.userName = name;
         facts.isProtected = state.isProtected;
         facts.deadlines = FolderDeadlines(DeadlineFacts(desk, state));
-        RunEmergencyFolder(desk, facts);
+        RunEmergencyFolder(desk, facts, DocumentRecoveryActions(desk));
     };
     services.deadlines = [this](QWidget* desk, const DeskPasswordState& state) {
         RunFristen(desk, DeadlineFacts(desk, state));

@@ -21,6 +21,8 @@ double LineHeight(PrintRole role) {
         return 5.5;
     case PrintRole::Small:
         return 3.4;
+    case PrintRole::Code:
+        return 7.0;
     case PrintRole::Label:
     case PrintRole::Value:
         break;

@@ -13,7 +13,7 @@ struct DialogTemplate;
 // built and checked without any paint device.
 
 // What a piece of text is; the painter gives each role its font.
-enum class PrintRole { Title, Heading, Label, Value, Small };
+enum class PrintRole { Title, Heading, Label, Value, Small, Code };
 
 struct PageText {
     double x = 0, y = 0; // top-left corner, mm from the page's top-left corner
@@ -30,10 +30,16 @@ struct PageRule {
     bool toFill = false;
 };
 
+// A filled black square (a QR code's module).
+struct PageBox {
+    double x = 0, y = 0, side = 0;
+};
+
 struct FolderPage {
     QString headerLeft, headerRight, footerLeft, footerRight;
     std::vector<PageText> texts;
     std::vector<PageRule> rules;
+    std::vector<PageBox> boxes;
 };
 
 // One row of the page "Fristen". Paper is read long after printing: the state is in words as

@@ -157,6 +157,17 @@ TEST(LaunchViaPif, LongValuesAreCutInTheirFieldsAndTravelWholeInTheLongSection) 
     WriteFileBytes(dir.file("flat.pif"), std::string(kPifTemplateSize, '\0'));
     EXPECT_FALSE(LaunchViaPif(dir.file("flat.pif"), program, "x", launcher));
     EXPECT_EQ(launcher.started.size(), 2u);
+    // A template planted in a shared folder: its long section naming another program, followed
+    // by one more section so that a write leaves it. Nothing starts.
+    std::string planted = ReadFileBytes(dir.file("backup.pif"));
+    ASSERT_TRUE(PutPifFields(planted, {"Backup-Task", program, "/home/bert/", "x"}));
+    const size_t next = planted.find(kPifLongSection) + 16;
+    planted[next] = static_cast<char>(planted.size() & 0xFF);
+    planted[next + 1] = static_cast<char>(planted.size() >> 8);
+    planted += std::string("PLANTED") + std::string(9, '\0') + "\xFF\xFF" + std::string(4, '\0');
+    WriteFileBytes(dir.file("planted.pif"), planted);
+    EXPECT_FALSE(LaunchViaPif(dir.file("planted.pif"), "/q/pkzip.exe", "x", launcher));
+    EXPECT_EQ(launcher.started.size(), 2u);
 }
 
 TEST(CheckFileFound, MissingOrEmptyPathsAreReported) {

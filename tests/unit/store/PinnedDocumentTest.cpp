@@ -178,6 +178,27 @@ TEST_F(PinnedDocumentTest, ProtectedDocumentInTheSecondLayoutUnlocksWithOneDeriv
     EXPECT_TRUE(messages.texts().empty());
 }
 
+// Sealed with a data key in two slots: the password's and a recovery of the bytes A0..AF.
+TEST_F(PinnedDocumentTest, ProtectedDocumentWithKeySlotsOpensByPasswordOrRecovery) {
+    engine::SecretKey recovery;
+    for (size_t i = 0; i < engine::kRecoverySize; ++i)
+        recovery.data()[i] = static_cast<uint8_t>(0xA0 + i);
+    for (bool byPassword : {true, false}) {
+        ScriptedMessages messages;
+        Session().ClearPasswords();
+        if (byPassword)
+            Session().AddPassword(kPassword);
+        else
+            Session().AddRecovery(recovery);
+        Open("protected-keyslots.qlr");
+        ASSERT_TRUE(m_manager.IsOpen) << byPassword;
+        ExpectProtectedValues();
+        EXPECT_TRUE(messages.texts().empty());
+        m_manager.Close();
+        std::filesystem::remove(m_document);
+    }
+}
+
 TEST_F(PinnedDocumentTest, BrokenDocumentsAreRefusedAndLeftAsTheyWere) {
     const std::pair<const char*, const char*> cases[] = {
         {"truncated-in-fourth-entry.qlr", "Fehler 02 beim Öffnen!"},
