@@ -15,12 +15,14 @@
 #include "desk/TQuilloryDlgClient.h"
 #include "forms/FormFactory.h"
 #include "forms/TSearchDialog.h"
+#include "forms/TVertraegeDialog.h"
 #include "platform/Messages.h"
 #include "platform/SystemDirs.h"
 #include "platform/gui/HelpViewer.h"
 #include "platform/gui/MessageBoxQt.h"
 #include "platform/gui/SecretClipboard.h"
 #include "platform/gui/TopLevelWindows.h"
+#include "print/ContractLetterFile.h"
 #include "print/TNotfallmappeDialog.h"
 #include "store/TDataSetManager.h"
 #include "util/VersionTitle.h"
@@ -133,6 +135,7 @@ DeskServices TQuilloryApp::Services() {
     services.backup = [this](QWidget* desk, const std::string& programDir) {
         RunBackupDialog(desk, programDir, m_login.documentPath);
     };
+    TVertraegeDialog::SetLetterWriter(WriteContractLetter);
     services.runForm = [](int command, QWidget* desk) {
         if (std::unique_ptr<TDialog> form = CreateCategoryForm(command, desk)) {
             form->Execute();

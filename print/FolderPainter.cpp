@@ -88,6 +88,21 @@ private:
     }
 
     void PaintPage(QPainter& p, const FolderPage& page) {
+        if (page.framed)
+            PaintFrame(p, page);
+        for (const PageRule& rule : page.rules) {
+            if (rule.toFill)
+                Rule(p, rule.x, rule.y, rule.width, 0.25, QColor(70, 70, 70));
+            else
+                Rule(p, rule.x, rule.y, rule.width, 0.12, QColor(185, 185, 185));
+        }
+        for (const PageText& text : page.texts)
+            Text(p, text.x, text.y, text.width, text.text, text.role, text.alignRight, text.scale);
+        for (const PageBox& box : page.boxes) // edge to edge: no hairlines between modules
+            p.fillRect(Box(box.x, box.y, box.side, box.side).adjusted(0, 0, 0.5, 0.5), Qt::black);
+    }
+
+    void PaintFrame(QPainter& p, const FolderPage& page) {
         const double headerLine = LineHeight(PrintRole::Small);
         // Title and user name share the header line, each in its own part.
         Text(p, kLeft, kHeaderTop, kBodyWidth * 0.6, page.headerLeft, PrintRole::Small, false, 1.0,
@@ -99,16 +114,6 @@ private:
         Text(p, kLeft, kFooterTop, kBodyWidth * 0.6, page.footerLeft, PrintRole::Small, false);
         Text(p, kLeft + kBodyWidth * 0.62, kFooterTop, kBodyWidth * 0.38, page.footerRight,
              PrintRole::Small, true);
-        for (const PageRule& rule : page.rules) {
-            if (rule.toFill)
-                Rule(p, rule.x, rule.y, rule.width, 0.25, QColor(70, 70, 70));
-            else
-                Rule(p, rule.x, rule.y, rule.width, 0.12, QColor(185, 185, 185));
-        }
-        for (const PageText& text : page.texts)
-            Text(p, text.x, text.y, text.width, text.text, text.role, text.alignRight, text.scale);
-        for (const PageBox& box : page.boxes) // edge to edge: no hairlines between modules
-            p.fillRect(Box(box.x, box.y, box.side, box.side).adjusted(0, 0, 0.5, 0.5), Qt::black);
     }
 
     QPagedPaintDevice& m_device;
@@ -153,6 +158,9 @@ QFont FolderFont(PrintRole role) {
         font.setPointSizeF(15);
         font.setBold(true);
         break;
+    case PrintRole::Letter:
+        font.setPointSizeF(11);
+        break;
     }
     return font;
 }
@@ -161,7 +169,7 @@ TextWidth DeviceTextWidth(const QPaintDevice& device) {
     const double mmPerPixel = kMmPerInch / device.logicalDpiX();
     auto metrics = std::make_shared<std::vector<QFontMetricsF>>();
     for (PrintRole role : {PrintRole::Title, PrintRole::Heading, PrintRole::Label, PrintRole::Value,
-                           PrintRole::Small, PrintRole::Code}) {
+                           PrintRole::Small, PrintRole::Code, PrintRole::Letter}) {
         QFont font = FolderFont(role);
         metrics->emplace_back(font, &device);
     }

@@ -112,6 +112,22 @@ TEST_F(PinnedDocumentTest, EveryCategoryInTheSecondLayoutComesBackWithItsValues)
     EXPECT_TRUE(messages.texts().empty());
 }
 
+// Written with the third table: every field of every form holds its value, the contracts' and
+// the Vorsorge block's too.
+TEST_F(PinnedDocumentTest, EveryCategoryInTheThirdLayoutComesBackWithItsValues) {
+    ScriptedMessages messages;
+    Open("every-category-layout3.qlr");
+    ASSERT_TRUE(m_manager.IsOpen);
+    for (const CategoryInfo& c : Categories()) {
+        for (int k : FieldIds(c.number)) {
+            ASSERT_EQ(Value(c.number, k),
+                      IsMemoField(c.number, k) ? MemoValue(c.number, k) : TextValue(c.number, k))
+                << FieldName(c.number, k);
+        }
+    }
+    EXPECT_TRUE(messages.texts().empty());
+}
+
 TEST_F(PinnedDocumentTest, NewUsersDocumentOpensWithEveryFieldEmpty) {
     ScriptedMessages messages;
     Open("new-user.qlr");
