@@ -269,11 +269,16 @@ TEST_F(DataSetManagerTest, FailedSaveKeepsTheDocumentAndTheWorkingFilesForTheNex
         end = lines.find('\n', end) + 1;
     WriteFileBytes(note, lines.substr(0, end));
 
-    // The next login takes the stranded work in and removes it.
+    // The next login takes the stranded work in and removes it. Without its state table the old
+    // note's work says nothing of what it had seen: its entry is offered as a conflict.
     TDataSetManager next;
     next.Open(m_document);
     ASSERT_TRUE(next.IsOpen);
     EXPECT_EQ(next.TakeInStrandedWork(), 1);
+    ASSERT_EQ(next.Sync().Conflicts().size(), 1u);
+    EXPECT_EQ(next.Sync().Conflicts()[0].theirs, "neu");
+    ASSERT_TRUE(next.Sync().Resolve(0, true, next.Work()));
+    ASSERT_TRUE(next.Save());
     std::string value;
     next.LoadField(*next.FirstTable, value, field);
     EXPECT_EQ(value, "neu");
