@@ -62,7 +62,7 @@ int Today() {
 } // namespace
 
 FormHints* FormHints::Attach(TDialog& form, int category) {
-    for (const FieldCheck& check : FieldChecks()) {
+    for (const FieldFacts& check : FieldChecks()) {
         if (check.category == category)
             return new FormHints(form, category);
     }
@@ -70,7 +70,7 @@ FormHints* FormHints::Attach(TDialog& form, int category) {
 }
 
 FormHints::FormHints(TDialog& form, int category) : QObject(&form), m_form(form) {
-    for (const FieldCheck& check : FieldChecks()) {
+    for (const FieldFacts& check : FieldChecks()) {
         if (check.category == category && qobject_cast<QLineEdit*>(form.Control(check.id)))
             m_fields[check.id] = Field{&check, form.Control(check.id), nullptr, std::nullopt};
     }
@@ -102,7 +102,7 @@ void FormHints::AddLine() {
     connect(m_copy, &QPushButton::clicked, this, &FormHints::CopyHint);
 }
 
-void FormHints::Watch(const FieldCheck& check) {
+void FormHints::Watch(const FieldFacts& check) {
     auto* edit = qobject_cast<QLineEdit*>(m_fields[check.id].edit);
     const int id = check.id;
     const int partner = check.partner;

@@ -34,7 +34,7 @@ public:
 private:
     FormHints(TDialog& form, int category);
     void AddLine();
-    void Watch(const FieldCheck& check);
+    void Watch(const FieldFacts& check);
     void Refresh(int id);
     void ShowLine(int id);
     void OnFocus(QWidget* now);
@@ -42,7 +42,7 @@ private:
     void CopyHint();
 
     struct Field {
-        const FieldCheck* check = nullptr;
+        const FieldFacts* check = nullptr;
         QWidget* edit = nullptr;
         QWidget* mark = nullptr;
         std::optional<FieldHint> hint;

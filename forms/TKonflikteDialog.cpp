@@ -1,10 +1,6 @@
 #include "forms/TKonflikteDialog.h"
 
-#include "forms/FormCatalogue.h"
-#include "forms/MaskedFields.h"
-#include "platform/gui/FieldNames.h"
-#include "platform/gui/ResourceScript.h"
-#include "store/CategorySchema.h"
+#include "catalogue/FieldCatalogue.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -15,16 +11,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString FieldLabel(const FormDescription& form, int id) {
-    if (const DialogTemplate* t = AppResources().dialog(ResId(form.templateName))) {
-        for (const auto& [index, name] : FieldAccessibleNames(*t)) {
-            if (index < t->controls.size() && t->controls[index].id == id)
-                return QString::fromStdString(name);
-        }
-    }
-    return QString::fromStdString(FieldName(form.category, id));
-}
 
 QString OneLine(std::string text) {
     if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
@@ -40,9 +26,10 @@ QString OneLine(std::string text) {
 ConflictRow DescribeConflict(int category, int id, const std::string& ours,
                              const std::string& theirs) {
     ConflictRow row;
-    const FormDescription* form = FormForCategory(category);
-    row.form = form ? QString::fromUtf8(form->title) : QString::number(category);
-    row.field = form ? FieldLabel(*form, id) : QString::fromStdString(FieldName(category, id));
+    const CategoryInfo* info = FindCategory(category);
+    row.form = info ? QString::fromUtf8(info->title) : QString::number(category);
+    const FieldFacts* field = FindField(category, id);
+    row.field = QString::fromStdString(field ? FieldLabel(*field) : FieldName(category, id));
     row.ours = OneLine(ours);
     row.theirs = OneLine(theirs);
     row.masked = IsMaskedField(category, id);
@@ -58,8 +45,8 @@ QString ConflictNote(std::size_t fields, const std::vector<int>& categories) {
         return {};
     QStringList forms;
     for (int category : categories) {
-        const FormDescription* form = FormForCategory(category);
-        forms << (form ? QString::fromUtf8(form->title) : QString::number(category));
+        const CategoryInfo* info = FindCategory(category);
+        forms << (info ? QString::fromUtf8(info->title) : QString::number(category));
     }
     QString list = forms.join(QStringLiteral(", "));
     if (forms.size() > 1) {

@@ -35,7 +35,7 @@ ReadFolderCategories(const std::vector<int>& categories) {
             continue;
         FolderCategory category;
         category.category = number;
-        category.title = QString::fromUtf8(form->title);
+        category.title = QString::fromUtf8(CategoryTitle(number));
         category.form = AppResources().dialog(ResId(form->templateName));
         if (!ReadValues(*info, category.values))
             return std::nullopt;
@@ -48,8 +48,8 @@ ReadFolderCategories(const std::vector<int>& categories) {
 std::map<int, QString> DerivedIbanNotes(int category, const std::map<int, QString>& values,
                                         const BankDirectory& banks) {
     std::map<int, QString> notes;
-    for (const FieldCheck& check : FieldChecks()) {
-        if (check.category != category || check.kind != FieldCheckKind::AccountNumber)
+    for (const FieldFacts& check : FieldChecks()) {
+        if (check.category != category || check.check != CheckKind::AccountNumber)
             continue;
         const auto account = values.find(check.id);
         const auto blz = values.find(check.partner);

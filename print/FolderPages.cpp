@@ -1,6 +1,6 @@
 #include "print/FolderPages.h"
 
-#include "forms/MaskedFields.h"
+#include "catalogue/FieldCatalogue.h"
 #include "platform/gui/ResourceScript.h"
 #include "platform/gui/WinStyles.h"
 #include "store/CategorySchema.h"
@@ -129,8 +129,7 @@ struct Placed {
 
 // The form's fields of the category and its labels with text, top to bottom.
 std::vector<Placed> PlacedControls(const DialogTemplate& form, int category, double scale) {
-    const CategoryInfo* info = FindCategory(category);
-    const int fieldCount = info ? info->fieldCount : 0;
+    const int fieldCount = static_cast<int>(FieldsOf(category).size());
     std::vector<Placed> placed;
     for (size_t i = 0; i < form.controls.size(); ++i) {
         const ControlTemplate& c = form.controls[i];

@@ -4,6 +4,7 @@
 #include "platform/file/FileReader.h"
 #include "platform/file/PathParts.h"
 #include "store/EBdtError.h"
+#include "store/EngineCalls.h"
 #include "store/StateFolder.h"
 #include "store/TQuery.h"
 
@@ -52,22 +53,40 @@ std::string Hex(const engine::Checksum& sum) {
     return std::string(hex, 32);
 }
 
-// The other version's table files take the working files' place, so its protection goes on.
-bool AdoptTables(const DocumentFiles& theirs, const WorkingSet& work) {
-    work.first.propActive(false);
-    work.second.propActive(false);
+// The other version's table files take the working files' place, so its protection goes on;
+// a table the other version was written without keeps ours, given that protection.
+bool AdoptTables(const DocumentFiles& theirs, int theirTables, const WorkingSet& work) {
+    for (TQuery* table : work.tables)
+        table->propActive(false);
     bool copied = true;
-    for (std::size_t i = 0; i < kDocumentSlotCount && copied; ++i) {
+    const auto slots = static_cast<std::size_t>(theirTables * kSlotsPerTable);
+    for (std::size_t i = 0; i < slots && copied; ++i) {
         WholeFile bytes = ReadWholeFile(theirs[i]);
         copied = bytes && AtomicWriteFile(work.files[i], bytes.bytes);
     }
+    for (std::size_t i = slots; i < kDocumentSlotCount && copied; i += kSlotsPerTable)
+        copied = ProtectTableLike(work.files[i], work.files[0]);
+    bool active = true;
     try {
-        work.first.propActive(true);
-        work.second.propActive(true);
+        for (TQuery* table : work.tables) {
+            table->propActive(true);
+            active = active && table->propActive();
+        }
     } catch (const EPasswordCancelled&) {
         return false;
     }
-    return copied && work.first.propActive() && work.second.propActive();
+    return copied && active;
+}
+
+// Their values of the tables their version lacks are ours: it changed none of them.
+FieldValues WithOursWhereMissing(const DocumentVersion& theirs, const FieldValues& ours) {
+    FieldValues values = theirs.Values();
+    const std::vector<DocumentField>& fields = DocumentFields();
+    for (std::size_t i = 0; i < fields.size() && i < ours.size(); ++i) {
+        if (static_cast<int>(fields[i].table) >= theirs.TablesHeld())
+            values[i] = ours[i];
+    }
+    return values;
 }
 
 } // namespace
@@ -246,35 +265,36 @@ DocumentSync::Outcome DocumentSync::TakeInVersion(const std::string& theirsBytes
         return Outcome::Unreadable;
     }
     FieldValues ours;
-    if (!ReadWorkingValues(work.first, work.second, ours))
+    if (!ReadWorkingValues(work.tables, ours))
         return Outcome::Failed;
+    const FieldValues theirValues = WithOursWhereMissing(theirs, ours);
     const std::vector<KnownVersion> known = Known();
-    const int base = CommonBase(known, ours, theirs.Values(), rootsShared);
+    const int base = CommonBase(known, ours, theirValues, rootsShared);
     const auto b = static_cast<std::size_t>(base);
     const MergeOutcome merge =
-        MergeFields(base < 0 ? nullptr : &known[b].values, ours, theirs.Values());
+        MergeFields(base < 0 ? nullptr : &known[b].values, ours, theirValues);
     // The newer protection wins: the other version's when only it changed since the base.
     const ProtectionMark mine = ProtectionOf(work.files[0]);
     const ProtectionMark before = base < 0 ? mine : m_history[b].protection;
     const bool adopt = theirs.Protection() != before && mine == before;
     std::vector<std::size_t> write = merge.fromTheirs;
     if (adopt) {
-        if (!AdoptTables(theirs.Files(), work))
+        if (!AdoptTables(theirs.Files(), theirs.TablesHeld(), work))
             return Outcome::Failed;
         write.clear();
         for (std::size_t i = 0; i < merge.merged.size(); ++i) {
-            if (merge.merged[i] != theirs.Values()[i])
+            if (merge.merged[i] != theirValues[i])
                 write.push_back(i);
         }
     }
-    if (!WriteWorkingValues(work.first, work.second, merge.merged, write))
+    if (!WriteWorkingValues(work.tables, merge.merged, write))
         return Outcome::Failed;
-    Keep(theirs.Values(), merge.conflicts, theirsBytes);
-    m_needsWrite = adopt;
+    Keep(theirValues, merge.conflicts, theirsBytes);
+    m_needsWrite = adopt || theirs.TablesHeld() < kTableCount;
     for (std::size_t i = 0, c = 0; i < merge.merged.size(); ++i) {
         const bool listed = c < merge.conflicts.size() && merge.conflicts[c].field == i;
         c += listed;
-        m_needsWrite = m_needsWrite || (!listed && merge.merged[i] != theirs.Values()[i]);
+        m_needsWrite = m_needsWrite || (!listed && merge.merged[i] != theirValues[i]);
     }
     Append(theirsBytes, base, true);
     m_history.back().values = theirs.Values();
@@ -360,7 +380,7 @@ bool DocumentSync::Resolve(std::size_t index, bool keepTheirs, const WorkingSet&
     if (keepTheirs) {
         FieldValues values(DocumentFields().size());
         values[conflict.field] = conflict.theirs;
-        if (!WriteWorkingValues(work.first, work.second, values, {conflict.field}))
+        if (!WriteWorkingValues(work.tables, values, {conflict.field}))
             return false;
     }
     m_conflicts.erase(m_conflicts.begin() + static_cast<std::ptrdiff_t>(index));

@@ -16,8 +16,7 @@ class TQuery;
 
 // The working tables a merge writes into.
 struct WorkingSet {
-    TQuery& first;
-    TQuery& second;
+    TableQueries tables;
     const DocumentFiles& files;
 };
 

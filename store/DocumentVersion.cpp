@@ -13,12 +13,6 @@
 
 #include <memory>
 
-namespace {
-
-constexpr const char* kNames[kDocumentSlotCount] = {"a.DB", "a.PX", "a.MB", "b.DB", "b.PX", "b.MB"};
-
-} // namespace
-
 bool DocumentVersion::Unpack(std::string_view bytes) {
     if (!m_dir.Make())
         return false;
@@ -30,26 +24,37 @@ bool DocumentVersion::Unpack(std::string_view bytes) {
     if (fd >= 0)
         ::close(fd);
     for (std::size_t i = 0; i < kDocumentSlotCount; ++i)
-        m_files[i] = m_dir.Path() + kNames[i];
-    const bool unpacked = written && UnpackDocument(packed, m_files);
+        m_files[i] = m_dir.Path() + static_cast<char>('a' + i / kSlotsPerTable) +
+                     SlotExtension(static_cast<int>(i));
+    std::size_t entries = 0;
+    const bool unpacked = written && UnpackDocument(packed, m_files, &entries);
     ::unlink(packed.c_str());
+    // The first two tables always; later ones whole or not at all.
+    if (entries < kEarliestSlotCount || entries % kSlotsPerTable != 0)
+        return false;
+    m_tables = static_cast<int>(entries / kSlotsPerTable);
     return unpacked;
 }
 
 DocumentVersion::Result DocumentVersion::Read(std::string_view bytes, bool ask) {
     m_values.assign(DocumentFields().size(), std::string());
+    m_tables = kTableCount;
     if (bytes.empty())
         return Result::Read;
     if (!Unpack(bytes))
         return Result::Unreadable;
     try {
-        std::unique_ptr<engine::Table> tables[2];
-        for (int t = 0; t < 2; ++t)
-            tables[t] = engine::Table::Open(m_files[static_cast<std::size_t>(t) * 3],
-                                            Session().Engine(), ask);
+        std::vector<std::unique_ptr<engine::Table>> tables;
+        for (int t = 0; t < m_tables; ++t)
+            tables.push_back(engine::Table::Open(
+                m_files[static_cast<std::size_t>(TableAt(TableIndex{t}).FirstSlot())],
+                Session().Engine(), ask));
         const std::vector<DocumentField>& fields = DocumentFields();
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            const engine::Table& table = *tables[fields[i].table == TableIndex::First ? 0 : 1];
+            const auto t = static_cast<std::size_t>(fields[i].table);
+            if (t >= tables.size())
+                continue; // a table the version was written without
+            const engine::Table& table = *tables[t];
             const int index = table.FieldIndex(fields[i].name);
             if (index < 0)
                 return Result::Unreadable;
@@ -77,12 +82,12 @@ ProtectionMark ProtectionOf(const std::string& tablePath) {
     return mark;
 }
 
-bool ReadWorkingValues(TQuery& first, TQuery& second, FieldValues& values) {
+bool ReadWorkingValues(const TableQueries& tables, FieldValues& values) {
     const std::vector<DocumentField>& fields = DocumentFields();
     values.assign(fields.size(), std::string());
     try {
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            TQuery& table = fields[i].table == TableIndex::First ? first : second;
+            TQuery& table = *tables[static_cast<std::size_t>(fields[i].table)];
             values[i] = table.objFieldByName(fields[i].name)->propAsString();
         }
     } catch (const EBdtError&) {
@@ -91,11 +96,12 @@ bool ReadWorkingValues(TQuery& first, TQuery& second, FieldValues& values) {
     return true;
 }
 
-bool WriteWorkingValues(TQuery& first, TQuery& second, const FieldValues& values,
+bool WriteWorkingValues(const TableQueries& tables, const FieldValues& values,
                         const std::vector<std::size_t>& changed) {
     const std::vector<DocumentField>& fields = DocumentFields();
-    for (TableIndex t : {TableIndex::First, TableIndex::Second}) {
-        TQuery& table = t == TableIndex::First ? first : second;
+    for (const TableInfo& info : kTables) {
+        const TableIndex t = info.index;
+        TQuery& table = *tables[static_cast<std::size_t>(t)];
         bool editing = false;
         try {
             for (std::size_t i : changed) {

@@ -10,6 +10,9 @@
 
 class TQuery;
 
+// The working query of every table, indexed by TableIndex.
+using TableQueries = std::array<TQuery*, kTableCount>;
+
 // How a document's tables are protected: none, or the password set with this salt. A new
 // password (set, changed) comes with a new salt.
 struct ProtectionMark {
@@ -19,7 +22,8 @@ struct ProtectionMark {
 };
 
 // One version of a user's document read from its bytes: unpacked into a private working
-// directory of its own, its two tables opened through the engine and every field read.
+// directory of its own, its tables opened through the engine and every field read. A version
+// written before a later table existed reads that table's fields as empty.
 class DocumentVersion {
 public:
     enum class Result { Read, Unreadable, Cancelled };
@@ -34,8 +38,10 @@ public:
     Result Read(std::string_view bytes, bool ask);
     const FieldValues& Values() const { return m_values; }
     const ProtectionMark& Protection() const { return m_protection; }
-    // The six table files (empty for a new user's document).
+    // The table files (empty for a new user's document).
     const DocumentFiles& Files() const { return m_files; }
+    // How many of the tables the version holds (all for a new user's document).
+    int TablesHeld() const { return m_tables; }
 
 private:
     bool Unpack(std::string_view bytes);
@@ -44,14 +50,15 @@ private:
     DocumentFiles m_files;
     FieldValues m_values;
     ProtectionMark m_protection;
+    int m_tables = kTableCount;
 };
 
 // The protection of the table whose .DB is at path; unprotected when it cannot be read.
 ProtectionMark ProtectionOf(const std::string& tablePath);
 
-// Every field of the two open working tables, as stored (memos with their line ends).
+// Every field of the open working tables, as stored (memos with their line ends).
 // False when a table is not open or a field cannot be read.
-bool ReadWorkingValues(TQuery& first, TQuery& second, FieldValues& values);
+bool ReadWorkingValues(const TableQueries& tables, FieldValues& values);
 // Writes the given fields of values into the working tables, one post per table that changes.
-bool WriteWorkingValues(TQuery& first, TQuery& second, const FieldValues& values,
+bool WriteWorkingValues(const TableQueries& tables, const FieldValues& values,
                         const std::vector<std::size_t>& fields);

@@ -12,8 +12,8 @@
 
 class TDataSet;
 
-// Holds the user's document while it is in use: the six table files unpacked into a directory
-// of its own in the temporary directory, the two queries on them and the lock on the document.
+// Holds the user's document while it is in use: the table files unpacked into a directory of
+// its own in the temporary directory, a query on every table and the lock on the document.
 class TDataSetManager {
 public:
     TDataSetManager();
@@ -23,10 +23,13 @@ public:
 
     std::string DocumentPath;
     DocumentFiles WorkFiles;
-    // The two reserved temporary files the working files are named after.
-    std::array<std::string, 2> ReservedFiles;
+    // The reserved temporary files the working files are named after, one per table.
+    std::array<std::string, kTableCount> ReservedFiles;
+    // The queries of the first two tables (Table() gives any).
     TQuery* FirstTable;
     TQuery* SecondTable;
+    TQuery& Table(TableIndex table) { return *m_tables[static_cast<std::size_t>(table)]; }
+    TableQueries Tables() const;
     bool IsOpen = false;
 
     void SetDocumentPath(const std::string& path) { DocumentPath = path; }
@@ -48,7 +51,7 @@ public:
     static void RemoveLeftovers();
     // Keeps the document in step with versions written on other machines.
     DocumentSync& Sync() { return m_sync; }
-    WorkingSet Work() { return {*m_first, *m_second, WorkFiles}; }
+    WorkingSet Work() { return {Tables(), WorkFiles}; }
     // Merges what another program wrote to the document since this run last read or wrote it
     // into the working tables and takes the lock of the file on disk now. False (said) when
     // the document must not be written now.
@@ -71,7 +74,11 @@ private:
     bool Lock(bool create);
     void Unlock(bool failed = false);
     bool ReserveWorkFiles();
-    bool CopyTemplates();
+    // The templates of the slots from the first given on.
+    bool CopyTemplates(std::size_t fromSlot = 0);
+    // Gives tables made from their templates the protection of the first table.
+    bool ProtectLikeFirst();
+    void CloseTables();
     void OpenTables();
     void RemoveWorkFiles();
     void Begin();
@@ -79,8 +86,8 @@ private:
     // The working files stay for the next login after a failed save.
     void KeepForLater();
 
-    std::unique_ptr<TQuery> m_first;
-    std::unique_ptr<TQuery> m_second;
+    std::array<std::unique_ptr<TQuery>, kTableCount> m_tables;
+    std::size_t m_slotsRead = kDocumentSlotCount; // slots the document held; the rest templates
     DocumentLock m_lock;
     DocumentSync m_sync;
     WorkDirectory m_dir;

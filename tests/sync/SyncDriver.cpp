@@ -17,9 +17,8 @@ namespace {
 
 TQuery& TableOf(TDataSetManager& m, const std::string& name) {
     const int i = DocumentFieldIndex(name);
-    return i >= 0 && DocumentFields()[static_cast<std::size_t>(i)].table == TableIndex::Second
-               ? *m.SecondTable
-               : *m.FirstTable;
+    return m.Table(i >= 0 ? DocumentFields()[static_cast<std::size_t>(i)].table
+                          : TableIndex::First);
 }
 
 bool Run(TDataSetManager& m, int argc, char** argv, bool& wrote) {
@@ -41,7 +40,7 @@ bool Run(TDataSetManager& m, int argc, char** argv, bool& wrote) {
             ++i;
         } else if (command == "conflicts") {
             FieldValues ours;
-            ReadWorkingValues(*m.FirstTable, *m.SecondTable, ours);
+            ReadWorkingValues(m.Tables(), ours);
             for (const KeptConflict& c : m.Sync().Conflicts())
                 std::printf("%s\t%s\t%s\n", DocumentFields()[c.field].name.c_str(),
                             ours[c.field].c_str(), c.theirs.c_str());

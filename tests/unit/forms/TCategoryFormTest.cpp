@@ -1,9 +1,9 @@
 #include "FormExpectations.h"
 
+#include "catalogue/FieldCatalogue.h"
 #include "forms/FormCatalogue.h"
 #include "forms/FormFactory.h"
 #include "forms/FormHints.h"
-#include "forms/MaskedFields.h"
 #include "forms/SearchEntries.h"
 #include "forms/TCategoryForm.h"
 #include "platform/FileServices.h"
@@ -190,7 +190,7 @@ TEST_F(FormDataTest, SecretFieldsAreMaskedUntilFocusedOrShownAndKeepTheirText) {
                       IsMaskedField(d.category, id));
         }
         auto* eye = form->findChild<QToolButton*>();
-        ASSERT_EQ(eye != nullptr, !secrets.empty()) << d.title;
+        ASSERT_EQ(eye != nullptr, !secrets.empty()) << CategoryTitle(d.category);
         if (!eye)
             continue;
         auto shown = [&secrets] {

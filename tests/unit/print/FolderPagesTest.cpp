@@ -1,5 +1,5 @@
 #include "print/FolderPages.h"
-#include "forms/MaskedFields.h"
+#include "catalogue/FieldCatalogue.h"
 #include "print/FolderContent.h"
 #include "store/CategorySchema.h"
 #include "util/GermanBanks.h"
@@ -117,7 +117,9 @@ TEST(FolderPagesTest, FilledFormsNeitherOverlapNorLeaveThePage) {
         }
     }
     EXPECT_EQ(words, 8 * plain);
-    EXPECT_EQ(masks, static_cast<int>(MaskedFields().size()));
+    const auto fields = AllFields();
+    EXPECT_EQ(masks, std::count_if(fields.begin(), fields.end(),
+                                   [](const FieldFacts& f) { return f.secret; }));
     EXPECT_EQ(memoEnds, 3);
 }
 

@@ -1,4 +1,4 @@
-#include "forms/MaskedFields.h"
+#include "catalogue/FieldCatalogue.h"
 #include "print/FolderContent.h"
 #include "print/FolderPainter.h"
 #include "store/CategorySchema.h"

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -47,9 +49,7 @@ struct TwoMachines {
     static TQuery& TableOf(TDataSetManager& m, const std::string& name) {
         const int i = DocumentFieldIndex(name);
         EXPECT_GE(i, 0) << name;
-        return DocumentFields()[static_cast<std::size_t>(i)].table == TableIndex::First
-                   ? *m.FirstTable
-                   : *m.SecondTable;
+        return m.Table(DocumentFields()[static_cast<std::size_t>(std::max(i, 0))].table);
     }
 
     static void Set(TDataSetManager& m, const std::string& name, const std::string& value) {
@@ -134,6 +134,38 @@ TEST(DocumentSyncTest, EditsOfBothMachinesReachBothDocuments) {
             EXPECT_TRUE(later.Sync().Conflicts().empty());
         }
     }
+}
+
+// A program from before the third table saves on the laptop: its document holds the first two
+// tables only. The PC takes the laptop's change in and keeps what its later tables hold.
+TEST(DocumentSyncTest, VersionWithoutALaterTableLeavesItsFieldsAsTheyAre) {
+    TwoMachines machines;
+    ScriptedMessages messages;
+    TDataSetManager pc;
+    pc.Open(machines.m_a);
+    ASSERT_TRUE(pc.IsOpen);
+    TwoMachines::Set(pc, "E11_100", "Strom");
+    ASSERT_TRUE(pc.Save());
+    TwoMachines::Carry(machines.m_a, machines.m_b);
+    {
+        TDataSetManager laptop;
+        laptop.Open(machines.m_b);
+        TwoMachines::Set(laptop, "E8_100", "Dr. Weiß");
+        ASSERT_TRUE(laptop.Close());
+    }
+    DocumentFiles files;
+    for (std::size_t i = 0; i < files.size(); ++i)
+        files[i] = machines.m_temp.file("old" + std::to_string(i));
+    ASSERT_TRUE(UnpackDocument(machines.m_b, files));
+    std::fill(files.begin() + kEarliestSlotCount, files.end(), std::string());
+    ASSERT_TRUE(PackDocument(machines.m_b, files));
+    TwoMachines::Carry(machines.m_b, machines.m_a);
+    EXPECT_TRUE(pc.Save());
+    EXPECT_TRUE(pc.Sync().Conflicts().empty());
+    pc.Close();
+    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_100"), "Dr. Weiß");
+    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E11_100"), "Strom");
+    EXPECT_TRUE(messages.texts().empty()) << messages.texts().front();
 }
 
 // Both machines saved while the link was down; the sync engine kept the laptop's version as
