@@ -1,7 +1,9 @@
 #include "forms/TCategoryForm.h"
 
+#include "catalogue/FieldCatalogue.h"
 #include "forms/FormHints.h"
 #include "forms/SecretFields.h"
+#include "forms/SpokenNames.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
 #include "store/CategorySchema.h"
@@ -16,6 +18,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
+
+#include <map>
 
 namespace {
 
@@ -96,7 +100,27 @@ void TCategoryForm::SetupWindow() {
     } else {
         LoadFields();
     }
+    NameFields();
+    for (const FieldFacts& f : FieldsOf(m_form.category)) {
+        auto* title = qobject_cast<QLineEdit*>(Edit(f.titleId));
+        if (f.titleId != 0 && title)
+            connect(title, &QLineEdit::textChanged, this, &TCategoryForm::NameFields,
+                    Qt::UniqueConnection);
+    }
     FocusInitialField();
+}
+
+// The fields' names for a screen reader, again whenever a title the user writes changes.
+void TCategoryForm::NameFields() {
+    std::map<int, std::string> texts;
+    for (const FieldFacts& f : FieldsOf(m_form.category)) {
+        if (f.titleId != 0 && Edit(f.titleId))
+            texts[f.titleId] = ControlText(Edit(f.titleId));
+    }
+    for (const auto& [id, name] : SpokenFieldNames(m_form.category, texts)) {
+        if (QWidget* edit = Edit(id))
+            edit->setAccessibleName(QString::fromStdString(name));
+    }
 }
 
 void TCategoryForm::SetInitialField(int id, bool selectText) {

@@ -1,6 +1,7 @@
 #include "forms/TKonflikteDialog.h"
 
 #include "catalogue/FieldCatalogue.h"
+#include "forms/SpokenNames.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -28,8 +29,11 @@ ConflictRow DescribeConflict(int category, int id, const std::string& ours,
     ConflictRow row;
     const CategoryInfo* info = FindCategory(category);
     row.form = info ? QString::fromUtf8(info->title) : QString::number(category);
-    const FieldFacts* field = FindField(category, id);
-    row.field = QString::fromStdString(field ? FieldLabel(*field) : FieldName(category, id));
+    // As a screen reader hears it on the form: a label the form repeats with its row.
+    const auto names = SpokenFieldNames(category, {});
+    const auto name = names.find(id);
+    row.field =
+        QString::fromStdString(name != names.end() ? name->second : FieldName(category, id));
     row.ours = OneLine(ours);
     row.theirs = OneLine(theirs);
     row.masked = IsMaskedField(category, id);

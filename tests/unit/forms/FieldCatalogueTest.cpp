@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -33,9 +34,11 @@ TEST(FieldCatalogueTest, RowsAndTemplatesNameTheSameFields) {
             rows.insert(f.id);
         EXPECT_EQ(rows, controls) << form.templateName;
         EXPECT_EQ(t->caption, CategoryTitle(form.category));
+        // Where the template's label says too little, the catalogue says it as the papers do.
+        const std::set<std::pair<int, int>> clearer{{10, 100}, {10, 101}, {10, 102}, {10, 134}};
         for (const auto& [index, name] : FieldAccessibleNames(*t)) {
             const FieldFacts* f = FindField(form.category, t->controls[index].id);
-            if (f && f->titleId == 0) {
+            if (f && f->titleId == 0 && !clearer.count({f->category, f->id})) {
                 EXPECT_EQ(f->label, name) << form.templateName << " " << f->id;
             }
         }
@@ -98,6 +101,6 @@ TEST(FieldCatalogueTest, TitledFieldsTakeTheUsersTitle) {
     const std::string title = "  Garantie Waschmaschine \r\nzweite Zeile";
     const std::string blank = " \t";
     EXPECT_EQ(FieldLabel(free, &title), "Garantie Waschmaschine");
-    EXPECT_EQ(FieldLabel(free, &blank), "Feldtitel");
+    EXPECT_EQ(FieldLabel(free, &blank), "Wert");
     EXPECT_EQ(FieldLabel(*FindField(3, 108), &title), "Scheckkarten: Gültig bis (1)");
 }
