@@ -213,6 +213,7 @@ FristenFacts TQuilloryApp::DeadlineFacts(QWidget* desk, const DeskPasswordState&
 
 void TQuilloryApp::StartDeadlineReminders() {
     const std::string settings = SystemDirs::WindowsDirectory() + kSettingsFileName;
+    OfferLeadTimeKey(settings);
     const int leadDays = LeadDays(settings);
     if (leadDays <= 0)
         return;

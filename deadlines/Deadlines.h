@@ -47,11 +47,13 @@ std::string DateText(const Deadline& deadline);
 // How many are expired or due.
 int CountDue(const std::vector<Deadline>& deadlines, const CalendarDate& today, int leadDays);
 
-// The lead time in days from the settings file, [OPTIONS] FRISTVORLAUF; a missing or empty key
-// is written with the default, so users find it. 0 switches reminders off.
+// The lead time in days from the settings file, [OPTIONS] FRISTVORLAUF; the default for a
+// missing or empty key. Only reads. 0 switches reminders off.
 inline constexpr const char* kLeadTimeKey = "FRISTVORLAUF";
 inline constexpr int kDefaultLeadDays = 60;
 int LeadDays(const std::string& settingsFile);
+// Writes the default lead time where the key is missing or empty, so users find it.
+void OfferLeadTimeKey(const std::string& settingsFile);
 
 // A short stable tag of a text (hex of a 64-bit FNV-1a hash): keys and UIDs without names.
 std::string StableTag(const std::string& text);

@@ -1,5 +1,6 @@
 #include "print/TNotfallmappeDialog.h"
 
+#include "exchange/gui/ExchangeCommands.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
 #include "print/FolderContent.h"
@@ -33,6 +34,9 @@ TNotfallmappeDialog::TNotfallmappeDialog(QWidget* parent, FolderFacts facts)
     new TOwnerDrawPushbutton(this, IDCANCEL, "BTN11", "BTN12", "BTN12");
     Bind(kPrintId, [this] { Print(); });
     Bind(kPdfId, [this] { SavePdf(); });
+    Bind(kExportId,
+         [this] { RunExport(this, m_facts.userName.toStdString(), m_facts.isProtected); });
+    Bind(kImportId, [this] { RunImport(this); });
 }
 
 TNotfallmappeDialog::~TNotfallmappeDialog() = default;

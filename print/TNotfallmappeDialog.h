@@ -12,7 +12,8 @@
 // are left out (all three on at first), then
 // "Drucken..." on a printer or "Als PDF speichern..." into a file. Enter saves as PDF, Esc
 // cancels. The dialog closes once the folder has been printed or saved; a saved file is named
-// in a message first.
+// in a message first. "Exportieren…" and "Importieren…" take the data to and from other
+// programs; the dialog stays open.
 class TNotfallmappeDialog : public TTiledDialog {
     Q_OBJECT
 public:
@@ -29,6 +30,8 @@ public:
 
     static constexpr int kPrintId = 330;
     static constexpr int kPdfId = 331;
+    static constexpr int kExportId = 332;
+    static constexpr int kImportId = 333;
     static constexpr int kMaskId = 320;
     static constexpr int kCoverId = 321;
     static constexpr int kFilledOnlyId = 322;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <ctime>
 #include <string>
 
 namespace {
@@ -243,4 +244,11 @@ std::optional<DateReading> ReadGermanDate(std::string_view text) {
 std::optional<CalendarDate> ParseGermanDate(std::string_view text) {
     const auto reading = ReadGermanDate(text);
     return reading ? std::optional(reading->date) : std::nullopt;
+}
+
+CalendarDate Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }

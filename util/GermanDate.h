@@ -30,5 +30,8 @@ struct DateReading {
 // The date with the reason to show beside it where the text named no day by itself.
 std::optional<DateReading> ReadGermanDate(std::string_view text);
 
+// Today in the local time zone.
+CalendarDate Today();
+
 // Days in the given month, leap years counted; 0 for a month outside 1..12.
 int DaysInMonth(int year, int month);

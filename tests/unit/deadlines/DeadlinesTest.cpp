@@ -151,11 +151,29 @@ TEST(DeadlinesTest, DaysLeftAndStateAroundTheLeadTime) {
     EXPECT_EQ(DaysLeftText(unreadable, today), "nicht lesbar");
 }
 
+// A free field's title is read as the search reads it: case, umlauts in any spelling the
+// keyboard makes (a decomposed "u" and diaeresis too), ß; a secret's title never counts.
+TEST(DeadlinesTest, FreeFieldTitlesFoldLikeTheSearch) {
+    const std::pair<const char*, bool> titles[] = {
+        {"G\xC3\x9CLTIG BIS", true},   {"Gu\xCC\x88ltig bis", true},      {"TUV-Termin", true},
+        {"PA\xC3\x9FWORT bis", false}, {"Kennwort g\xC3\xBCltig", false}, {"Biss", false}};
+    for (const auto& [title, deadline] : titles) {
+        const Values values = {{6, {{100, title}, {101, "1.1.2027"}}}};
+        EXPECT_EQ(Scan(values, false).size(), deadline ? 1u : 0u) << title;
+    }
+}
+
 TEST(DeadlinesTest, LeadTimeAndTheOverviewOncePerDayAndUser) {
     TempDir dir;
     const std::string ini = dir.file("Quillory.Ini");
+    // Reading writes nothing; the key is offered once, and a value set is kept.
     EXPECT_EQ(LeadDays(ini), 60);
+    EXPECT_EQ(GetPrivateProfileString("OPTIONS", "FRISTVORLAUF", "", ini), "");
+    OfferLeadTimeKey(ini);
     EXPECT_EQ(GetPrivateProfileString("OPTIONS", "FRISTVORLAUF", "", ini), "60");
+    WritePrivateProfileString("OPTIONS", "FRISTVORLAUF", "30", ini);
+    OfferLeadTimeKey(ini);
+    EXPECT_EQ(LeadDays(ini), 30);
     for (const auto& [typed, days] : std::vector<std::pair<std::string, int>>{
              {"0", 0}, {"14", 14}, {"-5", 60}, {"bald", 60}, {"99999", 3660}}) {
         WritePrivateProfileString("OPTIONS", "FRISTVORLAUF", typed, ini);

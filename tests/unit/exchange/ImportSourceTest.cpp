@@ -70,17 +70,17 @@ TEST(ImportSource, BitwardenExportGivesEveryKindWithFoldersAndCustomFields) {
     EXPECT_EQ(login.kind, SourceKind::Login);
     EXPECT_EQ(login.group, "Familie");
     const auto v = ValuesOf(login);
-    EXPECT_EQ(v.at("login.username"), "jürgen@gmx.de");
-    EXPECT_EQ(v.at("login.uri2"), "https://gmx.de");
+    EXPECT_EQ(v.at("Benutzername"), "jürgen@gmx.de");
+    EXPECT_EQ(v.at("Adresse 2"), "https://gmx.de");
     EXPECT_EQ(v.at("Sicherheitsfrage"), "Ölkanne; \"rot\"");
     EXPECT_TRUE(IsSecret(login, "Wiederherstellungscode"));
-    EXPECT_TRUE(IsSecret(login, "login.password"));
-    EXPECT_EQ(v.at("notes"), "Zeile 1\nZeile 2 ß €");
+    EXPECT_TRUE(IsSecret(login, "Passwort"));
+    EXPECT_EQ(v.at("Notizen"), "Zeile 1\nZeile 2 ß €");
     EXPECT_EQ((*items)[1].kind, SourceKind::Card);
-    EXPECT_EQ(ValuesOf((*items)[1]).at("card.expiry"), "07/2028");
-    EXPECT_EQ(ValuesOf((*items)[2]).at("identity.address"), "Hauptstraße 5, 50667 Köln, DE");
-    EXPECT_TRUE(IsSecret((*items)[1], "card.code"));
-    EXPECT_EQ(ValuesOf((*items)[2]).at("identity.passportNumber"), "C01X00T47");
+    EXPECT_EQ(ValuesOf((*items)[1]).at("Gültig bis"), "07/2028");
+    EXPECT_EQ(ValuesOf((*items)[2]).at("Anschrift"), "Hauptstraße 5, 50667 Köln, DE");
+    EXPECT_TRUE(IsSecret((*items)[1], "Prüfnummer"));
+    EXPECT_EQ(ValuesOf((*items)[2]).at("Paß-Nr."), "C01X00T47");
     EXPECT_EQ((*items)[3].kind, SourceKind::Note);
     EXPECT_TRUE((*items)[4].deleted);
 
