@@ -34,11 +34,16 @@ bool HasWord(const std::string& lower, const std::string& word) {
     return false;
 }
 
-// A free field's title that names a deadline, and not a secret; folded as the search folds
-// (case, umlauts and accents, ß as ss), so "GÜLTIG", "gultig" and "Paßwort" count.
-bool IsDeadlineTitle(const std::string& title) {
+// Folded as the search folds (case, umlauts and accents, ß as ss).
+std::string Folded(const std::string& text) {
     static thread_local TextFolder folder;
-    const std::string lower = folder.FoldPlain(ComposedText(title));
+    return folder.FoldPlain(ComposedText(text));
+}
+
+// A free field's title that names a deadline, and not a secret; folded, so "GÜLTIG", "gultig"
+// and "Paßwort" count.
+bool IsDeadlineTitle(const std::string& title) {
+    const std::string lower = Folded(title);
     for (const char* secret : {"pin", "passwort", "kennwort", "geheim"})
         if (lower.find(secret) != std::string::npos)
             return false;
@@ -103,10 +108,10 @@ std::string EventTitle(const FieldFacts& field, const std::map<int, std::string>
 // A title the user wrote, as what happens: "Reisepass gültig bis" becomes "Reisepass läuft
 // ab", "TÜV Anhänger" becomes "TÜV Anhänger fällig".
 std::string TitledEvent(const std::string& title) {
-    const std::string lower = Lower(title);
-    const bool due = lower.find("f\xC3\xA4llig") != std::string::npos ||
+    const std::string lower = Folded(title);
+    const bool due = lower.find("fallig") != std::string::npos ||
                      lower.find("frist") != std::string::npos ||
-                     lower.find("t\xC3\xBCv") != std::string::npos;
+                     lower.find("tuv") != std::string::npos;
     std::string core;
     size_t start = 0;
     while (start < title.size()) {
@@ -116,10 +121,10 @@ std::string TitledEvent(const std::string& title) {
         std::string word = title.substr(start, end - start);
         while (!word.empty() && word.back() == ':')
             word.pop_back();
-        const std::string w = Lower(word);
-        const bool filler = w == "bis" || w == "ab" || w == "am" ||
-                            w.starts_with("g\xC3\xBCltig") || w.starts_with("ablauf") ||
-                            w == "l\xC3\xA4uft" || w.starts_with("f\xC3\xA4llig") || w == "frist";
+        const std::string w = Folded(word);
+        const bool filler = w == "bis" || w == "ab" || w == "am" || w == "lauft" || w == "frist" ||
+                            w.starts_with("gultig") || w.starts_with("ablauf") ||
+                            w.starts_with("fallig");
         if (!word.empty() && !filler)
             core += (core.empty() ? "" : " ") + word;
         start = end + 1;
