@@ -4,6 +4,7 @@
 #include "desk/TQuilloryDlgClient.h"
 #include "forms/TKonflikteDialog.h"
 #include "platform/file/PathParts.h"
+#include "platform/gui/NoticeStyle.h"
 #include "store/DocumentVersion.h"
 #include "store/TDataSetManager.h"
 
@@ -141,9 +142,8 @@ void DocumentWatch::ShowNote(const QString& text) {
     if (!m_note) {
         m_note = new QLabel(m_desk);
         m_note->setAlignment(Qt::AlignCenter);
-        m_note->setStyleSheet(
-            QStringLiteral("QLabel { background: rgba(70, 20, 10, 220); color: rgb(255, 244, 200);"
-                           " padding: 4px 10px; font-weight: bold; border-radius: 4px; }"));
+        m_note->setStyleSheet(NoticeStyleSheet(
+            QStringLiteral("QLabel"), QStringLiteral("padding: 4px 10px; border-radius: 4px;")));
     }
     m_note->setText(text);
     m_note->setAccessibleName(text);

@@ -131,19 +131,26 @@ std::vector<CsvRow> ExportCsv(const std::vector<ExchangeField>& fields, const Fo
     return rows;
 }
 
-int ImportPlan::Overwritten() const {
+namespace {
+
+template <class Pred> int CountValues(const ImportPlan& plan, Pred pred) {
     int n = 0;
-    for (const PlannedEntry& e : entries)
-        n += static_cast<int>(std::count_if(e.values.begin(), e.values.end(),
-                                            [](const PlannedValue& v) { return v.Overwrites(); }));
+    for (const PlannedEntry& e : plan.entries)
+        n += static_cast<int>(std::count_if(e.values.begin(), e.values.end(), pred));
     return n;
 }
 
+} // namespace
+
+int ImportPlan::Overwritten() const {
+    return CountValues(*this, [](const PlannedValue& v) { return v.Overwrites(); });
+}
+
 int ImportPlan::Unfit() const {
-    int n = 0;
-    for (const PlannedEntry& e : entries)
-        n += static_cast<int>(
-            std::count_if(e.values.begin(), e.values.end(),
-                          [](const PlannedValue& v) { return v.target.first == 0; }));
-    return n + static_cast<int>(rejected.size());
+    return CountValues(*this, [](const PlannedValue& v) { return v.target.first == 0; }) +
+           static_cast<int>(rejected.size());
+}
+
+int ImportPlan::Placed() const {
+    return CountValues(*this, [](const PlannedValue& v) { return v.target.first != 0; });
 }

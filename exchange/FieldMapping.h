@@ -63,7 +63,8 @@ struct ImportPlan {
     FormValues changes;                // what the import writes, field by field
     std::vector<std::string> rejected; // source lines that could not be read at all
     int Overwritten() const;
-    int Unfit() const; // values that fit nowhere: only the report keeps them
+    int Unfit() const;  // values that fit nowhere: only the report keeps them
+    int Placed() const; // values that go into a field (the titles of free rows not counted)
 };
 
 struct ImportOptions {

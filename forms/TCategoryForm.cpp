@@ -6,6 +6,8 @@
 #include "forms/SpokenNames.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
+#include "platform/gui/NoticeStyle.h"
+#include "platform/gui/SecretClipboard.h"
 #include "store/CategorySchema.h"
 #include "store/EBdtError.h"
 #include "store/TDataSetManager.h"
@@ -55,7 +57,9 @@ TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
     MaskSecretFields(this, form.category, m_edits, Control(kOkId));
 }
 
-TCategoryForm::~TCategoryForm() = default;
+TCategoryForm::~TCategoryForm() {
+    ClearOwnSelection();
+}
 
 QWidget* TCategoryForm::Edit(int id) const {
     const int j = id - kFirstFieldId;
@@ -224,8 +228,7 @@ void TCategoryForm::MakeReadOnly(const char* reason) {
         m_notice->setWordWrap(true);
         m_notice->setAlignment(Qt::AlignCenter);
         m_notice->setStyleSheet(
-            QStringLiteral("QLabel { background: rgba(70, 20, 10, 220); color: rgb(255, 244, 200);"
-                           " padding: 3px 8px; font-weight: bold; }"));
+            NoticeStyleSheet(QStringLiteral("QLabel"), QStringLiteral("padding: 3px 8px;")));
         const int height = m_notice->heightForWidth(width()) + 8;
         m_notice->setGeometry(0, this->height(), width(), height);
         setFixedSize(width(), this->height() + height);

@@ -408,7 +408,7 @@ bool DocumentSync::PutAside(const std::string& copy) const {
     if (dir.empty() || !FileNameOf(copy, name))
         return false;
     const std::string target = dir + m_key + ".copy-" + name;
-    if (::rename(copy.c_str(), target.c_str()) == 0)
+    if (RenameFile(copy, target))
         return SyncDirectoryOf(copy);
     // Another file system: copied whole first, then removed from the program folder.
     WholeFile bytes = ReadWholeFile(copy);

@@ -94,7 +94,7 @@ void Apply(QWidget* parent, const ImportPlan& plan) {
     }
     // One save: the import is one change of the document.
     if (DataSetManager().Save())
-        Say(parent, std::to_string(plan.changes.size()) + " Werte wurden übernommen.");
+        Say(parent, std::to_string(plan.Placed()) + " Werte wurden übernommen.");
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "tests/support/TestSupport.h"
 
+#include "exchange/CatalogueFields.h"
+#include "exchange/FieldMapping.h"
 #include "exchange/ImportSource.h"
 #include "exchange/KdbxFile.h"
 
@@ -87,4 +89,22 @@ TEST(ImportSource, BitwardenExportGivesEveryKindWithFoldersAndCustomFields) {
     EXPECT_FALSE(ReadBitwardenJson(R"({"encrypted": true, "items": "x"})", error));
     EXPECT_NE(error.find("verschlüsselt"), std::string::npos);
     EXPECT_FALSE(ReadBitwardenJson("[1,2", error));
+}
+
+// The export's own format as this version writes it: a later reader must still place every value.
+TEST(ImportSource, PinnedExportGoesBackIntoItsFields) {
+    const auto read = kdbx::ReadKdbx(
+        ReadFileBytes(TestDataDir() + "exchange-quillory-4.0-argon2id-chacha20.kdbx"), "Pässwort");
+    ASSERT_TRUE(read.db) << kdbx::FaultText(read.fault);
+    const ImportPlan plan = PlanImport(CatalogueFields(), {}, EntriesOf(*read.db));
+    const FormValues want = {{{4, 112}, "GMX"},
+                             {{4, 114}, "jürgen@gmx.de"},
+                             {{4, 115}, "geh;eim\"€"},
+                             {{4, 116}, "https://www.gmx.net"},
+                             {{1, 123}, "Zeile 1\r\nZeile 2 ß"},
+                             {{7, 100}, "Office"},
+                             {{7, 101}, "AAAA-1111"},
+                             {{7, 102}, "BBBB-2222"}};
+    EXPECT_EQ(plan.changes, want);
+    EXPECT_EQ(plan.Unfit(), 0);
 }
