@@ -101,6 +101,6 @@ TEST(FieldCatalogueTest, TitledFieldsTakeTheUsersTitle) {
     const std::string title = "  Garantie Waschmaschine \r\nzweite Zeile";
     const std::string blank = " \t";
     EXPECT_EQ(FieldLabel(free, &title), "Garantie Waschmaschine");
-    EXPECT_EQ(FieldLabel(free, &blank), "Wert");
+    EXPECT_EQ(FieldLabel(free, &blank), "Feldtitel");
     EXPECT_EQ(FieldLabel(*FindField(3, 108), &title), "Scheckkarten: Gültig bis (1)");
 }
