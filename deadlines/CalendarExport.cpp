@@ -35,8 +35,7 @@ icalcomponent* Event(const Deadline& deadline, const std::string& tag, int leadD
     const std::string uid =
         FieldName(deadline.category, deadline.id) + "-" + tag + "@quillory.invalid";
     // The title says what happens; the description where it stands.
-    const std::string summary =
-        deadline.title.empty() ? deadline.form + ": " + deadline.what : deadline.title;
+    const std::string summary = CalendarTitle(deadline);
     const std::string description = deadline.form + ": " + deadline.what;
     icaltimetype start = DayOf(*deadline.date);
     icaltimetype end = start;

@@ -3,6 +3,8 @@
 #include "catalogue/FieldCatalogue.h"
 #include "platform/Profile.h"
 #include "search/TextFold.h"
+#include "store/ContractFields.h"
+#include "util/ContractTerms.h"
 
 #include <algorithm>
 #include <cctype>
@@ -153,9 +155,42 @@ std::chrono::sys_days Days(const CalendarDate& d) {
                                        std::chrono::day(static_cast<unsigned>(d.day)));
 }
 
+constexpr const char* kCancelBy = "K\xC3\xBCndigen bis: ";
+
+// The contracts' last days to cancel; labelsOnly names a contract by its number, not its
+// provider.
+void AddContracts(const std::map<int, std::string>& values, bool labelsOnly,
+                  const CalendarDate& today, std::vector<Deadline>& out) {
+    for (int c = 0; c < kContractCount; ++c) {
+        if (Trimmed(ContractValue(values, c, ContractPart::Begin)).empty())
+            continue;
+        const CancelDate date = ComputeCancelDate(TermsOf(values, c), today);
+        if (date.kind == CancelDate::Kind::AnyTime)
+            continue;
+        const std::string provider = Trimmed(ContractValue(values, c, ContractPart::Provider));
+        std::string name =
+            labelsOnly || provider.empty() ? "Vertrag " + std::to_string(c + 1) : provider;
+        if (const std::string kind = Trimmed(ContractValue(values, c, ContractPart::Kind));
+            !kind.empty())
+            name += " (" + kind + ")";
+        Deadline row{kContractCategory,
+                     ContractFieldId(c, ContractPart::Provider),
+                     date.typed.empty() ? "nicht berechenbar" : date.typed,
+                     std::nullopt,
+                     CategoryTitle(kContractCategory),
+                     kCancelBy + name,
+                     {},
+                     {}};
+        if (date.kind == CancelDate::Kind::Deadline)
+            row.date = date.lastDay;
+        out.push_back(std::move(row));
+    }
+}
+
 } // namespace
 
-std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnly) {
+std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnly,
+                                    const std::optional<CalendarDate>& contractsOn) {
     std::vector<Deadline> out;
     for (const FieldFacts& field : AllFields()) {
         if (field.deadline.role == DateRole::None || field.secret)
@@ -171,6 +206,9 @@ std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnl
                                EventTitle(field, *category, labelsOnly)));
         }
     }
+    if (contractsOn)
+        if (const std::map<int, std::string>* contracts = values(kContractCategory))
+            AddContracts(*contracts, labelsOnly, *contractsOn, out);
     // Readable first by date; unreadable keep the order of the forms.
     std::stable_sort(out.begin(), out.end(), [](const Deadline& a, const Deadline& b) {
         if (a.date && b.date)
@@ -178,6 +216,15 @@ std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnl
         return a.date.has_value() && !b.date.has_value();
     });
     return out;
+}
+
+std::string CalendarTitle(const Deadline& deadline) {
+    if (!deadline.title.empty())
+        return deadline.title;
+    const std::string prefix = kCancelBy;
+    if (deadline.category == kContractCategory && deadline.what.rfind(prefix, 0) == 0)
+        return "K\xC3\xBCndigungsfrist: " + deadline.what.substr(prefix.size());
+    return deadline.form + ": " + deadline.what;
 }
 
 int DaysUntil(const CalendarDate& date, const CalendarDate& today) {

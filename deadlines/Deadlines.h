@@ -24,11 +24,19 @@ struct Deadline {
     std::string reason;               // how a date without a day was read: "Ende 2026"
 };
 
+// The title of the deadline's calendar event: what happens ("Reisepass läuft ab"), for a
+// contract "Kündigungsfrist: <Anbieter> (<Art>)", else "<form>: <what>".
+std::string CalendarTitle(const Deadline& deadline);
+
 // The text of every field of a category by id; nullptr when the category cannot be read.
 using CategoryValues = std::function<const std::map<int, std::string>*(int category)>;
 
-// Every filled date field, soonest first; unreadable ones at the end in form order.
-std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnly);
+// Every filled date field, soonest first; unreadable ones at the end in form order. Given
+// contractsOn, also the last day to cancel each contract of the form "Verträge" whose begin is
+// filled in, as it stands on that day ("Kündigen bis: Anbieter (Art)"); a contract that can be
+// cancelled any day has none, one whose terms cannot be read is unreadable.
+std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnly,
+                                    const std::optional<CalendarDate>& contractsOn = {});
 
 enum class DeadlineState { Expired, Due, Later, Unreadable };
 

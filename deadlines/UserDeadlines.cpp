@@ -13,7 +13,7 @@ std::optional<std::vector<Deadline>> ReadUserDeadlines(bool labelsOnly) {
             failed = true;
         return &it->second;
     };
-    std::vector<Deadline> deadlines = FindDeadlines(values, labelsOnly);
+    std::vector<Deadline> deadlines = FindDeadlines(values, labelsOnly, Today());
     if (failed)
         return std::nullopt;
     return deadlines;

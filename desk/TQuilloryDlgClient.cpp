@@ -517,7 +517,7 @@ void TQuilloryDlgClient::Dispatch(int command, int index) {
         ResetSpot(index);
         break;
     default:
-        if (command >= CmFirstForm && command <= CmLastForm) {
+        if ((command >= CmFirstForm && command <= CmLastForm) || command == CmContracts) {
             if (m_services.runForm) {
                 m_services.runForm(command, this);
             }

@@ -87,6 +87,18 @@ void TCategoryForm::SetControlText(QWidget* control, const std::string& text) {
     }
 }
 
+void TCategoryForm::ShowFieldText(int id, const std::string& text) {
+    SetControlText(Edit(id), text);
+}
+
+std::string TCategoryForm::FieldText(int id) const {
+    return ControlText(Edit(id));
+}
+
+QWidget* TCategoryForm::FieldControl(int id) {
+    return Edit(id);
+}
+
 TQuery& TCategoryForm::Table() const {
     TDataSetManager& manager = DataSetManager();
     const CategoryInfo* info = FindCategory(m_form.category);
@@ -134,7 +146,7 @@ void TCategoryForm::SetInitialField(int id, bool selectText) {
 
 // Runs before the dialog first appears: the focus set here is the one it shows with.
 void TCategoryForm::FocusInitialField() {
-    QWidget* control = Edit(m_initialField);
+    QWidget* control = FieldControl(m_initialField);
     if (control == nullptr)
         return;
     control->setFocus(Qt::OtherFocusReason);
@@ -169,7 +181,7 @@ void TCategoryForm::LoadFields() {
                 manager.LoadMemo(table, text, name);
             else
                 manager.LoadField(table, text, name);
-            SetControlText(m_edits[j], text);
+            ShowFieldText(id, text);
         }
     } catch (const EBdtError&) {
         // A table that lacks the category's fields: show what was read, never write.
@@ -186,7 +198,7 @@ bool TCategoryForm::StoreFields() {
         for (int j = 0; j < m_fieldCount; ++j) {
             const int id = kFirstFieldId + j;
             const std::string name = FieldName(m_form.category, id);
-            std::string text = ControlText(m_edits[j]);
+            std::string text = FieldText(id);
             if (IsMemoField(m_form.category, id))
                 manager.StoreMemo(table, std::move(text), name);
             else

@@ -3,8 +3,10 @@
 #include "forms/FieldChecks.h"
 #include "forms/FormCatalogue.h"
 #include "platform/gui/ResourceScript.h"
+#include "print/ContractPages.h"
 #include "store/CategorySchema.h"
 #include "store/CategoryValues.h"
+#include "store/ContractFields.h"
 #include "store/EBdtError.h"
 #include "store/TDataSetManager.h"
 #include "store/TQuery.h"
@@ -39,6 +41,10 @@ ReadFolderCategories(const std::vector<int>& categories) {
         if (!ReadValues(*info, category.values))
             return std::nullopt;
         category.notes = FieldNotes(number, category.values, GermanBanks());
+        if (number == kContractCategory) {
+            category.title = kContractPageTitle;
+            category.blocks = ContractBlocks(category.values, Today());
+        }
         result.push_back(std::move(category));
     }
     return result;

@@ -24,7 +24,7 @@ scenario_exchange_import_export() {
     login_new_user "Tausch" || return 1
     cp "$here/../data/exchange-bitwarden.json" "$HOME/bitwarden.json"
     ex_open_folder || return 1
-    ex_click_units "$ex_dialog" 128 155 232 168 # "Importieren…"
+    ex_click_units "$ex_dialog" 128 155 232 188 # "Importieren…"
     local files preview question done
     files=$(wait_window "ffnen" 30) || { fail "no file dialog for the import"; return 1; }
     focus_window "$files"
@@ -45,7 +45,7 @@ scenario_exchange_import_export() {
     wait_window_count "^Importieren: Vorschau\$" 0 10 || { fail "preview stayed open"; return 1; }
 
     focus_window "$ex_dialog"
-    ex_click_units "$ex_dialog" 46 155 232 168 # "Exportieren…"
+    ex_click_units "$ex_dialog" 46 155 232 188 # "Exportieren…"
     local export warning
     export=$(wait_window "^Daten exportieren\$" 10) || { fail "no export dialog"; return 1; }
     focus_window "$export"
@@ -74,7 +74,7 @@ for want in ['jürgen@gmx.de', 'geh;eim"€', '4111111111111111', 'C01X00T47', '
 PY
     # The same as KDBX with a password typed twice, read by the peers' own tool.
     focus_window "$ex_dialog"
-    ex_click_units "$ex_dialog" 46 155 232 168 # "Exportieren…"
+    ex_click_units "$ex_dialog" 46 155 232 188 # "Exportieren…"
     export=$(wait_window "^Daten exportieren\$" 10) || { fail "no export dialog"; return 1; }
     focus_window "$export"
     ex_click_units "$export" 160 74 260 154

@@ -1,4 +1,6 @@
 #include "deadlines/Deadlines.h"
+#include "deadlines/CalendarExport.h"
+#include "store/ContractFields.h"
 
 #include "platform/Profile.h"
 
@@ -187,3 +189,64 @@ TEST(DeadlinesTest, LeadTimeAndTheOverviewOncePerDayAndUser) {
 }
 
 } // namespace
+
+// Contracts come in as "Kündigen bis" rows among the other dates; one cancellable any day has
+// no row, one whose terms cannot be read is unreadable; a protected user's rows and calendar
+// name the contract's number, never its provider; the calendar's event is titled
+// "Kündigungsfrist: <Anbieter> (<Art>)" and carries the reminder.
+TEST(DeadlinesTest, ContractsLastDaysToCancelAmongTheDates) {
+    Values values = Household();
+    auto& contracts = values[kContractCategory];
+    auto set = [&](int c, ContractPart part, const char* text) {
+        contracts[ContractFieldId(c, part)] = text;
+    };
+    set(0, ContractPart::Kind, "Versicherung");
+    set(0, ContractPart::Provider, "Hausrat AG");
+    set(0, ContractPart::Begin, "01.01.2020");
+    set(1, ContractPart::Kind, "Streaming");
+    set(1, ContractPart::Provider, "Filmkiste");
+    set(1, ContractPart::Begin, "01.05.2023"); // new law, no minimum: any day
+    set(2, ContractPart::Provider, "Zeitung");
+    set(2, ContractPart::Begin, "01.01.2024");
+    set(2, ContractPart::Notice, "zum Quartal");
+    set(3, ContractPart::Provider, "Ohne Beginn");
+    const auto scan = [&](bool labelsOnly, std::optional<CalendarDate> on) {
+        return FindDeadlines(
+            [&](int category) {
+                const auto it = values.find(category);
+                return it == values.end() ? nullptr : &it->second;
+            },
+            labelsOnly, on);
+    };
+    EXPECT_EQ(scan(false, std::nullopt).size(), 9u) << "without a day, no contract";
+    const std::vector<Deadline> found = scan(false, CalendarDate{2026, 12, 10});
+    ASSERT_EQ(found.size(), 11u);
+    const auto row = [&](const std::string& what) {
+        return std::find_if(found.begin(), found.end(),
+                            [&](const Deadline& d) { return d.what == what; });
+    };
+    const auto insurance = row("K\xC3\xBCndigen bis: Hausrat AG (Versicherung)");
+    ASSERT_NE(insurance, found.end());
+    EXPECT_EQ(DateText(*insurance), "30.09.2027");
+    EXPECT_EQ(insurance - found.begin(), 6) << "between the dates of 2027 and 2028";
+    EXPECT_EQ(insurance->id, ContractFieldId(0, ContractPart::Provider));
+    const auto paper = row("K\xC3\xBCndigen bis: Zeitung");
+    ASSERT_NE(paper, found.end());
+    EXPECT_EQ(DateText(*paper), "zum Quartal");
+    EXPECT_EQ(StateOf(*paper, {2026, 12, 10}, 60), DeadlineState::Unreadable);
+
+    const std::vector<Deadline> labels = scan(true, CalendarDate{2026, 12, 10});
+    EXPECT_NE(std::find_if(labels.begin(), labels.end(),
+                           [](const Deadline& d) {
+                               return d.what == "K\xC3\xBCndigen bis: Vertrag 1 (Versicherung)";
+                           }),
+              labels.end());
+    const std::string calendar =
+        DeadlineCalendar(labels, "anna", 60, 0) + DeadlineCalendar(found, "anna", 60, 0);
+    EXPECT_NE(calendar.find("SUMMARY:K\xC3\xBCndigungsfrist: Hausrat AG (Versicherung)"),
+              std::string::npos);
+    EXPECT_NE(calendar.find("SUMMARY:K\xC3\xBCndigungsfrist: Vertrag 1 (Versicherung)"),
+              std::string::npos);
+    EXPECT_EQ(CountDue(found, {2027, 8, 1}, 60),
+              1 + CountDue(scan(false, std::nullopt), {2027, 8, 1}, 60));
+}

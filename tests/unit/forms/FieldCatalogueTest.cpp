@@ -4,6 +4,7 @@
 #include "forms/FormCatalogue.h"
 #include "platform/gui/FieldNames.h"
 #include "platform/gui/ResourceScript.h"
+#include "store/ContractFields.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +33,11 @@ TEST(FieldCatalogueTest, RowsAndTemplatesNameTheSameFields) {
         std::set<int> rows;
         for (const FieldFacts& f : FieldsOf(form.category))
             rows.insert(f.id);
+        if (form.category == kContractCategory) {
+            // The contracts share one detail area (ids from 500); the Vorsorge block is fields.
+            std::erase_if(controls, [](int id) { return id >= 500; });
+            std::erase_if(rows, [](int id) { return id < kFirstProvisionId; });
+        }
         EXPECT_EQ(rows, controls) << form.templateName;
         EXPECT_EQ(t->caption, CategoryTitle(form.category));
         // Where the template's label says too little, the catalogue says it as the papers do.

@@ -112,6 +112,22 @@ TEST_F(PinnedDocumentTest, EveryCategoryInTheSecondLayoutComesBackWithItsValues)
     EXPECT_TRUE(messages.texts().empty());
 }
 
+// Written with the third table: every field of every form holds its value, the contracts' and
+// the Vorsorge block's too.
+TEST_F(PinnedDocumentTest, EveryCategoryInTheThirdLayoutComesBackWithItsValues) {
+    ScriptedMessages messages;
+    Open("every-category-layout3.qlr");
+    ASSERT_TRUE(m_manager.IsOpen);
+    for (const CategoryInfo& c : Categories()) {
+        for (int k : FieldIds(c.number)) {
+            ASSERT_EQ(Value(c.number, k),
+                      IsMemoField(c.number, k) ? MemoValue(c.number, k) : TextValue(c.number, k))
+                << FieldName(c.number, k);
+        }
+    }
+    EXPECT_TRUE(messages.texts().empty());
+}
+
 TEST_F(PinnedDocumentTest, NewUsersDocumentOpensWithEveryFieldEmpty) {
     ScriptedMessages messages;
     Open("new-user.qlr");
@@ -176,6 +192,27 @@ TEST_F(PinnedDocumentTest, ProtectedDocumentInTheSecondLayoutUnlocksWithOneDeriv
     EXPECT_EQ(engine::KeyDerivationCount() - before, 1u);
     ExpectProtectedValues();
     EXPECT_TRUE(messages.texts().empty());
+}
+
+// Sealed with a data key in two slots: the password's and a recovery of the bytes A0..AF.
+TEST_F(PinnedDocumentTest, ProtectedDocumentWithKeySlotsOpensByPasswordOrRecovery) {
+    engine::SecretKey recovery;
+    for (size_t i = 0; i < engine::kRecoverySize; ++i)
+        recovery.data()[i] = static_cast<uint8_t>(0xA0 + i);
+    for (bool byPassword : {true, false}) {
+        ScriptedMessages messages;
+        Session().ClearPasswords();
+        if (byPassword)
+            Session().AddPassword(kPassword);
+        else
+            Session().AddRecovery(recovery);
+        Open("protected-keyslots.qlr");
+        ASSERT_TRUE(m_manager.IsOpen) << byPassword;
+        ExpectProtectedValues();
+        EXPECT_TRUE(messages.texts().empty());
+        m_manager.Close();
+        std::filesystem::remove(m_document);
+    }
 }
 
 TEST_F(PinnedDocumentTest, BrokenDocumentsAreRefusedAndLeftAsTheyWere) {
