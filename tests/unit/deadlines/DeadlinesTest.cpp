@@ -218,9 +218,9 @@ TEST(DeadlinesTest, ContractsLastDaysToCancelAmongTheDates) {
             },
             labelsOnly, on);
     };
-    EXPECT_EQ(scan(false, std::nullopt).size(), 9u) << "without a day, no contract";
+    EXPECT_EQ(scan(false, std::nullopt).size(), 10u) << "without a day, no contract";
     const std::vector<Deadline> found = scan(false, CalendarDate{2026, 12, 10});
-    ASSERT_EQ(found.size(), 11u);
+    ASSERT_EQ(found.size(), 12u);
     const auto row = [&](const std::string& what) {
         return std::find_if(found.begin(), found.end(),
                             [&](const Deadline& d) { return d.what == what; });
@@ -228,7 +228,7 @@ TEST(DeadlinesTest, ContractsLastDaysToCancelAmongTheDates) {
     const auto insurance = row("K\xC3\xBCndigen bis: Hausrat AG (Versicherung)");
     ASSERT_NE(insurance, found.end());
     EXPECT_EQ(DateText(*insurance), "30.09.2027");
-    EXPECT_EQ(insurance - found.begin(), 6) << "between the dates of 2027 and 2028";
+    EXPECT_EQ(insurance - found.begin(), 7) << "between the dates of 2027 and 2028";
     EXPECT_EQ(insurance->id, ContractFieldId(0, ContractPart::Provider));
     const auto paper = row("K\xC3\xBCndigen bis: Zeitung");
     ASSERT_NE(paper, found.end());

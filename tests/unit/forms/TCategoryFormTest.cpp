@@ -496,6 +496,8 @@ TEST_F(FormDataTest, EveryFieldHasANameOfItsOwn) {
         auto form = Open(description.command);
         std::map<QString, int> names;
         for (int id : FieldIds(description.category)) {
+            if (!form->Edit(id))
+                continue; // a field the form shows in another control (Verträge' list)
             const QString name = form->Edit(id)->accessibleName();
             EXPECT_FALSE(name.isEmpty()) << CategoryTitle(description.category) << " " << id;
             EXPECT_EQ(++names[name], 1)
