@@ -31,7 +31,12 @@ inline constexpr std::array kTables = {
     TableInfo{TableIndex{0}, {"QUILLORY 1.DAT", "QUILLORY 3.DAT", "QUILLORY 2.DAT"}},
     TableInfo{TableIndex{1}, {"QUILLORY 4.DAT", "QUILLORY 6.DAT", "QUILLORY 5.DAT"}},
     TableInfo{TableIndex{2}, {"QUILLORY 7.DAT", "QUILLORY 9.DAT", "QUILLORY 8.DAT"}},
+    TableInfo{TableIndex{3}, {"QUILLORY 10.DAT", "QUILLORY 12.DAT", "QUILLORY 11.DAT"}},
 };
+// The table of the merge's causal state (stamps, version vector, conflicts, field history): no
+// category, one record with the memo kStateField, sealed and committed like the others.
+inline constexpr TableIndex kStateTable = TableIndex{3};
+inline constexpr const char* kStateField = "STAND";
 inline constexpr int kTableCount = static_cast<int>(kTables.size());
 // Slots of a whole document: kSlotsPerTable for every table.
 inline constexpr int kSlotCount = kTableCount * kSlotsPerTable;

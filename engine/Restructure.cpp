@@ -123,7 +123,10 @@ void RestructureTables(Session& session, const std::vector<RestructureRequest>& 
             known = true;
         }
     }
-    if (!known)
+    // A recovery replaced or removed gets a new data key with it: the old sheets (whose secret
+    // the family may have put together) then open no copy of the tables written from now on,
+    // not even with the old key slots of a backup.
+    if (!known || recovery != RecoveryChange::Keep)
         RandomBytes(dataKey.data(), 32);
     SecretKey recoveryKek;
     if (newRecovery)

@@ -20,13 +20,13 @@ enum class RecoveryChange { Keep, Replace, Remove };
 
 // Sets, changes or clears the passwords of several tables, all or nothing: a protected table
 // opens with the session's passwords and recoveries (no request is asked). Protected tables
-// are sealed with one data key for the call: that of the first table that has one, else a new
-// random one; its slots wrap it by the password's key (one salt per new password, so its key
-// is derived once) and, with Replace, by newRecovery's key. A table already sealed with that
-// data key gets new slots only: its records and memo file stay as they are. Every new set of
-// files is written and flushed first; then the tables are committed one after the other, and
-// when a commit fails the tables committed before it get their previous files back. Throws
-// EngineError.
+// are sealed with one data key for the call: that of the first table that has one, else (and
+// whenever the recovery is replaced or removed) a new random one; its slots wrap it by the
+// password's key (one salt per new password, so its key is derived once) and, with Replace, by
+// newRecovery's key. A table already sealed with that data key gets new slots only: its records and
+// memo file stay as they are. Every new set of files is written and flushed first; then the tables
+// are committed one after the other, and when a commit fails the tables committed before it get
+// their previous files back. Throws EngineError.
 void RestructureTables(Session& session, const std::vector<RestructureRequest>& requests,
                        RecoveryChange recovery = RecoveryChange::Keep,
                        const SecretKey* newRecovery = nullptr);

@@ -117,7 +117,7 @@ void TVertraegeDialog::SetupWindow() {
         }
     }
     for (int c = 0; c < kContractCount; ++c)
-        m_list->item(c)->setText(ListText(c));
+        ShowListItem(m_list->item(c), c);
     // Opened at a field, the detail area shows its contract already, its text maybe selected.
     if (!m_detailShown)
         ShowDetail();
@@ -156,7 +156,7 @@ void TVertraegeDialog::RefreshCancelDate() {
     SetItemText(kReasonId, empty || date.kind == CancelDate::Kind::NotComputable ? std::string()
                                                                                  : date.reason);
     if (QListWidgetItem* item = m_list->item(m_current))
-        item->setText(ListText(m_current));
+        ShowListItem(item, m_current);
 }
 
 QString TVertraegeDialog::ListText(int contract) const {
@@ -164,21 +164,28 @@ QString TVertraegeDialog::ListText(int contract) const {
     if (ContractEmpty(m_values, contract))
         return number + QStringLiteral("(leer)");
     const std::string provider = ContractValue(m_values, contract, ContractPart::Provider);
-    const std::string kind = ContractValue(m_values, contract, ContractPart::Kind);
-    QString text = number + QString::fromStdString(provider.empty() ? "ohne Anbieter" : provider);
-    if (!kind.empty())
-        text += QStringLiteral(" (") + QString::fromStdString(kind) + QStringLiteral(")");
+    const QString text =
+        number + QString::fromStdString(provider.empty() ? "ohne Anbieter" : provider);
     const CancelDate date = ComputeCancelDate(TermsOf(m_values, contract), TodayFunction()());
     switch (date.kind) {
     case CancelDate::Kind::Deadline:
-        return text + QStringLiteral(", k\u00FCndigen bis ") +
+        return text + QStringLiteral(": bis ") +
                QString::fromStdString(CancelDateText(date).substr(0, 10));
     case CancelDate::Kind::AnyTime:
-        return text + QStringLiteral(", jederzeit k\u00FCndbar");
+        return text + QStringLiteral(": jederzeit");
     case CancelDate::Kind::NotComputable:
         break;
     }
-    return text + QStringLiteral(", Frist nicht berechenbar");
+    return text + QStringLiteral(": nicht berechenbar");
+}
+
+// The line, and in its tool tip the kind as well, for a list too narrow to show it.
+void TVertraegeDialog::ShowListItem(QListWidgetItem* item, int contract) const {
+    item->setText(ListText(contract));
+    const std::string kind = ContractValue(m_values, contract, ContractPart::Kind);
+    item->setToolTip(kind.empty() ? item->text()
+                                  : item->text() + QStringLiteral(" (") +
+                                        QString::fromStdString(kind) + QLatin1Char(')'));
 }
 
 void TVertraegeDialog::ShowFieldText(int id, const std::string& text) {

@@ -9,6 +9,7 @@
 #include <string>
 
 class QListWidget;
+class QListWidgetItem;
 
 // The form "Verträge": a list of the contracts and one detail area for the one chosen, the
 // last day to cancel it computed read-only beside its terms, and the Vorsorge block below.
@@ -28,7 +29,7 @@ public:
 
     int CurrentContract() const { return m_current; }
     void SelectContract(int contract);
-    // The list's line of a contract: "2. Vodafone (Mobilfunk), kündigen bis 31.01.2027".
+    // The list's line of a contract: "2. Funkwelle: bis 31.01.2027", "3. Lesezirkel: jederzeit".
     QString ListText(int contract) const;
 
 protected:
@@ -42,6 +43,7 @@ private:
     void KeepDetail();
     void ShowDetail();
     void RefreshCancelDate();
+    void ShowListItem(QListWidgetItem* item, int contract) const;
     void WriteLetter();
 
     std::map<int, std::string> m_values; // the contracts' fields by id

@@ -17,6 +17,12 @@ void SystemRandom(unsigned char* out, unsigned int n) {
     engine::RandomBytes(out, n);
 }
 
+// The library draws the polynomial's coefficients, and the bytes its contexts are wiped with
+// when freed, from this hook: unset it crashes, and its fallback random() is not secret.
+void UseSystemRandom() {
+    gfshare_fill_rand = SystemRandom;
+}
+
 constexpr size_t kSize = engine::kRecoverySize;
 
 // Shares side by side in locked memory, wiped when it goes.
@@ -47,8 +53,7 @@ bool ShamirSplit(const uint8_t* secret, size_t size, unsigned k, const uint8_t* 
         if (xs[i] == 0 || std::count(xs, xs + count, xs[i]) != 1)
             return false;
     }
-    // The library's default fills the polynomial's coefficients from random(): not secret.
-    gfshare_fill_rand = SystemRandom;
+    UseSystemRandom();
     std::vector<uint8_t> numbers(xs, xs + count);
     gfshare_ctx* ctx = gfshare_ctx_init_enc(numbers.data(), count, static_cast<uint8_t>(k),
                                             static_cast<unsigned>(size));
@@ -66,6 +71,7 @@ bool ShamirCombine(const uint8_t* xs, unsigned count, const uint8_t* shares, siz
                    uint8_t* secret) {
     if (count == 0 || count > 255 || size == 0)
         return false;
+    UseSystemRandom();
     std::vector<uint8_t> numbers(xs, xs + count);
     gfshare_ctx* ctx = gfshare_ctx_init_dec(numbers.data(), count, static_cast<unsigned>(size));
     if (!ctx)

@@ -18,6 +18,8 @@ int FieldCharLimit(int n, int k) {
 }
 
 std::vector<SchemaField> TableFields(TableIndex table) {
+    if (table == kStateTable)
+        return {{kStateField, true, 0}};
     std::vector<SchemaField> fields;
     for (int category : CategoriesOf(table)) {
         for (const FieldFacts& f : FieldsOf(category)) {

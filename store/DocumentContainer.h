@@ -58,6 +58,7 @@ void RemoveInterruptedPacks(const std::string& document);
 // that is negative or exceeds the bytes left is a failure ("Fehler 02 beim Öffnen!").
 // A document that ends exactly at an entry boundary leaves the remaining files empty and is not
 // a failure here; entries, when given, receives how many it held (an earlier document's later
-// tables are then made from their templates by the caller).
+// tables are then made from their templates by the caller). Without report, failures are only
+// returned (another machine's version, read quietly).
 bool UnpackDocument(const std::string& document, const DocumentFiles& files,
-                    std::size_t* entries = nullptr);
+                    std::size_t* entries = nullptr, bool report = true);

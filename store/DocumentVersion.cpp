@@ -4,7 +4,9 @@
 #include "engine/Table.h"
 #include "engine/TableStore.h"
 #include "platform/file/AtomicFile.h"
+#include "platform/file/FileReader.h"
 #include "store/EBdtError.h"
+#include "store/TField.h"
 #include "store/TQuery.h"
 #include "store/TSession.h"
 
@@ -23,26 +25,48 @@ bool DocumentVersion::Unpack(std::string_view bytes) {
     const bool written = fd >= 0 && WriteAllToFd(fd, packed, bytes);
     if (fd >= 0)
         ::close(fd);
+    const bool unpacked = written && UnpackFrom(packed);
+    ::unlink(packed.c_str());
+    return unpacked;
+}
+
+bool DocumentVersion::UnpackFrom(const std::string& path) {
     for (std::size_t i = 0; i < kDocumentSlotCount; ++i)
         m_files[i] = m_dir.Path() + static_cast<char>('a' + i / kSlotsPerTable) +
                      SlotExtension(static_cast<int>(i));
     std::size_t entries = 0;
-    const bool unpacked = written && UnpackDocument(packed, m_files, &entries);
-    ::unlink(packed.c_str());
+    if (!UnpackDocument(path, m_files, &entries, false))
+        return false;
     // The first two tables always; later ones whole or not at all.
     if (entries < kEarliestSlotCount || entries % kSlotsPerTable != 0)
         return false;
     m_tables = static_cast<int>(entries / kSlotsPerTable);
-    return unpacked;
+    return true;
 }
 
 DocumentVersion::Result DocumentVersion::Read(std::string_view bytes, bool ask) {
     m_values.assign(DocumentFields().size(), std::string());
+    m_state = versions::Unstamped(m_values);
     m_tables = kTableCount;
     if (bytes.empty())
         return Result::Read;
     if (!Unpack(bytes))
         return Result::Unreadable;
+    return ReadTables(ask);
+}
+
+DocumentVersion::Result DocumentVersion::ReadFile(const std::string& path, bool ask) {
+    m_values.assign(DocumentFields().size(), std::string());
+    m_state = versions::Unstamped(m_values);
+    m_tables = kTableCount;
+    FileReader probe(path);
+    if (probe && probe.size() == 0)
+        return Result::Read; // a new user's document
+    return probe && m_dir.Make() && UnpackFrom(path) ? ReadTables(ask) : Result::Unreadable;
+}
+
+DocumentVersion::Result DocumentVersion::ReadTables(bool ask) {
+    std::string stateText;
     try {
         std::vector<std::unique_ptr<engine::Table>> tables;
         for (int t = 0; t < m_tables; ++t)
@@ -60,13 +84,60 @@ DocumentVersion::Result DocumentVersion::Read(std::string_view bytes, bool ask) 
                 return Result::Unreadable;
             m_values[i] = table.Value(index);
         }
+        const auto state = static_cast<std::size_t>(kStateTable);
+        if (state < tables.size() && tables[state]->FieldIndex(kStateField) >= 0)
+            stateText = tables[state]->Value(tables[state]->FieldIndex(kStateField));
     } catch (const EPasswordCancelled&) {
         return Result::Cancelled;
     } catch (const std::exception&) {
         return Result::Unreadable;
     }
     m_protection = ProtectionOf(m_files[0]);
+    versions::Decode(stateText, DocumentFieldNames(), m_values, MarkText(m_protection), m_state);
     return Result::Read;
+}
+
+ProtectionMark ProtectionOf(const TQuery& query) {
+    ProtectionMark mark;
+    if (const engine::Table* table = query.CursorHandle(); table && table->IsProtected()) {
+        mark.isProtected = true;
+        mark.salt = table->KeySalt();
+    }
+    return mark;
+}
+
+std::string MarkText(const ProtectionMark& mark) {
+    if (!mark.isProtected)
+        return "";
+    static const char* const digits = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char b : mark.salt) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+    }
+    return hex;
+}
+
+bool ReadStampText(TQuery& table, std::string& text) {
+    try {
+        text = table.objFieldByName(kStateField)->propAsString();
+    } catch (const EBdtError&) {
+        return false;
+    }
+    return true;
+}
+
+bool WriteStampText(TQuery& table, const std::string& text) {
+    try {
+        table.Edit();
+        table.objFieldByName(kStateField)->propAsString(text);
+        table.Post();
+    } catch (const EBdtError&) {
+        if (table.Editing())
+            table.Cancel();
+        return false;
+    }
+    return true;
 }
 
 ProtectionMark ProtectionOf(const std::string& tablePath) {
@@ -82,13 +153,46 @@ ProtectionMark ProtectionOf(const std::string& tablePath) {
     return mark;
 }
 
+namespace {
+
+// The field of an open table; nullptr when the table was written without it (an earlier layout
+// of that table). Throws EBdtError when the table is not open.
+TField* FieldOf(const TableQueries& tables, const DocumentField& field) {
+    TQuery& table = *tables[static_cast<std::size_t>(field.table)];
+    try {
+        return table.objFieldByName(field.name);
+    } catch (const EBdtError&) {
+        if (!table.propActive())
+            throw;
+        return nullptr;
+    }
+}
+
+} // namespace
+
 bool ReadWorkingValues(const TableQueries& tables, FieldValues& values) {
     const std::vector<DocumentField>& fields = DocumentFields();
     values.assign(fields.size(), std::string());
     try {
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            TQuery& table = *tables[static_cast<std::size_t>(fields[i].table)];
-            values[i] = table.objFieldByName(fields[i].name)->propAsString();
+            if (TField* field = FieldOf(tables, fields[i]))
+                values[i] = field->propAsString();
+        }
+    } catch (const EBdtError&) {
+        return false;
+    }
+    return true;
+}
+
+bool ReadChangedValues(const TableQueries& tables, const std::vector<const std::string*>& known,
+                       std::vector<std::pair<std::size_t, std::string>>& changed) {
+    const std::vector<DocumentField>& fields = DocumentFields();
+    changed.clear();
+    try {
+        for (std::size_t i = 0; i < fields.size() && i < known.size(); ++i) {
+            const TField* field = FieldOf(tables, fields[i]);
+            if (field && field->Ref() != *known[i])
+                changed.emplace_back(i, field->Ref());
         }
     } catch (const EBdtError&) {
         return false;
@@ -105,12 +209,13 @@ bool WriteWorkingValues(const TableQueries& tables, const FieldValues& values,
         bool editing = false;
         try {
             for (std::size_t i : changed) {
-                if (fields[i].table != t)
-                    continue;
+                TField* field = fields[i].table == t ? FieldOf(tables, fields[i]) : nullptr;
+                if (!field)
+                    continue; // its table's layout lacks it: the value stays in the state
                 if (!editing)
                     table.Edit();
                 editing = true;
-                table.objFieldByName(fields[i].name)->propAsString(values[i]);
+                field->propAsString(values[i]);
             }
             if (editing)
                 table.Post();

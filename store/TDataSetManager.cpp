@@ -13,6 +13,7 @@
 #include "util/LineBreaks.h"
 #include "util/VersionTitle.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -225,7 +226,7 @@ void TDataSetManager::Create() {
         RemoveWorkFiles();
         Unlock(true);
     } else {
-        m_sync.Created(DocumentPath);
+        m_sync.Opened(DocumentPath, Work(), nullptr);
     }
 }
 
@@ -240,9 +241,18 @@ void TDataSetManager::Open(const std::string& path) {
     bool ready = ReserveWorkFiles();
     if (!ready)
         Inform(empty ? kTemplateFailed : kWorkFileFailed);
+    struct stat seen {};
+    bool unpacked = false;
     std::size_t entries = 0;
-    if (ready && !empty)
-        ready = UnpackDocument(m_sync.Opened(DocumentPath), WorkFiles, &entries);
+    if (ready && !empty) {
+        // Read once, through one descriptor: the working files and the identity of one file.
+        const int fd = ::open(DocumentPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        unpacked = fd >= 0 && ::fstat(fd, &seen) == 0;
+        ready = UnpackDocument(unpacked ? "/proc/self/fd/" + std::to_string(fd) : DocumentPath,
+                               WorkFiles, &entries);
+        if (fd >= 0)
+            ::close(fd);
+    }
     // An earlier document: its later tables come from their templates.
     if (ready && (empty || (entries >= kEarliestSlotCount && entries < kDocumentSlotCount &&
                             entries % kSlotsPerTable == 0)))
@@ -252,6 +262,8 @@ void TDataSetManager::Open(const std::string& path) {
     if (!IsOpen) {
         RemoveWorkFiles();
         Unlock();
+    } else {
+        m_sync.Opened(DocumentPath, Work(), unpacked ? &seen : nullptr);
     }
 }
 
@@ -285,22 +297,40 @@ bool TDataSetManager::Pack() {
 }
 
 bool TDataSetManager::Save() {
-    if (IsOpen && !Reconcile()) {
+    if (!IsOpen)
+        return false;
+    const Target target = Reconcile();
+    if (target != Target::None && !m_sync.Capture(Work())) {
+        Inform(std::string("Das Dokument konnte nicht gespeichert werden.") + kComesBack);
         KeepForLater();
         return false;
     }
-    return IsOpen && Pack();
+    if (target == Target::Document)
+        return Pack();
+    if (target == Target::ConflictCopy && PackConflictCopy())
+        return true;
+    KeepForLater();
+    return false;
 }
 
 bool TDataSetManager::Close() {
-    const bool reconciled = !IsOpen || Reconcile();
+    const Target target = IsOpen ? Reconcile() : Target::Document;
+    // The state goes into its table while the tables are open; the pack then finds it there.
+    const bool captured = !IsOpen || target == Target::None || m_sync.Capture(Work());
+    if (!captured)
+        Inform(std::string("Das Dokument konnte nicht gespeichert werden.") + kComesBack);
+    const bool copied = IsOpen && target == Target::ConflictCopy && captured && PackConflictCopy();
     CloseTables();
     bool written = true;
-    if (IsOpen && !reconciled) {
+    if (IsOpen && (target != Target::Document || !captured)) {
         IsOpen = false;
-        written = false;
-        m_prepared = false; // kept on purpose
-        KeepForLater();
+        written = copied;
+        if (copied) {
+            RemoveWorkFiles();
+        } else {
+            m_prepared = false; // kept on purpose
+            KeepForLater();
+        }
     } else if (IsOpen) {
         IsOpen = false;
         written = Pack();

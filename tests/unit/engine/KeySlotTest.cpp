@@ -113,8 +113,18 @@ TEST_F(KeySlotTest, NewRecoveryReplacesTheOldAndRemovingThePasswordRemovesIt) {
     EXPECT_TRUE(OpensWith(a, "", &first));
     EXPECT_FALSE(OpensWith(a, "", &second));
     session.AddPassword("pw");
+    TableStore store(TableStore::BaseOf(a));
+    const TableFiles backup = store.ReadRaw();
     RestructureTables(session, {{a, true, "pw"}}, RecoveryChange::Replace, &second);
     EXPECT_FALSE(OpensWith(a, "", &first)) << "old sheets stop working";
+    // Not even with the key slots of a backup: the new recovery came with a new data key.
+    const TableFiles now = store.ReadRaw();
+    const ParsedTable old = ParseTable(backup.db, backup.px), cur = ParseTable(now.db, now.px);
+    store.Commit({ReplaceKeySlots(now.db, cur, old.header), now.px, now.mb}, false);
+    Session oldSheets;
+    oldSheets.AddRecovery(first);
+    EXPECT_THROW(Table::Open(a, oldSheets, false), EngineError);
+    store.Commit(now, false);
     EXPECT_TRUE(OpensWith(a, "", &second));
     EXPECT_TRUE(OpensWith(a, "pw"));
     RestructureTables(session, {{a, true, "pw"}}, RecoveryChange::Remove);

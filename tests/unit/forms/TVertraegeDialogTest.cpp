@@ -83,8 +83,7 @@ TEST_F(ContractFormTest, ContractsTypedInTheDetailAreaReachTheTableAndComeBack) 
         EXPECT_NE(form->ItemText(kReasonId).find("Telekommunikation, Vertrag ab 1.3.2022"),
                   std::string::npos);
         auto* list = form->ControlAs<QListWidget>(kListId);
-        EXPECT_EQ(list->item(0)->text(),
-                  QStringLiteral("1. Funkwelle (Mobilfunk), k\u00FCndigen bis 31.01.2027"));
+        EXPECT_EQ(list->item(0)->text(), QStringLiteral("1. Funkwelle: bis 31.01.2027"));
         list->setCurrentRow(2);
         EXPECT_EQ(form->ItemText(PartId(ContractPart::Provider)), "");
         Type(*form, PartId(ContractPart::Provider), "Stadtwerke");

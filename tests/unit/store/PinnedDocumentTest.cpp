@@ -234,4 +234,30 @@ TEST_F(PinnedDocumentTest, BrokenDocumentsAreRefusedAndLeftAsTheyWere) {
     }
 }
 
+// The layout with the merge's state table: a conflict both machines see and each field's
+// earlier values with their machine ("vm"), read back as they were written.
+TEST_F(PinnedDocumentTest, StampedDocumentKeepsItsConflictAndHistory) {
+    ScriptedMessages messages;
+    Open("stamped-conflict.qlr");
+    ASSERT_TRUE(m_manager.IsOpen);
+    EXPECT_EQ(Value(8, 100), "Dr. Neu");
+    const std::vector<OpenConflict> conflicts = m_manager.Sync().Conflicts();
+    ASSERT_EQ(conflicts.size(), 1u);
+    EXPECT_EQ(DocumentFields()[conflicts[0].field].name, "E8_101");
+    EXPECT_EQ(conflicts[0].ours, "Am Markt 3");
+    EXPECT_EQ(conflicts[0].theirs, "Bahnhofstraße 2");
+    EXPECT_EQ(conflicts[0].theirsMark.machine, "vm");
+    EXPECT_GT(conflicts[0].theirsMark.time, 1765000000);
+    const auto field = [](const char* name) {
+        return static_cast<std::size_t>(DocumentFieldIndex(name));
+    };
+    const std::vector<EarlierValue> name = m_manager.Sync().History(field("E8_100"));
+    ASSERT_EQ(name.size(), 1u);
+    EXPECT_EQ(name[0].value, "Dr. Alt");
+    const std::vector<EarlierValue> street = m_manager.Sync().History(field("E8_101"));
+    ASSERT_EQ(street.size(), 1u);
+    EXPECT_EQ(street[0].value, "Hauptstraße 1");
+    EXPECT_TRUE(messages.texts().empty());
+}
+
 } // namespace
