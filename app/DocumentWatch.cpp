@@ -51,7 +51,6 @@ void DocumentWatch::TakeInLeftVersions() {
     if (!manager.IsOpen)
         return;
     m_busy = true;
-    manager.Sync().LoadConflicts();
     manager.TakeInStrandedWork();
     manager.TakeInConflictCopies();
     m_busy = false;
@@ -79,10 +78,12 @@ void DocumentWatch::Check() {
     // Written at once only when the merge holds more than the other version: two machines that
     // each keep their value of a conflict do not write the document back and forth.
     if (!m_declined && manager.Sync().Changed()) {
-        if (!manager.Reconcile())
-            m_declined = true;
-        else if (manager.Sync().NeedsWrite())
+        const TDataSetManager::Target target = manager.Reconcile();
+        // Ours is no longer on disk when the other version cannot be read: a conflict copy.
+        if (target == TDataSetManager::Target::ConflictCopy ||
+            (target == TDataSetManager::Target::Document && manager.Sync().NeedsWrite()))
             manager.Save();
+        m_declined = target != TDataSetManager::Target::Document;
     }
     if (!m_declined)
         manager.TakeInConflictCopies();
@@ -124,13 +125,13 @@ void DocumentWatch::ShowConflicts() {
     if (!manager.IsOpen || !ReadWorkingValues(*manager.FirstTable, *manager.SecondTable, ours))
         return;
     std::vector<ConflictRow> rows;
-    for (const KeptConflict& c : manager.Sync().Conflicts()) {
+    for (const OpenConflict& c : manager.Sync().Conflicts()) {
         const DocumentField& field = DocumentFields()[c.field];
-        rows.push_back(DescribeConflict(field.category, field.id, ours[c.field], c.theirs));
+        rows.push_back(DescribeConflict(field.category, field.id, c.ours, c.theirs));
     }
     m_busy = true;
     TKonflikteDialog dialog(m_desk, std::move(rows), [&manager](std::size_t row, bool theirs) {
-        return manager.Sync().Resolve(row, theirs, manager.Work()) && (!theirs || manager.Save());
+        return manager.Sync().Resolve(row, theirs, manager.Work()) && manager.Save();
     });
     dialog.exec();
     m_busy = false;

@@ -167,9 +167,13 @@ void RemoveInterruptedPacks(const std::string& document) {
     ::closedir(stream);
 }
 
-bool UnpackDocument(const std::string& document, const DocumentFiles& files) {
+bool UnpackDocument(const std::string& document, const DocumentFiles& files, bool report) {
     static const char* const kMessages[] = {"", "Fehler 01 beim Öffnen!", "Fehler 02 beim Öffnen!",
                                             "Fehler 03 beim Öffnen!"};
+    auto Report = [report](const char* text) {
+        if (report)
+            ::Report(text);
+    };
     FileReader in(document);
     uint64_t left = in ? in.size() : 0;
     std::vector<char> buffer;

@@ -52,4 +52,5 @@ void RemoveInterruptedPacks(const std::string& document);
 // that is negative or exceeds the bytes left is a failure ("Fehler 02 beim Öffnen!").
 // A document that ends exactly at an entry boundary leaves the remaining files empty and is not
 // a failure here (the tables then fail to open).
-bool UnpackDocument(const std::string& document, const DocumentFiles& files);
+// Without report, failures are only returned (another machine's version, read quietly).
+bool UnpackDocument(const std::string& document, const DocumentFiles& files, bool report = true);

@@ -2,7 +2,7 @@
 
 #include "platform/file/AtomicFile.h"
 #include "platform/file/FileReader.h"
-#include "platform/file/PathParts.h"
+#include "store/DocumentVersion.h"
 #include "store/EBdtError.h"
 #include "store/StateFolder.h"
 #include "store/TQuery.h"
@@ -11,389 +11,232 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <memory>
+#include <ctime>
 #include <set>
-#include <sstream>
 
 namespace {
 
-constexpr std::size_t kHistoryLength = 8;
-
-// The bytes of the open file and its identity, read through one descriptor.
-bool ReadFd(int fd, std::string& bytes, struct stat& st) {
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))
-        return false;
-    bytes.resize(static_cast<std::size_t>(st.st_size));
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-        if (n <= 0)
-            return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+std::int64_t Now() {
+    return static_cast<std::int64_t>(std::time(nullptr));
 }
 
-bool ReadPath(const std::string& path, std::string& bytes, struct stat& st) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
-    const bool ok = ReadFd(fd, bytes, st);
-    ::close(fd);
-    return ok;
-}
-
-std::string Hex(const engine::Checksum& sum) {
-    char hex[33];
-    for (std::size_t i = 0; i < 16; ++i)
-        std::snprintf(hex + 2 * i, 3, "%02x", sum[i]);
-    return std::string(hex, 32);
+std::string HostName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0')
+        return "Rechner";
+    return name;
 }
 
 // The other version's table files take the working files' place, so its protection goes on.
 bool AdoptTables(const DocumentFiles& theirs, const WorkingSet& work) {
     work.first.propActive(false);
     work.second.propActive(false);
+    if (work.stamps)
+        work.stamps->propActive(false);
     bool copied = true;
-    for (std::size_t i = 0; i < kDocumentSlotCount && copied; ++i) {
+    for (std::size_t i = 0; i < theirs.size() && copied; ++i) {
+        if (theirs[i].empty() || work.files[i].empty())
+            continue;
         WholeFile bytes = ReadWholeFile(theirs[i]);
         copied = bytes && AtomicWriteFile(work.files[i], bytes.bytes);
     }
     try {
         work.first.propActive(true);
         work.second.propActive(true);
+        if (work.stamps)
+            work.stamps->propActive(true);
     } catch (const EPasswordCancelled&) {
         return false;
     }
-    return copied && work.first.propActive() && work.second.propActive();
+    return copied && work.first.propActive() && work.second.propActive() &&
+           (!work.stamps || work.stamps->propActive());
+}
+
+// Which fields differ between two lists of texts.
+std::vector<std::size_t> Differences(const FieldValues& a, const FieldValues& b) {
+    std::vector<std::size_t> fields;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        if (a[i] != b[i])
+            fields.push_back(i);
+    }
+    return fields;
+}
+
+std::size_t ConflictCount(const versions::State& state) {
+    std::size_t n = 0;
+    for (const versions::Register& r : state.fields)
+        n += r.Texts() > 1;
+    return n;
 }
 
 } // namespace
+
+DocumentSync::~DocumentSync() {
+    HoldStrandedNote(-1);
+}
 
 DocumentSync::Identity DocumentSync::IdentityOf(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino),
             static_cast<std::uint64_t>(st.st_size), st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
 }
 
-void DocumentSync::Seen(const std::string& bytes, const Identity& identity) {
-    m_digest = engine::ChecksumOf(bytes);
-    m_seen = identity;
+void DocumentSync::SetMachine(versions::MachineId id, std::string name) {
+    m_clock = {id, 0};
+    m_machineName = std::move(name);
+    m_machineSet = true;
 }
 
-std::string DocumentSync::Opened(const std::string& document) {
+void DocumentSync::Opened(const std::string& document, const WorkingSet& work,
+                          const struct stat* seen) {
     m_document = document;
-    m_key = StateFolder::KeyOf(document);
-    m_conflicts.clear();
     m_report = {};
-    LoadHistory();
-    m_historyFromEarlierRun = !m_history.empty();
-    m_tip = -1;
-    std::string bytes;
-    struct stat st {};
-    if (!ReadPath(document, bytes, st))
-        return document;
-    Seen(bytes, IdentityOf(st));
-    const std::string file = m_key + ".v-" + Hex(m_digest) + ".qlr";
-    if (!m_history.empty() && m_history.back().file == file) {
-        m_history.back().inOurs = true;
-        m_tip = static_cast<int>(m_history.size()) - 1;
-    } else {
-        m_tip = Append(bytes, m_history.empty() ? -1 : -2, true);
+    m_needsWrite = false;
+    m_seen = seen ? IdentityOf(*seen) : Identity{};
+    if (!m_machineSet) {
+        const StateFolder::Machine machine = StateFolder::NextRun(document);
+        m_clock = {machine.id, machine.run << 32};
+        m_machineName = HostName();
+        m_machineSet = true;
     }
-    const std::string dir = StateFolder::Path();
-    WholeFile check = dir.empty() ? WholeFile{} : ReadWholeFile(dir + file);
-    return check && check.bytes == bytes ? dir + file : document;
-}
-
-int DocumentSync::Append(const std::string& bytes, int parent, bool inOurs) {
-    const std::string file = m_key + ".v-" + Hex(engine::ChecksumOf(bytes)) + ".qlr";
-    StateFolder::Write(file, bytes);
-    m_history.push_back({file, parent, inOurs, std::nullopt, {}});
-    if (m_history.size() > kHistoryLength) {
-        const int dropped = static_cast<int>(m_history.size() - kHistoryLength);
-        m_history.erase(m_history.begin(), m_history.begin() + dropped);
-        for (Entry& e : m_history) {
-            if (e.parent >= 0)
-                e.parent = std::max(-1, e.parent - dropped);
-        }
-        m_tip = std::max(-1, m_tip - dropped);
-    }
-    StoreHistory();
-    return static_cast<int>(m_history.size()) - 1;
-}
-
-// One line per version, oldest first: its file and its parent's index.
-void DocumentSync::StoreHistory() const {
+    FieldValues values;
+    if (!ReadWorkingValues(work.first, work.second, values))
+        values.assign(DocumentFields().size(), std::string());
     std::string text;
-    std::set<std::string> used;
-    for (const Entry& e : m_history) {
-        text += e.file + " " + std::to_string(e.parent) + "\n";
-        used.insert(e.file);
-    }
-    StateFolder::Write(m_key + ".history", text);
-    const std::string dir = StateFolder::Path();
-    for (const std::string& name : StateFolder::List(m_key + ".v-")) {
-        if (!used.count(name) && !dir.empty())
-            ::unlink((dir + name).c_str());
-    }
+    if (work.stamps)
+        ReadStampText(*work.stamps, text);
+    versions::Decode(text, DocumentFieldNames(), values, m_state);
+    if (!versions::Newest(m_state.protection).stamp.Stamped()) // the tables' own, before stamps
+        m_state.protection.values.assign(1, {MarkText(ProtectionOf(work.first)), {}});
+    m_clock.Catch(m_state.vector);
+    m_written = text;
+    ConflictsChanged();
 }
 
-void DocumentSync::LoadHistory() {
-    m_history.clear();
-    const std::string dir = StateFolder::Path();
-    WholeFile index = dir.empty() ? WholeFile{} : ReadWholeFile(dir + m_key + ".history");
-    std::istringstream lines(index ? index.bytes : std::string());
-    std::string file;
-    int parent = -1;
-    while (lines >> file >> parent) {
-        const bool ours = file.compare(0, m_key.size() + 3, m_key + ".v-") == 0;
-        if (!ours || file.find('/') != std::string::npos)
-            continue;
-        if (parent >= static_cast<int>(m_history.size()) || parent < -2)
-            parent = -1;
-        m_history.push_back({file, parent, false, std::nullopt, {}});
-    }
+bool DocumentSync::CaptureValues(const WorkingSet& work) {
+    std::vector<const std::string*> known;
+    known.reserve(m_state.fields.size());
+    for (const versions::Register& r : m_state.fields)
+        known.push_back(&r.values[0].text);
+    std::vector<std::pair<std::size_t, std::string>> changed;
+    if (!ReadChangedValues(work.first, work.second, known, changed))
+        return false;
+    const std::string mark = MarkText(ProtectionOf(work.first));
+    const bool newMark = mark != versions::Newest(m_state.protection).text;
+    if (changed.empty() && !newMark)
+        return true;
+    const std::size_t conflicts = ConflictCount(m_state);
+    const versions::Stamp stamp = m_clock.Next(Now());
+    for (auto& [i, text] : changed)
+        versions::Change(m_state, i, text, stamp);
+    if (newMark)
+        versions::ChangeProtection(m_state, mark, stamp);
+    m_state.machines[m_clock.machine] = m_machineName;
+    if (ConflictCount(m_state) != conflicts)
+        ConflictsChanged();
+    return true;
 }
 
-const FieldValues& DocumentSync::ValuesOf(std::size_t k) {
-    Entry& e = m_history[k];
-    if (!e.values) {
-        e.values = FieldValues();
-        const std::string dir = StateFolder::Path();
-        WholeFile bytes = dir.empty() ? WholeFile{} : ReadWholeFile(dir + e.file);
-        DocumentVersion version;
-        if (bytes && version.Read(bytes.bytes, false) == DocumentVersion::Result::Read) {
-            e.values = version.Values();
-            e.protection = version.Protection();
-        }
-    }
-    return *e.values;
-}
-
-std::vector<KnownVersion> DocumentSync::Known() {
-    std::vector<KnownVersion> known;
-    for (std::size_t k = 0; k < m_history.size(); ++k) {
-        const FieldValues& values = ValuesOf(k);
-        if (m_history[k].parent == -2) // read at the login: made from the newest it has seen
-            m_history[k].parent = CommonBase(known, values, values, true);
-        known.push_back({values, m_history[k].parent, m_history[k].inOurs});
-    }
-    return known;
+bool DocumentSync::Capture(const WorkingSet& work) {
+    if (!CaptureValues(work))
+        return false;
+    if (!work.stamps)
+        return true;
+    std::string text = versions::Encode(m_state, DocumentFieldNames());
+    if (text == m_written)
+        return true;
+    if (!WriteStampText(*work.stamps, text))
+        return false;
+    m_written = std::move(text);
+    return true;
 }
 
 void DocumentSync::Packed(int fd) {
     struct stat st {};
-    m_packed.clear();
-    // The packed file is open for writing only: read through a second, read-only opening.
-    const std::string self = "/proc/self/fd/" + std::to_string(fd);
-    if (!ReadPath(self, m_packed, st)) {
-        m_packed.clear();
-        m_packedIdentity = {};
-        return;
-    }
-    m_packedIdentity = IdentityOf(st);
+    m_packedIdentity = ::fstat(fd, &st) == 0 ? IdentityOf(st) : Identity{};
 }
 
 void DocumentSync::Committed() {
-    if (m_packedIdentity == Identity{})
-        return; // not read: the next check compares the bytes on disk
-    Seen(m_packed, m_packedIdentity);
-    m_tip = Append(m_packed, m_tip, true);
-    m_packed.clear();
+    m_seen = m_packedIdentity;
 }
 
 bool DocumentSync::Changed() {
     struct stat st {};
     if (m_document.empty() || ::stat(m_document.c_str(), &st) != 0 || st.st_size == 0)
         return false;
-    const Identity now = IdentityOf(st);
-    if (now == m_seen)
-        return false;
-    std::string bytes;
-    if (!ReadPath(m_document, bytes, st) || bytes.empty())
-        return false;
-    if (engine::ChecksumOf(bytes) == m_digest) {
-        m_seen = now; // touched or copied, the same bytes
-        return false;
-    }
-    return true;
+    return IdentityOf(st) != m_seen;
 }
 
 DocumentSync::Outcome DocumentSync::TakeIn(const WorkingSet& work) {
-    std::string bytes;
+    const int fd = ::open(m_document.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
-    if (!ReadPath(m_document, bytes, st))
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0)
+            ::close(fd);
         return Outcome::Unreadable;
-    const Outcome outcome = TakeInVersion(bytes, work, true);
-    if (outcome == Outcome::Merged || outcome == Outcome::Unreadable)
-        Seen(bytes, IdentityOf(st));
-    if (outcome == Outcome::Unreadable) // written over by the next save, so kept here first
-        StateFolder::Write(m_key + ".unreadable-" + Hex(engine::ChecksumOf(bytes)) + ".qlr", bytes);
+    }
+    if (IdentityOf(st) == m_unread) { // tried already: asked once, named once
+        ::close(fd);
+        return m_unreadOutcome;
+    }
+    DocumentVersion theirs;
+    const DocumentVersion::Result read =
+        theirs.ReadFile("/proc/self/fd/" + std::to_string(fd), true);
+    ::close(fd);
+    const Outcome outcome = Merge(theirs, read, work);
+    if (outcome == Outcome::Merged)
+        m_seen = IdentityOf(st);
+    if (outcome == Outcome::Unreadable || outcome == Outcome::Cancelled) {
+        m_unread = IdentityOf(st);
+        m_unreadOutcome = outcome;
+    }
     return outcome;
 }
 
-DocumentSync::Outcome DocumentSync::TakeInVersion(const std::string& theirsBytes,
-                                                  const WorkingSet& work, bool rootsShared) {
+DocumentSync::Outcome DocumentSync::TakeInVersion(const std::string& bytes,
+                                                  const WorkingSet& work) {
     DocumentVersion theirs;
-    switch (theirs.Read(theirsBytes, true)) {
-    case DocumentVersion::Result::Read:
-        break;
-    case DocumentVersion::Result::Cancelled:
+    const DocumentVersion::Result read = theirs.Read(bytes, true);
+    return Merge(theirs, read, work);
+}
+
+DocumentSync::Outcome DocumentSync::Merge(const DocumentVersion& theirs,
+                                          DocumentVersion::Result read, const WorkingSet& work) {
+    if (read == DocumentVersion::Result::Cancelled)
         return Outcome::Cancelled;
-    case DocumentVersion::Result::Unreadable:
+    if (read == DocumentVersion::Result::Unreadable)
         return Outcome::Unreadable;
-    }
-    FieldValues ours;
-    if (!ReadWorkingValues(work.first, work.second, ours))
+    if (!CaptureValues(work))
         return Outcome::Failed;
-    const std::vector<KnownVersion> known = Known();
-    const int base = CommonBase(known, ours, theirs.Values(), rootsShared);
-    const auto b = static_cast<std::size_t>(base);
-    const MergeOutcome merge =
-        MergeFields(base < 0 ? nullptr : &known[b].values, ours, theirs.Values());
-    // The newer protection wins: the other version's when only it changed since the base.
-    const ProtectionMark mine = ProtectionOf(work.files[0]);
-    const ProtectionMark before = base < 0 ? mine : m_history[b].protection;
-    const bool adopt = theirs.Protection() != before && mine == before;
-    std::vector<std::size_t> write = merge.fromTheirs;
-    if (adopt) {
-        if (!AdoptTables(theirs.Files(), work))
-            return Outcome::Failed;
-        write.clear();
-        for (std::size_t i = 0; i < merge.merged.size(); ++i) {
-            if (merge.merged[i] != theirs.Values()[i])
-                write.push_back(i);
-        }
-    }
-    if (!WriteWorkingValues(work.first, work.second, merge.merged, write))
+    const versions::State& other = theirs.State();
+    const versions::State merged = versions::Merge(m_state, other);
+    const std::size_t conflicts = ConflictCount(m_state);
+    const std::string theirMark = MarkText(theirs.Protection());
+    const bool adopt = versions::Newest(merged.protection).text != MarkText(ProtectionOf(work.first)) &&
+                       versions::Newest(merged.protection).text == theirMark;
+    if (adopt && !AdoptTables(theirs.Files(), work))
         return Outcome::Failed;
-    Keep(theirs.Values(), merge.conflicts, theirsBytes);
-    m_needsWrite = adopt;
-    for (std::size_t i = 0, c = 0; i < merge.merged.size(); ++i) {
-        const bool listed = c < merge.conflicts.size() && merge.conflicts[c].field == i;
-        c += listed;
-        m_needsWrite = m_needsWrite || (!listed && merge.merged[i] != theirs.Values()[i]);
-    }
-    Append(theirsBytes, base, true);
-    m_history.back().values = theirs.Values();
-    m_history.back().protection = theirs.Protection();
-    m_report.taken += merge.fromTheirs.size();
-    m_report.conflicts += merge.conflicts.size();
+    const FieldValues before = adopt ? theirs.Values() : versions::Shown(m_state);
+    const FieldValues after = versions::Shown(merged);
+    const std::vector<std::size_t> write = Differences(before, after);
+    if (!WriteWorkingValues(work.first, work.second, after, write))
+        return Outcome::Failed;
+    // Written back at once only when ours holds more than theirs: two machines that each show
+    // their own value of a conflict do not write the document back and forth.
+    m_needsWrite = adopt || !versions::SameFacts(versions::Merge(other, merged), other);
+    m_report.taken += Differences(versions::Shown(m_state), after).size();
+    m_report.conflicts += ConflictCount(merged) > conflicts ? ConflictCount(merged) - conflicts : 0;
     m_report.protectionTaken = m_report.protectionTaken || adopt;
+    m_state = merged;
+    if (ConflictCount(merged) != conflicts || m_report.conflicts)
+        ConflictsChanged();
     return Outcome::Merged;
 }
 
-void DocumentSync::Keep(const FieldValues& theirs, const std::vector<FieldConflict>& conflicts,
-                        const std::string& theirsBytes) {
-    if (conflicts.empty())
-        return;
-    const std::string copy = m_key + ".other-" + Hex(engine::ChecksumOf(theirsBytes)) + ".qlr";
-    StateFolder::Write(copy, theirsBytes);
-    for (const FieldConflict& c : conflicts) {
-        auto same = [&](const KeptConflict& k) { return k.field == c.field; };
-        m_conflicts.erase(std::remove_if(m_conflicts.begin(), m_conflicts.end(), same),
-                          m_conflicts.end());
-        m_conflicts.push_back({c.field, theirs[c.field], copy});
-    }
-    StoreConflicts();
-}
-
-// One line per conflict: the field's name and the file holding the other version.
-void DocumentSync::StoreConflicts() const {
-    std::string text;
-    std::set<std::string> used;
-    for (const std::string& line : m_unread) {
-        text += line + "\n";
-        used.insert(line.substr(line.find('\t') + 1));
-    }
-    for (const KeptConflict& c : m_conflicts) {
-        text += DocumentFields()[c.field].name + "\t" + c.copy + "\n";
-        used.insert(c.copy);
-    }
-    StateFolder::Write(m_key + ".conflicts", text);
-    const std::string dir = StateFolder::Path();
-    // Versions no conflict refers to any more go.
-    for (const std::string& name : StateFolder::List(m_key + ".other-")) {
-        if (!used.count(name) && !dir.empty())
-            ::unlink((dir + name).c_str());
-    }
-}
-
-void DocumentSync::LoadConflicts() {
-    m_conflicts.clear();
-    m_unread.clear();
-    const std::string dir = StateFolder::Path();
-    WholeFile list = dir.empty() ? WholeFile{} : ReadWholeFile(dir + m_key + ".conflicts");
-    std::istringstream lines(list ? list.bytes : std::string());
-    std::string line;
-    std::string openCopy;
-    auto version = std::make_unique<DocumentVersion>();
-    bool readable = false;
-    while (std::getline(lines, line)) {
-        const std::size_t tab = line.find('\t');
-        if (tab == std::string::npos)
-            continue;
-        const int field = DocumentFieldIndex(line.substr(0, tab));
-        const std::string copy = line.substr(tab + 1);
-        if (field < 0 || copy.find('/') != std::string::npos)
-            continue;
-        if (copy != openCopy) {
-            openCopy = copy;
-            version = std::make_unique<DocumentVersion>();
-            WholeFile bytes = ReadWholeFile(dir + copy);
-            readable = bytes && version->Read(bytes.bytes, false) == DocumentVersion::Result::Read;
-        }
-        if (readable)
-            m_conflicts.push_back({static_cast<std::size_t>(field),
-                                   version->Values()[static_cast<std::size_t>(field)], copy});
-        else
-            m_unread.push_back(line); // another password: kept for a later run
-    }
-}
-
-bool DocumentSync::Resolve(std::size_t index, bool keepTheirs, const WorkingSet& work) {
-    if (index >= m_conflicts.size())
-        return false;
-    const KeptConflict conflict = m_conflicts[index];
-    if (keepTheirs) {
-        FieldValues values(DocumentFields().size());
-        values[conflict.field] = conflict.theirs;
-        if (!WriteWorkingValues(work.first, work.second, values, {conflict.field}))
-            return false;
-    }
-    m_conflicts.erase(m_conflicts.begin() + static_cast<std::ptrdiff_t>(index));
-    StoreConflicts();
-    return true;
-}
-
-SyncReport DocumentSync::TakeReport() {
-    SyncReport report = m_report;
-    m_report = {};
-    return report;
-}
-
 bool DocumentSync::ReadsBack() const {
-    std::string bytes;
     struct stat st {};
     DocumentVersion version;
-    return ReadPath(m_document, bytes, st) && engine::ChecksumOf(bytes) == m_digest &&
-           version.Read(bytes, false) == DocumentVersion::Result::Read;
-}
-
-bool DocumentSync::PutAside(const std::string& copy) const {
-    const std::string dir = StateFolder::Path();
-    std::string name;
-    if (dir.empty() || !FileNameOf(copy, name))
-        return false;
-    const std::string target = dir + m_key + ".copy-" + name;
-    if (::rename(copy.c_str(), target.c_str()) == 0)
-        return SyncDirectoryOf(copy);
-    // Another file system: copied whole first, then removed from the program folder.
-    WholeFile bytes = ReadWholeFile(copy);
-    return bytes && StateFolder::Write(m_key + ".copy-" + name, bytes.bytes) &&
-           ::unlink(copy.c_str()) == 0;
+    return ::stat(m_document.c_str(), &st) == 0 && IdentityOf(st) == m_seen &&
+           version.ReadFile(m_document, false) == DocumentVersion::Result::Read;
 }
 
 void DocumentSync::HoldStrandedNote(int fd) {
@@ -402,6 +245,122 @@ void DocumentSync::HoldStrandedNote(int fd) {
     m_strandedNote = fd;
 }
 
-DocumentSync::~DocumentSync() {
-    HoldStrandedNote(-1);
+SyncReport DocumentSync::TakeReport() {
+    SyncReport report = m_report;
+    m_report = {};
+    return report;
+}
+
+void DocumentSync::ConflictsChanged() {
+    if (m_onConflicts)
+        m_onConflicts();
+}
+
+ChangeMark DocumentSync::MarkOf(const versions::Stamp& stamp) const {
+    const auto it = m_state.machines.find(stamp.machine);
+    return {stamp.Stamped() && it != m_state.machines.end() ? it->second : std::string(),
+            stamp.time};
+}
+
+std::vector<OpenConflict> DocumentSync::Conflicts() const {
+    std::vector<OpenConflict> rows;
+    for (std::size_t f = 0; f < m_state.fields.size(); ++f) {
+        const std::vector<versions::Value>& values = m_state.fields[f].values;
+        std::set<std::string> listed{values[0].text};
+        for (std::size_t k = 1; k < values.size(); ++k) {
+            if (listed.insert(values[k].text).second)
+                rows.push_back({f, values[0].text, MarkOf(values[0].stamp), values[k].text,
+                                MarkOf(values[k].stamp)});
+        }
+    }
+    return rows;
+}
+
+std::size_t DocumentSync::ConflictFieldCount() const {
+    return ConflictCount(m_state);
+}
+
+std::vector<int> DocumentSync::ConflictCategories() const {
+    std::set<int> categories;
+    for (std::size_t f = 0; f < m_state.fields.size(); ++f) {
+        if (m_state.fields[f].Texts() > 1)
+            categories.insert(DocumentFields()[f].category);
+    }
+    return {categories.begin(), categories.end()};
+}
+
+bool DocumentSync::Resolve(std::size_t index, bool keepTheirs, const WorkingSet& work) {
+    const std::vector<OpenConflict> rows = Conflicts();
+    if (index >= rows.size() || !CaptureValues(work))
+        return false;
+    const OpenConflict& row = rows[index];
+    versions::State next = m_state;
+    versions::Resolve(next, row.field, keepTheirs ? row.theirs : row.ours,
+                      keepTheirs ? row.ours : row.theirs, m_clock.Next(Now()));
+    next.machines[m_clock.machine] = m_machineName;
+    if (!Show(next, work))
+        return false;
+    ConflictsChanged();
+    return true;
+}
+
+bool DocumentSync::Show(versions::State next, const WorkingSet& work) {
+    const FieldValues after = versions::Shown(next);
+    if (!WriteWorkingValues(work.first, work.second, after,
+                            Differences(versions::Shown(m_state), after)))
+        return false;
+    m_state = std::move(next);
+    return true;
+}
+
+std::vector<EarlierValue> DocumentSync::History(std::size_t field) const {
+    std::vector<EarlierValue> earlier;
+    if (field >= m_state.history.size())
+        return earlier;
+    for (const versions::Value& v : m_state.history[field]) {
+        if (v.stamp.Stamped() || !v.text.empty()) // "empty, before stamps" says nothing
+            earlier.push_back({v.text, MarkOf(v.stamp)});
+    }
+    return earlier;
+}
+
+bool DocumentSync::Restore(std::size_t field, std::size_t entry, const WorkingSet& work) {
+    const std::vector<EarlierValue> earlier = History(field);
+    if (entry >= earlier.size())
+        return false;
+    return ApplyAsOneChange({{field, earlier[entry].value}}, work) != 0;
+}
+
+std::uint64_t DocumentSync::ApplyAsOneChange(
+    const std::vector<std::pair<std::size_t, std::string>>& values, const WorkingSet& work) {
+    if (!CaptureValues(work))
+        return 0;
+    versions::State next = m_state;
+    const versions::Stamp stamp = m_clock.Next(Now());
+    if (versions::ChangeAll(next, values, stamp).empty())
+        return 0;
+    next.machines[m_clock.machine] = m_machineName;
+    const std::size_t conflicts = ConflictCount(m_state);
+    if (!Show(std::move(next), work))
+        return 0;
+    if (ConflictCount(m_state) != conflicts)
+        ConflictsChanged();
+    return stamp.counter;
+}
+
+bool DocumentSync::UndoChange(std::uint64_t id, const WorkingSet& work) {
+    const versions::Stamp change{m_clock.machine, id, 0};
+    std::vector<std::pair<std::size_t, std::string>> back;
+    for (std::size_t f = 0; f < m_state.fields.size(); ++f) {
+        const std::vector<versions::Value>& values = m_state.fields[f].values;
+        if (values.size() != 1 || !values[0].stamp.SameChange(change))
+            continue;
+        for (const versions::Value& v : m_state.history[f]) {
+            if (!v.stamp.SameChange(change)) {
+                back.emplace_back(f, v.text);
+                break;
+            }
+        }
+    }
+    return !back.empty() && ApplyAsOneChange(back, work) != 0;
 }

@@ -4,6 +4,7 @@
 #include "engine/Table.h"
 #include "engine/TableStore.h"
 #include "platform/file/AtomicFile.h"
+#include "platform/file/FileReader.h"
 #include "store/EBdtError.h"
 #include "store/TQuery.h"
 #include "store/TSession.h"
@@ -31,17 +32,36 @@ bool DocumentVersion::Unpack(std::string_view bytes) {
         ::close(fd);
     for (std::size_t i = 0; i < kDocumentSlotCount; ++i)
         m_files[i] = m_dir.Path() + kNames[i];
-    const bool unpacked = written && UnpackDocument(packed, m_files);
+    const bool unpacked = written && UnpackDocument(packed, m_files, false);
     ::unlink(packed.c_str());
     return unpacked;
 }
 
 DocumentVersion::Result DocumentVersion::Read(std::string_view bytes, bool ask) {
     m_values.assign(DocumentFields().size(), std::string());
+    m_state = versions::Unstamped(m_values);
     if (bytes.empty())
         return Result::Read;
     if (!Unpack(bytes))
         return Result::Unreadable;
+    return ReadTables(ask);
+}
+
+DocumentVersion::Result DocumentVersion::ReadFile(const std::string& path, bool ask) {
+    m_values.assign(DocumentFields().size(), std::string());
+    m_state = versions::Unstamped(m_values);
+    if (!m_dir.Make())
+        return Result::Unreadable;
+    for (std::size_t i = 0; i < kDocumentSlotCount; ++i)
+        m_files[i] = m_dir.Path() + kNames[i];
+    FileReader probe(path);
+    if (probe && probe.size() == 0)
+        return Result::Read; // a new user's document
+    return probe && UnpackDocument(path, m_files, false) ? ReadTables(ask) : Result::Unreadable;
+}
+
+DocumentVersion::Result DocumentVersion::ReadTables(bool ask) {
+    std::string stateText;
     try {
         std::unique_ptr<engine::Table> tables[2];
         for (int t = 0; t < 2; ++t)
@@ -61,7 +81,53 @@ DocumentVersion::Result DocumentVersion::Read(std::string_view bytes, bool ask) 
         return Result::Unreadable;
     }
     m_protection = ProtectionOf(m_files[0]);
+    versions::Decode(stateText, DocumentFieldNames(), m_values, m_state);
+    if (!versions::Newest(m_state.protection).stamp.Stamped())
+        m_state.protection.values.assign(1, {MarkText(m_protection), {}});
     return Result::Read;
+}
+
+ProtectionMark ProtectionOf(const TQuery& query) {
+    ProtectionMark mark;
+    if (const engine::Table* table = query.CursorHandle(); table && table->IsProtected()) {
+        mark.isProtected = true;
+        mark.salt = table->PasswordSalt();
+    }
+    return mark;
+}
+
+std::string MarkText(const ProtectionMark& mark) {
+    if (!mark.isProtected)
+        return "";
+    static const char* const digits = "0123456789abcdef";
+    std::string hex;
+    for (unsigned char b : mark.salt) {
+        hex += digits[b >> 4];
+        hex += digits[b & 15];
+    }
+    return hex;
+}
+
+bool ReadStampText(TQuery& table, std::string& text) {
+    try {
+        text = table.objFieldByName(kStateField)->propAsString();
+    } catch (const EBdtError&) {
+        return false;
+    }
+    return true;
+}
+
+bool WriteStampText(TQuery& table, const std::string& text) {
+    try {
+        table.Edit();
+        table.objFieldByName(kStateField)->propAsString(text);
+        table.Post();
+    } catch (const EBdtError&) {
+        if (table.Editing())
+            table.Cancel();
+        return false;
+    }
+    return true;
 }
 
 ProtectionMark ProtectionOf(const std::string& tablePath) {
@@ -84,6 +150,23 @@ bool ReadWorkingValues(TQuery& first, TQuery& second, FieldValues& values) {
         for (std::size_t i = 0; i < fields.size(); ++i) {
             TQuery& table = fields[i].table == TableIndex::First ? first : second;
             values[i] = table.objFieldByName(fields[i].name)->propAsString();
+        }
+    } catch (const EBdtError&) {
+        return false;
+    }
+    return true;
+}
+
+bool ReadChangedValues(TQuery& first, TQuery& second, const std::vector<const std::string*>& known,
+                       std::vector<std::pair<std::size_t, std::string>>& changed) {
+    const std::vector<DocumentField>& fields = DocumentFields();
+    changed.clear();
+    try {
+        for (std::size_t i = 0; i < fields.size() && i < known.size(); ++i) {
+            TQuery& table = fields[i].table == TableIndex::First ? first : second;
+            const std::string& now = table.objFieldByName(fields[i].name)->Ref();
+            if (now != *known[i])
+                changed.emplace_back(i, now);
         }
     } catch (const EBdtError&) {
         return false;

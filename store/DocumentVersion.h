@@ -3,6 +3,7 @@
 #include "engine/Crypto.h"
 #include "store/DocumentContainer.h"
 #include "store/FieldMerge.h"
+#include "store/Versions.h"
 #include "store/WorkDirectory.h"
 
 #include <string>
@@ -32,26 +33,46 @@ public:
     // that opens with none of the session's passwords asks through the session's password
     // request; giving up there is Cancelled.
     Result Read(std::string_view bytes, bool ask);
+    // The same for the document at path, read once.
+    Result ReadFile(const std::string& path, bool ask);
     const FieldValues& Values() const { return m_values; }
+    // Its causal state (unstamped for a document from before stamps).
+    const versions::State& State() const { return m_state; }
     const ProtectionMark& Protection() const { return m_protection; }
     // The six table files (empty for a new user's document).
     const DocumentFiles& Files() const { return m_files; }
 
 private:
     bool Unpack(std::string_view bytes);
+    Result ReadTables(bool ask);
 
     WorkDirectory m_dir;
     DocumentFiles m_files;
     FieldValues m_values;
     ProtectionMark m_protection;
+    versions::State m_state;
 };
 
 // The protection of the table whose .DB is at path; unprotected when it cannot be read.
 ProtectionMark ProtectionOf(const std::string& tablePath);
+// The protection of an open query's table, without reading its files; unprotected when closed.
+ProtectionMark ProtectionOf(const TQuery& query);
+// A protection as a value of the causal state: "" for none, else the salt in hex.
+std::string MarkText(const ProtectionMark& mark);
+
+// The memo of the table of the causal state holding its text form.
+inline constexpr const char* kStateField = "STAND";
+// Reads and writes (one post) that memo of the open table; false on an engine error.
+bool ReadStampText(TQuery& table, std::string& text);
+bool WriteStampText(TQuery& table, const std::string& text);
 
 // Every field of the two open working tables, as stored (memos with their line ends).
 // False when a table is not open or a field cannot be read.
 bool ReadWorkingValues(TQuery& first, TQuery& second, FieldValues& values);
+// The fields of the open working tables whose values differ from known (indexed like
+// DocumentFields()), with their values; no copy of the others. False as ReadWorkingValues.
+bool ReadChangedValues(TQuery& first, TQuery& second, const std::vector<const std::string*>& known,
+                       std::vector<std::pair<std::size_t, std::string>>& changed);
 // Writes the given fields of values into the working tables, one post per table that changes.
 bool WriteWorkingValues(TQuery& first, TQuery& second, const FieldValues& values,
                         const std::vector<std::size_t>& fields);

@@ -58,6 +58,13 @@ std::string TDataSet::FieldValue(int index) const {
     return m_table ? m_table->Value(index) : std::string();
 }
 
+const std::string& TDataSet::FieldValueRef(int index) const {
+    static const std::string none;
+    if (m_editing && m_buffer.at(index))
+        return *m_buffer[index];
+    return m_table ? m_table->Value(index) : none;
+}
+
 void TDataSet::SetFieldValue(int index, std::string value) {
     if (!m_table || !m_editing)
         throw EBdtError("Die Datenmenge ist nicht im Bearbeitungsmodus.");

@@ -38,6 +38,8 @@ public:
 
     // Internal: field values for TField.
     std::string FieldValue(int index) const;
+    // The value without a copy, valid until the record or the edit changes.
+    const std::string& FieldValueRef(int index) const;
     void SetFieldValue(int index, std::string value);
 
 protected:

@@ -12,6 +12,7 @@
 #include "util/LineBreaks.h"
 #include "util/VersionTitle.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -192,7 +193,7 @@ void TDataSetManager::Create() {
         RemoveWorkFiles();
         Unlock(true);
     } else {
-        m_sync.Created(DocumentPath);
+        m_sync.Opened(DocumentPath, Work(), nullptr);
     }
 }
 
@@ -207,13 +208,26 @@ void TDataSetManager::Open(const std::string& path) {
     bool ready = ReserveWorkFiles();
     if (!ready)
         Inform(empty ? kTemplateFailed : kWorkFileFailed);
-    if (ready)
-        ready = empty ? CopyTemplates() : UnpackDocument(m_sync.Opened(DocumentPath), WorkFiles);
+    struct stat seen {};
+    bool unpacked = false;
+    if (ready && !empty) {
+        // Read once, through one descriptor: the working files and the identity of one file.
+        const int fd = ::open(DocumentPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        unpacked = fd >= 0 && ::fstat(fd, &seen) == 0;
+        ready = UnpackDocument(unpacked ? "/proc/self/fd/" + std::to_string(fd) : DocumentPath,
+                               WorkFiles);
+        if (fd >= 0)
+            ::close(fd);
+    } else if (ready) {
+        ready = CopyTemplates();
+    }
     if (ready)
         OpenTables();
     if (!IsOpen) {
         RemoveWorkFiles();
         Unlock();
+    } else {
+        m_sync.Opened(DocumentPath, Work(), unpacked ? &seen : nullptr);
     }
 }
 
@@ -247,23 +261,41 @@ bool TDataSetManager::Pack() {
 }
 
 bool TDataSetManager::Save() {
-    if (IsOpen && !Reconcile()) {
+    if (!IsOpen)
+        return false;
+    const Target target = Reconcile();
+    if (target != Target::None && !m_sync.Capture(Work())) {
+        Inform(std::string("Das Dokument konnte nicht gespeichert werden.") + kComesBack);
         KeepForLater();
         return false;
     }
-    return IsOpen && Pack();
+    if (target == Target::Document)
+        return Pack();
+    if (target == Target::ConflictCopy && PackConflictCopy())
+        return true;
+    KeepForLater();
+    return false;
 }
 
 bool TDataSetManager::Close() {
-    const bool reconciled = !IsOpen || Reconcile();
+    const Target target = IsOpen ? Reconcile() : Target::Document;
+    // The state goes into its table while the tables are open; the pack then finds it there.
+    const bool captured = !IsOpen || target == Target::None || m_sync.Capture(Work());
+    if (!captured)
+        Inform(std::string("Das Dokument konnte nicht gespeichert werden.") + kComesBack);
+    const bool copied = IsOpen && target == Target::ConflictCopy && captured && PackConflictCopy();
     m_first->propActive(false);
     m_second->propActive(false);
     bool written = true;
-    if (IsOpen && !reconciled) {
+    if (IsOpen && (target != Target::Document || !captured)) {
         IsOpen = false;
-        written = false;
-        m_prepared = false; // kept on purpose
-        KeepForLater();
+        written = copied;
+        if (copied) {
+            RemoveWorkFiles();
+        } else {
+            m_prepared = false; // kept on purpose
+            KeepForLater();
+        }
     } else if (IsOpen) {
         IsOpen = false;
         written = Pack();

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <memory>
+#include <set>
 #include <string>
 
 class TDataSet;
@@ -48,11 +49,13 @@ public:
     static void RemoveLeftovers();
     // Keeps the document in step with versions written on other machines.
     DocumentSync& Sync() { return m_sync; }
-    WorkingSet Work() { return {*m_first, *m_second, WorkFiles}; }
+    WorkingSet Work() { return {*m_first, *m_second, WorkFiles, nullptr}; }
+    // Where a save goes: the document, a conflict copy beside it (the document on disk cannot
+    // be read here and is never written over), or nowhere now (said).
+    enum class Target { Document, ConflictCopy, None };
     // Merges what another program wrote to the document since this run last read or wrote it
-    // into the working tables and takes the lock of the file on disk now. False (said) when
-    // the document must not be written now.
-    bool Reconcile();
+    // into the working tables and takes the lock of the file on disk now.
+    Target Reconcile();
     // At the login: merges the working files that earlier runs of this user could not save
     // into the document, and the conflict copies sync engines left beside it; both say what
     // happened. Return how many versions were taken in.
@@ -76,6 +79,10 @@ private:
     void RemoveWorkFiles();
     void Begin();
     bool Pack();
+    // Packs this run's version as a new conflict copy beside the document, replacing the one
+    // this run made before; says so the first time. False (said) when none could be made.
+    bool PackConflictCopy();
+    void PlaceLegacyVersions();
     // The working files stay for the next login after a failed save.
     void KeepForLater();
 
@@ -86,6 +93,10 @@ private:
     WorkDirectory m_dir;
     bool m_refused = false;
     bool m_prepared = false; // working files reserved
+    std::string m_conflictCopy; // the copy this run made last; "" for none
+    bool m_otherPassword = false; // why the document on disk could not be read
+    std::set<std::string> m_namedCopies; // conflict copies named as left: once per run
+    bool m_legacyPlaced = false;
 };
 
 // The one data set manager of the program.

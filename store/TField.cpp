@@ -9,3 +9,7 @@ std::string TField::propAsString() const {
 void TField::propAsString(std::string value) {
     m_owner.SetFieldValue(m_index, std::move(value));
 }
+
+const std::string& TField::Ref() const {
+    return m_owner.FieldValueRef(m_index);
+}

@@ -16,6 +16,8 @@ public:
     const std::string& Name() const { return m_name; }
     // The value in the current record (or in the edit buffer while editing).
     std::string propAsString() const;
+    // The same without a copy, valid until the record changes.
+    const std::string& Ref() const;
     // Writes the value into the edit buffer; throws EBdtError when the data set is not being
     // edited or a text field is given more characters than its declared size.
     void propAsString(std::string value);

@@ -1,9 +1,12 @@
 #include "store/TDataSetManager.h"
 
+#include "engine/Checksum.h"
 #include "platform/file/AtomicFile.h"
+#include "platform/file/FileFault.h"
 #include "platform/file/FileReader.h"
 #include "platform/file/PathParts.h"
 #include "store/EngineCalls.h"
+#include "store/LeftVersions.h"
 #include "store/StateFolder.h"
 #include "store/TSession.h"
 #include "tests/support/TestSupport.h"
@@ -11,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <unistd.h>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -57,6 +61,26 @@ struct TwoMachines {
         table.Edit();
         table.objFieldByName(name)->propAsString(value);
         table.Post();
+    }
+
+    // Sets a password on the open tables, as the password command does.
+    static void Protect(TDataSetManager& m, const std::string& password) {
+        m.FirstTable->propActive(false);
+        m.SecondTable->propActive(false);
+        hDBIDb db = nullptr;
+        ASSERT_EQ(OpenDatabase(&db), kEngineOk);
+        ASSERT_EQ(SetDatabaseDirectory(db, m.WorkDirectoryPath()), kEngineOk);
+        std::vector<RestructureDesc> descs;
+        for (int slot : {0, 3}) {
+            std::string name;
+            FileNameOf(m.WorkFiles[static_cast<std::size_t>(slot)], name);
+            descs.push_back({name, "PARADOX", true, password});
+        }
+        ASSERT_EQ(RestructureTables(db, descs), kEngineOk);
+        CloseDatabase(&db);
+        Session().AddPassword(password);
+        m.FirstTable->propActive(true);
+        m.SecondTable->propActive(true);
     }
 
     static std::string Get(const std::string& document, const std::string& name) {
@@ -122,7 +146,6 @@ TEST(DocumentSyncTest, EditsOfBothMachinesReachBothDocuments) {
             // Kept outside the program folder, back at the next login, and taken on request.
             TDataSetManager again;
             again.Open(m_a);
-            again.Sync().LoadConflicts();
             ASSERT_EQ(again.Sync().Conflicts().size(), 1u);
             EXPECT_EQ(again.Sync().Conflicts()[0].theirs, c.laptopValue);
             EXPECT_TRUE(again.Sync().Resolve(0, true, again.Work()));
@@ -130,7 +153,6 @@ TEST(DocumentSyncTest, EditsOfBothMachinesReachBothDocuments) {
             EXPECT_EQ(TwoMachines::Get(m_a, c.pcField), c.laptopValue);
             TDataSetManager later;
             later.Open(m_a);
-            later.Sync().LoadConflicts();
             EXPECT_TRUE(later.Sync().Conflicts().empty());
         }
     }
@@ -179,22 +201,7 @@ TEST(DocumentSyncTest, ThePasswordSetOnTheOtherMachineIsKept) {
     laptop.Open(machines.m_b);
     ASSERT_TRUE(pc.IsOpen && laptop.IsOpen);
     TwoMachines::Set(laptop, "E8_100", "Dr. Weiß");
-    laptop.FirstTable->propActive(false);
-    laptop.SecondTable->propActive(false);
-    hDBIDb db = nullptr;
-    ASSERT_EQ(OpenDatabase(&db), kEngineOk);
-    ASSERT_EQ(SetDatabaseDirectory(db, laptop.WorkDirectoryPath()), kEngineOk);
-    std::vector<RestructureDesc> descs;
-    for (int slot : {0, 3}) {
-        std::string name;
-        FileNameOf(laptop.WorkFiles[static_cast<std::size_t>(slot)], name);
-        descs.push_back({name, "PARADOX", true, "Kennwort"});
-    }
-    ASSERT_EQ(RestructureTables(db, descs), kEngineOk);
-    CloseDatabase(&db);
-    Session().AddPassword("Kennwort");
-    laptop.FirstTable->propActive(true);
-    laptop.SecondTable->propActive(true);
+    TwoMachines::Protect(laptop, "Kennwort");
     ASSERT_TRUE(laptop.Save());
     laptop.Close();
     TwoMachines::Carry(machines.m_b, machines.m_a);
@@ -212,6 +219,219 @@ TEST(DocumentSyncTest, ThePasswordSetOnTheOtherMachineIsKept) {
               DocumentVersion::Result::Unreadable);
     Session().ResetKdfCost();
     EXPECT_TRUE(messages.texts().empty());
+}
+
+// Each of the following is a way the earlier merge lost data without a word.
+
+// The PC confirms a field nine more times while the offline laptop changes another one: the
+// laptop's version must not take the PC's value back, nor offer it as a conflict.
+TEST(DocumentSyncTest, NineSavesOfOneMachineSurviveAnOlderVersion) {
+    TwoMachines machines;
+    ScriptedMessages messages;
+    TDataSetManager pc, laptop;
+    pc.Open(machines.m_a);
+    laptop.Open(machines.m_b);
+    ASSERT_TRUE(pc.IsOpen && laptop.IsOpen);
+    TwoMachines::Set(pc, "E8_100", "Alt");
+    ASSERT_TRUE(pc.Save());
+    TwoMachines::Carry(machines.m_a, machines.m_b);
+    TwoMachines::Set(laptop, "E8_101", "Hauptstraße 1");
+    ASSERT_TRUE(laptop.Save()); // takes "Alt" in
+    for (int i = 1; i <= 9; ++i) {
+        TwoMachines::Set(pc, "E8_100", "Neu " + std::to_string(i));
+        ASSERT_TRUE(pc.Save());
+    }
+    TwoMachines::Carry(machines.m_b, machines.m_a);
+    ASSERT_TRUE(pc.Save());
+    EXPECT_TRUE(pc.Sync().Conflicts().empty());
+    pc.Close();
+    laptop.Close();
+    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_100"), "Neu 9");
+    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_101"), "Hauptstraße 1");
+    EXPECT_TRUE(messages.texts().empty());
+}
+
+// One field set alike on both machines does not make the other's version count as seen: the
+// address both changed is a conflict, and emptying a field is a change like any other.
+TEST(DocumentSyncTest, AnEqualFieldOrAnEmptiedOneHidesNoChange) {
+    TwoMachines machines;
+    {
+        TDataSetManager start;
+        start.Open(machines.m_a);
+        TwoMachines::Set(start, "E8_102", "0711 1");
+        TwoMachines::Set(start, "E8_103", "0711 2");
+        start.Close();
+    }
+    TwoMachines::Carry(machines.m_a, machines.m_b);
+    ScriptedMessages messages;
+    TDataSetManager pc, laptop;
+    pc.Open(machines.m_a);
+    laptop.Open(machines.m_b);
+    ASSERT_TRUE(pc.IsOpen && laptop.IsOpen);
+    for (auto* m : {&pc, &laptop})
+        TwoMachines::Set(*m, "E8_100", "Dr. Weiß");
+    TwoMachines::Set(pc, "E8_101", "Am Markt 1");
+    TwoMachines::Set(laptop, "E8_101", "Bahnhofstraße 2");
+    TwoMachines::Set(pc, "E8_102", "");
+    TwoMachines::Set(laptop, "E8_103", "");
+    ASSERT_TRUE(laptop.Save());
+    TwoMachines::Carry(machines.m_b, machines.m_a);
+    ASSERT_TRUE(pc.Save());
+    const std::vector<OpenConflict> conflicts = pc.Sync().Conflicts();
+    ASSERT_EQ(conflicts.size(), 1u);
+    EXPECT_EQ(DocumentFields()[conflicts[0].field].name, "E8_101");
+    EXPECT_EQ(conflicts[0].ours, "Am Markt 1");
+    EXPECT_EQ(conflicts[0].theirs, "Bahnhofstraße 2");
+    EXPECT_EQ(pc.Sync().ConflictCategories(), std::vector<int>{8});
+    pc.Close();
+    TwoMachines::Carry(machines.m_a, machines.m_b);
+    laptop.Close();
+    for (const std::string& doc : {machines.m_a, machines.m_b}) {
+        EXPECT_EQ(TwoMachines::Get(doc, "E8_102"), "");
+        EXPECT_EQ(TwoMachines::Get(doc, "E8_103"), "");
+    }
+    // The conflict travels: the laptop lists it too, and its choice ends it on both machines.
+    TDataSetManager again;
+    again.Open(machines.m_b);
+    ASSERT_EQ(again.Sync().Conflicts().size(), 1u);
+    EXPECT_EQ(again.Sync().Conflicts()[0].ours, "Bahnhofstraße 2");
+    EXPECT_FALSE(again.Sync().Conflicts()[0].theirsMark.machine.empty());
+    ASSERT_TRUE(again.Sync().Resolve(0, true, again.Work()));
+    ASSERT_TRUE(again.Save());
+    again.Close();
+    TwoMachines::Carry(machines.m_b, machines.m_a);
+    TDataSetManager later;
+    later.Open(machines.m_a);
+    EXPECT_TRUE(later.Sync().Conflicts().empty());
+    std::string value;
+    later.LoadField(*later.FirstTable, value, "E8_101");
+    EXPECT_EQ(value, "Am Markt 1");
+    EXPECT_TRUE(messages.texts().empty()) << messages.texts().front();
+}
+
+// The other machine's version cannot be read here (no space to unpack it, or another password
+// whose prompt is cancelled): it is never written over; this machine's version goes beside it
+// as a conflict copy, which the other machine merges.
+TEST(DocumentSyncTest, AVersionThatCannotBeReadIsNeverWrittenOver) {
+    Session().SetKdfCost(1, 8192);
+    for (bool password : {false, true}) {
+        SCOPED_TRACE(password ? "another password" : "no space to unpack");
+        TwoMachines machines;
+        ScriptedMessages messages;
+        TDataSetManager pc, laptop;
+        pc.Open(machines.m_a);
+        laptop.Open(machines.m_b);
+        ASSERT_TRUE(pc.IsOpen && laptop.IsOpen);
+        TwoMachines::Set(laptop, "E8_100", "Dr. Weiß");
+        if (password)
+            TwoMachines::Protect(laptop, "Kennwort");
+        ASSERT_TRUE(laptop.Save());
+        laptop.Close();
+        Session().ClearPasswords();
+        TwoMachines::Carry(machines.m_b, machines.m_a);
+        const std::string theirs = ReadWholeFile(machines.m_a).bytes;
+
+        TwoMachines::Set(pc, "E8_101", "Hauptstraße 1");
+        const std::string own = pc.WorkDirectoryPath();
+        const std::string temp = machines.m_temp.path();
+        auto cancel = Session().OnPassword.attach([](TSession&, bool&) { throw EPasswordCancelled(); });
+        {
+            auto full = ScopedFileFault::Quota([&](const std::string& path, std::size_t n) {
+                const bool merge = path.rfind(temp, 0) == 0 && path.rfind(own, 0) != 0;
+                return merge && !password ? 0 : n;
+            });
+            EXPECT_TRUE(pc.Save());
+            EXPECT_TRUE(pc.Save()); // said once
+            pc.Close();             // the end writes nothing over it either
+        }
+        Session().OnPassword.detach(cancel);
+        EXPECT_EQ(ReadWholeFile(machines.m_a).bytes, theirs);
+        const std::vector<std::string> copies = FindConflictCopies(machines.m_a);
+        ASSERT_EQ(copies.size(), 1u);
+        EXPECT_NE(copies[0].find(" (Konflikt "), std::string::npos);
+        ASSERT_EQ(messages.texts().size(), 1u);
+        EXPECT_NE(messages.texts()[0].find("Konfliktkopie"), std::string::npos);
+
+        // The laptop merges the copy and removes it; both edits are in its document.
+        if (password)
+            Session().AddPassword("Kennwort");
+        TDataSetManager back;
+        back.Open(machines.m_a);
+        ASSERT_TRUE(back.IsOpen);
+        EXPECT_EQ(back.TakeInConflictCopies(), 1);
+        back.Close();
+        EXPECT_TRUE(FindConflictCopies(machines.m_a).empty());
+        EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_101"), "Hauptstraße 1");
+        EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_100"), "Dr. Weiß");
+        Session().ClearPasswords();
+    }
+    Session().ResetKdfCost();
+}
+
+// Conflict copies another user could have put there, or that no document can be, are left
+// where they are and named once; one that cannot be read is named once per run.
+TEST(DocumentSyncTest, DoubtfulConflictCopiesAreNamedOnceAndNeverMerged) {
+    TwoMachines machines;
+    ScriptedMessages messages;
+    const std::string big = machines.m_pc.file("Prüfer (conflicted copy 2026-12-09 1015).qlr");
+    const std::string link = machines.m_pc.file("Prüfer.sync-conflict-20261209-101500-AAAAAAA.qlr");
+    const std::string garbage = machines.m_pc.file("Prüfer (Konflikt Laptop 2026-12-09).qlr");
+    ASSERT_TRUE(AtomicWriteFile(big, "x"));
+    ASSERT_EQ(::truncate(big.c_str(), (64 << 20) + 1), 0); // sparse
+    std::filesystem::create_symlink(machines.m_b, link);
+    ASSERT_TRUE(AtomicWriteFile(garbage, "kein Dokument"));
+    TDataSetManager pc;
+    pc.Open(machines.m_a);
+    EXPECT_EQ(pc.TakeInConflictCopies(), 0);
+    EXPECT_EQ(pc.TakeInConflictCopies(), 0);
+    pc.Close();
+    ASSERT_EQ(messages.texts().size(), 1u) << ::testing::PrintToString(messages.texts());
+    for (const char* named : {"zu groß", "keine gewöhnliche Datei", "(Konflikt Laptop"})
+        EXPECT_NE(messages.texts()[0].find(named), std::string::npos) << named;
+    for (const std::string& file : {big, link, garbage})
+        EXPECT_TRUE(std::filesystem::exists(std::filesystem::symlink_status(file))) << file;
+}
+
+// The state folder holds no document and nothing that names a value; copies earlier versions
+// kept there go beside the document and are merged; a merge leaves no folder behind.
+TEST(DocumentSyncTest, NothingOfTheDocumentStaysInTheStateFolder) {
+    TwoMachines machines;
+    ScriptedMessages messages;
+    const std::string state = StateFolder::Path();
+    // What an earlier version left: its history copies, and an unreadable version it kept.
+    {
+        TDataSetManager laptop;
+        laptop.Open(machines.m_b);
+        TwoMachines::Set(laptop, "E8_100", "Dr. Weiß");
+        laptop.Close();
+    }
+    std::string key;
+    FileNameOf(machines.m_a, key);
+    for (const auto& entry : std::filesystem::directory_iterator(state))
+        ASSERT_EQ(entry.path().extension(), ".id") << entry.path();
+    // Their names: the document's name and a digest of its absolute path.
+    const engine::Checksum sum = engine::ChecksumOf(machines.m_a);
+    char hex[17];
+    for (int i = 0; i < 8; ++i)
+        std::snprintf(hex + 2 * i, 3, "%02x", sum[static_cast<std::size_t>(i)]);
+    const std::string legacy = state + key + "-" + hex;
+    ASSERT_TRUE(AtomicWriteFile(legacy + ".history", "x 0\n"));
+    ASSERT_TRUE(AtomicWriteFile(legacy + ".v-00.qlr", "alt"));
+    ASSERT_TRUE(AtomicWriteFile(legacy + ".unreadable-00.qlr", ReadWholeFile(machines.m_b).bytes));
+
+    TDataSetManager pc;
+    pc.Open(machines.m_a);
+    EXPECT_EQ(pc.TakeInConflictCopies(), 1);
+    TwoMachines::Set(pc, "E8_101", "Hauptstraße 1");
+    EXPECT_TRUE(pc.Save());
+    pc.Close();
+    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_100"), "Dr. Weiß");
+    for (const auto& entry : std::filesystem::directory_iterator(state))
+        EXPECT_EQ(entry.path().extension(), ".id") << entry.path();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(machines.m_temp.path()),
+                            std::filesystem::directory_iterator()),
+              0);
+    EXPECT_TRUE(FindConflictCopies(machines.m_a).empty());
 }
 
 } // namespace

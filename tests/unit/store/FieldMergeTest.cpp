@@ -1,39 +1,11 @@
 #include "store/FieldMerge.h"
+#include "store/Versions.h"
 
 #include <gtest/gtest.h>
 
-#include <random>
 #include <set>
 
 namespace {
-
-// Values drawn from a small pool so that both sides often make the same change.
-std::string RandomValue(std::mt19937& rng, bool memo) {
-    static const char* const pool[] = {"",  "Dr. Weiß",           "Hauptstraße 1", "0711 123456",
-                                       "ä", "Zeile 1\r\nZeile 2", "1234",          "x"};
-    std::string value = pool[rng() % std::size(pool)];
-    if (memo && rng() % 2)
-        value += "\r\n";
-    return value;
-}
-
-// One side's edit script: a random set of fields set to random values.
-FieldValues Edited(const FieldValues& base, std::mt19937& rng) {
-    FieldValues values = base;
-    const std::size_t edits = rng() % 40;
-    for (std::size_t e = 0; e < edits; ++e) {
-        const std::size_t i = rng() % values.size();
-        values[i] = RandomValue(rng, DocumentFields()[i].memo);
-    }
-    return values;
-}
-
-std::set<std::size_t> ConflictFields(const MergeOutcome& m) {
-    std::set<std::size_t> fields;
-    for (const FieldConflict& c : m.conflicts)
-        fields.insert(c.field);
-    return fields;
-}
 
 TEST(FieldMergeTest, EveryFieldOfBothTablesOnceInOrder) {
     const std::vector<DocumentField>& fields = DocumentFields();
@@ -52,113 +24,86 @@ TEST(FieldMergeTest, EveryFieldOfBothTablesOnceInOrder) {
     EXPECT_EQ(DocumentFieldIndex("E9_100"), -1);
 }
 
-// Random diverging edit scripts: no one-sided edit is lost, every field both sides changed
-// differently is listed with both values, and swapping the sides changes nothing but which
-// value of a conflict stays.
-TEST(FieldMergeTest, RandomDivergingEditsLoseNothingAndMergeAlikeEitherWay) {
-    std::mt19937 rng(20261209);
+// Versions as two machines make them from one document without stamps, and how they merge:
+// the other one saved after ours (normal), both saved while the link was down (offline), our
+// own older save coming back as a conflict copy after the merge, two versions without stamps.
+TEST(FieldMergeTest, StampsMergeExactlyWithoutABase) {
+    using namespace versions;
     const std::size_t n = DocumentFields().size();
-    for (int round = 0; round < 5000; ++round) {
-        FieldValues base(n);
-        for (std::size_t i = 0; i < n; ++i)
-            base[i] = RandomValue(rng, DocumentFields()[i].memo);
-        const FieldValues ours = Edited(base, rng);
-        const FieldValues theirs = Edited(base, rng);
-        const MergeOutcome m = MergeFields(&base, ours, theirs);
-        const MergeOutcome swapped = MergeFields(&base, theirs, ours);
-        ASSERT_EQ(m.merged.size(), n);
-        std::set<std::size_t> expected;
-        for (std::size_t i = 0; i < n; ++i) {
-            const bool oursChanged = ours[i] != base[i];
-            const bool theirsChanged = theirs[i] != base[i];
-            if (oursChanged && theirsChanged && ours[i] != theirs[i]) {
-                expected.insert(i);
-                ASSERT_EQ(m.merged[i], ours[i]);
-                ASSERT_EQ(swapped.merged[i], theirs[i]);
-            } else {
-                ASSERT_EQ(m.merged[i], theirsChanged ? theirs[i] : ours[i]) << round << ' ' << i;
-                ASSERT_EQ(swapped.merged[i], m.merged[i]);
-            }
-        }
-        ASSERT_EQ(ConflictFields(m), expected);
-        ASSERT_EQ(ConflictFields(swapped), expected);
-        for (std::size_t k = 0; k < m.conflicts.size(); ++k) {
-            const FieldConflict& c = m.conflicts[k];
-            ASSERT_EQ(c.ours, ours[c.field]);
-            ASSERT_EQ(c.theirs, theirs[c.field]);
-            ASSERT_EQ(swapped.conflicts[k].ours, c.theirs);
-        }
-        for (std::size_t i : m.fromTheirs)
-            ASSERT_TRUE(theirs[i] != base[i] && ours[i] == base[i]);
-    }
-}
-
-TEST(FieldMergeTest, WithoutBaseEveryDifferenceIsAConflict) {
-    const std::size_t n = DocumentFields().size();
-    FieldValues ours(n), theirs(n);
-    ours[0] = "a";
-    theirs[1] = "b";
-    ours[2] = theirs[2] = "same";
-    const MergeOutcome m = MergeFields(nullptr, ours, theirs);
-    EXPECT_EQ(ConflictFields(m), (std::set<std::size_t>{0, 1}));
-    EXPECT_EQ(m.merged, ours);
-    EXPECT_TRUE(m.fromTheirs.empty());
-}
-
-// Versions as edits of an all-empty document: field index -> value.
-FieldValues Version(std::initializer_list<std::pair<std::size_t, const char*>> edits) {
-    FieldValues values(DocumentFields().size());
-    for (const auto& [field, value] : edits)
-        values[field] = value;
-    return values;
-}
-
-// Which version a merge starts from, in the ways two machines come apart: the other one saved
-// after ours (normal), both saved while the link was down (offline), a conflict copy of our
-// own older save after its merge, the same at the next login, and a first start.
-TEST(FieldMergeTest, CommonBaseIsTheNewestVersionBothSidesHaveSeen) {
     const std::size_t x = 3, y = 250; // a field of each table
-    const FieldValues a = Version({}), pc = Version({{x, "PC"}}), laptop = Version({{y, "L"}});
-    const FieldValues both = Version({{x, "PC"}, {y, "L"}});
+    const State a = Unstamped(FieldValues(n));
+    auto edit = [](State s, std::size_t field, const char* text, MachineId m, std::uint64_t c) {
+        Change(s, field, text, {m, c, static_cast<std::int64_t>(c)});
+        return s;
+    };
+    const State pc = edit(a, x, "PC", 1, 1), laptop = edit(a, y, "L", 2, 1);
+    const State both = Merge(pc, laptop);
+    FieldValues twoUnstamped(n);
+    twoUnstamped[x] = "anders";
+    twoUnstamped[y] = "auch";
     struct Case {
         const char* name;
-        std::vector<KnownVersion> known;
-        FieldValues ours, theirs;
-        bool rootsShared;
-        int base;
-        FieldValues merged;
+        State ours, theirs;
+        const char* xShown;
+        const char* yShown;
         std::size_t conflicts;
     };
     const Case cases[] = {
-        {"normal", {{a, -1, true}, {pc, 0, true}}, pc, both, true, 1, both, 0},
-        {"offline", {{a, -1, true}, {pc, 0, true}}, pc, laptop, true, 0, both, 0},
-        {"own copy after merge",
-         {{a, -1, true}, {pc, 0, true}, {laptop, 0, true}, {both, 1, true}},
-         both,
-         pc,
-         true,
-         1,
-         both,
-         0},
-        {"own copy at login",
-         {{a, -1, false}, {pc, 0, false}, {laptop, 0, true}},
-         laptop,
-         pc,
-         true,
-         0,
-         both,
-         0},
-        {"first start", {{laptop, -1, true}}, laptop, pc, false, -1, laptop, 2},
-        {"same field", {{a, -1, true}, {pc, 0, true}}, pc, Version({{x, "L"}}), true, 0, pc, 1},
+        {"normal", pc, edit(Merge(laptop, pc), y, "L2", 2, 2), "PC", "L2", 0},
+        {"offline", pc, laptop, "PC", "L", 0},
+        {"own copy after merge", both, pc, "PC", "L", 0},
+        {"late copy", edit(both, x, "PC2", 1, 2), pc, "PC2", "L", 0},
+        {"same field", pc, edit(a, x, "L", 2, 1), "PC", "", 1},
+        {"same value", pc, edit(a, x, "PC", 2, 1), "PC", "", 0},
+        {"emptied", edit(both, x, "", 1, 2), edit(both, y, "L3", 2, 3), "", "L3", 0},
+        {"without stamps", a, Unstamped(twoUnstamped), "", "", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const int base = CommonBase(c.known, c.ours, c.theirs, c.rootsShared);
-        EXPECT_EQ(base, c.base);
-        const MergeOutcome m = MergeFields(
-            base < 0 ? nullptr : &c.known[static_cast<std::size_t>(base)].values, c.ours, c.theirs);
-        EXPECT_EQ(m.merged, c.merged);
-        EXPECT_EQ(m.conflicts.size(), c.conflicts);
+        for (bool swapped : {false, true}) {
+            const State m = swapped ? Merge(c.theirs, c.ours) : Merge(c.ours, c.theirs);
+            std::size_t conflicts = 0;
+            for (const Register& r : m.fields)
+                conflicts += r.Texts() > 1;
+            EXPECT_EQ(conflicts, c.conflicts);
+            if (!swapped) {
+                EXPECT_EQ(Shown(m)[x], c.xShown);
+                EXPECT_EQ(Shown(m)[y], c.yShown);
+            }
+            EXPECT_TRUE(SameFacts(m, Merge(m, c.theirs))) << "idempotent";
+        }
+    }
+}
+
+// The text form keeps every fact but the shown values, which the tables hold; a damaged text
+// reads as a document without stamps, never as half a state.
+TEST(FieldMergeTest, TheCausalStateSurvivesItsTextForm) {
+    using namespace versions;
+    const std::vector<std::string> names = {"E1_100", "E1_101", "E8_123"};
+    State s(3);
+    Change(s, 0, "Zeile 1\r\nZeile 2 % 100", {0xabcdef, 7, 1765370000});
+    Change(s, 0, "neu", {0x12, 3, 1765370100});
+    Change(s, 2, "", {0x12, 4, 1765370200});
+    State other(3);
+    Change(other, 1, "dort", {0x99, 1, 1765370300});
+    s = Merge(s, other);
+    Change(other, 0, "Konflikt", {0x99, 2, 1765370400});
+    s = Merge(s, other);
+    ChangeProtection(s, "00ff", {0x12, 5, 1765370500});
+    s.machines = {{0x12, "Laptop"}, {0x99, "PC mit Leerzeichen"}};
+    State back;
+    ASSERT_TRUE(Decode(Encode(s, names), names, Shown(s), back));
+    EXPECT_TRUE(back == s);
+    EXPECT_EQ(back.fields[0].Texts(), 2u);
+    // Fields renamed or added by a later layout: unknown names dropped, new ones unstamped.
+    ASSERT_TRUE(Decode(Encode(s, names), {"E1_101", "E9_100"}, {"dort", ""}, back));
+    EXPECT_EQ(back.fields[0].values[0].stamp.counter, 1u);
+    EXPECT_FALSE(back.fields[1].values[0].stamp.Stamped());
+    for (const char* bad : {"Q2\n", "Q1\nV zz 1\n", "Q1\nC E1_100 1:2\n", "Q1\nH E1_100 1:x:0 a\n",
+                            "Q1\nF E1_100 0:5:0\n", "Q1\nC E1_100 1:2:3 %4\n"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(Decode(bad, names, {"a", "b", "c"}, back));
+        EXPECT_TRUE(back == Unstamped({"a", "b", "c"}));
     }
 }
 

@@ -433,3 +433,44 @@ TEST_F(DataSetManagerTest, WorkingFilesThatCannotBeMadeAreSaidAndPacksLeftByAKil
 }
 
 } // namespace
+
+// A full disk at a form's OK and again at the end: one note, found by the next login, which
+// takes both entries in.
+TEST_F(DataSetManagerTest, TwoFailedSavesOfOneRunLeaveOneNoteForTheNextLogin) {
+    ScriptedMessages messages;
+    const std::string field = FirstTextField();
+    ASSERT_TRUE(CreateDocument());
+    const std::string before = ReadFileBytes(m_document);
+    const std::string docs = m_docs.path();
+    auto full = [&docs](const std::string& path, size_t requested) {
+        return path.rfind(docs, 0) == 0 ? size_t{0} : requested;
+    };
+    {
+        TDataSetManager manager;
+        manager.Open(m_document);
+        ASSERT_TRUE(manager.IsOpen);
+        for (const char* value : {"erste", "zweite"}) {
+            TQuery& table = value[0] == 'e' ? *manager.FirstTable : *manager.SecondTable;
+            const std::string name = value[0] == 'e' ? field : "E2_100";
+            table.Edit();
+            manager.StoreField(table, value, name);
+            table.Post();
+            auto fault = ScopedFileFault::Quota(full);
+            if (value[0] == 'e')
+                EXPECT_FALSE(manager.Save());
+            else
+                EXPECT_FALSE(manager.Close());
+        }
+    }
+    EXPECT_EQ(messages.texts().size(), 4u) << ::testing::PrintToString(messages.texts());
+    EXPECT_EQ(ReadFileBytes(m_document), before);
+    TDataSetManager next;
+    next.Open(m_document);
+    ASSERT_TRUE(next.IsOpen);
+    EXPECT_EQ(next.TakeInStrandedWork(), 1);
+    std::string first, second;
+    next.LoadField(*next.FirstTable, first, field);
+    next.LoadField(*next.SecondTable, second, "E2_100");
+    EXPECT_EQ(first, "erste");
+    EXPECT_EQ(second, "zweite");
+}
