@@ -11,8 +11,6 @@
 #include <QLabel>
 #include <QWidget>
 
-#include <set>
-
 namespace {
 
 constexpr int kSettleMs = 300; // a sync engine's rename comes with several folder events
@@ -43,6 +41,7 @@ DocumentWatch::DocumentWatch(TQuilloryDlgClient* desk, DeskPasswordState& state)
             Schedule(0);
     });
     connect(desk, &TQuilloryDlgClient::conflictsRequested, this, &DocumentWatch::ShowConflicts);
+    DataSetManager().Sync().OnConflictsChanged([this] { UpdateConflictNote(); });
     QTimer::singleShot(0, this, &DocumentWatch::TakeInLeftVersions);
 }
 
@@ -57,7 +56,9 @@ void DocumentWatch::TakeInLeftVersions() {
     Check();
 }
 
-DocumentWatch::~DocumentWatch() = default;
+DocumentWatch::~DocumentWatch() {
+    DataSetManager().Sync().OnConflictsChanged({});
+}
 
 void DocumentWatch::Schedule(int ms) {
     if (!m_timer.isActive() || m_timer.remainingTime() > ms)
@@ -108,15 +109,9 @@ void DocumentWatch::Report() {
 
 void DocumentWatch::UpdateConflictNote() {
     TDataSetManager& manager = DataSetManager();
-    std::set<int> categories;
-    std::size_t fields = 0;
-    if (manager.IsOpen) {
-        for (const KeptConflict& c : manager.Sync().Conflicts())
-            categories.insert(DocumentFields()[c.field].category);
-        fields = manager.Sync().Conflicts().size();
-    }
-    m_desk->SetConflictNote(
-        ConflictNote(fields, std::vector<int>(categories.begin(), categories.end())));
+    m_desk->SetConflictNote(manager.IsOpen ? ConflictNote(manager.Sync().ConflictFieldCount(),
+                                                          manager.Sync().ConflictCategories())
+                                           : QString());
 }
 
 void DocumentWatch::ShowConflicts() {

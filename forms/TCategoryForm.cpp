@@ -1,5 +1,6 @@
 #include "forms/TCategoryForm.h"
 
+#include "forms/FieldHistory.h"
 #include "forms/FormHints.h"
 #include "forms/SecretFields.h"
 #include "graphics/TOwnerDrawPushbutton.h"
@@ -50,6 +51,7 @@ TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
     // Hints on bank, card and car numbers; they only ever show, never store.
     FormHints::Attach(*this, form.category);
     MaskSecretFields(this, form.category, m_edits, Control(kOkId));
+    new FieldHistory(this, form.category, m_edits);
 }
 
 TCategoryForm::~TCategoryForm() = default;

@@ -16,17 +16,26 @@
 
 namespace {
 
-QString FieldLabel(const FormDescription& form, int id) {
-    if (const DialogTemplate* t = AppResources().dialog(ResId(form.templateName))) {
-        for (const auto& [index, name] : FieldAccessibleNames(*t)) {
-            if (index < t->controls.size() && t->controls[index].id == id)
-                return QString::fromStdString(name);
-        }
-    }
-    return QString::fromStdString(FieldName(form.category, id));
+QString FormTitleOf(int category) {
+    const FormDescription* form = FormForCategory(category);
+    return form ? QString::fromUtf8(form->title) : QString::number(category);
 }
 
-QString OneLine(std::string text) {
+} // namespace
+
+QString FieldLabelOf(int category, int id) {
+    if (const FormDescription* form = FormForCategory(category)) {
+        if (const DialogTemplate* t = AppResources().dialog(ResId(form->templateName))) {
+            for (const auto& [index, name] : FieldAccessibleNames(*t)) {
+                if (index < t->controls.size() && t->controls[index].id == id)
+                    return QString::fromStdString(name);
+            }
+        }
+    }
+    return QString::fromStdString(FieldName(category, id));
+}
+
+QString OneLineValue(std::string text) {
     if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
         text.resize(text.size() - 2);
     QString line = QString::fromStdString(text);
@@ -35,16 +44,13 @@ QString OneLine(std::string text) {
     return line;
 }
 
-} // namespace
-
 ConflictRow DescribeConflict(int category, int id, const std::string& ours,
                              const std::string& theirs) {
     ConflictRow row;
-    const FormDescription* form = FormForCategory(category);
-    row.form = form ? QString::fromUtf8(form->title) : QString::number(category);
-    row.field = form ? FieldLabel(*form, id) : QString::fromStdString(FieldName(category, id));
-    row.ours = OneLine(ours);
-    row.theirs = OneLine(theirs);
+    row.form = FormTitleOf(category);
+    row.field = FieldLabelOf(category, id);
+    row.ours = OneLineValue(ours);
+    row.theirs = OneLineValue(theirs);
     row.masked = IsMaskedField(category, id);
     return row;
 }
@@ -57,10 +63,8 @@ QString ConflictNote(std::size_t fields, const std::vector<int>& categories) {
     if (fields == 0)
         return {};
     QStringList forms;
-    for (int category : categories) {
-        const FormDescription* form = FormForCategory(category);
-        forms << (form ? QString::fromUtf8(form->title) : QString::number(category));
-    }
+    for (int category : categories)
+        forms << FormTitleOf(category);
     QString list = forms.join(QStringLiteral(", "));
     if (forms.size() > 1) {
         const qsizetype last = list.lastIndexOf(QStringLiteral(", "));

@@ -29,6 +29,9 @@ using Step = std::function<void(TQuilloryDlgClient*)>;
 constexpr const char* kUser = "Prüfer";
 
 struct Machine {
+    Machine(versions::MachineId i, const char* n) : id(i), name(n) {}
+    versions::MachineId id;
+    const char* name;
     TempDir program, windows, temp, state;
     std::string Document() const { return program.file(std::string(kUser) + ".qlr"); }
 };
@@ -76,7 +79,7 @@ void RunSteps(TQuilloryDlgClient* desk, std::vector<Step> steps, std::size_t nex
 
 class TwoMachines : public ::testing::Test {
 protected:
-    Machine pc, laptop;
+    Machine pc{1, "PC"}, laptop{2, "Laptop"};
 
     void SetUp() override {
         for (Machine* m : {&pc, &laptop})
@@ -93,7 +96,9 @@ protected:
                          SystemDirs::SetTempDirectory, SystemDirs::SetStateDirectory})
             set("");
     }
+    // One process plays both: the data set manager takes each one's id and name in turn.
     static void Use(const Machine& m) {
+        DataSetManager().Sync().SetMachine(m.id, m.name);
         SystemDirs::SetProgramDirectory(m.program.path());
         SystemDirs::SetWindowsDirectory(m.windows.path());
         SystemDirs::SetTempDirectory(m.temp.path());

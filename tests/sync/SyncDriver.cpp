@@ -40,11 +40,9 @@ bool Run(TDataSetManager& m, int argc, char** argv, bool& wrote) {
             std::printf("%s\n", value.c_str());
             ++i;
         } else if (command == "conflicts") {
-            FieldValues ours;
-            ReadWorkingValues(*m.FirstTable, *m.SecondTable, ours);
-            for (const KeptConflict& c : m.Sync().Conflicts())
-                std::printf("%s\t%s\t%s\n", DocumentFields()[c.field].name.c_str(),
-                            ours[c.field].c_str(), c.theirs.c_str());
+            for (const OpenConflict& c : m.Sync().Conflicts())
+                std::printf("%s\t%s\t%s\n", DocumentFields()[c.field].name.c_str(), c.ours.c_str(),
+                            c.theirs.c_str());
         } else if (command == "keep-theirs") {
             wrote = true;
             while (!m.Sync().Conflicts().empty())
@@ -76,7 +74,6 @@ int main(int argc, char** argv) {
     }
     if (!m.IsOpen)
         return 1;
-    m.Sync().LoadConflicts();
     bool wrote = m.TakeInStrandedWork() + m.TakeInConflictCopies() > 0;
     const bool ok = Run(m, argc, argv, wrote);
     if (ok && !wrote) {
