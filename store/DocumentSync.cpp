@@ -104,9 +104,8 @@ void DocumentSync::Opened(const std::string& document, const WorkingSet& work,
     std::string text;
     if (work.stamps)
         ReadStampText(*work.stamps, text);
-    versions::Decode(text, DocumentFieldNames(), values, m_state);
-    if (!versions::Newest(m_state.protection).stamp.Stamped()) // the tables' own, before stamps
-        m_state.protection.values.assign(1, {MarkText(ProtectionOf(work.first)), {}});
+    versions::Decode(text, DocumentFieldNames(), values, MarkText(ProtectionOf(work.first)),
+                     m_state);
     m_clock.Catch(m_state.vector);
     m_written = text;
     ConflictsChanged();
@@ -318,7 +317,7 @@ std::vector<EarlierValue> DocumentSync::History(std::size_t field) const {
     if (field >= m_state.history.size())
         return earlier;
     for (const versions::Value& v : m_state.history[field]) {
-        if (v.stamp.Stamped() || !v.text.empty()) // "empty, before stamps" says nothing
+        if (v.stamp.time != 0 || !v.text.empty()) // "empty, before stamps" says nothing
             earlier.push_back({v.text, MarkOf(v.stamp)});
     }
     return earlier;

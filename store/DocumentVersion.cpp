@@ -81,9 +81,7 @@ DocumentVersion::Result DocumentVersion::ReadTables(bool ask) {
         return Result::Unreadable;
     }
     m_protection = ProtectionOf(m_files[0]);
-    versions::Decode(stateText, DocumentFieldNames(), m_values, m_state);
-    if (!versions::Newest(m_state.protection).stamp.Stamped())
-        m_state.protection.values.assign(1, {MarkText(m_protection), {}});
+    versions::Decode(stateText, DocumentFieldNames(), m_values, MarkText(m_protection), m_state);
     return Result::Read;
 }
 

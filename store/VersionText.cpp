@@ -96,6 +96,7 @@ std::vector<std::string_view> Words(std::string_view line, std::size_t n) {
 }
 
 struct Reader {
+    const std::vector<std::string>& shown;
     State& state;
     std::unordered_map<std::string_view, std::size_t> index;
     bool sawMark = false;
@@ -110,11 +111,11 @@ bool Reader::FieldLine(char kind, const std::vector<std::string_view>& w) {
         (kind != 'F' && !Unescape(w[3], v.text)))
         return false;
     const auto it = index.find(w[1]);
-    if (it == index.end())
+    if (it == index.end() || it->second >= shown.size())
         return true; // a field this build does not know
     const std::size_t f = it->second;
     if (kind == 'F')
-        state.fields[f].values[0].stamp = v.stamp;
+        state.fields[f].values[0] = {shown[f], v.stamp};
     else if (kind == 'C')
         state.fields[f].values.push_back(std::move(v));
     else if (state.history[f].size() < kHistoryLength)
@@ -179,13 +180,20 @@ std::string Encode(const State& state, const std::vector<std::string>& names) {
 }
 
 bool Decode(const std::string& text, const std::vector<std::string>& names,
-            const std::vector<std::string>& shown, State& state) {
-    state = Unstamped(shown);
-    state.fields.resize(names.size(), Register{{Value{}}});
-    state.history.resize(names.size());
-    if (text.empty())
-        return true; // a document from before stamps
-    Reader reader{state, {}};
+            const std::vector<std::string>& shown, const std::string& mark, State& state) {
+    auto legacy = [&] {
+        state = Unstamped(shown, mark);
+        state.fields.resize(names.size(), Register{{Value{}}});
+        state.history.resize(names.size());
+    };
+    if (text.empty()) {
+        legacy(); // a document from before stamps
+        return true;
+    }
+    state = State(names.size()); // a field the text does not name: one no writer knew
+    for (std::size_t i = 0; i < names.size() && i < shown.size(); ++i)
+        state.fields[i].values[0].text = shown[i];
+    Reader reader{shown, state, {}};
     for (std::size_t i = 0; i < names.size(); ++i)
         reader.index.emplace(names[i], i);
     std::string_view rest(text);
@@ -197,9 +205,7 @@ bool Decode(const std::string& text, const std::vector<std::string>& names,
         const bool ok = first ? line == "Q1" : reader.Line(line);
         first = false;
         if (!ok) {
-            state = Unstamped(shown);
-            state.fields.resize(names.size(), Register{{Value{}}});
-            state.history.resize(names.size());
+            legacy();
             return false;
         }
     }

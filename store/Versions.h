@@ -14,7 +14,9 @@ namespace versions {
 using MachineId = std::uint64_t; // random per installation; 0 for none
 
 // The change that made a value: its machine and that machine's counter, with the time it was
-// made (seconds since 1970, UTC). A value of a document from before stamps has machine 0.
+// made (seconds since 1970, UTC). The values of a document from before stamps carry the stamp of
+// a machine named by a digest of that document's values, time 0: every copy of one such document
+// agrees on them, two different ones differ. Machine 0 is a field no writer knew (always empty).
 struct Stamp {
     MachineId machine = 0;
     std::uint64_t counter = 0;
@@ -104,8 +106,8 @@ const Value& Newest(const Register& r);
 // as sets (which value is shown and the histories aside).
 bool SameFacts(const State& a, const State& b);
 
-// A document read before it carried stamps: its values without stamps, an empty vector.
-State Unstamped(const std::vector<std::string>& texts);
+// A document read before it carried stamps, with its values and password mark.
+State Unstamped(const std::vector<std::string>& texts, const std::string& mark = "");
 
 // The text each field shows.
 std::vector<std::string> Shown(const State& state);
@@ -113,9 +115,9 @@ std::vector<std::string> Shown(const State& state);
 // Text form of a state for a document's memo field, and back. names[i] names field i. The shown
 // texts are not in it (the tables hold them): Decode takes them as shown. Fields the text names
 // that are not in names are dropped; a field it does not name is unstamped. False for a text
-// that is not such a form (state then unstamped).
+// that is not such a form (state then Unstamped(shown, mark), as for an empty text).
 std::string Encode(const State& state, const std::vector<std::string>& names);
 bool Decode(const std::string& text, const std::vector<std::string>& names,
-            const std::vector<std::string>& shown, State& state);
+            const std::vector<std::string>& shown, const std::string& mark, State& state);
 
 } // namespace versions

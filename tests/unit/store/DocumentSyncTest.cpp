@@ -434,4 +434,46 @@ TEST(DocumentSyncTest, NothingOfTheDocumentStaysInTheStateFolder) {
     EXPECT_TRUE(FindConflictCopies(machines.m_a).empty());
 }
 
+// Each field keeps its last five earlier values with their machine, in the document; one is
+// restored as a new change. An import is one change, put back as a whole.
+TEST(DocumentSyncTest, FieldHistoryAndImportsAsOneChange) {
+    TwoMachines machines;
+    ScriptedMessages messages;
+    const std::size_t name = static_cast<std::size_t>(DocumentFieldIndex("E8_100"));
+    const std::size_t street = static_cast<std::size_t>(DocumentFieldIndex("E8_101"));
+    const std::size_t phone = static_cast<std::size_t>(DocumentFieldIndex("E2_100"));
+    {
+        TDataSetManager pc;
+        pc.Open(machines.m_a);
+        for (int i = 1; i <= 7; ++i) {
+            TwoMachines::Set(pc, "E8_100", "Dr. " + std::to_string(i));
+            ASSERT_TRUE(pc.Save());
+        }
+        pc.Close();
+    }
+    TDataSetManager pc;
+    pc.Open(machines.m_a);
+    std::vector<EarlierValue> earlier = pc.Sync().History(name);
+    ASSERT_EQ(earlier.size(), 5u);
+    EXPECT_EQ(earlier[0].value, "Dr. 6");
+    EXPECT_EQ(earlier[4].value, "Dr. 2");
+    EXPECT_EQ(earlier[0].mark.machine, pc.Sync().MachineName());
+    EXPECT_GT(earlier[0].mark.time, 0);
+    ASSERT_TRUE(pc.Sync().Restore(name, 2, pc.Work()));
+    EXPECT_EQ(pc.Sync().History(name)[0].value, "Dr. 7");
+
+    const std::uint64_t id =
+        pc.Sync().ApplyAsOneChange({{name, "Import"}, {street, "Weg 1"}, {phone, "0711"}}, pc.Work());
+    ASSERT_NE(id, 0u);
+    EXPECT_EQ(pc.Sync().ApplyAsOneChange({{street, "Weg 1"}}, pc.Work()), 0u) << "no change";
+    ASSERT_TRUE(pc.Save());
+    ASSERT_TRUE(pc.Sync().UndoChange(id, pc.Work()));
+    ASSERT_TRUE(pc.Save());
+    pc.Close();
+    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_100"), "Dr. 4");
+    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_101"), "");
+    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E2_100"), "");
+    EXPECT_TRUE(messages.texts().empty());
+}
+
 } // namespace

@@ -80,11 +80,11 @@ TEST(FieldMergeTest, StampsMergeExactlyWithoutABase) {
 TEST(FieldMergeTest, TheCausalStateSurvivesItsTextForm) {
     using namespace versions;
     const std::vector<std::string> names = {"E1_100", "E1_101", "E8_123"};
-    State s(3);
+    State s = Unstamped({"", "", ""});
+    State other = s;
     Change(s, 0, "Zeile 1\r\nZeile 2 % 100", {0xabcdef, 7, 1765370000});
     Change(s, 0, "neu", {0x12, 3, 1765370100});
     Change(s, 2, "", {0x12, 4, 1765370200});
-    State other(3);
     Change(other, 1, "dort", {0x99, 1, 1765370300});
     s = Merge(s, other);
     Change(other, 0, "Konflikt", {0x99, 2, 1765370400});
@@ -92,18 +92,18 @@ TEST(FieldMergeTest, TheCausalStateSurvivesItsTextForm) {
     ChangeProtection(s, "00ff", {0x12, 5, 1765370500});
     s.machines = {{0x12, "Laptop"}, {0x99, "PC mit Leerzeichen"}};
     State back;
-    ASSERT_TRUE(Decode(Encode(s, names), names, Shown(s), back));
+    ASSERT_TRUE(Decode(Encode(s, names), names, Shown(s), "", back));
     EXPECT_TRUE(back == s);
     EXPECT_EQ(back.fields[0].Texts(), 2u);
     // Fields renamed or added by a later layout: unknown names dropped, new ones unstamped.
-    ASSERT_TRUE(Decode(Encode(s, names), {"E1_101", "E9_100"}, {"dort", ""}, back));
+    ASSERT_TRUE(Decode(Encode(s, names), {"E1_101", "E9_100"}, {"dort", ""}, "", back));
     EXPECT_EQ(back.fields[0].values[0].stamp.counter, 1u);
     EXPECT_FALSE(back.fields[1].values[0].stamp.Stamped());
     for (const char* bad : {"Q2\n", "Q1\nV zz 1\n", "Q1\nC E1_100 1:2\n", "Q1\nH E1_100 1:x:0 a\n",
                             "Q1\nF E1_100 0:5:0\n", "Q1\nC E1_100 1:2:3 %4\n"}) {
         SCOPED_TRACE(bad);
-        EXPECT_FALSE(Decode(bad, names, {"a", "b", "c"}, back));
-        EXPECT_TRUE(back == Unstamped({"a", "b", "c"}));
+        EXPECT_FALSE(Decode(bad, names, {"a", "b", "c"}, "ab", back));
+        EXPECT_TRUE(back == Unstamped({"a", "b", "c"}, "ab"));
     }
 }
 

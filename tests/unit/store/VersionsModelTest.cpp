@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <random>
 #include <set>
 #include <tuple>
@@ -14,7 +15,12 @@ using namespace versions;
 
 constexpr std::size_t kFields = 4;
 constexpr int kMachines = 3;
+// The sanitizers' build (no NDEBUG, instrumented) runs a fifth of them, within the same time.
+#ifdef NDEBUG
 constexpr int kSchedules = 100000;
+#else
+constexpr int kSchedules = 20000;
+#endif
 
 // One change made by a machine, with what that machine had seen when it made it.
 struct Made {
@@ -37,25 +43,41 @@ Canonical CanonicalOf(const Register& r) {
 // ever written (renamed over or a conflict copy alike: a merge), so some are lost, some
 // duplicated, some late. Then every final version reaches every machine.
 struct Schedule {
-    std::mt19937 rng;
-    std::vector<State> machines;
+    std::uint64_t rng;
+    std::vector<std::shared_ptr<const State>> machines; // each machine's version, as written
     std::vector<Clock> clocks;
-    std::vector<State> written; // every version any machine wrote
+    std::vector<std::shared_ptr<const State>> written; // every version any machine wrote
     std::vector<Made> made;
+    std::vector<State> final; // once every version is delivered
     std::int64_t now = 1000;
 
+    // Each machine starts from a document without stamps: mostly the same one, sometimes one
+    // an earlier program changed apart.
     explicit Schedule(std::uint32_t seed) : rng(seed) {
-        const State start = Unstamped({"", "alt", "", "x"});
         for (int m = 0; m < kMachines; ++m) {
-            machines.push_back(start);
-            clocks.push_back({static_cast<MachineId>(0x100 + m), rng() % 3});
+            const State start = Unstamped({"", "alt", "", Pick(4) ? "x" : "y"}, "");
+            for (std::size_t f = 0; f < kFields; ++f)
+                made.push_back({f, start.fields[f].values[0], {}});
+            machines.push_back(std::make_shared<const State>(start));
+            clocks.push_back({static_cast<MachineId>(0x100 + m), Pick(3)});
         }
     }
 
-    std::size_t Pick(std::size_t n) { return rng() % n; }
+    // splitmix64: cheap to seed, as each schedule is
+    std::size_t Pick(std::size_t n) {
+        std::uint64_t z = (rng += 0x9E3779B97F4A7C15ull);
+        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
+        z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
+        return static_cast<std::size_t>((z ^ (z >> 31)) % n);
+    }
 
     void Edit(int m) {
-        State& s = machines[static_cast<std::size_t>(m)];
+        State s = *machines[static_cast<std::size_t>(m)];
+        Edit(m, s);
+        machines[static_cast<std::size_t>(m)] = std::make_shared<const State>(std::move(s));
+    }
+
+    void Edit(int m, State& s) {
         Clock& clock = clocks[static_cast<std::size_t>(m)];
         clock.Catch(s.vector);
         now += static_cast<std::int64_t>(Pick(3)) - 1; // clocks disagree
@@ -80,34 +102,35 @@ struct Schedule {
         const int steps = 4 + static_cast<int>(Pick(18));
         for (int step = 0; step < steps; ++step) {
             const int m = static_cast<int>(Pick(kMachines));
+            std::shared_ptr<const State>& s = machines[static_cast<std::size_t>(m)];
             if (Pick(2) == 0 || written.empty())
                 Edit(m);
             else
-                machines[static_cast<std::size_t>(m)] =
-                    Merge(machines[static_cast<std::size_t>(m)], written[Pick(written.size())]);
-            written.push_back(machines[static_cast<std::size_t>(m)]);
+                s = std::make_shared<const State>(Merge(*s, *written[Pick(written.size())]));
+            written.push_back(s);
         }
-        for (int round = 0; round < 2; ++round) {
-            for (std::size_t a = 0; a < machines.size(); ++a) {
-                for (std::size_t b = 0; b < machines.size(); ++b)
-                    machines[a] = Merge(machines[a], machines[b]);
-            }
-        }
+        // Every final version to every machine: the first takes all in, the others take its.
+        State all = *machines[0];
+        for (std::size_t a = 1; a < machines.size(); ++a)
+            all = Merge(all, *machines[a]);
+        final.assign(1, all);
+        for (std::size_t a = 1; a < machines.size(); ++a)
+            final.push_back(Merge(*machines[a], all));
     }
 
     // "" when every claim holds.
     std::string Check() const {
-        for (std::size_t m = 1; m < machines.size(); ++m) {
-            if (machines[m].vector != machines[0].vector)
+        for (std::size_t m = 1; m < final.size(); ++m) {
+            if (final[m].vector != final[0].vector)
                 return "vectors differ";
-            if (CanonicalOf(machines[m].protection) != CanonicalOf(machines[0].protection))
+            if (CanonicalOf(final[m].protection) != CanonicalOf(final[0].protection))
                 return "password marks differ";
             for (std::size_t f = 0; f < kFields; ++f) {
-                if (CanonicalOf(machines[m].fields[f]) != CanonicalOf(machines[0].fields[f]))
+                if (CanonicalOf(final[m].fields[f]) != CanonicalOf(final[0].fields[f]))
                     return "field " + std::to_string(f) + " differs";
             }
         }
-        const State& end = machines[0];
+        const State& end = final[0];
         for (const Made& c : made) {
             const bool overwritten = std::any_of(made.begin(), made.end(), [&](const Made& o) {
                 return o.field == c.field && Covers(o.seen, c.value.stamp);
