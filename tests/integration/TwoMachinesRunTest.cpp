@@ -11,11 +11,13 @@
 
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <sys/stat.h>
@@ -76,6 +78,7 @@ struct Seen {
 };
 
 void RunSteps(TQuilloryDlgClient* desk, std::vector<Step> steps, std::size_t next);
+void Wait(int ms);
 
 class TwoMachines : public ::testing::Test {
 protected:
@@ -96,9 +99,15 @@ protected:
                          SystemDirs::SetTempDirectory, SystemDirs::SetStateDirectory})
             set("");
     }
-    // One process plays both: the data set manager takes each one's id and name in turn.
+    // One process plays both: each start gets a data set manager as a new process has, with
+    // the machine's id and name.
     static void Use(const Machine& m) {
-        DataSetManager().Sync().SetMachine(m.id, m.name);
+        TDataSetManager& manager = DataSetManager();
+        if (manager.IsOpen)
+            manager.Close();
+        std::destroy_at(&manager);
+        std::construct_at(&manager);
+        manager.Sync().SetMachine(m.id, m.name);
         SystemDirs::SetProgramDirectory(m.program.path());
         SystemDirs::SetWindowsDirectory(m.windows.path());
         SystemDirs::SetTempDirectory(m.temp.path());
@@ -110,6 +119,8 @@ protected:
         Session().ClearPasswords();
         if (password)
             Session().AddPassword(password);
+        // What the login takes in runs first, as it does before a person's first click.
+        steps.insert(steps.begin(), [](TQuilloryDlgClient*) { Wait(50); });
         steps.push_back(kExit);
         TQuilloryApp::Options options;
         options.realMessageBoxes = false;
@@ -230,8 +241,8 @@ TEST_F(TwoMachines, OneEqualFieldAndAnEmptyingLoseNothing) {
 
 // The laptop's version arrives while the PC's temporary and state folders are full: it cannot
 // be unpacked, and the PC's end does not write over it; its own version lies beside as a
-// conflict copy, and the next start of the PC takes that in. No message claims a copy that is
-// not there.
+// conflict copy, which the laptop's next start merges. No message claims a copy that is not
+// there.
 TEST_F(TwoMachines, AFullTemporaryFolderDestroysNoVersion) {
     Household({{"E8_100", "Alt"}});
     ScriptedMessages messages;
@@ -262,11 +273,16 @@ TEST_F(TwoMachines, AFullTemporaryFolderDestroysNoVersion) {
     }
     EXPECT_NE(ReadFileBytes(pc.Document()).find("Laptopweg 3"), std::string::npos)
         << "the laptop's version stays on disk";
-    ASSERT_EQ(Run(pc, {}), 0);
-    const Seen seen = Look(pc);
+    // Carried to the laptop, its next start merges the PC's version.
+    const std::vector<std::string> copies = CopiesBeside(pc);
+    ASSERT_EQ(copies.size(), 1u);
+    fs::copy_file(pc.program.file(copies.front()), laptop.program.file(copies.front()));
+    ASSERT_EQ(Run(laptop, {}), 0);
+    const Seen seen = Look(laptop);
+    EXPECT_EQ(ValueOf(seen, "E8_100"), "PC-Wert");
     EXPECT_EQ(ValueOf(seen, "E8_101"), "Laptopweg 3");
     EXPECT_EQ(ValueOf(seen, "E8_102"), "PC-Telefon");
-    EXPECT_TRUE(CopiesBeside(pc).empty());
+    EXPECT_TRUE(CopiesBeside(laptop).empty());
 }
 
 // Each machine set a password of its own; the PC cancels the prompt for the laptop's. The
@@ -384,7 +400,51 @@ TEST_F(TwoMachines, NothingInPlainTextAtRest) {
                 EXPECT_EQ(bytes.find("Laptopweg"), std::string::npos) << entry.path();
             }
         }
-        EXPECT_TRUE(fs::is_empty(m->temp.path())) << "no working folder is left";
+        EXPECT_TRUE(fs::is_empty(m->temp.path()))
+            << "no working folder is left: " << fs::directory_iterator(m->temp.path())->path();
     }
     EXPECT_EQ(ValueOf(Look(pc, "gemeinsam"), "E8_101"), "Laptopweg 3");
+}
+
+// While a conflict is open the desk's note names it and opens "Konflikte" by a click or its key;
+// keeping a value ends the conflict, and the note goes.
+TEST_F(TwoMachines, TheDeskNoteOpensKonflikteUntilTheLastIsResolved) {
+    Household({{"E8_101", "Altweg 1"}});
+    ScriptedMessages messages;
+    ASSERT_EQ(Run(laptop, {Set({{"E8_101", "Laptopweg 3"}})}), 0);
+    ASSERT_EQ(Run(pc, {Set({{"E8_101", "PC-Weg 2"}}), DeliverStep(laptop, pc)}), 0);
+    QString note;
+    int windows = 0;
+    const auto keepFirst = [&windows](QWidget* box) {
+        ++windows;
+        for (auto* button : box->findChildren<QPushButton*>())
+            if (button->text() == QStringLiteral("&Diesen Wert behalten"))
+                button->click();
+        if (box->isVisible())
+            QMetaObject::invokeMethod(box, "accept");
+    };
+    const Step look = [&](TQuilloryDlgClient* desk) {
+        // The window comes up once after the login by itself; closed, the note stays.
+        WhenModalShown(desk, [&windows](QWidget* box) {
+            ++windows;
+            QMetaObject::invokeMethod(box, "accept");
+        });
+        Wait(300);
+        ASSERT_NE(desk->ConflictButton(), nullptr);
+        note = desk->ConflictButton()->isVisible() ? desk->ConflictButton()->accessibleName()
+                                                   : QString();
+    };
+    const Step resolve = [&](TQuilloryDlgClient* desk) {
+        WhenModalShown(desk, keepFirst);
+        desk->ConflictButton()->click();
+    };
+    bool goneAfter = false;
+    const Step after = [&](TQuilloryDlgClient* desk) {
+        goneAfter = !desk->ConflictButton()->isVisible();
+    };
+    ASSERT_EQ(Run(pc, {look, resolve, after}), 0);
+    EXPECT_EQ(note, QStringLiteral("Konflikte: 1 Feld Ärzte"));
+    EXPECT_EQ(windows, 2);
+    EXPECT_TRUE(goneAfter);
+    EXPECT_TRUE(Look(pc).conflicts.empty());
 }
