@@ -117,7 +117,7 @@ void DocumentWatch::UpdateConflictNote() {
 void DocumentWatch::ShowConflicts() {
     TDataSetManager& manager = DataSetManager();
     FieldValues ours;
-    if (!manager.IsOpen || !ReadWorkingValues(*manager.FirstTable, *manager.SecondTable, ours))
+    if (!manager.IsOpen || !ReadWorkingValues(manager.Tables(), ours))
         return;
     std::vector<ConflictRow> rows;
     for (const OpenConflict& c : manager.Sync().Conflicts()) {

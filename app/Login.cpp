@@ -75,10 +75,8 @@ bool IsPlainFileName(const std::string& name) {
 LoginOutcome RunLogin(const LoginServices& services, const std::string& programDir,
                       const std::string& windowsDir) {
     const std::string settings = PrepareSettingsFile(windowsDir);
+    // The last user who logged in; nothing on the first start, where no name is anyone's yet.
     std::string name = GetPrivateProfileString(kLastUserSection, kLastUserKey, "", settings);
-    if (name.empty()) {
-        name = kDefaultUser;
-    }
     // Said once before the prompt: every save would fail in such a folder.
     if (!TakesNewFiles(programDir)) {
         Inform(FolderNotWritable(programDir));

@@ -3,9 +3,10 @@
 #include <functional>
 #include <string>
 
-// The login of a user: asks for the name (proposing the last user), opens that user's
-// document or, after asking, creates a new one, and records the last user in the settings
-// file. The prompts and the data store are injected, so the rules run without widgets.
+// The login of a user: asks for the name (proposing the last user, nothing at the first
+// start), opens that user's document or, after asking, creates a new one, and records the last
+// user in the settings file. The prompts and the data store are injected, so the rules run
+// without widgets.
 
 // What the data store made of an open or create attempt.
 enum class DocumentOutcome {
@@ -35,7 +36,6 @@ struct LoginOutcome {
 inline constexpr const char* kSettingsFileName = "Quillory.Ini";
 inline constexpr const char* kLastUserSection = "LASTUSER";
 inline constexpr const char* kLastUserKey = "NAME";
-inline constexpr const char* kDefaultUser = "Quillory";
 inline constexpr size_t kMaxUserNameLength = 255;
 
 // windowsDir + "Quillory.Ini", created empty (owner read and write) when missing.

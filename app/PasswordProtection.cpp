@@ -48,13 +48,13 @@ private:
     bool m_grabbed = false;
 };
 
-// The data set manager's two queries made inactive for the engine to change their files, and
+// The data set manager's queries made inactive for the engine to change their files, and
 // the ones that were active opened again at the end, whatever happened.
 class TablesClosed {
 public:
     TablesClosed() {
         TDataSetManager& manager = DataSetManager();
-        m_tables = {manager.FirstTable, manager.SecondTable};
+        m_tables = manager.Tables();
         for (size_t i = 0; i < m_tables.size(); ++i) {
             m_wasActive[i] = m_tables[i] && m_tables[i]->propActive();
             if (m_wasActive[i]) {
@@ -79,8 +79,8 @@ public:
     TablesClosed& operator=(const TablesClosed&) = delete;
 
 private:
-    std::array<TQuery*, 2> m_tables{};
-    std::array<bool, 2> m_wasActive{};
+    TableQueries m_tables{};
+    std::array<bool, kTableCount> m_wasActive{};
 };
 
 bool ChangeProtection(const std::vector<std::string>& paths, bool protect,
@@ -127,7 +127,10 @@ bool ChangeProtection(const std::vector<std::string>& paths, bool protect,
 
 std::vector<std::string> WorkingTables() {
     const TDataSetManager& manager = DataSetManager();
-    return {manager.WorkFiles[0], manager.WorkFiles[3]};
+    std::vector<std::string> tables;
+    for (const TableInfo& t : kTables)
+        tables.push_back(manager.WorkFiles[static_cast<std::size_t>(t.FirstSlot())]);
+    return tables;
 }
 
 void Inform(const char* text, QWidget* desk) {

@@ -65,15 +65,29 @@ void ShowFrame(QWidget& frame, int mode) {
     }
 }
 
+// A deadline's state on paper, as of the print date.
+QString PaperState(DeadlineState state) {
+    switch (state) {
+    case DeadlineState::Expired:
+        return QStringLiteral("abgelaufen");
+    case DeadlineState::Due:
+        return QStringLiteral("fällig bis");
+    case DeadlineState::Later:
+        break;
+    case DeadlineState::Unreadable:
+        return QStringLiteral("nicht lesbar");
+    }
+    return QStringLiteral("gültig bis");
+}
+
 // The overview's rows for the emergency folder's page "Fristen".
 std::vector<FolderDeadline> FolderDeadlines(const FristenFacts& facts) {
     std::vector<FolderDeadline> rows;
     const CalendarDate today = facts.today();
     for (const Deadline& d : facts.read(false).value_or(std::vector<Deadline>{})) {
-        rows.push_back({QString::fromUtf8(StateMark(StateOf(d, today, facts.leadDays))),
-                        QString::fromStdString(DateText(d)),
-                        QString::fromStdString(DaysLeftText(d, today)),
-                        QString::fromStdString(d.form), QString::fromStdString(d.what)});
+        rows.push_back({PaperState(StateOf(d, today, facts.leadDays)),
+                        QString::fromStdString(DateText(d)), QString::fromStdString(d.form),
+                        QString::fromStdString(d.what)});
     }
     return rows;
 }

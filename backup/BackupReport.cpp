@@ -11,8 +11,12 @@ std::string Files(size_t n) {
 }
 
 std::string Went(const BackupSummary& o) {
-    return o.packing ? Files(o.files) + " in das Archiv " + o.destination + " gepackt."
-                     : Files(o.files) + " nach " + o.destination + " kopiert.";
+    if (o.packing)
+        return Files(o.files) + " in das Archiv " + o.destination + " gepackt.";
+    const std::string went = Files(o.files) + " nach " + o.destination + " kopiert";
+    if (o.firstCopy.empty())
+        return went + ".";
+    return went + ", jede unter ihrem vollen Pfad (Unterverz. anlegen), z. B. " + o.firstCopy + ".";
 }
 
 std::string Why(const BackupSummary& o, const char* fallback) {
@@ -43,6 +47,10 @@ BackupNotice DescribeBackup(const BackupSummary& o) {
         return {"Sicherung gescheitert", Why(o, "Das Packprogramm konnte nicht starten.")};
     }
     return {nothing, ""};
+}
+
+std::string NoticeLine(const BackupNotice& notice) {
+    return notice.body.empty() ? notice.summary : notice.summary + ": " + notice.body;
 }
 
 std::vector<std::string> AnnouncedEntries(const std::vector<std::string>& entries,

@@ -10,6 +10,7 @@
 #include "platform/file/PathParts.h"
 #include "platform/gui/DesktopNotification.h"
 #include "util/FileUtil.h"
+#include "util/VersionTitle.h"
 #include "util/gui/DirectoryDialogs.h"
 #include "util/gui/MessageQueue.h"
 #include "util/gui/ResString.h"
@@ -211,6 +212,13 @@ void TBackupDialog::SetupWindow() {
     SetChecked(kOverwrite, m_options.OverwritePrompt);
     SetChecked(kNewer, m_options.OnlyNewerFiles);
     SetChecked(kSubDir, m_options.CreateSubDir);
+    if (QWidget* subDir = Control(kSubDir)) {
+        const QString where = QStringLiteral(
+            "Jede Kopie liegt unter dem vollen Pfad ihrer Datei im Ziel: /home/anna/brief.txt "
+            "wird zu <Ziel>/home/anna/brief.txt. Ohne Haken liegen alle Kopien direkt im Ziel.");
+        subDir->setToolTip(where);
+        subDir->setAccessibleDescription(where);
+    }
     SetChecked(kUseZip, m_options.UsePkzip);
     SetChecked(kUseExe, m_options.UseZip2Exe);
     SetChecked(kPassword, m_options.UsePasswd);
@@ -410,9 +418,19 @@ void TBackupDialog::Notify(BackupResult result, const std::vector<std::string>& 
                 ? result == BackupResult::Completed
                 : RegularFileSize(target) && RegularFileSize(target) == RegularFileSize(entry)) {
             ++outcome.files;
+            if (m_options.CreateSubDir && !outcome.packing && outcome.firstCopy.empty())
+                outcome.firstCopy = target;
         }
     }
-    NoticeSink()(DescribeBackup(outcome));
+    const BackupNotice notice = DescribeBackup(outcome);
+    NoticeSink()(notice);
+    // Said here too: a desktop without a notification service shows nothing.
+    SetItemText(kStatus, NoticeLine(notice));
+    if (QWidget* line = Control(kStatus))
+        line->setToolTip(QString::fromStdString(NoticeLine(notice)));
+    if (result == BackupResult::Completed)
+        ShowMessage(notice.summary + "\n\n" + notice.body, kVersionTitle,
+                    MB_OK | MB_ICONINFORMATION, this);
 }
 
 void RunBackupDialog(QWidget* parent, const std::string& programDir,

@@ -35,8 +35,8 @@ std::string Filler(size_t bytes, uint32_t seed) {
 std::vector<SearchEntry> FilledFields() {
     std::vector<SearchEntry> entries;
     size_t memos = 0;
-    for (const CategoryInfo& info : Categories())
-        memos += info.memoIds.size();
+    for (const FieldFacts& f : AllFields())
+        memos += f.kind == FieldKind::Memo;
     uint32_t seed = 1;
     for (const CategoryInfo& info : Categories()) {
         for (int id : FieldIds(info.number)) {

@@ -1,7 +1,6 @@
 #include "deadlines/Deadlines.h"
 
-#include "forms/FormCatalogue.h"
-#include "forms/MaskedFields.h"
+#include "catalogue/FieldCatalogue.h"
 #include "platform/Profile.h"
 
 #include <algorithm>
@@ -11,47 +10,6 @@
 #include <cstdio>
 
 namespace {
-
-constexpr int kBank = 3;
-constexpr int kSerial = 5;
-constexpr int kFree = 6;
-constexpr int kCar = 10;
-
-// A date field and how to name it: a fixed text, and optionally a field whose value follows.
-struct DateField {
-    int category;
-    int id;
-    const char* what;      // from the form's labels
-    int nameId;            // a field whose text names the thing, 0 for none
-    const char* nameLabel; // the label put before that text ("Inhaber"), or nullptr
-    int bankId;            // the card's bank, 0 for none
-};
-
-// clang-format off
-constexpr DateField kDateFields[] = {
-    {kBank, 108, "Scheckkarten: 1. Karte", 107, "Inhaber", 132},
-    {kBank, 112, "Scheckkarten: 2. Karte", 111, "Inhaber", 133},
-    {kBank, 116, "Kreditkarten: 1. Karte", 115, "Inhaber", 134},
-    {kBank, 120, "Kreditkarten: 2. Karte", 119, "Inhaber", 135},
-    {kBank, 124, "Kreditkarten: 3. Karte", 123, "Inhaber", 136},
-    {kBank, 128, "Kreditkarten: 4. Karte", 127, "Inhaber", 137},
-    {kSerial, 103, "Garantie: Fernseher", 0, nullptr, 0},
-    {kSerial, 107, "Garantie: CD-Player", 0, nullptr, 0},
-    {kSerial, 111, "Garantie: HiFi-Sonstig", 0, nullptr, 0},
-    {kSerial, 115, "Garantie: Videorecorder", 0, nullptr, 0},
-    {kSerial, 120, "Garantie: 1. Gerät", 116, nullptr, 0},
-    {kSerial, 125, "Garantie: 2. Gerät", 121, nullptr, 0},
-    {kSerial, 130, "Garantie: 3. Gerät", 126, nullptr, 0},
-    {kSerial, 135, "Garantie: 4. Gerät", 131, nullptr, 0},
-    {kSerial, 140, "Garantie: 5. Gerät", 136, nullptr, 0},
-    {kCar, 142, "TÜV", 0, nullptr, 0},
-    {kCar, 143, "ASU", 0, nullptr, 0},
-};
-// clang-format on
-
-// "Frei definierbare Felder": title in the even id, value in the odd one after it.
-constexpr int kFirstFreeTitle = 100;
-constexpr int kLastFreeTitle = 128;
 
 std::string Trimmed(std::string text) {
     const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };
@@ -108,7 +66,7 @@ std::string ValueOf(const std::map<int, std::string>& values, int id) {
 }
 
 // The form's fixed text, then what the user typed beside it (never for labelsOnly).
-std::string Describe(const DateField& field, const std::map<int, std::string>& values,
+std::string Describe(const DeadlineFacts& field, const std::map<int, std::string>& values,
                      bool labelsOnly) {
     std::string what = field.what;
     if (labelsOnly || field.nameId == 0)
@@ -124,20 +82,19 @@ std::string Describe(const DateField& field, const std::map<int, std::string>& v
 }
 
 Deadline Make(int category, int id, const std::string& typed, std::string what) {
-    const FormDescription* form = FormForCategory(category);
-    return {category, id, typed, ParseGermanDate(typed), form ? form->title : "", std::move(what)};
+    return {category, id, typed, ParseGermanDate(typed), CategoryTitle(category), std::move(what)};
 }
 
-void AddFreeFields(const std::map<int, std::string>& values, std::vector<Deadline>& out) {
-    for (int title = kFirstFreeTitle; title <= kLastFreeTitle; title += 2) {
-        std::string label = ValueOf(values, title);
-        const std::string typed = ValueOf(values, title + 1);
-        if (typed.empty() || !IsDeadlineTitle(label) || IsMaskedField(kFree, title + 1))
-            continue;
-        if (!label.empty() && label.back() == ':')
-            label.pop_back();
-        out.push_back(Make(kFree, title + 1, typed, Trimmed(label)));
-    }
+// A field the user titled: a deadline when its title names one.
+void AddTitled(const FieldFacts& field, const std::map<int, std::string>& values,
+               std::vector<Deadline>& out) {
+    std::string label = ValueOf(values, field.titleId);
+    const std::string typed = ValueOf(values, field.id);
+    if (typed.empty() || !IsDeadlineTitle(label))
+        return;
+    if (!label.empty() && label.back() == ':')
+        label.pop_back();
+    out.push_back(Make(field.category, field.id, typed, Trimmed(label)));
 }
 
 std::chrono::sys_days Days(const CalendarDate& d) {
@@ -150,17 +107,19 @@ std::chrono::sys_days Days(const CalendarDate& d) {
 
 std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnly) {
     std::vector<Deadline> out;
-    for (const DateField& field : kDateFields) {
-        const std::map<int, std::string>* category = values(field.category);
-        if (category == nullptr || IsMaskedField(field.category, field.id))
+    for (const FieldFacts& field : AllFields()) {
+        if (field.deadline.role == DateRole::None || field.secret)
             continue;
-        const std::string typed = ValueOf(*category, field.id);
-        if (!typed.empty())
-            out.push_back(
-                Make(field.category, field.id, typed, Describe(field, *category, labelsOnly)));
+        const std::map<int, std::string>* category = values(field.category);
+        if (category == nullptr)
+            continue;
+        if (field.deadline.role == DateRole::Titled) {
+            AddTitled(field, *category, out);
+        } else if (const std::string typed = ValueOf(*category, field.id); !typed.empty()) {
+            out.push_back(Make(field.category, field.id, typed,
+                               Describe(field.deadline, *category, labelsOnly)));
+        }
     }
-    if (const std::map<int, std::string>* free = values(kFree))
-        AddFreeFields(*free, out);
     // Readable first by date; unreadable keep the order of the forms.
     std::stable_sort(out.begin(), out.end(), [](const Deadline& a, const Deadline& b) {
         if (a.date && b.date)

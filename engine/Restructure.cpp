@@ -74,4 +74,23 @@ void RestructureTables(Session& session, const std::vector<RestructureRequest>& 
     }
 }
 
+void ProtectLike(Session& session, const std::string& tablePath, const std::string& modelPath) {
+    const std::unique_ptr<Table> model = Table::Open(modelPath, session, false);
+    std::unique_ptr<Table> table = Table::Open(tablePath, session, false);
+    if (model->IsProtected() == table->IsProtected() &&
+        (!model->IsProtected() || model->KeySalt() == table->KeySalt()))
+        return;
+    TableStore store(TableStore::BaseOf(tablePath));
+    TableImage image = std::move(*table).TakeImage();
+    image.generation += 1;
+    image.isProtected = model->IsProtected();
+    image.salt = model->IsProtected() ? model->KeySalt() : Salt{};
+    image.kdf = model->IsProtected() ? model->KeyCost() : KdfParams{};
+    TableFiles after = EncodeTable(image, model->Key());
+    for (auto& record : image.records)
+        for (std::string& v : record)
+            Wipe(v);
+    store.Commit(after);
+}
+
 } // namespace engine

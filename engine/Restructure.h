@@ -21,4 +21,9 @@ struct RestructureRequest {
 // the tables committed before it get their previous files back. Throws EngineError.
 void RestructureTables(Session& session, const std::vector<RestructureRequest>& requests);
 
+// Gives the table at tablePath the protection of the one at modelPath: none, or the model's
+// salt, cost and key. Both open with the session's passwords (no request is asked); nothing is
+// written when they already agree. Throws EngineError.
+void ProtectLike(Session& session, const std::string& tablePath, const std::string& modelPath);
+
 } // namespace engine

@@ -32,8 +32,10 @@ public:
     // The current (first) record; a table without records reads as empty fields.
     const std::string& Value(int field) const;
     bool IsProtected() const { return m_image.isProtected; }
-    // The salt of its password (meaningful when protected).
-    const Salt& PasswordSalt() const { return m_image.salt; }
+    // The key the table opened with; nullptr for an unprotected table.
+    const SecretKey* Key() const { return m_key.get(); }
+    const Salt& KeySalt() const { return m_image.salt; }
+    const KdfParams& KeyCost() const { return m_image.kdf; }
 
     // Changes the current record (inserting one of empty fields first when the table has none)
     // and writes what changed: the .PX and .DB always, the memo file only when a memo differs.

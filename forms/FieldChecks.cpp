@@ -5,41 +5,17 @@
 #include "util/NumberChecks.h"
 
 #include <algorithm>
-#include <array>
 
 namespace {
 
-using K = FieldCheckKind;
-
-constexpr std::array<FieldCheck, 17> kChecks{{
-    // Persönliches: the three bank connections, "Kontonr.:" with its "BLZ:".
-    {1, 107, K::AccountNumber, 108},
-    {1, 108, K::BankCode, 107},
-    {1, 111, K::AccountNumber, 112},
-    {1, 112, K::BankCode, 111},
-    {1, 115, K::AccountNumber, 116},
-    {1, 116, K::BankCode, 115},
-    // Bankgeschäfte: the credit cards' "Nummer:" and "Gültig bis:".
-    {3, 114, K::CardNumber, 0},
-    {3, 116, K::CardExpiry, 0},
-    {3, 118, K::CardNumber, 0},
-    {3, 120, K::CardExpiry, 0},
-    {3, 122, K::CardNumber, 0},
-    {3, 124, K::CardExpiry, 0},
-    {3, 126, K::CardNumber, 0},
-    {3, 128, K::CardExpiry, 0},
-    // Fahrzeugschein/brief: "Schlüsselnummern:" "2:" and "3:", and "Ident-Nr.:".
-    {10, 101, K::ManufacturerKey, 0},
-    {10, 102, K::TypeKey, 0},
-    {10, 106, K::Vin, 0},
-}};
+using K = CheckKind;
 
 FieldHint Note(std::string text) {
-    return {HintLevel::Note, std::move(text)};
+    return {HintLevel::Note, std::move(text), {}};
 }
 
 FieldHint Warning(std::string text) {
-    return {HintLevel::Warning, std::move(text)};
+    return {HintLevel::Warning, std::move(text), {}};
 }
 
 bool IsBankCode(std::string_view text) {
@@ -68,8 +44,10 @@ std::optional<FieldHint> AccountHint(std::string_view text, std::string_view blz
         return std::nullopt;
     switch (banks.Check(bank, code)) {
     case AccountCheck::Passed: {
-        const std::string iban = IbanGroups(GermanIban(bank, code));
-        return Note("IBAN (abgeleitet): " + iban);
+        const std::string iban = GermanIban(bank, code);
+        FieldHint hint = Note("IBAN (abgeleitet): " + IbanGroups(iban));
+        hint.copyable = iban;
+        return hint;
     }
     case AccountCheck::Failed:
         return Warning("Diese Kontonummer besteht die Prüfung ihrer Bank nicht.");
@@ -131,22 +109,24 @@ std::optional<FieldHint> VinHint(std::string_view text) {
 
 } // namespace
 
-std::span<const FieldCheck> FieldChecks() {
-    return kChecks;
+std::vector<std::reference_wrapper<const FieldFacts>> FieldChecks() {
+    std::vector<std::reference_wrapper<const FieldFacts>> checked;
+    for (const FieldFacts& f : AllFields())
+        if (f.check != CheckKind::None)
+            checked.push_back(f);
+    return checked;
 }
 
-const FieldCheck* FindFieldCheck(int category, int id) {
-    auto it = std::find_if(kChecks.begin(), kChecks.end(), [category, id](const FieldCheck& c) {
-        return c.category == category && c.id == id;
-    });
-    return it == kChecks.end() ? nullptr : &*it;
+const FieldFacts* FindFieldCheck(int category, int id) {
+    const FieldFacts* f = FindField(category, id);
+    return f && f->check != CheckKind::None ? f : nullptr;
 }
 
-std::optional<FieldHint> HintFor(const FieldCheck& check, std::string_view text,
+std::optional<FieldHint> HintFor(const FieldFacts& check, std::string_view text,
                                  std::string_view partner, const BankDirectory& banks, int today) {
     if (CompactCode(text).empty())
         return std::nullopt;
-    switch (check.kind) {
+    switch (check.check) {
     case K::AccountNumber:
         return AccountHint(text, partner, banks);
     case K::BankCode:
@@ -164,6 +144,8 @@ std::optional<FieldHint> HintFor(const FieldCheck& check, std::string_view text,
     case K::TypeKey:
         if (!TypeKeyValid(text))
             return Warning("Die Typschlüsselnummer hat 3 Buchstaben oder Ziffern.");
+        break;
+    case K::None:
         break;
     }
     return std::nullopt;

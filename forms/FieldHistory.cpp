@@ -1,6 +1,6 @@
 #include "forms/FieldHistory.h"
 
-#include "forms/MaskedFields.h"
+#include "catalogue/FieldCatalogue.h"
 #include "forms/TCategoryForm.h"
 #include "forms/TKonflikteDialog.h"
 #include "forms/TVerlaufDialog.h"

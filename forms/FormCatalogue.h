@@ -6,15 +6,14 @@
 class QWidget;
 class TDialog;
 
-// The constants that make each of the nine category forms that form. Field ids, memo ids,
-// short ids and the table of a category come from store/CategorySchema.h.
+// The constants that make each of the nine category forms that form: its class, template and
+// pictures. Its title, fields and table are the field catalogue's (catalogue/FieldCatalogue.h).
 struct FormDescription {
     int command;                                         // desk command that opens the form
     std::unique_ptr<TDialog> (*create)(QWidget* parent); // the form's own class
     const char* templateName;                            // dialog template in the resource script
-    const char* title;
-    int category;     // field names are "E<category>_<id>"
-    const char* tile; // background tile picture
+    int category;                                        // field names are "E<category>_<id>"
+    const char* tile;                                    // background tile picture
     const char* okUp;
     const char* okDown;
     const char* cancelUp;

@@ -4,23 +4,30 @@
 #include "util/GermanBanks.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDate>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPushButton>
+
+#include <algorithm>
 
 namespace {
 
 const QColor kWarningColour(230, 120, 0);
 const QColor kNoteColour(40, 110, 200);
-constexpr int kMarkSize = 7;
+// Seen at a glance: a third of a normal field's height at least.
+constexpr int kMarkSize = 12;
 
-// A small triangle in a field's top-right corner; its tooltip is the hint.
+// A triangle in a field's top-right corner, outlined in the text colour so that it stands out
+// on any background, a high-contrast one too; its tooltip is the hint.
 class HintMark : public QWidget {
 public:
-    explicit HintMark(QWidget* parent) : QWidget(parent) {
+    HintMark(QWidget* parent, int size) : QWidget(parent) {
         setFocusPolicy(Qt::NoFocus);
-        setFixedSize(kMarkSize, kMarkSize);
+        setFixedSize(size, size);
     }
     void SetLevel(HintLevel level) {
         m_colour = level == HintLevel::Warning ? kWarningColour : kNoteColour;
@@ -31,9 +38,10 @@ protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.setPen(Qt::NoPen);
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1.2));
         painter.setBrush(m_colour);
-        const QPointF corner[] = {{0, 0}, {kMarkSize, 0}, {kMarkSize, kMarkSize}};
+        const double s = width() - 0.8;
+        const QPointF corner[] = {{0.6, 0.4}, {s, 0.4}, {s, s}};
         painter.drawPolygon(corner, 3);
     }
 
@@ -54,7 +62,7 @@ int Today() {
 } // namespace
 
 FormHints* FormHints::Attach(TDialog& form, int category) {
-    for (const FieldCheck& check : FieldChecks()) {
+    for (const FieldFacts& check : FieldChecks()) {
         if (check.category == category)
             return new FormHints(form, category);
     }
@@ -62,7 +70,7 @@ FormHints* FormHints::Attach(TDialog& form, int category) {
 }
 
 FormHints::FormHints(TDialog& form, int category) : QObject(&form), m_form(form) {
-    for (const FieldCheck& check : FieldChecks()) {
+    for (const FieldFacts& check : FieldChecks()) {
         if (check.category == category && qobject_cast<QLineEdit*>(form.Control(check.id)))
             m_fields[check.id] = Field{&check, form.Control(check.id), nullptr, std::nullopt};
     }
@@ -83,9 +91,18 @@ void FormHints::AddLine() {
     m_line->setGeometry(0, m_form.height(), m_form.width(), height);
     m_form.setFixedSize(m_form.width(), m_form.height() + height);
     m_line->setAccessibleName(QStringLiteral("Hinweis"));
+    // Beside a derived IBAN. It takes no focus, so the line keeps its field's hint.
+    m_copy = new QPushButton(QStringLiteral("Kopieren"), &m_form);
+    m_copy->setFocusPolicy(Qt::NoFocus);
+    m_copy->setAccessibleName(QStringLiteral("IBAN kopieren"));
+    m_copy->setToolTip(QStringLiteral("Die abgeleitete IBAN in die Zwischenablage kopieren"));
+    const int copyWidth = m_copy->sizeHint().width();
+    m_copy->setGeometry(m_form.width() - copyWidth - 2, m_line->y() + 1, copyWidth, height - 2);
+    m_copy->hide();
+    connect(m_copy, &QPushButton::clicked, this, &FormHints::CopyHint);
 }
 
-void FormHints::Watch(const FieldCheck& check) {
+void FormHints::Watch(const FieldFacts& check) {
     auto* edit = qobject_cast<QLineEdit*>(m_fields[check.id].edit);
     const int id = check.id;
     const int partner = check.partner;
@@ -109,13 +126,16 @@ void FormHints::Refresh(int id) {
 
     const QString text = HintText(id);
     field.edit->setAccessibleDescription(text);
+    field.edit->setToolTip(text);
+    const QRect r = field.edit->geometry();
     if (field.hint && !field.mark) {
-        auto* mark = new HintMark(&m_form);
-        field.mark = mark;
+        field.mark = new HintMark(&m_form, std::min(kMarkSize, r.height()));
+        // The text stops short of the mark.
+        if (auto* line = qobject_cast<QLineEdit*>(field.edit))
+            line->setTextMargins(0, 0, field.mark->width() / 2, 0);
     }
     if (field.mark) {
-        const QRect r = field.edit->geometry();
-        field.mark->move(r.right() - kMarkSize + 1, r.top());
+        field.mark->move(r.right() - field.mark->width() + 1, r.top());
         field.mark->setToolTip(text);
         field.mark->setVisible(field.hint.has_value());
         if (field.hint)
@@ -131,9 +151,19 @@ void FormHints::ShowLine(int id) {
     const QString text = HintText(id);
     m_line->setText(text);
     const auto found = m_fields.find(id);
-    const bool warning = found != m_fields.end() && found->second.hint &&
-                         found->second.hint->level == HintLevel::Warning;
-    LineColour(warning);
+    const bool hinted = found != m_fields.end() && found->second.hint;
+    LineColour(hinted && found->second.hint->level == HintLevel::Warning);
+    m_copy->setVisible(hinted && !found->second.hint->copyable.empty());
+}
+
+// Copies what the shown hint offers (a derived IBAN) alone; the program's secret-aware
+// clipboard takes it from there.
+void FormHints::CopyHint() {
+    const auto found = m_fields.find(m_lineField);
+    if (found == m_fields.end() || !found->second.hint || found->second.hint->copyable.empty())
+        return;
+    QGuiApplication::clipboard()->setText(QString::fromStdString(found->second.hint->copyable),
+                                          QClipboard::Clipboard);
 }
 
 void FormHints::LineColour(bool warning) {
@@ -143,7 +173,7 @@ void FormHints::LineColour(bool warning) {
 }
 
 void FormHints::OnFocus(QWidget* now) {
-    if (!now || now->window() != &m_form || now == m_line)
+    if (!now || now->window() != &m_form || now == m_line || now == m_copy)
         return;
     for (const auto& [id, field] : m_fields) {
         if (field.edit == now) {

@@ -8,13 +8,15 @@
 #include <optional>
 
 class QLabel;
+class QPushButton;
 class QWidget;
 class TDialog;
 
-// The hints of a form's checked fields: a small line at the foot of the form for the focused
-// field, a mark in the corner of every field that has a hint, and the hint as the field's
-// accessible description. Marks sit above the fields without taking focus, so neither the
-// layout nor the tab order changes; nothing is written into a field.
+// The hints of a form's checked fields: a line at the foot of the form for the focused field
+// (with "Kopieren" beside a derived IBAN), a mark in the corner of every field that has a hint,
+// and the hint as the field's tooltip and accessible description. Marks sit above the fields
+// without taking focus, so neither the layout nor the tab order changes; nothing is written into a
+// field.
 class FormHints : public QObject {
     Q_OBJECT
 public:
@@ -26,18 +28,21 @@ public:
     QString HintText(int id) const;
     // The mark of a field, present when the field has a hint.
     const QWidget* Mark(int id) const;
+    // "Kopieren" in the line, shown beside a derived IBAN.
+    QPushButton* CopyButton() const { return m_copy; }
 
 private:
     FormHints(TDialog& form, int category);
     void AddLine();
-    void Watch(const FieldCheck& check);
+    void Watch(const FieldFacts& check);
     void Refresh(int id);
     void ShowLine(int id);
     void OnFocus(QWidget* now);
     void LineColour(bool warning);
+    void CopyHint();
 
     struct Field {
-        const FieldCheck* check = nullptr;
+        const FieldFacts* check = nullptr;
         QWidget* edit = nullptr;
         QWidget* mark = nullptr;
         std::optional<FieldHint> hint;
@@ -46,5 +51,6 @@ private:
     TDialog& m_form;
     std::map<int, Field> m_fields; // by field id
     QLabel* m_line = nullptr;
+    QPushButton* m_copy = nullptr;
     int m_lineField = 0;
 };

@@ -1,6 +1,6 @@
 #include "forms/SecretFields.h"
 
-#include "forms/MaskedFields.h"
+#include "catalogue/FieldCatalogue.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/gui/SecretFieldAccessible.h"
 #include "store/CategorySchema.h"

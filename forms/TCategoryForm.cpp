@@ -37,8 +37,7 @@ TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
     new TOwnerDrawPushbutton(this, kOkId, form.okUp, form.okDown, form.okDown);
     new TOwnerDrawPushbutton(this, kCancelId, form.cancelUp, form.cancelDown, form.cancelDown);
 
-    const CategoryInfo* info = FindCategory(form.category);
-    m_fieldCount = info ? info->fieldCount : 0;
+    m_fieldCount = static_cast<int>(FieldsOf(form.category).size());
     m_edits.reserve(m_fieldCount);
     for (int j = 0; j < m_fieldCount; ++j) {
         const int id = kFirstFieldId + j;
@@ -85,7 +84,7 @@ void TCategoryForm::SetControlText(QWidget* control, const std::string& text) {
 TQuery& TCategoryForm::Table() const {
     TDataSetManager& manager = DataSetManager();
     const CategoryInfo* info = FindCategory(m_form.category);
-    return info && info->table == TableIndex::Second ? *manager.SecondTable : *manager.FirstTable;
+    return manager.Table(info ? info->table : TableIndex::First);
 }
 
 bool TCategoryForm::TablesOpen() const {

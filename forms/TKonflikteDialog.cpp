@@ -1,10 +1,6 @@
 #include "forms/TKonflikteDialog.h"
 
-#include "forms/FormCatalogue.h"
-#include "forms/MaskedFields.h"
-#include "platform/gui/FieldNames.h"
-#include "platform/gui/ResourceScript.h"
-#include "store/CategorySchema.h"
+#include "catalogue/FieldCatalogue.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -17,22 +13,15 @@
 namespace {
 
 QString FormTitleOf(int category) {
-    const FormDescription* form = FormForCategory(category);
-    return form ? QString::fromUtf8(form->title) : QString::number(category);
+    const CategoryInfo* info = FindCategory(category);
+    return info ? QString::fromUtf8(info->title) : QString::number(category);
 }
 
 } // namespace
 
 QString FieldLabelOf(int category, int id) {
-    if (const FormDescription* form = FormForCategory(category)) {
-        if (const DialogTemplate* t = AppResources().dialog(ResId(form->templateName))) {
-            for (const auto& [index, name] : FieldAccessibleNames(*t)) {
-                if (index < t->controls.size() && t->controls[index].id == id)
-                    return QString::fromStdString(name);
-            }
-        }
-    }
-    return QString::fromStdString(FieldName(category, id));
+    const FieldFacts* field = FindField(category, id);
+    return QString::fromStdString(field ? FieldLabel(*field) : FieldName(category, id));
 }
 
 QString OneLineValue(std::string text) {
@@ -78,12 +67,17 @@ TKonflikteDialog::TKonflikteDialog(QWidget* parent, std::vector<ConflictRow> row
     : QDialog(parent), m_rows(std::move(rows)), m_keep(std::move(keep)) {
     setWindowTitle(QStringLiteral("Konflikte"));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(new QLabel(
+    auto* heading = new QLabel(
         QStringLiteral("Diese Felder wurden auf diesem und auf einem anderen Rechner "
                        "verschieden geändert.\nIm Dokument steht der Wert dieses Rechners; "
                        "behalten Sie je Feld einen der beiden Werte."),
-        this));
+        this);
+    layout->addWidget(heading);
     m_table = new QTableWidget(this);
+    // Heard by the window's name, with the heading's explanation.
+    m_table->setAccessibleName(QStringLiteral("Konflikte"));
+    m_table->setAccessibleDescription(heading->text());
+    heading->setBuddy(m_table);
     m_table->setColumnCount(4);
     m_table->setHorizontalHeaderLabels({QStringLiteral("Formular"), QStringLiteral("Feld"),
                                         QStringLiteral("Dieser Rechner"),

@@ -1,6 +1,6 @@
 #include "forms/TSearchDialog.h"
 
-#include "forms/FormCatalogue.h"
+#include "catalogue/FieldCatalogue.h"
 #include "forms/SearchEntries.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
@@ -190,9 +190,8 @@ void TSearchDialog::Update() {
 
 void TSearchDialog::AddResult(const SearchHit& hit) {
     const SearchEntry& entry = m_index.Entries()[hit.entry];
-    const FormDescription* form = FormForCategory(entry.category);
     auto* item = new QTreeWidgetItem(m_results);
-    item->setText(0, form ? QString::fromUtf8(form->title) : QString());
+    item->setText(0, QString::fromUtf8(CategoryTitle(entry.category)));
     item->setText(1, QString::fromStdString(entry.label));
     QVariantList marks;
     item->setText(kValueColumn, entry.secret ? kMasked : Excerpt(entry.value, hit.marks, marks));

@@ -35,11 +35,11 @@ ReadFolderCategories(const std::vector<int>& categories) {
             continue;
         FolderCategory category;
         category.category = number;
-        category.title = QString::fromUtf8(form->title);
+        category.title = QString::fromUtf8(CategoryTitle(number));
         category.form = AppResources().dialog(ResId(form->templateName));
         if (!ReadValues(*info, category.values))
             return std::nullopt;
-        category.notes = DerivedIbanNotes(number, category.values, GermanBanks());
+        category.notes = FieldNotes(number, category.values, GermanBanks());
         result.push_back(std::move(category));
     }
     return result;
@@ -48,8 +48,8 @@ ReadFolderCategories(const std::vector<int>& categories) {
 std::map<int, QString> DerivedIbanNotes(int category, const std::map<int, QString>& values,
                                         const BankDirectory& banks) {
     std::map<int, QString> notes;
-    for (const FieldCheck& check : FieldChecks()) {
-        if (check.category != category || check.kind != FieldCheckKind::AccountNumber)
+    for (const FieldFacts& check : FieldChecks()) {
+        if (check.category != category || check.check != CheckKind::AccountNumber)
             continue;
         const auto account = values.find(check.id);
         const auto blz = values.find(check.partner);
@@ -60,6 +60,23 @@ std::map<int, QString> DerivedIbanNotes(int category, const std::map<int, QStrin
         if (!iban.empty())
             notes[check.id] =
                 QStringLiteral("IBAN (abgeleitet): ") + QString::fromStdString(IbanGroups(iban));
+    }
+    return notes;
+}
+
+std::map<int, QString> FieldNotes(int category, const std::map<int, QString>& values,
+                                  const BankDirectory& banks) {
+    std::map<int, QString> notes = DerivedIbanNotes(category, values, banks);
+    auto text = [&values](int id) {
+        const auto found = values.find(id);
+        return found == values.end() ? std::string() : found->second.toStdString();
+    };
+    for (const FieldCheck& check : FieldChecks()) {
+        if (check.category != category || check.kind == FieldCheckKind::CardExpiry)
+            continue;
+        const auto hint = HintFor(check, text(check.id), text(check.partner), banks, 0);
+        if (hint && hint->level == HintLevel::Warning)
+            notes[check.id] = QStringLiteral("\u26A0 ") + QString::fromStdString(hint->text);
     }
     return notes;
 }

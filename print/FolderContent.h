@@ -18,3 +18,9 @@ std::optional<std::vector<FolderCategory>> ReadFolderCategories(const std::vecto
 // and a few banks derive theirs by rules of their own.
 std::map<int, QString> DerivedIbanNotes(int category, const std::map<int, QString>& values,
                                         const BankDirectory& banks);
+
+// The notes printed under the category's checked fields: the derived IBANs, and for a number
+// that fails its check the warning the form shows beside it, marked as on screen ("⚠ ...").
+// Dates are left to the page "Fristen".
+std::map<int, QString> FieldNotes(int category, const std::map<int, QString>& values,
+                                  const BankDirectory& banks);

@@ -1,6 +1,6 @@
 #include "print/FolderPages.h"
 
-#include "forms/MaskedFields.h"
+#include "catalogue/FieldCatalogue.h"
 #include "platform/gui/ResourceScript.h"
 #include "platform/gui/WinStyles.h"
 #include "store/CategorySchema.h"
@@ -50,12 +50,22 @@ struct StripItem {
 };
 
 void AddText(std::vector<StripItem>& strip, double x, double y, double width, const QString& text,
-             PrintRole role, bool alignRight = false) {
+             PrintRole role, bool alignRight = false, double scale = 1.0) {
     StripItem item;
     item.top = y;
     item.bottom = y + LineHeight(role);
-    item.text = PageText{x, y, width, text, role, alignRight};
+    item.text = PageText{x, y, width, text, role, alignRight, scale};
     strip.push_back(std::move(item));
+}
+
+// The lines of a fitted text one under the other; returns their height.
+double AddLines(std::vector<StripItem>& strip, double x, double y, double width,
+                const FittedText& text, PrintRole role, bool alignRight = false) {
+    for (size_t k = 0; k < text.lines.size(); ++k) {
+        AddText(strip, x, y + LineHeight(role) * static_cast<double>(k), width, text.lines[k], role,
+                alignRight, text.scale);
+    }
+    return LineHeight(role) * static_cast<double>(text.lines.size());
 }
 
 void AddRule(std::vector<StripItem>& strip, double x, double y, double width, bool toFill) {
@@ -119,8 +129,7 @@ struct Placed {
 
 // The form's fields of the category and its labels with text, top to bottom.
 std::vector<Placed> PlacedControls(const DialogTemplate& form, int category, double scale) {
-    const CategoryInfo* info = FindCategory(category);
-    const int fieldCount = info ? info->fieldCount : 0;
+    const int fieldCount = static_cast<int>(FieldsOf(category).size());
     std::vector<Placed> placed;
     for (size_t i = 0; i < form.controls.size(); ++i) {
         const ControlTemplate& c = form.controls[i];
@@ -159,51 +168,47 @@ private:
 };
 
 // The printed lines of a field's value: the mask for a secret one when masking, else the value
-// wrapped to the box.
-std::vector<QString> FieldLines(const FolderCategory& category, int id, double width,
-                                const FolderOptions& options, const TextWidth& measure) {
+// fitted to the box.
+FittedText FieldLines(const FolderCategory& category, int id, double width,
+                      const FolderOptions& options, const TextWidth& measure) {
     const auto found = category.values.find(id);
     const QString value = found == category.values.end() ? QString() : found->second;
     if (!value.isEmpty() && options.mask && IsMaskedField(category.category, id))
-        return {kMaskText};
-    return WrapText(value, width - 2 * kFieldPad, PrintRole::Value, measure);
+        return {{kMaskText}, 1.0};
+    return FitText(value, width - 2 * kFieldPad, PrintRole::Value, measure);
 }
 
-// A field's lines with a rule under them, or rules to write on for an empty one (as many as an
-// empty memo's box holds, one for any other field). Returns the height the field takes.
-// A note under a field's value (a derived IBAN), only where the field holds something.
-std::vector<QString> NoteLines(const FolderCategory& category, int id, bool empty, double width,
-                               const TextWidth& measure) {
+// A note under a field's value (a derived IBAN, a failed check), only where the field holds
+// something.
+FittedText NoteLines(const FolderCategory& category, int id, bool empty, double width,
+                     const TextWidth& measure) {
     const auto note = category.notes.find(id);
     if (note == category.notes.end() || empty)
         return {};
-    return WrapText(note->second, width - 2 * kFieldPad, PrintRole::Small, measure);
+    return FitText(note->second, width - 2 * kFieldPad, PrintRole::Small, measure);
 }
 
 struct FieldText {
-    std::vector<QString> lines;
-    std::vector<QString> notes;
+    FittedText lines;
+    FittedText notes;
 };
 
+// A field's lines with a rule under them, or rules to write on for an empty one (as many as an
+// empty memo's box holds, one for any other field). Returns the height the field takes.
 double AddField(std::vector<StripItem>& strip, const FieldText& text, bool memo, double x,
                 double top, double width, double box) {
-    const std::vector<QString>& lines = text.lines;
+    const std::vector<QString>& lines = text.lines.lines;
     const double valueLine = LineHeight(PrintRole::Value);
     const double noteLine = LineHeight(PrintRole::Small);
     const int blankLines = memo ? std::max(1, static_cast<int>(std::floor(box / valueLine))) : 1;
     const double valuesHeight =
         valueLine * static_cast<double>(lines.empty() ? blankLines : lines.size());
-    const double height =
-        std::max(box, kFieldPad + valuesHeight + noteLine * static_cast<double>(text.notes.size()));
-    for (size_t k = 0; k < lines.size(); ++k) {
-        AddText(strip, x + kFieldPad, top + kFieldPad + valueLine * static_cast<double>(k),
-                width - 2 * kFieldPad, lines[k], PrintRole::Value);
-    }
-    for (size_t k = 0; k < text.notes.size(); ++k) {
-        AddText(strip, x + kFieldPad,
-                top + kFieldPad + valuesHeight + noteLine * static_cast<double>(k),
-                width - 2 * kFieldPad, text.notes[k], PrintRole::Small);
-    }
+    const double height = std::max(
+        box, kFieldPad + valuesHeight + noteLine * static_cast<double>(text.notes.lines.size()));
+    AddLines(strip, x + kFieldPad, top + kFieldPad, width - 2 * kFieldPad, text.lines,
+             PrintRole::Value);
+    AddLines(strip, x + kFieldPad, top + kFieldPad + valuesHeight, width - 2 * kFieldPad,
+             text.notes, PrintRole::Small);
     if (lines.empty()) {
         for (int k = 1; k <= blankLines; ++k)
             AddRule(strip, x, top + height * k / blankLines, width, true);
@@ -232,17 +237,22 @@ std::vector<StripItem> LayOutForm(const FolderCategory& category, const FolderOp
         const double x = kLeft + c.x * scale;
         const double width = c.cx * scale;
         const double top = formTop + p.top + growths.ShiftAt(p.top);
+        double height = 0;
         if (!p.field) {
             const uint32_t align = c.style & SS_TYPEMASK;
-            AddText(strip, x, top, width, QString::fromStdString(c.text), PrintRole::Label,
-                    align == SS_RIGHT);
-            continue;
+            const FittedText label =
+                FitText(QString::fromStdString(c.text), width, PrintRole::Label, measure);
+            const double lines =
+                AddLines(strip, x, top, width, label, PrintRole::Label, align == SS_RIGHT);
+            // Only a label that had to wrap pushes the rows below it down.
+            height = label.lines.size() > 1 ? lines : 0;
+        } else {
+            FieldText text{FieldLines(category, c.id, width, options, measure), {}};
+            text.notes = NoteLines(category, c.id, text.lines.lines.empty(), width, measure);
+            height = AddField(strip, text, IsMemoField(category.category, c.id), x, top, width,
+                              p.bottom - p.top);
         }
-        const std::vector<QString> lines = FieldLines(category, c.id, width, options, measure);
-        const double height =
-            AddField(strip, {lines, NoteLines(category, c.id, lines.empty(), width, measure)},
-                     IsMemoField(category.category, c.id), x, top, width, p.bottom - p.top);
-        growths.Add(p.bottom, (top + height) - (formTop + p.bottom));
+        growths.Add(p.bottom, (top + std::max(height, p.bottom - p.top)) - (formTop + p.bottom));
     }
     return strip;
 }
@@ -263,10 +273,7 @@ std::vector<FolderPage> CoverPages(const FolderFacts& facts,
     std::vector<StripItem> strip;
     double y = 0;
     auto paragraph = [&](const QString& text, PrintRole role, double after) {
-        for (const QString& line : WrapText(text, kBodyWidth, role, measure)) {
-            AddText(strip, kLeft, y, kBodyWidth, line, role);
-            y += LineHeight(role);
-        }
+        y += AddLines(strip, kLeft, y, kBodyWidth, FitText(text, kBodyWidth, role, measure), role);
         y += after;
     };
     paragraph(QStringLiteral("Notfallmappe von ") + facts.userName, PrintRole::Title, 4);
@@ -284,10 +291,13 @@ std::vector<FolderPage> CoverPages(const FolderFacts& facts,
     paragraph(QStringLiteral("Inhalt"), PrintRole::Heading, 1);
     const double pageColumn = 30;
     for (size_t i = 0; i < categories.size(); ++i) {
-        AddText(strip, kLeft, y, kBodyWidth - pageColumn, categories[i].title, PrintRole::Value);
+        const double height = AddLines(
+            strip, kLeft, y, kBodyWidth - pageColumn,
+            FitText(categories[i].title, kBodyWidth - pageColumn, PrintRole::Value, measure),
+            PrintRole::Value);
         AddText(strip, kLeft + kBodyWidth - pageColumn, y, pageColumn,
                 QStringLiteral("Seite %1").arg(firstPages[i]), PrintRole::Value, true);
-        y += LineHeight(PrintRole::Value) + 1.2;
+        y += height + 1.2;
         AddRule(strip, kLeft, y - 0.6, kBodyWidth, false);
     }
     y += 12;
@@ -305,42 +315,64 @@ std::vector<FolderPage> CoverPages(const FolderFacts& facts,
     return CutIntoPages(strip);
 }
 
-// The deadlines as a table, soonest first, in the overview's columns.
-std::vector<FolderPage> DeadlinePages(const std::vector<FolderDeadline>& rows,
+// The deadlines as a table, soonest first: what the overview shows, with the state in words as
+// of the print date beside an absolute date. Every cell wraps within its column.
+std::vector<FolderPage> DeadlinePages(const std::vector<FolderDeadline>& rows, const QString& date,
                                       const TextWidth& measure) {
     std::vector<StripItem> strip;
     double y = 0;
     AddText(strip, kLeft, y, kBodyWidth, QStringLiteral("Fristen"), PrintRole::Title);
-    y += LineHeight(PrintRole::Title) + 3;
-    // Stand, Datum, Frist, Formular; "Was" takes the rest and wraps.
-    const double widths[] = {22, 22, 38, 36};
-    const double whatX = kLeft + 22 + 22 + 38 + 36;
-    const double whatWidth = kBodyWidth - (whatX - kLeft);
+    y += LineHeight(PrintRole::Title) + 1;
+    AddText(strip, kLeft, y, kBodyWidth, QStringLiteral("Stand: ") + date, PrintRole::Value);
+    y += LineHeight(PrintRole::Value) + 3;
+    // Stand, Datum, Formular; "Was" takes the rest.
+    constexpr double kGap = 2;
+    const double widths[] = {24, 24, 38, kBodyWidth - 24 - 24 - 38};
     auto row = [&](const QStringList& cells, PrintRole role) {
-        double x = kLeft;
+        double x = kLeft, height = LineHeight(role);
         for (int i = 0; i < 4; ++i) {
-            AddText(strip, x, y, widths[i] - 2, cells[i], role);
+            const double width = widths[i] - (i < 3 ? kGap : 0);
+            height = std::max(height, AddLines(strip, x, y, width,
+                                               FitText(cells[i], width, role, measure), role));
             x += widths[i];
         }
-        const std::vector<QString> lines = WrapText(cells[4], whatWidth, role, measure);
-        for (size_t i = 0; i < lines.size(); ++i)
-            AddText(strip, whatX, y + LineHeight(role) * static_cast<double>(i), whatWidth,
-                    lines[i], role);
-        y += LineHeight(role) * static_cast<double>(std::max<size_t>(lines.size(), 1)) + 1.2;
+        y += height + 1.2;
         AddRule(strip, kLeft, y - 0.6, kBodyWidth, false);
     };
-    row({QStringLiteral("Stand"), QStringLiteral("Datum"), QStringLiteral("Frist"),
-         QStringLiteral("Formular"), QStringLiteral("Was")},
+    row({QStringLiteral("Stand"), QStringLiteral("Datum"), QStringLiteral("Formular"),
+         QStringLiteral("Was")},
         PrintRole::Label);
     for (const FolderDeadline& d : rows)
-        row({d.mark, d.date, d.daysLeft, d.form, d.what}, PrintRole::Value);
+        row({d.state, d.date, d.form, d.what}, PrintRole::Value);
     return CutIntoPages(strip);
+}
+
+bool IsSeparator(QChar c) {
+    return c == QLatin1Char('/') || c == QLatin1Char('-') || c == QLatin1Char(',') ||
+           c == QLatin1Char(';');
+}
+
+// How many characters of a word too wide for a line go on this line: up to its last separator
+// that fits, else as many as fit, at least one and never half a character.
+qsizetype BreakAt(const QString& word, const std::function<bool(const QString&)>& fits) {
+    qsizetype n = 1;
+    while (n < word.size() && fits(word.left(n + 1)))
+        ++n;
+    for (qsizetype k = n; k > 1; --k) {
+        if (IsSeparator(word[k - 1]))
+            return k;
+    }
+    if (n < word.size() && word[n - 1].isHighSurrogate())
+        ++n;
+    return n;
 }
 
 // Greedy filling of one line of text (no line breaks in it).
 void WrapLine(const QString& line, double width, PrintRole role, const TextWidth& measure,
-              std::vector<QString>& out) {
-    auto fits = [&](const QString& text) { return measure(text, role) <= width + kEpsilon; };
+              double scale, std::vector<QString>& out) {
+    const std::function<bool(const QString&)> fits = [&](const QString& text) {
+        return measure(text, role) * scale <= width + kEpsilon;
+    };
     QString current;
     bool started = false;
     for (QString word : line.split(QLatin1Char(' '))) {
@@ -352,13 +384,8 @@ void WrapLine(const QString& line, double width, PrintRole role, const TextWidth
         }
         if (started)
             out.push_back(current);
-        // The word alone on a line, broken between characters while it is too wide.
         while (!fits(word)) {
-            qsizetype n = 1;
-            while (n < word.size() && fits(word.left(n + 1)))
-                ++n;
-            if (n < word.size() && word[n - 1].isHighSurrogate())
-                ++n; // never split a character in two
+            const qsizetype n = BreakAt(word, fits);
             out.push_back(word.left(n));
             word = word.mid(n);
         }
@@ -368,20 +395,48 @@ void WrapLine(const QString& line, double width, PrintRole role, const TextWidth
     out.push_back(current);
 }
 
-} // namespace
-
-std::vector<QString> WrapText(const QString& text, double width, PrintRole role,
-                              const TextWidth& measure) {
-    std::vector<QString> lines;
-    if (text.isEmpty())
-        return lines;
+QStringList TextLines(const QString& text) {
     QStringList parts =
         QString::fromStdString(LfLineBreaks(text.toStdString())).split(QLatin1Char('\n'));
     if (parts.size() > 1 && parts.back().isEmpty())
         parts.removeLast(); // a final line break adds no empty line
-    for (const QString& part : parts)
-        WrapLine(part, width, role, measure, lines);
+    return parts;
+}
+
+// Words this long may be broken rather than shrink the whole text.
+constexpr qsizetype kLongWord = 25;
+
+bool ShortWordsFit(const QStringList& lines, double width, PrintRole role, const TextWidth& measure,
+                   double scale) {
+    for (const QString& line : lines) {
+        for (const QString& word : line.split(QLatin1Char(' '))) {
+            if (word.size() < kLongWord && measure(word, role) * scale > width + kEpsilon)
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<QString> WrapText(const QString& text, double width, PrintRole role,
+                              const TextWidth& measure, double scale) {
+    std::vector<QString> lines;
+    if (text.isEmpty())
+        return lines;
+    for (const QString& part : TextLines(text))
+        WrapLine(part, width, role, measure, scale, lines);
     return lines;
+}
+
+FittedText FitText(const QString& text, double width, PrintRole role, const TextWidth& measure) {
+    if (text.isEmpty())
+        return {};
+    const QStringList lines = TextLines(text);
+    double scale = 1.0;
+    while (scale > kMinTextScale + kEpsilon && !ShortWordsFit(lines, width, role, measure, scale))
+        scale = std::max(kMinTextScale, scale - 0.04);
+    return {WrapText(text, width, role, measure, scale), scale};
 }
 
 std::vector<FolderPage> BuildFolderPages(const FolderFacts& facts,
@@ -401,7 +456,7 @@ std::vector<FolderPage> BuildFolderPages(const FolderFacts& facts,
 
     std::vector<FolderPage> deadlines;
     if (!facts.deadlines.empty())
-        deadlines = DeadlinePages(facts.deadlines, measure);
+        deadlines = DeadlinePages(facts.deadlines, facts.date, measure);
     for (FolderPage& page : deadlines)
         page.headerLeft = QStringLiteral("Fristen");
     for (int& first : firstPages)

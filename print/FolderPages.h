@@ -21,6 +21,7 @@ struct PageText {
     QString text;
     PrintRole role = PrintRole::Value;
     bool alignRight = false;
+    double scale = 1.0; // the font's size relative to the role's
 };
 
 // A horizontal line: light under a printed value, dark where something is to be written by hand.
@@ -35,11 +36,11 @@ struct FolderPage {
     std::vector<PageRule> rules;
 };
 
-// One row of the page "Fristen", as the overview shows it.
+// One row of the page "Fristen". Paper is read long after printing: the state is in words as
+// of the print date and the date absolute, never "noch 21 Tage".
 struct FolderDeadline {
-    QString mark; // "Abgelaufen", "Bald fällig", "Nicht lesbar" or empty
-    QString date; // "31.12.2027", or the text as typed
-    QString daysLeft;
+    QString state; // "abgelaufen", "fällig bis", "gültig bis" or "nicht lesbar"
+    QString date;  // "31.12.2027", or the text as typed
     QString form;
     QString what;
 };
@@ -89,11 +90,25 @@ inline const QString kMaskText = QStringLiteral("\u2022\u2022\u2022\u2022");
 // Width of a text in a role's font, in millimetres.
 using TextWidth = std::function<double(const QString& text, PrintRole role)>;
 
-// The text as lines no wider than width: its own line breaks (CR LF, LF or CR) kept, words
-// moved to the next line, a word wider than a line broken between characters. Empty text
-// gives no lines.
+// The text as lines no wider than width at scale times the role's font: its own line breaks
+// (CR LF, LF or CR) kept, words moved to the next line; a word wider than a line is broken after
+// a separator ("/", "-", ",", ";") where it has one, else between characters. Empty text gives
+// no lines.
 std::vector<QString> WrapText(const QString& text, double width, PrintRole role,
-                              const TextWidth& measure);
+                              const TextWidth& measure, double scale = 1.0);
+
+// The smallest font FitText uses, relative to the role's.
+inline constexpr double kMinTextScale = 0.72;
+
+struct FittedText {
+    std::vector<QString> lines;
+    double scale = 1.0;
+};
+
+// The text wrapped to width in the largest font, down to kMinTextScale, in which no word has to
+// be broken; a word that fits no line even then is broken at the smallest font, at a separator
+// first. Numbers, dates and codes therefore stay whole wherever they can.
+FittedText FitText(const QString& text, double width, PrintRole role, const TextWidth& measure);
 
 // Every page of the folder: the cover page (when asked for), the deadlines, then each category in
 // the given order, starting on a new page and running on to further pages where it is too long.

@@ -62,11 +62,17 @@ private:
         return QRectF(x * m_scaleX, y * m_scaleY, w * m_scaleX, h * m_scaleY);
     }
 
+    // The text in its role's font at scale, shrunk further where it would still not fit its box
+    // (a header's long user name): nothing is painted past its box.
     void Text(QPainter& p, double x, double y, double w, const QString& text, PrintRole role,
-              bool right, bool bold = false) {
+              bool right, double scale = 1.0, bool bold = false) {
         QFont font = FolderFont(role);
         if (bold)
             font.setBold(true);
+        font.setPointSizeF(font.pointSizeF() * scale);
+        const double width = QFontMetricsF(font, &m_device).horizontalAdvance(text) / m_scaleX;
+        if (width > w && width > 0)
+            font.setPointSizeF(font.pointSizeF() * w / width * 0.99);
         p.setFont(font);
         p.setPen(role == PrintRole::Label || role == PrintRole::Small ? QColor(60, 60, 60)
                                                                       : QColor(0, 0, 0));
@@ -83,13 +89,16 @@ private:
 
     void PaintPage(QPainter& p, const FolderPage& page) {
         const double headerLine = LineHeight(PrintRole::Small);
-        Text(p, kLeft, kHeaderTop, kBodyWidth * 0.7, page.headerLeft, PrintRole::Small, false,
+        // Title and user name share the header line, each in its own part.
+        Text(p, kLeft, kHeaderTop, kBodyWidth * 0.6, page.headerLeft, PrintRole::Small, false, 1.0,
              true);
-        Text(p, kLeft, kHeaderTop, kBodyWidth, page.headerRight, PrintRole::Small, true);
+        Text(p, kLeft + kBodyWidth * 0.62, kHeaderTop, kBodyWidth * 0.38, page.headerRight,
+             PrintRole::Small, true);
         Rule(p, kLeft, kHeaderTop + headerLine + 1.2, kBodyWidth, 0.3, QColor(90, 90, 90));
         Rule(p, kLeft, kFooterTop - 1.5, kBodyWidth, 0.2, QColor(150, 150, 150));
         Text(p, kLeft, kFooterTop, kBodyWidth * 0.6, page.footerLeft, PrintRole::Small, false);
-        Text(p, kLeft, kFooterTop, kBodyWidth, page.footerRight, PrintRole::Small, true);
+        Text(p, kLeft + kBodyWidth * 0.62, kFooterTop, kBodyWidth * 0.38, page.footerRight,
+             PrintRole::Small, true);
         for (const PageRule& rule : page.rules) {
             if (rule.toFill)
                 Rule(p, rule.x, rule.y, rule.width, 0.25, QColor(70, 70, 70));
@@ -97,7 +106,7 @@ private:
                 Rule(p, rule.x, rule.y, rule.width, 0.12, QColor(185, 185, 185));
         }
         for (const PageText& text : page.texts)
-            Text(p, text.x, text.y, text.width, text.text, text.role, text.alignRight);
+            Text(p, text.x, text.y, text.width, text.text, text.role, text.alignRight, text.scale);
     }
 
     QPagedPaintDevice& m_device;

@@ -8,8 +8,7 @@
 bool ReadCategoryValues(int category, std::map<int, std::string>& values) {
     const CategoryInfo* info = FindCategory(category);
     TDataSetManager& manager = DataSetManager();
-    TQuery* table =
-        info && info->table == TableIndex::Second ? manager.SecondTable : manager.FirstTable;
+    TQuery* table = info ? &manager.Table(info->table) : nullptr;
     if (!info || !manager.IsOpen || !table || !table->propActive())
         return true;
     try {

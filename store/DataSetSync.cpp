@@ -50,7 +50,8 @@ std::string ConflictCopyName(const std::string& document, std::string machine, i
 // Why a conflict copy is not merged: "" when it may be. Only this user's regular files of a
 // size a document can have.
 std::string Refusal(const std::string& copy, const std::string& document) {
-    struct stat st {}, own {};
+    struct stat st {
+    }, own{};
     if (::lstat(copy.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return " (keine gewöhnliche Datei)";
     if (st.st_uid != ::geteuid())
@@ -103,7 +104,8 @@ bool TDataSetManager::PackConflictCopy() {
         // Written beside, flushed, then linked to its name: never over a file that is there.
         PackDocument(copy, WorkFiles, [&](int fd) {
             const std::string self = "/proc/self/fd/" + std::to_string(fd);
-            linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, copy.c_str(), AT_SYMLINK_FOLLOW) == 0;
+            linked =
+                ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, copy.c_str(), AT_SYMLINK_FOLLOW) == 0;
             exists = !linked && errno == EEXIST;
             return false;
         });
@@ -135,8 +137,9 @@ bool TDataSetManager::PackConflictCopy() {
         Inform("Das Dokument " + DocumentPath + " " + why +
                "; es wird nicht überschrieben. Die Eingaben dieser Sitzung stehen in der "
                "Konfliktkopie \"" +
-               name + "\" daneben und werden übernommen, sobald das Dokument wieder gelesen "
-                      "werden kann.");
+               name +
+               "\" daneben und werden übernommen, sobald das Dokument wieder gelesen "
+               "werden kann.");
     return true;
 }
 
@@ -219,8 +222,8 @@ void TDataSetManager::PlaceLegacyVersions() {
         bool linked = false;
         for (int n = 1; n <= 9 && bytes && !linked; ++n) {
             const std::string copy = ConflictCopyName(DocumentPath, m_sync.MachineName(), n);
-            const int fd = ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                                  0600);
+            const int fd =
+                ::open(copy.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
             if (fd < 0)
                 continue;
             linked = WriteAllToFd(fd, copy, bytes.bytes) && ::fsync(fd) == 0;

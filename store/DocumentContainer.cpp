@@ -129,6 +129,10 @@ bool PackDocument(const std::string& document, const DocumentFiles& files,
     AtomicFile out(document);
     int failure = out ? 0 : 3;
     for (std::size_t slot = 0; failure == 0 && slot < kDocumentSlotCount; ++slot) {
+        // Only a later table may be left out, whole; an empty name elsewhere fails.
+        const bool laterTable = slot >= kEarliestSlotCount && slot % kSlotsPerTable == 0;
+        if (laterTable && files[slot].empty())
+            break;
         failure = PackEntry(out, files[slot]);
     }
     bool refused = false;
@@ -167,7 +171,8 @@ void RemoveInterruptedPacks(const std::string& document) {
     ::closedir(stream);
 }
 
-bool UnpackDocument(const std::string& document, const DocumentFiles& files, bool report) {
+bool UnpackDocument(const std::string& document, const DocumentFiles& files, std::size_t* entries,
+                    bool report) {
     static const char* const kMessages[] = {"", "Fehler 01 beim Öffnen!", "Fehler 02 beim Öffnen!",
                                             "Fehler 03 beim Öffnen!"};
     auto Report = [report](const char* text) {
@@ -177,7 +182,8 @@ bool UnpackDocument(const std::string& document, const DocumentFiles& files, boo
     FileReader in(document);
     uint64_t left = in ? in.size() : 0;
     std::vector<char> buffer;
-
+    if (entries)
+        *entries = 0;
     for (std::size_t slot = 0; slot < kDocumentSlotCount; ++slot) {
         const std::string& file = files[slot];
         Fd out(
@@ -233,6 +239,8 @@ bool UnpackDocument(const std::string& document, const DocumentFiles& files, boo
             return false;
         }
         SetDosFileTime(file, DateTimeOf(h)); // an invalid date is not applied
+        if (entries)
+            *entries = slot + 1;
     }
     return true;
 }

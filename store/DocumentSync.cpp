@@ -4,6 +4,7 @@
 #include "platform/file/FileReader.h"
 #include "store/DocumentVersion.h"
 #include "store/EBdtError.h"
+#include "store/EngineCalls.h"
 #include "store/StateFolder.h"
 #include "store/TQuery.h"
 
@@ -27,29 +28,33 @@ std::string HostName() {
     return name;
 }
 
-// The other version's table files take the working files' place, so its protection goes on.
-bool AdoptTables(const DocumentFiles& theirs, const WorkingSet& work) {
-    work.first.propActive(false);
-    work.second.propActive(false);
-    if (work.stamps)
-        work.stamps->propActive(false);
+// The other version's table files take the working files' place, so its protection goes on;
+// a table the other version was written without keeps ours, given that protection.
+bool AdoptTables(const DocumentFiles& theirs, int theirTables, const WorkingSet& work) {
+    for (TQuery* table : work.tables)
+        table->propActive(false);
     bool copied = true;
-    for (std::size_t i = 0; i < theirs.size() && copied; ++i) {
-        if (theirs[i].empty() || work.files[i].empty())
-            continue;
+    const auto slots = static_cast<std::size_t>(theirTables * kSlotsPerTable);
+    for (std::size_t i = 0; i < slots && copied; ++i) {
         WholeFile bytes = ReadWholeFile(theirs[i]);
         copied = bytes && AtomicWriteFile(work.files[i], bytes.bytes);
     }
+    for (std::size_t i = slots; i < kDocumentSlotCount && copied; i += kSlotsPerTable)
+        copied = ProtectTableLike(work.files[i], work.files[0]);
+    bool active = true;
     try {
-        work.first.propActive(true);
-        work.second.propActive(true);
-        if (work.stamps)
-            work.stamps->propActive(true);
+        for (TQuery* table : work.tables) {
+            table->propActive(true);
+            active = active && table->propActive();
+        }
     } catch (const EPasswordCancelled&) {
         return false;
     }
-    return copied && work.first.propActive() && work.second.propActive() &&
-           (!work.stamps || work.stamps->propActive());
+    return copied && active;
+}
+
+TQuery& StateTable(const WorkingSet& work) {
+    return *work.tables[static_cast<std::size_t>(kStateTable)];
 }
 
 // Which fields differ between two lists of texts.
@@ -99,12 +104,11 @@ void DocumentSync::Opened(const std::string& document, const WorkingSet& work,
         m_machineSet = true;
     }
     FieldValues values;
-    if (!ReadWorkingValues(work.first, work.second, values))
+    if (!ReadWorkingValues(work.tables, values))
         values.assign(DocumentFields().size(), std::string());
     std::string text;
-    if (work.stamps)
-        ReadStampText(*work.stamps, text);
-    versions::Decode(text, DocumentFieldNames(), values, MarkText(ProtectionOf(work.first)),
+    ReadStampText(StateTable(work), text);
+    versions::Decode(text, DocumentFieldNames(), values, MarkText(ProtectionOf(*work.tables[0])),
                      m_state);
     m_clock.Catch(m_state.vector);
     m_written = text;
@@ -117,9 +121,9 @@ bool DocumentSync::CaptureValues(const WorkingSet& work) {
     for (const versions::Register& r : m_state.fields)
         known.push_back(&r.values[0].text);
     std::vector<std::pair<std::size_t, std::string>> changed;
-    if (!ReadChangedValues(work.first, work.second, known, changed))
+    if (!ReadChangedValues(work.tables, known, changed))
         return false;
-    const std::string mark = MarkText(ProtectionOf(work.first));
+    const std::string mark = MarkText(ProtectionOf(*work.tables[0]));
     const bool newMark = mark != versions::Newest(m_state.protection).text;
     if (changed.empty() && !newMark)
         return true;
@@ -138,12 +142,10 @@ bool DocumentSync::CaptureValues(const WorkingSet& work) {
 bool DocumentSync::Capture(const WorkingSet& work) {
     if (!CaptureValues(work))
         return false;
-    if (!work.stamps)
-        return true;
     std::string text = versions::Encode(m_state, DocumentFieldNames());
     if (text == m_written)
         return true;
-    if (!WriteStampText(*work.stamps, text))
+    if (!WriteStampText(StateTable(work), text))
         return false;
     m_written = std::move(text);
     return true;
@@ -206,18 +208,29 @@ DocumentSync::Outcome DocumentSync::Merge(const DocumentVersion& theirs,
         return Outcome::Unreadable;
     if (!CaptureValues(work))
         return Outcome::Failed;
-    const versions::State& other = theirs.State();
+    versions::State other = theirs.State();
+    // The tables their version was written without: none of their fields changed there.
+    const std::vector<DocumentField>& fields = DocumentFields();
+    for (std::size_t i = 0; i < fields.size() && i < other.fields.size(); ++i) {
+        if (static_cast<int>(fields[i].table) >= theirs.TablesHeld()) {
+            other.fields[i] = m_state.fields[i];
+            other.history[i] = m_state.history[i];
+        }
+    }
     const versions::State merged = versions::Merge(m_state, other);
     const std::size_t conflicts = ConflictCount(m_state);
     const std::string theirMark = MarkText(theirs.Protection());
-    const bool adopt = versions::Newest(merged.protection).text != MarkText(ProtectionOf(work.first)) &&
-                       versions::Newest(merged.protection).text == theirMark;
-    if (adopt && !AdoptTables(theirs.Files(), work))
+    const bool adopt =
+        versions::Newest(merged.protection).text != MarkText(ProtectionOf(*work.tables[0])) &&
+        versions::Newest(merged.protection).text == theirMark;
+    if (adopt && !AdoptTables(theirs.Files(), theirs.TablesHeld(), work))
         return Outcome::Failed;
-    const FieldValues before = adopt ? theirs.Values() : versions::Shown(m_state);
+    if (adopt)
+        m_written.clear(); // the state table is theirs now
+    const FieldValues before = adopt ? versions::Shown(other) : versions::Shown(m_state);
     const FieldValues after = versions::Shown(merged);
     const std::vector<std::size_t> write = Differences(before, after);
-    if (!WriteWorkingValues(work.first, work.second, after, write))
+    if (!WriteWorkingValues(work.tables, after, write))
         return Outcome::Failed;
     // Written back at once only when ours holds more than theirs: two machines that each show
     // their own value of a conflict do not write the document back and forth.
@@ -305,8 +318,7 @@ bool DocumentSync::Resolve(std::size_t index, bool keepTheirs, const WorkingSet&
 
 bool DocumentSync::Show(versions::State next, const WorkingSet& work) {
     const FieldValues after = versions::Shown(next);
-    if (!WriteWorkingValues(work.first, work.second, after,
-                            Differences(versions::Shown(m_state), after)))
+    if (!WriteWorkingValues(work.tables, after, Differences(versions::Shown(m_state), after)))
         return false;
     m_state = std::move(next);
     return true;
@@ -330,8 +342,9 @@ bool DocumentSync::Restore(std::size_t field, std::size_t entry, const WorkingSe
     return ApplyAsOneChange({{field, earlier[entry].value}}, work) != 0;
 }
 
-std::uint64_t DocumentSync::ApplyAsOneChange(
-    const std::vector<std::pair<std::size_t, std::string>>& values, const WorkingSet& work) {
+std::uint64_t
+DocumentSync::ApplyAsOneChange(const std::vector<std::pair<std::size_t, std::string>>& values,
+                               const WorkingSet& work) {
     if (!CaptureValues(work))
         return 0;
     versions::State next = m_state;

@@ -17,8 +17,7 @@ class TQuery;
 
 // The working tables a merge writes into.
 struct WorkingSet {
-    TQuery& first;
-    TQuery& second;
+    TableQueries tables;
     const DocumentFiles& files;
     TQuery* stamps = nullptr; // the table of the causal state; none in documents without it
 };

@@ -14,12 +14,6 @@
 
 #include <memory>
 
-namespace {
-
-constexpr const char* kNames[kDocumentSlotCount] = {"a.DB", "a.PX", "a.MB", "b.DB", "b.PX", "b.MB"};
-
-} // namespace
-
 bool DocumentVersion::Unpack(std::string_view bytes) {
     if (!m_dir.Make())
         return false;
@@ -30,16 +24,29 @@ bool DocumentVersion::Unpack(std::string_view bytes) {
     const bool written = fd >= 0 && WriteAllToFd(fd, packed, bytes);
     if (fd >= 0)
         ::close(fd);
-    for (std::size_t i = 0; i < kDocumentSlotCount; ++i)
-        m_files[i] = m_dir.Path() + kNames[i];
-    const bool unpacked = written && UnpackDocument(packed, m_files, false);
+    const bool unpacked = written && UnpackFrom(packed);
     ::unlink(packed.c_str());
     return unpacked;
+}
+
+bool DocumentVersion::UnpackFrom(const std::string& path) {
+    for (std::size_t i = 0; i < kDocumentSlotCount; ++i)
+        m_files[i] = m_dir.Path() + static_cast<char>('a' + i / kSlotsPerTable) +
+                     SlotExtension(static_cast<int>(i));
+    std::size_t entries = 0;
+    if (!UnpackDocument(path, m_files, &entries, false))
+        return false;
+    // The first two tables always; later ones whole or not at all.
+    if (entries < kEarliestSlotCount || entries % kSlotsPerTable != 0)
+        return false;
+    m_tables = static_cast<int>(entries / kSlotsPerTable);
+    return true;
 }
 
 DocumentVersion::Result DocumentVersion::Read(std::string_view bytes, bool ask) {
     m_values.assign(DocumentFields().size(), std::string());
     m_state = versions::Unstamped(m_values);
+    m_tables = kTableCount;
     if (bytes.empty())
         return Result::Read;
     if (!Unpack(bytes))
@@ -50,31 +57,35 @@ DocumentVersion::Result DocumentVersion::Read(std::string_view bytes, bool ask) 
 DocumentVersion::Result DocumentVersion::ReadFile(const std::string& path, bool ask) {
     m_values.assign(DocumentFields().size(), std::string());
     m_state = versions::Unstamped(m_values);
-    if (!m_dir.Make())
-        return Result::Unreadable;
-    for (std::size_t i = 0; i < kDocumentSlotCount; ++i)
-        m_files[i] = m_dir.Path() + kNames[i];
+    m_tables = kTableCount;
     FileReader probe(path);
     if (probe && probe.size() == 0)
         return Result::Read; // a new user's document
-    return probe && UnpackDocument(path, m_files, false) ? ReadTables(ask) : Result::Unreadable;
+    return probe && m_dir.Make() && UnpackFrom(path) ? ReadTables(ask) : Result::Unreadable;
 }
 
 DocumentVersion::Result DocumentVersion::ReadTables(bool ask) {
     std::string stateText;
     try {
-        std::unique_ptr<engine::Table> tables[2];
-        for (int t = 0; t < 2; ++t)
-            tables[t] = engine::Table::Open(m_files[static_cast<std::size_t>(t) * 3],
-                                            Session().Engine(), ask);
+        std::vector<std::unique_ptr<engine::Table>> tables;
+        for (int t = 0; t < m_tables; ++t)
+            tables.push_back(engine::Table::Open(
+                m_files[static_cast<std::size_t>(TableAt(TableIndex{t}).FirstSlot())],
+                Session().Engine(), ask));
         const std::vector<DocumentField>& fields = DocumentFields();
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            const engine::Table& table = *tables[fields[i].table == TableIndex::First ? 0 : 1];
+            const auto t = static_cast<std::size_t>(fields[i].table);
+            if (t >= tables.size())
+                continue; // a table the version was written without
+            const engine::Table& table = *tables[t];
             const int index = table.FieldIndex(fields[i].name);
             if (index < 0)
                 return Result::Unreadable;
             m_values[i] = table.Value(index);
         }
+        const auto state = static_cast<std::size_t>(kStateTable);
+        if (state < tables.size() && tables[state]->FieldIndex(kStateField) >= 0)
+            stateText = tables[state]->Value(tables[state]->FieldIndex(kStateField));
     } catch (const EPasswordCancelled&) {
         return Result::Cancelled;
     } catch (const std::exception&) {
@@ -89,7 +100,7 @@ ProtectionMark ProtectionOf(const TQuery& query) {
     ProtectionMark mark;
     if (const engine::Table* table = query.CursorHandle(); table && table->IsProtected()) {
         mark.isProtected = true;
-        mark.salt = table->PasswordSalt();
+        mark.salt = table->KeySalt();
     }
     return mark;
 }
@@ -141,12 +152,12 @@ ProtectionMark ProtectionOf(const std::string& tablePath) {
     return mark;
 }
 
-bool ReadWorkingValues(TQuery& first, TQuery& second, FieldValues& values) {
+bool ReadWorkingValues(const TableQueries& tables, FieldValues& values) {
     const std::vector<DocumentField>& fields = DocumentFields();
     values.assign(fields.size(), std::string());
     try {
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            TQuery& table = fields[i].table == TableIndex::First ? first : second;
+            TQuery& table = *tables[static_cast<std::size_t>(fields[i].table)];
             values[i] = table.objFieldByName(fields[i].name)->propAsString();
         }
     } catch (const EBdtError&) {
@@ -155,13 +166,13 @@ bool ReadWorkingValues(TQuery& first, TQuery& second, FieldValues& values) {
     return true;
 }
 
-bool ReadChangedValues(TQuery& first, TQuery& second, const std::vector<const std::string*>& known,
+bool ReadChangedValues(const TableQueries& tables, const std::vector<const std::string*>& known,
                        std::vector<std::pair<std::size_t, std::string>>& changed) {
     const std::vector<DocumentField>& fields = DocumentFields();
     changed.clear();
     try {
         for (std::size_t i = 0; i < fields.size() && i < known.size(); ++i) {
-            TQuery& table = fields[i].table == TableIndex::First ? first : second;
+            TQuery& table = *tables[static_cast<std::size_t>(fields[i].table)];
             const std::string& now = table.objFieldByName(fields[i].name)->Ref();
             if (now != *known[i])
                 changed.emplace_back(i, now);
@@ -172,11 +183,12 @@ bool ReadChangedValues(TQuery& first, TQuery& second, const std::vector<const st
     return true;
 }
 
-bool WriteWorkingValues(TQuery& first, TQuery& second, const FieldValues& values,
+bool WriteWorkingValues(const TableQueries& tables, const FieldValues& values,
                         const std::vector<std::size_t>& changed) {
     const std::vector<DocumentField>& fields = DocumentFields();
-    for (TableIndex t : {TableIndex::First, TableIndex::Second}) {
-        TQuery& table = t == TableIndex::First ? first : second;
+    for (const TableInfo& info : kTables) {
+        const TableIndex t = info.index;
+        TQuery& table = *tables[static_cast<std::size_t>(t)];
         bool editing = false;
         try {
             for (std::size_t i : changed) {

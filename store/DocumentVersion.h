@@ -11,6 +11,9 @@
 
 class TQuery;
 
+// The working query of every table, indexed by TableIndex.
+using TableQueries = std::array<TQuery*, kTableCount>;
+
 // How a document's tables are protected: none, or the password set with this salt. A new
 // password (set, changed) comes with a new salt.
 struct ProtectionMark {
@@ -20,12 +23,15 @@ struct ProtectionMark {
 };
 
 // One version of a user's document read from its bytes: unpacked into a private working
-// directory of its own, its two tables opened through the engine and every field read.
+// directory of its own, its tables opened through the engine and every field read. A version
+// written before a later table existed reads that table's fields as empty.
 class DocumentVersion {
 public:
     enum class Result { Read, Unreadable, Cancelled };
 
     DocumentVersion() = default;
+    // Its working folder goes with it, whatever the read came to.
+    ~DocumentVersion() { m_dir.Remove(); }
     DocumentVersion(const DocumentVersion&) = delete;
     DocumentVersion& operator=(const DocumentVersion&) = delete;
 
@@ -39,11 +45,14 @@ public:
     // Its causal state (unstamped for a document from before stamps).
     const versions::State& State() const { return m_state; }
     const ProtectionMark& Protection() const { return m_protection; }
-    // The six table files (empty for a new user's document).
+    // The table files (empty for a new user's document).
     const DocumentFiles& Files() const { return m_files; }
+    // How many of the tables the version holds (all for a new user's document).
+    int TablesHeld() const { return m_tables; }
 
 private:
     bool Unpack(std::string_view bytes);
+    bool UnpackFrom(const std::string& path);
     Result ReadTables(bool ask);
 
     WorkDirectory m_dir;
@@ -51,6 +60,7 @@ private:
     FieldValues m_values;
     ProtectionMark m_protection;
     versions::State m_state;
+    int m_tables = kTableCount;
 };
 
 // The protection of the table whose .DB is at path; unprotected when it cannot be read.
@@ -60,19 +70,17 @@ ProtectionMark ProtectionOf(const TQuery& query);
 // A protection as a value of the causal state: "" for none, else the salt in hex.
 std::string MarkText(const ProtectionMark& mark);
 
-// The memo of the table of the causal state holding its text form.
-inline constexpr const char* kStateField = "STAND";
 // Reads and writes (one post) that memo of the open table; false on an engine error.
 bool ReadStampText(TQuery& table, std::string& text);
 bool WriteStampText(TQuery& table, const std::string& text);
 
-// Every field of the two open working tables, as stored (memos with their line ends).
+// Every field of the open working tables, as stored (memos with their line ends).
 // False when a table is not open or a field cannot be read.
-bool ReadWorkingValues(TQuery& first, TQuery& second, FieldValues& values);
+bool ReadWorkingValues(const TableQueries& tables, FieldValues& values);
 // The fields of the open working tables whose values differ from known (indexed like
 // DocumentFields()), with their values; no copy of the others. False as ReadWorkingValues.
-bool ReadChangedValues(TQuery& first, TQuery& second, const std::vector<const std::string*>& known,
+bool ReadChangedValues(const TableQueries& tables, const std::vector<const std::string*>& known,
                        std::vector<std::pair<std::size_t, std::string>>& changed);
 // Writes the given fields of values into the working tables, one post per table that changes.
-bool WriteWorkingValues(TQuery& first, TQuery& second, const FieldValues& values,
+bool WriteWorkingValues(const TableQueries& tables, const FieldValues& values,
                         const std::vector<std::size_t>& fields);

@@ -62,6 +62,15 @@ int RestructureTables(hDBIDb db, const std::vector<RestructureDesc>& descs) {
     }
 }
 
+bool ProtectTableLike(const std::string& table, const std::string& model) {
+    try {
+        engine::ProtectLike(Session().Engine(), table, model);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 int GetCursorProps(hDBICur cursor, CursorProps* props) {
     if (!cursor || !props)
         return kEngineBadArg;

@@ -34,6 +34,11 @@ int RestructureTable(hDBIDb db, const RestructureDesc& desc);
 // All or nothing over several tables: every table changes or none does.
 int RestructureTables(hDBIDb db, const std::vector<RestructureDesc>& descs);
 
+// Gives the table (a .DB path) the protection of the model table: a table made from its
+// template joins a protected document sealed with its key. False when either does not open
+// with the session's passwords or the table cannot be written.
+bool ProtectTableLike(const std::string& table, const std::string& model);
+
 struct CursorProps {
     std::string tableName;
     int fieldCount = 0;

@@ -1,16 +1,13 @@
 #include "store/FieldMerge.h"
 
-
 const std::vector<DocumentField>& DocumentFields() {
     static const std::vector<DocumentField> fields = [] {
         std::vector<DocumentField> all;
-        for (TableIndex table : {TableIndex::First, TableIndex::Second}) {
-            for (const CategoryInfo& c : Categories()) {
-                if (c.table != table)
-                    continue;
-                for (int id : FieldIds(c.number))
-                    all.push_back(
-                        {c.number, id, table, IsMemoField(c.number, id), FieldName(c.number, id)});
+        for (const TableInfo& table : kTables) {
+            for (int category : CategoriesOf(table.index)) {
+                for (const FieldFacts& f : FieldsOf(category))
+                    all.push_back({category, f.id, table.index, f.kind == FieldKind::Memo,
+                                   FieldName(category, f.id)});
             }
         }
         return all;

@@ -17,7 +17,8 @@ struct DocumentField {
     std::string name; // "E<category>_<id>"
 };
 
-// Every field of a document in a fixed order: the first table's fields, then the second's.
+// Every field of a document in a fixed order: table by table, a later table's after the earlier
+// ones' (so values of a document written before it keep their places).
 const std::vector<DocumentField>& DocumentFields();
 // The index of a field name in DocumentFields(); -1 for a name that is none.
 int DocumentFieldIndex(const std::string& name);

@@ -113,11 +113,14 @@ std::vector<StrandedWork> FindStrandedWork(const std::string& parent, const std:
         std::string owner;
         StrandedWork work{dir, {}};
         bool complete = free && std::getline(lines, owner) && owner == wanted;
-        for (std::string& file : work.files) {
+        for (std::size_t slot = 0; slot < work.files.size() && complete; ++slot) {
             std::string base;
-            complete = complete && std::getline(lines, base) && !base.empty() &&
-                       base.find('/') == std::string::npos;
-            file = dir + base;
+            // An earlier run's note names the tables there were then: whole ones, six files on.
+            const bool read = static_cast<bool>(std::getline(lines, base));
+            if (!read && slot >= kEarliestSlotCount && slot % kSlotsPerTable == 0)
+                break;
+            complete = read && !base.empty() && base.find('/') == std::string::npos;
+            work.files[slot] = dir + base;
         }
         if (complete)
             found.push_back(std::move(work));

@@ -21,7 +21,7 @@ std::vector<std::string> FindConflictCopies(const std::string& document);
 // Working files kept after a failed save.
 struct StrandedWork {
     std::string directory; // with a trailing '/'
-    DocumentFiles files;
+    DocumentFiles files;   // empty from a table the run that left them did not have on
 };
 
 // Marks the kept working directory as the document's stranded work. The note stays locked

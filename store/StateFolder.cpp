@@ -22,7 +22,6 @@ namespace StateFolder {
 
 namespace {
 
-
 std::uint64_t RandomId() {
     std::uint64_t id = 0;
     const int fd = ::open("/dev/urandom", O_RDONLY | O_CLOEXEC);
@@ -32,7 +31,8 @@ std::uint64_t RandomId() {
         ::close(fd);
     }
     if (id == 0) // no random source: still never 0, the id of no machine
-        id = (std::random_device{}() * 0x9E3779B97F4A7C15ull) ^ static_cast<std::uint64_t>(::getpid());
+        id = (std::random_device{}() * 0x9E3779B97F4A7C15ull) ^
+             static_cast<std::uint64_t>(::getpid());
     return id == 0 ? 1 : id;
 }
 

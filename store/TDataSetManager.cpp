@@ -5,6 +5,7 @@
 #include "platform/SystemDirs.h"
 #include "store/CategorySchema.h"
 #include "store/EBdtError.h"
+#include "store/EngineCalls.h"
 #include "store/TField.h"
 #include "store/TStrings.h"
 #include "store/TSysInfo.h"
@@ -69,10 +70,18 @@ bool OpenQuery(TQuery& query, const std::string& path) {
 
 } // namespace
 
-TDataSetManager::TDataSetManager()
-    : m_first(std::make_unique<TQuery>()), m_second(std::make_unique<TQuery>()) {
-    FirstTable = m_first.get();
-    SecondTable = m_second.get();
+TDataSetManager::TDataSetManager() {
+    for (std::unique_ptr<TQuery>& table : m_tables)
+        table = std::make_unique<TQuery>();
+    FirstTable = m_tables[0].get();
+    SecondTable = m_tables[1].get();
+}
+
+TableQueries TDataSetManager::Tables() const {
+    TableQueries queries{};
+    for (std::size_t t = 0; t < m_tables.size(); ++t)
+        queries[t] = m_tables[t].get();
+    return queries;
 }
 
 TDataSetManager::~TDataSetManager() {
@@ -111,25 +120,28 @@ void TDataSetManager::Unlock(bool failed) {
 
 bool TDataSetManager::ReserveWorkFiles() {
     m_prepared = true;
+    m_slotsRead = kDocumentSlotCount;
     if (!m_dir.Make())
         return false;
-    for (int t = 0; t < 2; ++t) {
-        ReservedFiles[t] = CreateUniqueTempFile(m_dir.Path(), "tmp", ".tmp");
-        if (ReservedFiles[t].empty())
+    for (std::string& reserved : ReservedFiles) {
+        reserved = CreateUniqueTempFile(m_dir.Path(), "tmp", ".tmp");
+        if (reserved.empty())
             return false;
     }
     // Every working file exists, private and empty, before a byte goes into it.
     for (int i = 0; i < kSlotCount; ++i) {
-        ChangeExtension(ReservedFiles[i / 3], WorkFiles[i], SlotExtension(i));
+        ChangeExtension(ReservedFiles[static_cast<std::size_t>(i / kSlotsPerTable)], WorkFiles[i],
+                        SlotExtension(i));
         if (!m_dir.CreateFile(WorkFiles[i]))
             return false;
     }
     return true;
 }
 
-bool TDataSetManager::CopyTemplates() {
+bool TDataSetManager::CopyTemplates(std::size_t fromSlot) {
     const std::string dir = TSysInfo().ProgramDirectory();
-    for (int i = 0; i < kSlotCount; ++i) {
+    m_slotsRead = fromSlot;
+    for (int i = static_cast<int>(fromSlot); i < kSlotCount; ++i) {
         if (!CopyFileTo(dir + SlotTemplateName(i), WorkFiles[i], true)) {
             Inform(kTemplateFailed);
             return false;
@@ -138,21 +150,42 @@ bool TDataSetManager::CopyTemplates() {
     return true;
 }
 
+void TDataSetManager::CloseTables() {
+    for (std::unique_ptr<TQuery>& table : m_tables)
+        table->propActive(false);
+}
+
+// A table an earlier document lacked is made from its template, unprotected: it is sealed like
+// the first table before anything is written to it.
+bool TDataSetManager::ProtectLikeFirst() {
+    for (const TableInfo& t : kTables) {
+        if (t.index == TableIndex::First || static_cast<std::size_t>(t.FirstSlot()) < m_slotsRead)
+            continue;
+        const std::size_t db = static_cast<std::size_t>(t.FirstSlot());
+        if (!ProtectTableLike(WorkFiles[db], WorkFiles[0]))
+            return false;
+    }
+    return true;
+}
+
 void TDataSetManager::OpenTables() {
     IsOpen = false;
-    bool opened = false;
+    bool opened = true;
     try {
-        opened = OpenQuery(*m_first, WorkFiles[0]) && OpenQuery(*m_second, WorkFiles[3]);
+        for (const TableInfo& t : kTables) {
+            opened = opened && OpenQuery(*m_tables[static_cast<std::size_t>(t.index)],
+                                         WorkFiles[static_cast<std::size_t>(t.FirstSlot())]);
+            if (opened && t.index == TableIndex::First)
+                opened = ProtectLikeFirst();
+        }
     } catch (const EPasswordCancelled&) {
-        m_first->propActive(false);
-        m_second->propActive(false);
+        CloseTables();
         RemoveWorkFiles();
         Unlock(true);
         throw;
     }
     if (!opened) {
-        m_first->propActive(false);
-        m_second->propActive(false);
+        CloseTables();
         Inform(kOpenFailed);
         return;
     }
@@ -210,17 +243,20 @@ void TDataSetManager::Open(const std::string& path) {
         Inform(empty ? kTemplateFailed : kWorkFileFailed);
     struct stat seen {};
     bool unpacked = false;
+    std::size_t entries = 0;
     if (ready && !empty) {
         // Read once, through one descriptor: the working files and the identity of one file.
         const int fd = ::open(DocumentPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
         unpacked = fd >= 0 && ::fstat(fd, &seen) == 0;
         ready = UnpackDocument(unpacked ? "/proc/self/fd/" + std::to_string(fd) : DocumentPath,
-                               WorkFiles);
+                               WorkFiles, &entries);
         if (fd >= 0)
             ::close(fd);
-    } else if (ready) {
-        ready = CopyTemplates();
     }
+    // An earlier document: its later tables come from their templates.
+    if (ready && (empty || (entries >= kEarliestSlotCount && entries < kDocumentSlotCount &&
+                            entries % kSlotsPerTable == 0)))
+        ready = CopyTemplates(entries);
     if (ready)
         OpenTables();
     if (!IsOpen) {
@@ -284,8 +320,7 @@ bool TDataSetManager::Close() {
     if (!captured)
         Inform(std::string("Das Dokument konnte nicht gespeichert werden.") + kComesBack);
     const bool copied = IsOpen && target == Target::ConflictCopy && captured && PackConflictCopy();
-    m_first->propActive(false);
-    m_second->propActive(false);
+    CloseTables();
     bool written = true;
     if (IsOpen && (target != Target::Document || !captured)) {
         IsOpen = false;

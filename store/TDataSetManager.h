@@ -13,8 +13,8 @@
 
 class TDataSet;
 
-// Holds the user's document while it is in use: the six table files unpacked into a directory
-// of its own in the temporary directory, the two queries on them and the lock on the document.
+// Holds the user's document while it is in use: the table files unpacked into a directory of
+// its own in the temporary directory, a query on every table and the lock on the document.
 class TDataSetManager {
 public:
     TDataSetManager();
@@ -24,10 +24,13 @@ public:
 
     std::string DocumentPath;
     DocumentFiles WorkFiles;
-    // The two reserved temporary files the working files are named after.
-    std::array<std::string, 2> ReservedFiles;
+    // The reserved temporary files the working files are named after, one per table.
+    std::array<std::string, kTableCount> ReservedFiles;
+    // The queries of the first two tables (Table() gives any).
     TQuery* FirstTable;
     TQuery* SecondTable;
+    TQuery& Table(TableIndex table) { return *m_tables[static_cast<std::size_t>(table)]; }
+    TableQueries Tables() const;
     bool IsOpen = false;
 
     void SetDocumentPath(const std::string& path) { DocumentPath = path; }
@@ -49,7 +52,7 @@ public:
     static void RemoveLeftovers();
     // Keeps the document in step with versions written on other machines.
     DocumentSync& Sync() { return m_sync; }
-    WorkingSet Work() { return {*m_first, *m_second, WorkFiles, nullptr}; }
+    WorkingSet Work() { return {Tables(), WorkFiles}; }
     // Where a save goes: the document, a conflict copy beside it (the document on disk cannot
     // be read here and is never written over), or nowhere now (said).
     enum class Target { Document, ConflictCopy, None };
@@ -74,7 +77,11 @@ private:
     bool Lock(bool create);
     void Unlock(bool failed = false);
     bool ReserveWorkFiles();
-    bool CopyTemplates();
+    // The templates of the slots from the first given on.
+    bool CopyTemplates(std::size_t fromSlot = 0);
+    // Gives tables made from their templates the protection of the first table.
+    bool ProtectLikeFirst();
+    void CloseTables();
     void OpenTables();
     void RemoveWorkFiles();
     void Begin();
@@ -86,15 +93,15 @@ private:
     // The working files stay for the next login after a failed save.
     void KeepForLater();
 
-    std::unique_ptr<TQuery> m_first;
-    std::unique_ptr<TQuery> m_second;
+    std::array<std::unique_ptr<TQuery>, kTableCount> m_tables;
+    std::size_t m_slotsRead = kDocumentSlotCount; // slots the document held; the rest templates
     DocumentLock m_lock;
     DocumentSync m_sync;
     WorkDirectory m_dir;
     bool m_refused = false;
-    bool m_prepared = false; // working files reserved
-    std::string m_conflictCopy; // the copy this run made last; "" for none
-    bool m_otherPassword = false; // why the document on disk could not be read
+    bool m_prepared = false;             // working files reserved
+    std::string m_conflictCopy;          // the copy this run made last; "" for none
+    bool m_otherPassword = false;        // why the document on disk could not be read
     std::set<std::string> m_namedCopies; // conflict copies named as left: once per run
     bool m_legacyPlaced = false;
 };

@@ -22,9 +22,7 @@ struct Stamp {
     std::uint64_t counter = 0;
     std::int64_t time = 0;
     bool Stamped() const { return machine != 0; }
-    bool SameChange(const Stamp& o) const {
-        return machine == o.machine && counter == o.counter;
-    }
+    bool SameChange(const Stamp& o) const { return machine == o.machine && counter == o.counter; }
 };
 
 struct Value {

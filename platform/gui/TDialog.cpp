@@ -231,7 +231,9 @@ QWidget* TDialog::CreateButton(const ControlTemplate& c, const QString& text) {
         return NewCheckBox(text, type, this);
     if (type == BS_RADIOBUTTON || type == BS_AUTORADIOBUTTON) {
         auto* radio = new QRadioButton(text, this);
-        radio->setAutoExclusive(false);
+        // A group of its own makes an automatic one exclusive; auto-exclusive it stays a radio
+        // button to a screen reader (the flag has no effect inside a group).
+        radio->setAutoExclusive(type == BS_AUTORADIOBUTTON);
         if (type == BS_AUTORADIOBUTTON) {
             if (!m_radioGroup || (c.style & WS_GROUP)) {
                 m_radioGroup = new QButtonGroup(this);

@@ -2,12 +2,17 @@
 """Lists what a screen reader sees of the running Quillory through AT-SPI and checks it.
 
 usage: a11y-tree.py desk|form|password|fristen [timeout seconds]
+       a11y-tree.py tab <form title> [rows] [timeout seconds]
   desk      the desk window and its named hot-spot buttons
   form      the doctors form: named text fields and the picture buttons OK and Abbruch
   password  the password dialog: its two fields reported as password text
   fristen   the overview "Fristen": its list by name, the first row read out with its mark
+  tab       walks the form's Tab order (pressing Tab through xdotool): every editable field is
+            reached, its name non-empty and unique; with "rows", the fields come row by row as
+            drawn, left to right
 Prints the tree (role, name) of the checked window; exits 1 when something is missing.
 """
+import subprocess
 import sys
 import time
 
@@ -61,8 +66,85 @@ def show(nodes):
         print("  " * depth + f"[{role}] {name}")
 
 
+EDITABLE_ROLES = ("text", "password text", "entry")
+
+
+def editable(node):
+    try:
+        return node.getRoleName() in EDITABLE_ROLES and \
+            node.getState().contains(pyatspi.STATE_EDITABLE)
+    except Exception:
+        return False
+
+
+def focused(top):
+    for _, _, _, node in walk(top):
+        try:
+            if node.getState().contains(pyatspi.STATE_FOCUSED) and node != top:
+                return node
+        except Exception:
+            pass
+    return None
+
+
+def place(node):
+    """Where a control is: its index among the window's controls, and its top-left corner."""
+    box = node.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return node.getIndexInParent(), box.y, box.x
+
+
+def tab_walk(title, rows, limit):
+    app = application(limit)
+    top = window(app, title, limit) if app is not None else None
+    if top is None:
+        print(f"a11y: no window '{title}'", file=sys.stderr)
+        return 1
+    every = [n for _, _, _, n in walk(top) if editable(n)]
+    order, start, last = [], None, None
+    for _ in range(4 * len(every) + 40):
+        subprocess.run(["xdotool", "key", "Tab"], check=False)
+        node, end = None, time.time() + 2
+        while time.time() < end:
+            node = focused(top)
+            if node is not None and (last is None or place(node)[0] != last):
+                break
+            time.sleep(0.05)
+        if node is None:
+            break
+        here = place(node)
+        last = here[0]
+        if start is None:
+            start = here[0]
+        elif here[0] == start:
+            break
+        if editable(node):
+            order.append((node.name, here))
+    names = [name for name, _ in order]
+    problems = []
+    if len(order) != len(every):
+        problems.append(f"{len(every)} editable fields, {len(order)} reached by Tab")
+    problems += [f"field without a name at {p}" for name, p in order if not name.strip()]
+    problems += sorted({f"name '{n}' twice" for n in names if n and names.count(n) > 1})
+    if rows and order:
+        # The walk began wherever the focus was: read it from the top-left field on.
+        first = min(range(len(order)), key=lambda i: (order[i][1][1], order[i][1][2]))
+        drawn = order[first:] + order[:first]
+        for (a, pa), (b, pb) in zip(drawn, drawn[1:]):
+            same_row = abs(pa[1] - pb[1]) <= 4
+            if (same_row and pb[2] < pa[2]) or (not same_row and pb[1] < pa[1]):
+                problems.append(f"Tab goes from '{a}' back to '{b}'")
+    print(f"a11y: '{title}': {len(order)} fields in Tab order: " + " | ".join(names))
+    if problems:
+        print(f"a11y: '{title}': " + "; ".join(problems), file=sys.stderr)
+        return 1
+    return 0
+
+
 def main():
     mode = sys.argv[1]
+    if mode == "tab":
+        rows = len(sys.argv) > 3 and sys.argv[3] == "rows"
+        return tab_walk(sys.argv[2], rows, float(sys.argv[-1]) if len(sys.argv) > 4 else 20)
     limit = float(sys.argv[2]) if len(sys.argv) > 2 else 20
     app = application(limit)
     if app is None:

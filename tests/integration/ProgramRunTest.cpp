@@ -110,7 +110,7 @@ TEST_F(ProgramRun, ADirectoryInPlaceOfAnyFileGivesTheFallbackOfAMissingOne) {
     ScriptedMessages messages;
     const Case cases[] = {
         {"settings file", windowsDir.file("Quillory.Ini"), nothing,
-         [&] { EXPECT_EQ(proposed, "Quillory"); }},
+         [&] { EXPECT_EQ(proposed, ""); }},
         {"Backup.Ini", programDir.file("Backup.Ini"), backupOk, [] {}},
         {"kontur.dat", programDir.file("kontur.dat"),
          [&](TQuilloryDlgClient* desk) { outline = desk->window()->mask(); },

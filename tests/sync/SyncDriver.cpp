@@ -17,9 +17,8 @@ namespace {
 
 TQuery& TableOf(TDataSetManager& m, const std::string& name) {
     const int i = DocumentFieldIndex(name);
-    return i >= 0 && DocumentFields()[static_cast<std::size_t>(i)].table == TableIndex::Second
-               ? *m.SecondTable
-               : *m.FirstTable;
+    return m.Table(i >= 0 ? DocumentFields()[static_cast<std::size_t>(i)].table
+                          : TableIndex::First);
 }
 
 bool Run(TDataSetManager& m, int argc, char** argv, bool& wrote) {

@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
         std::unique_ptr<TDialog> dialog = CreateCategoryForm(d.command, nullptr);
         auto* form = static_cast<TCategoryForm*>(dialog.get());
         form->show();
-        const CategoryInfo* info = FindCategory(d.category);
-        for (int id = kFirstFieldId; id < kFirstFieldId + info->fieldCount; ++id) {
+        for (const FieldFacts& field : FieldsOf(d.category)) {
+            const int id = field.id;
             QWidget* c = form->Edit(id);
             const int limit = FieldLimit(d.category, id);
             if (auto* line = qobject_cast<QLineEdit*>(c)) {

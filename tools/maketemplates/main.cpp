@@ -1,4 +1,4 @@
-// Writes the six empty template files of a user's two tables into the given directory.
+// Writes the empty template files of every table into the given directory.
 #include "engine/TableImage.h"
 #include "store/CategorySchema.h"
 
@@ -37,12 +37,11 @@ int main(int argc, char** argv) {
     std::string dir = argv[1];
     if (!dir.empty() && dir.back() != '/')
         dir += '/';
-    for (TableIndex table : {TableIndex::First, TableIndex::Second}) {
-        engine::TableFiles files = engine::EncodeTable(EmptyTable(table), nullptr);
-        const std::string* bytes[3] = {&files.db, &files.px, &files.mb};
-        int firstSlot = table == TableIndex::First ? 0 : 3;
-        for (int i = 0; i < 3; ++i) {
-            std::string path = dir + SlotTemplateName(firstSlot + i);
+    for (const TableInfo& table : kTables) {
+        engine::TableFiles files = engine::EncodeTable(EmptyTable(table.index), nullptr);
+        const std::string* bytes[kSlotsPerTable] = {&files.db, &files.px, &files.mb};
+        for (int i = 0; i < kSlotsPerTable; ++i) {
+            std::string path = dir + SlotTemplateName(table.FirstSlot() + i);
             if (!WriteFile(path, *bytes[i])) {
                 std::fprintf(stderr, "maketemplates: cannot write %s\n", path.c_str());
                 return 1;

@@ -29,6 +29,13 @@ bk_open() {
     echo "$dialog"
 }
 
+# The dialog's own word on a finished run: a box with the version title, closed by Enter.
+bk_result() { # shot name
+    other_window >/dev/null || { fail "no result box after the run"; return 1; }
+    shot "$1"
+    xdotool key Return
+}
+
 bk_start() { # dialog: clicks Start (dialog units 51, 204, 50 x 14 of 262 x 220)
     local w h
     eval "$(xdotool getwindowgeometry --shell "$1" | grep -E '^(WIDTH|HEIGHT)=')"
@@ -58,6 +65,7 @@ scenario_backup_copy() {
     wait_until 5 focus_left "$dialog" || { fail "the question has no focus"; return 1; }
     shot backup-running
     xdotool key Return # Ja: overwrite
+    bk_result backup-result || return 1
     wait_window_count "^Backup-Dialog\$" 0 10 || { fail "dialog still open after the run"; return 1; }
     [ "$(cat "$bk_target$bk_data/c.txt")" = drei ] || { fail "c.txt not overwritten"; return 1; }
     [ "$(cat "$bk_target$bk_data/a.txt")" = eins ] || { fail "a.txt not copied"; return 1; }
@@ -75,6 +83,7 @@ scenario_backup_date_rule() {
     local dialog
     dialog=$(bk_open) || { fail "no backup dialog"; return 1; }
     bk_start "$dialog"
+    bk_result backup-date-rule-result || return 1
     wait_window_count "^Backup-Dialog\$" 0 10 || { fail "dialog still open after the run"; return 1; }
     [ "$(cat "$bk_target$bk_data/a.txt")" = "neuer im Ziel" ] || { fail "a newer copy was replaced"; return 1; }
     [ "$(cat "$bk_target$bk_data/b.txt")" = "zwei neu" ] || { fail "a newer source was not copied"; return 1; }
@@ -107,6 +116,7 @@ INI
     dialog=$(bk_open) || { fail "no backup dialog"; return 1; }
     bk_start "$dialog"
     wait_window "^Backup-Task\$" 10 >/dev/null && shot backup-task
+    bk_result backup-packing-result || return 1
     wait_window_count "^Backup-Dialog\$" 0 20 || { fail "dialog still open after packing"; return 1; }
     # The converter runs on after the dialog closed: its file is complete once unzip reads it.
     wait_until 20 unzip -tq "$zipdir/ZOV.exe" >/dev/null 2>&1

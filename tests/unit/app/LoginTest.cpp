@@ -59,7 +59,7 @@ struct LoginRig {
 
 } // namespace
 
-TEST(Login, FirstStartCreatesSettingsProposesQuilloryAndCreatesItsDocument) {
+TEST(Login, FirstStartCreatesSettingsProposesNoNameAndCreatesTheTypedUser) {
     LoginRig rig;
     rig.typed = {"Quillory"};
     ScriptedMessages messages({IDYES});
@@ -69,7 +69,7 @@ TEST(Login, FirstStartCreatesSettingsProposesQuilloryAndCreatesItsDocument) {
     ASSERT_EQ(stat(rig.settings().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(rig.prompt, "Geben Sie Ihren Benutzernamen ein:");
-    EXPECT_EQ(rig.proposals, std::vector<std::string>{"Quillory"});
+    EXPECT_EQ(rig.proposals, std::vector<std::string>{""});
     ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_EQ(messages.shown()[0].text,
               "Der Benutzer existiert noch nicht, soll ein neuer Benutzer erstellt werden?");
@@ -153,7 +153,7 @@ TEST(Login, ADocumentInUseElsewhereRecordsTheUserAndAsksAgain) {
     rig.openOutcome = DocumentOutcome::InUse;
     ScriptedMessages messages;
     EXPECT_EQ(rig.run().result, LoginResult::Cancelled);
-    EXPECT_EQ(rig.proposals, (std::vector<std::string>{"Quillory", "Hans"}));
+    EXPECT_EQ(rig.proposals, (std::vector<std::string>{"", "Hans"}));
     EXPECT_EQ(rig.lastUser(), "Hans");
 }
 

@@ -71,9 +71,18 @@ protected:
         DataSetManager().LoadField(*DataSetManager().FirstTable, text, FirstTextField());
         return text;
     }
+    // Every table's query, the third and later ones too.
     static bool BothActive() {
-        return DataSetManager().FirstTable->propActive() &&
-               DataSetManager().SecondTable->propActive();
+        for (TQuery* table : DataSetManager().Tables())
+            if (!table->propActive())
+                return false;
+        return true;
+    }
+    static bool AllProtected(bool protect) {
+        for (TQuery* table : DataSetManager().Tables())
+            if (IsTableProtected(table) != protect)
+                return false;
+        return true;
     }
     // The bytes of the six working files.
     static std::vector<std::string> WorkingBytes() {
@@ -85,13 +94,13 @@ protected:
     // Reopens both tables with nothing but these passwords in the session.
     static bool ReopensWith(const std::vector<std::string>& passwords) {
         TDataSetManager& m = DataSetManager();
-        m.FirstTable->propActive(false);
-        m.SecondTable->propActive(false);
+        for (TQuery* table : m.Tables())
+            table->propActive(false);
         Session().ClearPasswords();
         for (const std::string& p : passwords)
             Session().AddPassword(p);
-        m.FirstTable->propActive(true);
-        m.SecondTable->propActive(true);
+        for (TQuery* table : m.Tables())
+            table->propActive(true);
         return BothActive();
     }
     void Protect(DeskPasswordState& state, const std::string& password) {
@@ -146,7 +155,7 @@ TEST_F(PasswordProtectionTest, SettingProtectsBothTablesAndHidesTheValues) {
     EXPECT_TRUE(Session().Engine().IsNewestPassword("Geheim1"));
     EXPECT_TRUE(BothActive());
     EXPECT_TRUE(QueryProtection());
-    EXPECT_TRUE(IsTableProtected(DataSetManager().SecondTable));
+    EXPECT_TRUE(AllProtected(true));
     EXPECT_EQ(Value(), kValue);
     for (const std::string& bytes : WorkingBytes())
         EXPECT_EQ(bytes.find("Geheimbank"), std::string::npos);
@@ -187,7 +196,7 @@ TEST_F(PasswordProtectionTest, RemovingNeedsAPasswordAndUnprotectsBothTables) {
     EXPECT_FALSE(Session().Engine().HasPasswords());
     EXPECT_TRUE(BothActive());
     EXPECT_FALSE(QueryProtection());
-    EXPECT_FALSE(IsTableProtected(DataSetManager().SecondTable));
+    EXPECT_TRUE(AllProtected(false));
     EXPECT_TRUE(ReopensWith({}));
     EXPECT_EQ(Value(), kValue);
 }

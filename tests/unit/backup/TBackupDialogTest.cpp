@@ -211,11 +211,15 @@ TEST_F(BackupDialogTest, FirstBackupListsTheOwnDocumentAndTellsWhatItCopied) {
     WritePrivateProfileString("COMMON", "BACKUP_PATH", target.path(), ini);
     WritePrivateProfileString("COMMON", "CREATESUBDIR", "0", ini);
     TBackupDialog d(nullptr, settings.path(), kFilter, own);
+    ScriptedMessages messages;
     EXPECT_EQ(RunWith(d, [](TBackupDialog& dlg) { dlg.OnCommand(112); }), IDOK);
     EXPECT_EQ(ReadFileBytes(target.file("Hans.qlr")), std::string(2500, 'x'));
     EXPECT_EQ(GetPrivateProfileString("FILES", "FILE1", "", ini), own);
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0].body, "1 Datei nach " + StripTrailingSlashes(target.path()) + " kopiert.");
+    const std::string went = "1 Datei nach " + StripTrailingSlashes(target.path()) + " kopiert.";
+    EXPECT_EQ(notices[0].body, went);
+    // Said in the dialog too, before it closes: no notification service may be running.
+    EXPECT_EQ(messages.texts(), std::vector<std::string>{"Sicherung abgeschlossen\n\n" + went});
 
     // Emptied by hand: the chooser opens in the program folder, Start says why nothing went.
     TBackupDialog empty(nullptr, settings.path(), kFilter, own);
@@ -227,6 +231,13 @@ TEST_F(BackupDialogTest, FirstBackupListsTheOwnDocumentAndTellsWhatItCopied) {
         dlg.OnCommand(IDCANCEL);
     });
     EXPECT_EQ(notices.back().body, "Die Liste der zu sichernden Dateien ist leer.");
+    EXPECT_EQ(empty.ItemText(111),
+              "Sicherung: nichts kopiert: Die Liste der zu sichernden Dateien ist leer.");
+    EXPECT_EQ(messages.texts().size(), 1u) << "a run that stays open says it in its line";
+    // With sub-directories the notice says where a copy went.
+    BackupSummary sub{BackupResult::Completed, 2, "/ziel", false, false, "", "/ziel/home/a.txt"};
+    EXPECT_EQ(DescribeBackup(sub).body, "2 Dateien nach /ziel kopiert, jede unter ihrem vollen "
+                                        "Pfad (Unterverz. anlegen), z. B. /ziel/home/a.txt.");
     EXPECT_EQ(startFolders, (std::vector<std::string>{data.path(), program.path()}));
     SystemDirs::SetProgramDirectory("");
 }
@@ -261,8 +272,9 @@ TEST_F(BackupDialogTest, TargetShownChooserStartsThereAndAPackerThatCannotStartI
         dlg.OnCommand(112);
         EXPECT_EQ(launcher.starts, 1);
         EXPECT_TRUE(dlg.isVisible());
-        EXPECT_EQ(dlg.ItemText(111),
-                  "Das Programm " + data.file("pkzip.exe") + " konnte nicht gestartet werden!");
+        EXPECT_EQ(dlg.ItemText(111), "Sicherung gescheitert: Das Programm " +
+                                         data.file("pkzip.exe") +
+                                         " konnte nicht gestartet werden!");
         // While a packer runs, Start is refused.
         launcher.windowUp = true;
         dlg.OnCommand(112);

@@ -68,7 +68,7 @@ TEST(FieldChecksTest, HintsForEveryKindOfField) {
     constexpr int kToday = 20261209;
     TestBanks banks;
     for (const Case& c : kCases) {
-        const FieldCheck* check = FindFieldCheck(c.category, c.id);
+        const FieldFacts* check = FindFieldCheck(c.category, c.id);
         const auto hint = check ? HintFor(*check, c.text, c.partner, banks, kToday) : std::nullopt;
         ASSERT_EQ(hint.has_value(), c.hint != nullptr) << c.id << " " << c.text;
         if (hint) {
@@ -84,9 +84,9 @@ TEST(FieldChecksTest, HintsForEveryKindOfField) {
 
 // Every checked field is a single-line field of its category, paired both ways.
 TEST(FieldChecksTest, CheckedFieldsExistAndPairUp) {
-    for (const FieldCheck& c : FieldChecks()) {
+    for (const FieldFacts& c : FieldChecks()) {
         EXPECT_GT(FieldCharLimit(c.category, c.id), 0) << c.category << "/" << c.id;
-        const FieldCheck* partner = c.partner ? FindFieldCheck(c.category, c.partner) : nullptr;
+        const FieldFacts* partner = c.partner ? FindFieldCheck(c.category, c.partner) : nullptr;
         EXPECT_EQ(partner ? partner->partner : 0, c.partner ? c.id : 0) << c.id;
     }
 }

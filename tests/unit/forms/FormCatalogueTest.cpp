@@ -34,13 +34,13 @@ TEST_P(FormCatalogueTest, CatalogueMatches) {
     const FormDescription* form = FormForCommand(e.command);
     ASSERT_NE(form, nullptr);
     EXPECT_EQ(form->templateName, e.templateName);
-    EXPECT_EQ(form->title, e.title);
+    EXPECT_EQ(std::string(CategoryTitle(form->category)), e.title);
     EXPECT_EQ(FieldName(form->category, 100).rfind(e.prefix, 0), 0u);
     EXPECT_EQ(FieldName(form->category, 100), e.prefix + "100");
     const CategoryInfo* info = FindCategory(form->category);
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->table, e.firstTable ? TableIndex::First : TableIndex::Second);
-    EXPECT_EQ(info->fieldCount, e.last - e.first + 1);
+    EXPECT_EQ(static_cast<int>(FieldsOf(form->category).size()), e.last - e.first + 1);
     EXPECT_EQ(form->tile, e.tile);
     EXPECT_EQ(form->okUp, e.okUp);
     EXPECT_EQ(form->okDown, e.okDown);

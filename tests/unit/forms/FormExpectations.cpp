@@ -32,7 +32,8 @@ ExpectedForm Persoenlich() {
                    129,
                    {123, 124},
                    {102, 103, 104, 105, 108, 112, 116, 119, 120, 121, 122},
-                   Cat({Range(100, 127), {1, 2, 128, 129}}),
+                   // The second mobile number and its PIN before its Super-PIN, as drawn.
+                   Cat({Range(100, 104), {128, 129}, Range(105, 127), {1, 2}}),
                    "KACHEL5",
                    "BTN17",
                    "BTN18",

@@ -1,9 +1,9 @@
 #include "FormExpectations.h"
 
+#include "catalogue/FieldCatalogue.h"
 #include "forms/FormCatalogue.h"
 #include "forms/FormFactory.h"
 #include "forms/FormHints.h"
-#include "forms/MaskedFields.h"
 #include "forms/SearchEntries.h"
 #include "forms/TCategoryForm.h"
 #include "forms/TVerlaufDialog.h"
@@ -19,6 +19,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -193,7 +194,7 @@ TEST_F(FormDataTest, SecretFieldsAreMaskedUntilFocusedOrShownAndKeepTheirText) {
                       IsMaskedField(d.category, id));
         }
         auto* eye = form->findChild<QToolButton*>();
-        ASSERT_EQ(eye != nullptr, !secrets.empty()) << d.title;
+        ASSERT_EQ(eye != nullptr, !secrets.empty()) << CategoryTitle(d.category);
         if (!eye)
             continue;
         auto shown = [&secrets] {
@@ -463,6 +464,25 @@ TEST_F(FormDataTest, HintsShowAndStoreNothing) {
     EXPECT_EQ(TableOf(3).objFieldByName("E3_114")->propAsString(), "4111 1111 1111 1112");
     // A form without checked fields has no hints.
     EXPECT_EQ(Open(8)->findChild<FormHints*>(), nullptr);
+
+    // A derived IBAN: "Kopieren" beside it copies the IBAN alone; it takes no focus, so the
+    // line keeps the account's hint. (A published test account of the bank data.)
+    form = Open(12);
+    hints = form->findChild<FormHints*>();
+    ASSERT_NE(hints, nullptr);
+    QApplication::setActiveWindow(form.get());
+    Type(*form, 107, "240 334 000");
+    Type(*form, 108, "20210200");
+    form->Edit(107)->setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(form->Edit(107)->toolTip(), hints->LineText());
+    ASSERT_TRUE(hints->CopyButton()->isVisibleTo(form.get()));
+    hints->CopyButton()->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("DE77202102000240334000"));
+    form->Edit(108)->setFocus();
+    QApplication::processEvents();
+    EXPECT_FALSE(hints->CopyButton()->isVisibleTo(form.get())) << "a bank's name offers nothing";
+    Press(*form, 2);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "platform/gui/ResourceLoader.h"
 #include "platform/gui/WinStyles.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -58,6 +59,7 @@ TEST(TDialogTest, ControlsFromTemplate) {
     r2->click();
     EXPECT_FALSE(r1->isChecked());
     EXPECT_TRUE(r2->isChecked());
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(r1)->role(), QAccessible::RadioButton);
     EXPECT_TRUE(d.Control(998)->isHidden());
     EXPECT_FALSE(d.Control(1)->isHidden());
     EXPECT_EQ(d.Control(12345), nullptr);

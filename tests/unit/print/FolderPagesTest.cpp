@@ -1,5 +1,5 @@
 #include "print/FolderPages.h"
-#include "forms/MaskedFields.h"
+#include "catalogue/FieldCatalogue.h"
 #include "print/FolderContent.h"
 #include "store/CategorySchema.h"
 #include "util/GermanBanks.h"
@@ -117,7 +117,9 @@ TEST(FolderPagesTest, FilledFormsNeitherOverlapNorLeaveThePage) {
         }
     }
     EXPECT_EQ(words, 8 * plain);
-    EXPECT_EQ(masks, static_cast<int>(MaskedFields().size()));
+    const auto fields = AllFields();
+    EXPECT_EQ(masks, std::count_if(fields.begin(), fields.end(),
+                                   [](const FieldFacts& f) { return f.secret; }));
     EXPECT_EQ(memoEnds, 3);
 }
 
@@ -211,17 +213,17 @@ TEST(FolderPagesTest, CoverListsWhereEachFormStartsAndLongMemosRunOn) {
     EXPECT_EQ(bare[0].footerRight, QStringLiteral("Seite 1 von 4"));
 
     // The deadlines' page follows the cover; the forms behind it are numbered on.
-    facts.deadlines = {{QStringLiteral("Abgelaufen"), QStringLiteral("27.11.2026"),
-                        QStringLiteral("abgelaufen seit 12 Tagen"),
+    // The state in words as of the print date, beside an absolute date.
+    facts.deadlines = {{QStringLiteral("abgelaufen"), QStringLiteral("27.11.2026"),
                         QStringLiteral("Fahrzeugschein/brief"), QStringLiteral("ASU")},
-                       {QString(), QStringLiteral("31.05.2027"), QStringLiteral("noch 173 Tage"),
+                       {QStringLiteral("gültig bis"), QStringLiteral("31.05.2027"),
                         QStringLiteral("Bankgeschäfte"),
                         QStringLiteral("Kreditkarten: 2. Karte, Inhaber Anna Beispiel")}};
     const auto withDeadlines = BuildFolderPages(facts, categories, FolderOptions{}, FixedWidth);
     ASSERT_EQ(withDeadlines.size(), 6u);
     EXPECT_EQ(withDeadlines[1].headerLeft, QStringLiteral("Fristen"));
-    for (const char* cell : {"Abgelaufen", "27.11.2026", "abgelaufen seit 12 Tagen", "ASU",
-                             "noch 173 Tage", "Kreditkarten: 2. Karte, Inhaber Anna"})
+    for (const char* cell : {"Stand: 08.12.2026", "abgelaufen", "27.11.2026", "ASU", "gültig bis",
+                             "Kreditkarten: 2. Karte, Inhaber Anna Beispiel"})
         EXPECT_EQ(Find(withDeadlines[1], QString::fromUtf8(cell)).size(), 1u) << cell;
     for (const char* line : {"Seite 3", "Seite 6"})
         EXPECT_EQ(Find(withDeadlines[0], QString::fromUtf8(line)).size(), 1u) << line;
@@ -262,4 +264,37 @@ TEST(FolderPagesTest, DerivedIbanStandsUnderItsAccount) {
         note += (note.isEmpty() ? QString() : QStringLiteral(" ")) + t.text;
     }
     EXPECT_EQ(note, personal[0].notes[107]);
+
+    // A failing account is marked on paper as on screen.
+    EXPECT_EQ(FieldNotes(1, values, GermanBanks())[111],
+              QStringLiteral("\u26A0 Diese Kontonummer besteht die Prüfung ihrer Bank nicht."));
+    EXPECT_EQ(FieldNotes(1, values, GermanBanks())[107], personal[0].notes[107]);
+}
+
+// A value wraps at blanks; a number, date or word under 25 characters is kept whole by a smaller
+// font while one within reason does; only then, or for a longer word, is a word broken, after a
+// separator first.
+TEST(FolderPagesTest, FitShrinksBeforeItBreaksAWord) {
+    struct Case {
+        const char* text;
+        double width;
+        std::vector<const char*> lines;
+        double scale;
+    } const cases[] = {
+        {"eins zwei drei vier", 15, {"eins zwei", "drei vier"}, 1.0},
+        {"31.12.2026", 14, {"31.12.2026"}, 0.92},
+        {"Kto 0B7X3CAT700123K", 20, {"Kto", "0B7X3CAT700123K"}, 0.88},
+        {"Kreditkarten/Debitkarten", 15, {"Kreditkarten/", "Debitkarten"}, kMinTextScale},
+        {"0123456789012345", 15, {"0123456789012", "345"}, kMinTextScale},
+        {"ab ABCDEFGHIJKLMNOPQRSTUVWXYZ", 15, {"ab", "ABCDEFGHIJ", "KLMNOPQRST", "UVWXYZ"}, 1.0},
+    };
+    for (const Case& c : cases) {
+        const FittedText fitted =
+            FitText(QString::fromUtf8(c.text), c.width, PrintRole::Value, FixedWidth);
+        std::vector<QString> expected;
+        for (const char* line : c.lines)
+            expected.push_back(QString::fromUtf8(line));
+        EXPECT_EQ(fitted.lines, expected) << c.text;
+        EXPECT_NEAR(fitted.scale, c.scale, 1e-9) << c.text;
+    }
 }

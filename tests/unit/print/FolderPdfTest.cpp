@@ -1,4 +1,4 @@
-#include "forms/MaskedFields.h"
+#include "catalogue/FieldCatalogue.h"
 #include "print/FolderContent.h"
 #include "print/FolderPainter.h"
 #include "store/CategorySchema.h"
@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -158,4 +161,123 @@ TEST(FolderPdfTest, PrinterGetsEveryPage) {
     const std::string text = Output("pdftotext -layout -enc UTF-8 '" + file + "' -");
     EXPECT_NE(text.find("Dr. Eisenbart"), std::string::npos) << text;
     EXPECT_NE(text.find("Seite 3 von 3"), std::string::npos) << text;
+}
+
+namespace {
+
+struct WordBox {
+    double x0, y0, x1, y1;
+    std::string text;
+};
+
+// The words of each page as a real reader places them, in points.
+std::vector<std::vector<WordBox>> PageWords(const std::string& bboxHtml) {
+    std::vector<std::vector<WordBox>> pages;
+    auto attribute = [](const std::string& tag, const char* name) {
+        const size_t at = tag.find(std::string(" ") + name + "=\"");
+        return at == std::string::npos ? 0.0 : std::stod(tag.substr(at + std::strlen(name) + 3));
+    };
+    for (size_t at = bboxHtml.find('<'); at != std::string::npos; at = bboxHtml.find('<', at + 1)) {
+        if (bboxHtml.compare(at, 6, "<page ") == 0)
+            pages.emplace_back();
+        if (bboxHtml.compare(at, 6, "<word ") != 0 || pages.empty())
+            continue;
+        const size_t close = bboxHtml.find('>', at);
+        const size_t end = bboxHtml.find("</word>", close);
+        const std::string tag = bboxHtml.substr(at, close - at);
+        pages.back().push_back({attribute(tag, "xMin"), attribute(tag, "yMin"),
+                                attribute(tag, "xMax"), attribute(tag, "yMax"),
+                                bboxHtml.substr(close + 1, end - close - 1)});
+    }
+    return pages;
+}
+
+// Long values as people type them: names, numbers, dates and codes that must print whole.
+const char* const kLongTokens[] = {"Commerzbank",
+                                   "0B7X3CAT700123K",
+                                   "31.12.2026",
+                                   "Hauptstraße",
+                                   "Kreditkarten/Debitkarten",
+                                   "DE89370400440532013000",
+                                   "Zahnärztin",
+                                   "Fahrzeugschein/brief",
+                                   "2 Jahre ab Kauf",
+                                   "Ludwigshafen-Oggersheim"};
+
+QString LongValue(int limit, size_t& next) {
+    if (limit == kShortFieldChars)
+        return QStringLiteral("4111111111111111111");
+    QString value;
+    for (int tries = 0; tries < 4; ++tries) {
+        const QString token = QString::fromUtf8(kLongTokens[next++ % std::size(kLongTokens)]);
+        const QString joined = value.isEmpty() ? token : value + QLatin1Char(' ') + token;
+        if (limit > 0 && joined.size() > limit)
+            break;
+        value = joined;
+    }
+    return value;
+}
+
+} // namespace
+
+// Every field filled to its limit with long values, long deadlines: a real reader finds no two
+// words on a page over each other, none across the margins, and every token whole.
+TEST(FolderPdfTest, LongValuesStayInsideTheirPlaces) {
+    auto categories = ReadFolderCategories({1, 2, 3, 4, 5, 6, 7, 8, 10});
+    ASSERT_TRUE(categories.has_value());
+    size_t next = 0;
+    for (FolderCategory& c : *categories) {
+        for (int id : FieldIds(c.category)) {
+            const int limit = FieldCharLimit(c.category, id);
+            c.values[id] = limit == 0
+                               ? LongValue(0, next) + QStringLiteral("\r\n") + LongValue(0, next)
+                               : LongValue(limit, next);
+        }
+    }
+    FolderFacts facts{QStringLiteral("Hans-Christian Müller-Lüdenscheidt"),
+                      QStringLiteral("08.12.2026"),
+                      true,
+                      {}};
+    for (int i = 0; i < 12; ++i) {
+        facts.deadlines.push_back(
+            {i % 2 ? QStringLiteral("abgelaufen") : QStringLiteral("nicht lesbar"),
+             i % 2 ? QStringLiteral("31.12.2026") : QStringLiteral("2 Jahre ab Kauf"),
+             QStringLiteral("Fahrzeugschein/brief"),
+             QStringLiteral("Kreditkarten: 2. Karte, Inhaberin "
+                            "Ludwigshafen-Oggersheim Commerzbank "
+                            "0B7X3CAT700123K")});
+    }
+    TempDir dir;
+    const std::string pdf = dir.file("lang.pdf");
+    // Unmasked, so that the secret fields carry long values too.
+    ASSERT_TRUE(SaveFolderPdf(pdf, facts, *categories, FolderOptions{false, true}));
+    if (const char* keep = std::getenv("QUILLORY_KEEP_FOLDER_PDF"))
+        WriteFileBytes(keep, ReadFileBytes(pdf));
+
+    const auto pages = PageWords(Output("pdftotext -bbox-layout -enc UTF-8 '" + pdf + "' -"));
+    ASSERT_GT(pages.size(), 10u);
+    const double mm = 72 / 25.4, slack = 0.3;
+    std::map<std::string, int> whole;
+    for (size_t p = 0; p < pages.size(); ++p) {
+        const auto& words = pages[p];
+        for (size_t i = 0; i < words.size(); ++i) {
+            const WordBox& a = words[i];
+            ++whole[a.text];
+            EXPECT_TRUE(a.x0 >= FolderGeometry::kLeft * mm - slack &&
+                        a.x1 <= (FolderGeometry::kPageWidth - FolderGeometry::kRight) * mm + slack)
+                << "page " << p + 1 << ": '" << a.text << "' crosses a side margin";
+            for (size_t j = i + 1; j < words.size(); ++j) {
+                const WordBox& b = words[j];
+                const bool over = a.x0 < b.x1 - slack && b.x0 < a.x1 - slack &&
+                                  a.y0 < b.y1 - slack && b.y0 < a.y1 - slack;
+                EXPECT_FALSE(over)
+                    << "page " << p + 1 << ": '" << a.text << "' over '" << b.text << "'";
+            }
+        }
+    }
+    // Words that ran into each other would be read as one.
+    for (const char* token : {"Commerzbank", "0B7X3CAT700123K", "31.12.2026", "Hauptstraße",
+                              "DE89370400440532013000", "4111111111111111111", "Zahnärztin", "Kauf",
+                              "abgelaufen", "Fahrzeugschein/brief", "Kreditkarten/Debitkarten"})
+        EXPECT_GT(whole[token], 0) << token << " never printed whole";
 }

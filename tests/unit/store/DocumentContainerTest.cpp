@@ -34,15 +34,16 @@ std::string Entry(const std::string& bytes, std::optional<int32_t> length = std:
 
 class DocumentContainerTest : public ::testing::Test {
 protected:
+    // Packs six files, the first two tables, as every earlier document holds.
     DocumentContainerTest() {
         for (std::size_t i = 0; i < kDocumentSlotCount; ++i) {
-            work[i] = dir.file("work" + std::to_string(i));
+            work[i] = i < kEarliestSlotCount ? dir.file("work" + std::to_string(i)) : "";
             back[i] = dir.file("back" + std::to_string(i));
         }
     }
 
-    void WriteWork(const std::array<std::string, 6>& contents) {
-        for (std::size_t i = 0; i < kDocumentSlotCount; ++i) {
+    void WriteWork(const std::array<std::string, kEarliestSlotCount>& contents) {
+        for (std::size_t i = 0; i < kEarliestSlotCount; ++i) {
             WriteFileBytes(work[i], contents[i]);
         }
     }
@@ -65,20 +66,32 @@ TEST_F(DocumentContainerTest, SixEmptyFilesMake168BytesAndComeBackEmpty) {
     EXPECT_EQ(ReadFileBytes(doc).size(), 168u);
     EXPECT_EQ(Mode(doc), 0600u);
 
-    ASSERT_TRUE(UnpackDocument(doc, back));
+    std::size_t entries = 0;
+    ASSERT_TRUE(UnpackDocument(doc, back, &entries));
+    EXPECT_EQ(entries, kEarliestSlotCount);
     for (const std::string& file : back) {
         EXPECT_TRUE(std::filesystem::exists(file));
         EXPECT_EQ(ReadFileBytes(file), "");
         EXPECT_EQ(Mode(file), 0600u);
     }
+    // Every table: 28 bytes a slot. A later table is left out whole or not at all.
+    ASSERT_TRUE(PackDocument(doc, back));
+    EXPECT_EQ(ReadFileBytes(doc).size(), 28u * kDocumentSlotCount);
     EXPECT_TRUE(messages.texts().empty());
+    DocumentFiles cut = back;
+    cut[kEarliestSlotCount + 1].clear();
+    EXPECT_FALSE(PackDocument(doc, cut));
+    cut[1].clear();
+    cut[kEarliestSlotCount + 1] = back[kEarliestSlotCount + 1];
+    EXPECT_FALSE(PackDocument(doc, cut));
+    EXPECT_EQ(ReadFileBytes(doc).size(), 28u * kDocumentSlotCount);
 }
 
 TEST_F(DocumentContainerTest, LayoutIsHeaderLengthBytesInSlotOrder) {
     WriteWork({"a", "bb", "", "cccc", "d", "ee"});
     DosDateTime when = JoinDosDateTime({2019, 7, 14, 9, 41, 37});
-    for (const std::string& file : work) {
-        ASSERT_TRUE(SetDosFileTime(file, when));
+    for (std::size_t i = 0; i < kEarliestSlotCount; ++i) {
+        ASSERT_TRUE(SetDosFileTime(work[i], when));
     }
     ASSERT_TRUE(PackDocument(doc, work));
     std::string bytes = ReadFileBytes(doc);
