@@ -71,8 +71,8 @@ std::map<int, QString> FieldNotes(int category, const std::map<int, QString>& va
         const auto found = values.find(id);
         return found == values.end() ? std::string() : found->second.toStdString();
     };
-    for (const FieldCheck& check : FieldChecks()) {
-        if (check.category != category || check.kind == FieldCheckKind::CardExpiry)
+    for (const FieldFacts& check : FieldChecks()) {
+        if (check.category != category || check.check == CheckKind::CardExpiry)
             continue;
         const auto hint = HintFor(check, text(check.id), text(check.partner), banks, 0);
         if (hint && hint->level == HintLevel::Warning)

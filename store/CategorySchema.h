@@ -11,6 +11,9 @@
 constexpr int kFirstFieldId = 100;
 // Declared size of every text field, in characters.
 constexpr int kTextFieldSize = 255;
+// What the edit controls admit (a field's chars in the catalogue): normal and short fields.
+constexpr int kNormalFieldChars = 47;
+constexpr int kShortFieldChars = 19;
 
 // The ids of category n, ascending; empty for an unknown category.
 std::vector<int> FieldIds(int n);
