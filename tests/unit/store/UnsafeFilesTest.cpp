@@ -6,6 +6,7 @@
 #include "platform/file/FileFault.h"
 #include "store/CategorySchema.h"
 #include "store/DocumentContainer.h"
+#include "store/StateFolder.h"
 #include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -86,6 +87,8 @@ TEST_F(UnsafeFilesTest, TheLongestUserNameStillSaves) {
     ASSERT_EQ(fs::path(m_document).filename().string().size(), 255u);
     EXPECT_GT(NewDocument().size(), 168u);
     EXPECT_TRUE(messages.texts().empty());
+    // The state folder names it by a digest: its machine id was kept.
+    EXPECT_TRUE(StateFolder::NextRun(m_document).persistent);
 }
 
 // Bytes that unpack as a document: written completely, whatever was said after.
