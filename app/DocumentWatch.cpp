@@ -4,12 +4,15 @@
 #include "desk/TQuilloryDlgClient.h"
 #include "forms/TKonflikteDialog.h"
 #include "platform/file/PathParts.h"
+#include "platform/gui/NoticeStyle.h"
 #include "store/DocumentVersion.h"
 #include "store/TDataSetManager.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QWidget>
+
+#include <set>
 
 namespace {
 
@@ -41,7 +44,6 @@ DocumentWatch::DocumentWatch(TQuilloryDlgClient* desk, DeskPasswordState& state)
             Schedule(0);
     });
     connect(desk, &TQuilloryDlgClient::conflictsRequested, this, &DocumentWatch::ShowConflicts);
-    DataSetManager().Sync().OnConflictsChanged([this] { UpdateConflictNote(); });
     QTimer::singleShot(0, this, &DocumentWatch::TakeInLeftVersions);
 }
 
@@ -56,9 +58,7 @@ void DocumentWatch::TakeInLeftVersions() {
     Check();
 }
 
-DocumentWatch::~DocumentWatch() {
-    DataSetManager().Sync().OnConflictsChanged({});
-}
+DocumentWatch::~DocumentWatch() = default;
 
 void DocumentWatch::Schedule(int ms) {
     if (!m_timer.isActive() || m_timer.remainingTime() > ms)
@@ -109,9 +109,12 @@ void DocumentWatch::Report() {
 
 void DocumentWatch::UpdateConflictNote() {
     TDataSetManager& manager = DataSetManager();
-    m_desk->SetConflictNote(manager.IsOpen ? ConflictNote(manager.Sync().ConflictFieldCount(),
-                                                          manager.Sync().ConflictCategories())
-                                           : QString());
+    if (!manager.IsOpen) {
+        m_desk->SetConflictNote(ConflictNote(0, {}));
+        return;
+    }
+    m_desk->SetConflictNote(
+        ConflictNote(manager.Sync().ConflictFieldCount(), manager.Sync().ConflictCategories()));
 }
 
 void DocumentWatch::ShowConflicts() {
@@ -137,9 +140,8 @@ void DocumentWatch::ShowNote(const QString& text) {
     if (!m_note) {
         m_note = new QLabel(m_desk);
         m_note->setAlignment(Qt::AlignCenter);
-        m_note->setStyleSheet(
-            QStringLiteral("QLabel { background: rgba(70, 20, 10, 220); color: rgb(255, 244, 200);"
-                           " padding: 4px 10px; font-weight: bold; border-radius: 4px; }"));
+        m_note->setStyleSheet(NoticeStyleSheet(
+            QStringLiteral("QLabel"), QStringLiteral("padding: 4px 10px; border-radius: 4px;")));
     }
     m_note->setText(text);
     m_note->setAccessibleName(text);

@@ -1,5 +1,6 @@
 #include "app/PasswordProtection.h"
 
+#include "app/RecoveryPrompt.h"
 #include "app/TPassWortDialog.h"
 #include "engine/Crypto.h"
 #include "platform/Messages.h"
@@ -12,6 +13,7 @@
 #include "util/gui/TInputDialog2.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -23,6 +25,8 @@ namespace {
 constexpr size_t kPasswordBufferSize = TPassWortDialog::kMaxPasswordLength + 1;
 
 std::optional<TBdtEventSinkV2<TSession&, bool&>::Token> g_requestToken;
+// Set when the prompt's "Notfallzugang…" gave the session a recovery.
+bool g_recoveryGiven = false;
 
 // Hourglass and the mouse kept on the desk while the tables are restructured.
 class BusyDesk {
@@ -84,7 +88,9 @@ private:
 };
 
 bool ChangeProtection(const std::vector<std::string>& paths, bool protect,
-                      const std::string& password) {
+                      const std::string& password,
+                      engine::RecoveryChange recovery = engine::RecoveryChange::Keep,
+                      const engine::SecretKey* newRecovery = nullptr) {
     if (paths.empty()) {
         return false;
     }
@@ -116,7 +122,7 @@ bool ChangeProtection(const std::vector<std::string>& paths, bool protect,
     }
     bool ok = SetDatabaseDirectory(db, directory) == kEngineOk;
     if (ok) {
-        ok = RestructureTables(db, descs) == kEngineOk;
+        ok = RestructureTables(db, descs, recovery, newRecovery) == kEngineOk;
     }
     CloseDatabase(&db);
     for (RestructureDesc& desc : descs) {
@@ -142,7 +148,15 @@ void Inform(const char* text, QWidget* desk) {
 bool AskTablePassword(QWidget* owner, std::string& password) {
     TInputDialog2 dialog(owner, kPasswordPromptCaption, kPasswordPrompt, password,
                          kPasswordBufferSize, true);
-    return dialog.Execute() == IDOK;
+    const std::string table = DataSetManager().WorkFiles[0];
+    dialog.SetAction([&dialog, table] {
+        if (AskRecoveryCodes(&dialog, table)) {
+            g_recoveryGiven = true;
+            dialog.CloseWindow(TInputDialog2::kActionId);
+        }
+    });
+    const int result = dialog.Execute();
+    return result == IDOK || result == TInputDialog2::kActionId;
 }
 
 bool AskNewPassword(QWidget* owner, std::string& password) {
@@ -166,6 +180,14 @@ bool SetTablePasswords(const std::string& password, const std::vector<std::strin
     return !password.empty() && ChangeProtection(paths, true, password);
 }
 
+bool SetTableRecovery(const std::string& password, const engine::SecretKey* recovery,
+                      const std::vector<std::string>& paths) {
+    return !password.empty() && ChangeProtection(paths, true, password,
+                                                 recovery ? engine::RecoveryChange::Replace
+                                                          : engine::RecoveryChange::Remove,
+                                                 recovery);
+}
+
 bool ClearTablePasswords(const std::vector<std::string>& paths) {
     return ChangeProtection(paths, false, {});
 }
@@ -178,21 +200,28 @@ bool ClearTablePassword(const std::string& path) {
     return ClearTablePasswords({path});
 }
 
-void AttachPasswordRequest(QWidget* desk, DeskPasswordState&, PasswordAsk ask) {
+void AttachPasswordRequest(QWidget* desk, DeskPasswordState& state, PasswordAsk ask) {
     DetachPasswordRequest();
     // Shared, as the event calls copies of its handlers and the prompt may keep state.
     auto prompt = std::make_shared<PasswordAsk>(ask ? std::move(ask) : AskTablePassword);
-    g_requestToken = Session().OnPassword.attach([desk, prompt](TSession& session, bool& again) {
-        std::string password;
-        if (!(*prompt)(desk, password)) {
-            throw EPasswordCancelled();
-        }
-        if (!password.empty()) {
-            session.AddPassword(password); // the newest: the desk's password from now on
-        }
-        engine::Wipe(password);
-        again = true;
-    });
+    g_requestToken =
+        Session().OnPassword.attach([desk, prompt, &state](TSession& session, bool& again) {
+            std::string password;
+            g_recoveryGiven = false;
+            if (!(*prompt)(desk, password)) {
+                throw EPasswordCancelled();
+            }
+            if (g_recoveryGiven) {
+                // Once the tables are open and the desk runs.
+                QTimer::singleShot(0, desk ? static_cast<QObject*>(desk) : qApp,
+                                   [desk, &state] { NewPasswordAfterRecovery(desk, state); });
+            }
+            if (!password.empty()) {
+                session.AddPassword(password); // the newest: the desk's password from now on
+            }
+            engine::Wipe(password);
+            again = true;
+        });
 }
 
 void DetachPasswordRequest() {
@@ -241,6 +270,23 @@ void SetPasswordCommand(QWidget* desk, DeskPasswordState& state, PasswordAsk ask
     } else {
         Inform(kSetPasswordFailed, desk);
     }
+}
+
+bool SetRecoveryCommand(QWidget* desk, const std::string& password,
+                        const engine::SecretKey* recovery) {
+    bool ok = false;
+    {
+        BusyDesk busy(desk);
+        TablesClosed closed;
+        ok = SetTableRecovery(password, recovery, WorkingTables());
+        if (ok) {
+            Session().AddPassword(password);
+        }
+    }
+    if (ok) {
+        DataSetManager().Save();
+    }
+    return ok;
 }
 
 void RemovePasswordCommand(QWidget* desk, DeskPasswordState& state) {

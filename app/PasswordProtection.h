@@ -8,6 +8,9 @@
 
 class QWidget;
 class TQuery;
+namespace engine {
+class SecretKey;
+}
 
 // The table password of the logged-in user's two working tables. The program keeps no
 // password of its own: the engine holds the protection, the session the passwords given.
@@ -39,12 +42,25 @@ bool QueryProtection();
 // shown; protected tables need their current password in the session.
 bool SetTablePasswords(const std::string& password, const std::vector<std::string>& paths);
 bool ClearTablePasswords(const std::vector<std::string>& paths);
+// Sets the password and gives the tables a new recovery, replacing an earlier one (whose
+// sheets then open nothing), or removes it when recovery is nullptr. A password change keeps
+// the recovery; removing the password removes it.
+bool SetTableRecovery(const std::string& password, const engine::SecretKey* recovery,
+                      const std::vector<std::string>& paths);
 bool SetTablePassword(const std::string& password, const std::string& path);
 bool ClearTablePassword(const std::string& path);
 
+// Sets password (the current or a new one) on the working tables with a new recovery, or
+// without any when recovery is nullptr; the password goes to the session and the document is
+// saved. False when it failed (nothing changed then).
+bool SetRecoveryCommand(QWidget* desk, const std::string& password,
+                        const engine::SecretKey* recovery);
+
 // Attaches the answer to the session's password request: the prompt's text goes to the
 // session (its only holder) and the engine tries again; Cancel throws
-// EPasswordCancelled, so the opening of the tables gives up. One handler at a time.
+// EPasswordCancelled, so the opening of the tables gives up. The prompt's "Notfallzugang…"
+// puts a recovery from the sheets into the session instead; once the tables are open, a new
+// password is asked for. One handler at a time.
 void AttachPasswordRequest(QWidget* desk, DeskPasswordState& state, PasswordAsk ask = {});
 void DetachPasswordRequest();
 

@@ -3,6 +3,7 @@
 #include "app/DocumentWatch.h"
 #include "app/PasswordProtection.h"
 #include "app/ProgramEnd.h"
+#include "app/RecoveryPrompt.h"
 #include "app/ShowMode.h"
 #include "app/TSDIDecFrame.h"
 #include "app/TerminationSignals.h"
@@ -14,12 +15,14 @@
 #include "desk/TQuilloryDlgClient.h"
 #include "forms/FormFactory.h"
 #include "forms/TSearchDialog.h"
+#include "forms/TVertraegeDialog.h"
 #include "platform/Messages.h"
 #include "platform/SystemDirs.h"
 #include "platform/gui/HelpViewer.h"
 #include "platform/gui/MessageBoxQt.h"
 #include "platform/gui/SecretClipboard.h"
 #include "platform/gui/TopLevelWindows.h"
+#include "print/ContractLetterFile.h"
 #include "print/TNotfallmappeDialog.h"
 #include "store/TDataSetManager.h"
 #include "util/VersionTitle.h"
@@ -132,6 +135,7 @@ DeskServices TQuilloryApp::Services() {
     services.backup = [this](QWidget* desk, const std::string& programDir) {
         RunBackupDialog(desk, programDir, m_login.documentPath);
     };
+    TVertraegeDialog::SetLetterWriter(WriteContractLetter);
     services.runForm = [](int command, QWidget* desk) {
         if (std::unique_ptr<TDialog> form = CreateCategoryForm(command, desk)) {
             form->Execute();
@@ -150,7 +154,7 @@ DeskServices TQuilloryApp::Services() {
         facts.userName = name;
         facts.isProtected = state.isProtected;
         facts.deadlines = FolderDeadlines(DeadlineFacts(desk, state));
-        RunEmergencyFolder(desk, facts);
+        RunEmergencyFolder(desk, facts, DocumentRecoveryActions(desk));
     };
     services.deadlines = [this](QWidget* desk, const DeskPasswordState& state) {
         RunFristen(desk, DeadlineFacts(desk, state));
@@ -213,6 +217,7 @@ FristenFacts TQuilloryApp::DeadlineFacts(QWidget* desk, const DeskPasswordState&
 
 void TQuilloryApp::StartDeadlineReminders() {
     const std::string settings = SystemDirs::WindowsDirectory() + kSettingsFileName;
+    OfferLeadTimeKey(settings);
     const int leadDays = LeadDays(settings);
     if (leadDays <= 0)
         return;

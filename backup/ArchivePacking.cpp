@@ -167,6 +167,9 @@ bool TArchivePacking::Finish() {
         m_failure = "Die Dateiliste " + ListPath() + " konnte nicht geschrieben werden!";
         return false;
     }
+    // The packer runs with the umask 077; an archive of an earlier run may be readable still,
+    // and a packer that updates it keeps its mode.
+    KeepToOwner(archive);
     if (!LaunchViaPif(WorkingPifPath(), m_options.ZipPath,
                       PackerParameters(archive, m_options.OnlyNewerFiles, m_options.CreateSubDir,
                                        ListPath(), m_options.UsePasswd),
@@ -191,6 +194,8 @@ bool TArchivePacking::Finish() {
         m_failure = "Das Archiv " + archive + " wurde nicht erstellt!";
         return false;
     }
+    KeepToOwner(archive);
+    KeepToOwner(archive + ".zip");
     return true;
 }
 

@@ -4,12 +4,14 @@
 #include "backup/TBackupOptions.h"
 #include "platform/FileServices.h"
 #include "platform/Messages.h"
+#include "platform/file/OwnFolder.h"
 #include "util/FileUtil.h"
 #include "util/gui/MessageQueue.h"
 #include "util/gui/ResString.h"
 
 #include <algorithm>
 #include <iterator>
+#include <unordered_map>
 #include <unordered_set>
 
 #include <sys/stat.h>
@@ -64,6 +66,12 @@ std::string TargetDirectory(const std::string& path) {
     return path.substr(0, path.rfind('/') + 1);
 }
 
+std::string NotOwnFolderText(const std::string& folder) {
+    return "Der Ordner " + folder +
+           " gehört nicht Ihnen oder kann von anderen Benutzern verändert werden. Die Sicherung "
+           "schreibt nichts dorthin; bitte wählen Sie ein anderes Ziel.";
+}
+
 } // namespace
 
 BackupServices DesktopBackupServices(std::function<void(const std::string&)> status,
@@ -110,9 +118,12 @@ struct Entry {
 
 class BackupRun {
 public:
-    BackupRun(TBackupOptions& options, const BackupServices& services, size_t count)
-        : m_options(options), m_services(services), m_count(count), m_packing(options.UsePkzip) {
+    BackupRun(TBackupOptions& options, const BackupServices& services, size_t count,
+              const OwnFolder& target)
+        : m_options(options), m_services(services), m_count(count), m_packing(options.UsePkzip),
+          m_target(target) {
         m_copyOptions.clearAttributes = true;
+        m_copyOptions.privateCopy = true;
         m_copyOptions.flush = false; // the whole run is flushed once at its end
         // Esc, or the program's end, inside a large file stops its copy between two steps.
         m_copyOptions.proceed = [this] { return !Aborted(); };
@@ -153,6 +164,7 @@ private:
     const BackupServices& m_services;
     const size_t m_count;
     const bool m_packing;
+    const OwnFolder& m_target;
     TArchivePacking* m_archive = nullptr;
     CopyOptions m_copyOptions;
     bool m_aborted = false;
@@ -160,7 +172,9 @@ private:
     BackupStop m_stop = BackupStop::None;
     std::string m_stopStep;
     std::unordered_set<std::string> m_madeDirectories; // this run's, each created once
-    std::optional<std::uint64_t> m_knownFree;          // asked again when a file seems too large
+    // The file names this run copies into each target directory.
+    std::unordered_map<std::string, std::vector<std::string>> m_namesByDirectory;
+    std::optional<std::uint64_t> m_knownFree; // asked again when a file seems too large
 };
 
 const BackupRun::Step BackupRun::kSteps[] = {
@@ -178,6 +192,12 @@ bool BackupRun::Aborted() {
 
 BackupOutcome BackupRun::Run(const std::vector<std::string>& entries, TArchivePacking* archive) {
     m_archive = archive;
+    for (const std::string& source : entries) {
+        const std::string target =
+            BackupTarget(m_options.BackupPath, source, m_options.CreateSubDir);
+        const PathParts parts = SplitPath(target);
+        m_namesByDirectory[TargetDirectory(target)].push_back(parts.name + parts.ext);
+    }
     for (size_t i = 0; i < entries.size(); ++i) {
         Entry entry;
         entry.index = i;
@@ -242,10 +262,20 @@ Flow BackupRun::MakeDirectory(Entry& e) {
     if (m_packing || m_madeDirectories.count(dir)) {
         return Flow::Next;
     }
-    if (!CreatePath(e.target)) {
+    // Below the target entered before the run: the source's folders, or none.
+    const OwnFolder folder = m_target.EnterBelow(dir.substr(m_options.BackupPath.size()));
+    if (!folder && !folder.refused().empty()) {
+        const std::string& refused = folder.refused();
+        m_services.message(
+            NotOwnFolderText(refused[0] == '/' ? refused : m_options.BackupPath + "/" + refused),
+            "", MB_OK | MB_ICONINFORMATION);
+        return Stop(BackupStop::TargetRefused);
+    }
+    if (!folder) {
         m_services.message(e.target, Res(3009), MB_OK | MB_ICONINFORMATION);
         return Stop(BackupStop::DirectoryFailed);
     }
+    folder.RemoveTemporariesOf(m_namesByDirectory[dir]);
     m_madeDirectories.insert(dir);
     return Flow::Next;
 }
@@ -339,7 +369,18 @@ BackupOutcome RunBackupSteps(TBackupOptions& options, const std::vector<std::str
             return {BackupResult::NotStarted, BackupStop::NotPrepared, ""};
         }
     }
-    BackupRun run(options, services, entries.size());
+    // Nothing is written into a target that someone else could redirect.
+    const OwnFolder target =
+        OwnFolder::Enter(options.BackupPath.empty() ? "/" : options.BackupPath);
+    if (!target && !target.refused().empty()) {
+        services.message(NotOwnFolderText(target.refused()), "", MB_OK | MB_ICONINFORMATION);
+        return {BackupResult::NotStarted, BackupStop::TargetRefused, ""};
+    }
+    if (!target) {
+        services.message(options.BackupPath, Res(3009), MB_OK | MB_ICONINFORMATION);
+        return {BackupResult::Completed, BackupStop::DirectoryFailed, ""};
+    }
+    BackupRun run(options, services, entries.size(), target);
     return run.Run(entries, archive ? &*archive : nullptr);
 }
 

@@ -48,6 +48,7 @@ enum class BackupStop {
     NotPrepared,     // a packing check or preparing step failed (said)
     Cancelled,       // Esc, Enter, Cancel at a question, or the program ending
     DirectoryFailed, // the target directory could not be made (said)
+    TargetRefused,   // a folder on the target is not the user's: nothing written there (said)
     CopyFailed,      // a copy failed (said)
     FlushFailed,     // the copies could not be flushed to the disk
     PackingFailed,   // the list, the packer, the converter or the archive (FailureText)
@@ -63,9 +64,11 @@ struct BackupOutcome {
 // One run of the Start button over the entries (list-box order; already the selected ones when
 // only those are backed up). Strips the options' BackupPath for good. Each entry passes named
 // steps in turn (dates, question, progress, directory, space, transfer, abort check); a step
-// may skip the entry, repeat it from the start or stop the run. In copy mode the target
-// directory is created when missing, each copy is whole or absent (Esc or the program's end
-// stops also inside a large file), and the copies are flushed to disk once at the end. In
+// may skip the entry, repeat it from the start or stop the run. The target is entered folder by
+// folder before the first entry, made where missing (0700), and refused when a folder on it is
+// not the user's. In copy mode each copy is private (0600), whole or absent (Esc or the
+// program's end stops also inside a large file; what a killed run left is removed by the next
+// one), and the copies are flushed to disk once at the end. In
 // packing mode the entries go to the packer's list file and the packer is started through the
 // launcher.
 BackupOutcome RunBackupSteps(TBackupOptions& options, const std::vector<std::string>& entries,

@@ -158,10 +158,10 @@ TBackupDialog::FilesChooser TBackupDialog::SetFilesChooser(FilesChooser chooser)
 }
 
 TBackupDialog::TBackupDialog(QWidget* parent, std::string settingsDir, std::string filter,
-                             std::string ownDocument)
+                             std::string ownDocument, std::string ownConfigDir)
     : TTiledDialog(parent, ResId("BACKUP_DIALOG"), "KACHEL1"),
       m_settingsDir(std::move(settingsDir)), m_filter(std::move(filter)),
-      m_ownDocument(std::move(ownDocument)) {
+      m_ownDocument(std::move(ownDocument)), m_ownConfigDir(std::move(ownConfigDir)) {
     new TOwnerDrawPushbutton(this, IDOK, "BTN1", "BTN2", "BTN2");
     new TOwnerDrawPushbutton(this, IDCANCEL, "BTN3", "BTN4", "BTN4");
     new TOwnerDrawPushbutton(this, kTarget, "BTN40", "BTN41", "BTN41");
@@ -198,7 +198,7 @@ TBackupDialog::Notifier TBackupDialog::SetNotifier(Notifier notify) {
 void TBackupDialog::SetupWindow() {
     WaitCursor wait;
     TTiledDialog::SetupWindow();
-    m_options.Load(m_settingsDir);
+    m_options.Load(m_settingsDir, m_ownConfigDir);
     // A first backup needs no search for the user's document; Backup.Ini keeps it only when
     // the user confirms, as every other change.
     if (m_options.Files.empty() && !m_ownDocument.empty() && FileExists(m_ownDocument) &&
@@ -284,7 +284,7 @@ void TBackupDialog::ControlsToOptions() {
     m_options.ZipFileName = ItemText(kZipName);
     m_options.ZipPath = m_zipPath;
     m_options.Zip2ExePath = m_zip2ExePath;
-    m_options.Save(m_settingsDir);
+    m_options.Save(m_settingsDir, m_ownConfigDir);
 }
 
 void TBackupDialog::CmOk() {
@@ -435,6 +435,7 @@ void TBackupDialog::Notify(BackupResult result, const std::vector<std::string>& 
 
 void RunBackupDialog(QWidget* parent, const std::string& programDir,
                      const std::string& ownDocument) {
-    TBackupDialog dialog(parent, programDir, kCreatorFilter, ownDocument);
+    TBackupDialog dialog(parent, programDir, kCreatorFilter, ownDocument,
+                         SystemDirs::WindowsDirectory());
     dialog.Execute();
 }

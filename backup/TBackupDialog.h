@@ -24,9 +24,10 @@ struct BackupServices;
 class TBackupDialog : public TTiledDialog {
     Q_OBJECT
 public:
-    // ownDocument: the logged-in user's document, listed when the list is empty.
+    // ownDocument: the logged-in user's document, listed when the list is empty; ownConfigDir:
+    // the user's own configuration, where the programs to run are kept ("": Backup.Ini only).
     TBackupDialog(QWidget* parent, std::string settingsDir, std::string filter,
-                  std::string ownDocument = {});
+                  std::string ownDocument = {}, std::string ownConfigDir = {});
     ~TBackupDialog() override;
 
     const TBackupOptions& Options() const { return m_options; }
@@ -65,6 +66,7 @@ private:
     std::string m_settingsDir;
     std::string m_filter;
     std::string m_ownDocument;
+    std::string m_ownConfigDir;
     TBackupOptions m_options;
     std::string m_zipPath;
     std::string m_zip2ExePath;

@@ -1,10 +1,13 @@
 #include "backup/TBackupOptions.h"
 
+#include "platform/Messages.h"
 #include "platform/Profile.h"
 #include "util/FileUtil.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <set>
 #include <unordered_set>
 
 namespace {
@@ -32,6 +35,21 @@ bool ReadFlag(const TProfileSnapshot& ini, const char* key, bool def) {
     return ini.Int(kCommon, key, def ? 1 : 0) != 0;
 }
 
+constexpr const char* kProgramKeys[] = {"ZIP_PATH", "ZIP2EXE_PATH"};
+
+// Says once per session per file that its programs are not used.
+void WarnOfForeignPrograms(const std::string& file) {
+    static std::set<std::string> warned;
+    if (!warned.insert(file).second) {
+        return;
+    }
+    ShowMessage("Die Programme zum Packen in " + file +
+                    " werden nicht verwendet: andere Benutzer können diese Datei oder ihren "
+                    "Ordner ändern. Wählen Sie die Programme in der Sicherung neu; sie werden "
+                    "dann in Ihren eigenen Einstellungen gespeichert.",
+                "", MB_OK | MB_ICONEXCLAMATION);
+}
+
 } // namespace
 
 TBackupOptions::TBackupOptions() : BackupPath(DefaultBackupPath()) {}
@@ -45,10 +63,38 @@ std::string TBackupOptions::DefaultBackupPath() {
     return path + "Quillory-Sicherung/";
 }
 
-void TBackupOptions::Load(const std::string& dir) {
+void TBackupOptions::LoadPrograms(const std::string& dir, const std::string& ownConfigDir) {
+    std::string* fields[] = {&ZipPath, &Zip2ExePath};
+    bool fromOwn[std::size(kProgramKeys)] = {};
+    const std::string own = ownConfigDir + kOwnFileName;
+    if (!ownConfigDir.empty() && OnlyUserCanChange(own)) {
+        const TProfileSnapshot ini(own);
+        for (size_t i = 0; i < std::size(kProgramKeys); ++i) {
+            const std::string value = ini.String(kOwnSection, kProgramKeys[i], "");
+            fromOwn[i] = !value.empty();
+            if (fromOwn[i]) {
+                *fields[i] = Cut(value);
+            }
+        }
+    }
+    const std::string shared = dir + kFileName;
+    const bool usable = OnlyUserCanChange(shared);
+    const TProfileSnapshot ini(shared);
+    for (size_t i = 0; i < std::size(kProgramKeys); ++i) {
+        const std::string value = Cut(ini.String(kCommon, kProgramKeys[i], ""));
+        if (usable && !fromOwn[i] && !value.empty()) {
+            *fields[i] = value;
+        } else if (!usable && !value.empty() && value != *fields[i]) {
+            WarnOfForeignPrograms(shared);
+        }
+    }
+}
+
+void TBackupOptions::Load(const std::string& dir, const std::string& ownConfigDir) {
     if (dir.empty()) {
         return;
     }
+    LoadPrograms(dir, ownConfigDir);
     const TProfileSnapshot ini(dir + kFileName); // one read of the file
     Files.clear();
     ReadTextInto(ini, "BACKUP_PATH", BackupPath);
@@ -59,8 +105,6 @@ void TBackupOptions::Load(const std::string& dir) {
     UsePkzip = ReadFlag(ini, "USE_PKZIP", UsePkzip);
     UseZip2Exe = ReadFlag(ini, "USE_ZIP2EXE", UseZip2Exe);
     UsePasswd = ReadFlag(ini, "USE_PASSWD", UsePasswd);
-    ReadTextInto(ini, "ZIP_PATH", ZipPath);
-    ReadTextInto(ini, "ZIP2EXE_PATH", Zip2ExePath);
     ReadTextInto(ini, "ZIP_FILENAME", ZipFileName);
     const int count = ini.Int(kCommon, "NUMFILES", 0);
     std::unordered_set<std::string> listed;
@@ -75,9 +119,14 @@ void TBackupOptions::Load(const std::string& dir) {
     }
 }
 
-void TBackupOptions::Save(const std::string& dir) const {
+void TBackupOptions::Save(const std::string& dir, const std::string& ownConfigDir) const {
     if (dir.empty()) {
         return;
+    }
+    if (!ownConfigDir.empty()) {
+        WritePrivateProfileStrings(
+            {{kOwnSection, kProgramKeys[0], ZipPath}, {kOwnSection, kProgramKeys[1], Zip2ExePath}},
+            ownConfigDir + kOwnFileName);
     }
     const auto flag = [](bool value) { return std::string(value ? "1" : "0"); };
     std::vector<ProfileEntry> entries = {

@@ -70,6 +70,9 @@ enum class CheckKind {
     Vin,             // vehicle identification number
     ManufacturerKey, // four digits
     TypeKey,         // three characters
+    TaxId,           // Steuer-Identifikationsnummer
+    PensionNumber,   // Rentenversicherungsnummer
+    InsuredNumber,   // Krankenversichertennummer
 };
 
 // How a field is a date for Fristen.

@@ -34,7 +34,7 @@ icalcomponent* Event(const Deadline& deadline, const std::string& tag, int leadD
                      icaltimetype stamp) {
     const std::string uid =
         FieldName(deadline.category, deadline.id) + "-" + tag + "@quillory.invalid";
-    const std::string summary = deadline.form + ": " + deadline.what;
+    const std::string summary = CalendarTitle(deadline);
     icaltimetype start = DayOf(*deadline.date);
     icaltimetype end = start;
     icaltime_adjust(&end, 1, 0, 0, 0);

@@ -2,6 +2,9 @@
 
 #include "catalogue/FieldCatalogue.h"
 #include "platform/Profile.h"
+#include "search/TextFold.h"
+#include "store/ContractFields.h"
+#include "util/ContractTerms.h"
 
 #include <algorithm>
 #include <cctype>
@@ -21,17 +24,6 @@ std::string Trimmed(std::string text) {
     return text.substr(start);
 }
 
-std::string Lower(std::string text) {
-    for (char& c : text)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    // Upper-case umlauts in UTF-8: the second byte differs by 0x20.
-    for (size_t at = 0; (at = text.find('\xC3', at)) != std::string::npos && at + 1 < text.size();
-         ++at)
-        if (text[at + 1] == '\x84' || text[at + 1] == '\x96' || text[at + 1] == '\x9C')
-            text[at + 1] = static_cast<char>(text[at + 1] + 0x20);
-    return text;
-}
-
 bool HasWord(const std::string& lower, const std::string& word) {
     for (size_t at = lower.find(word); at != std::string::npos; at = lower.find(word, at + 1)) {
         const bool startOk = at == 0 || !std::isalpha(static_cast<unsigned char>(lower[at - 1]));
@@ -44,17 +36,16 @@ bool HasWord(const std::string& lower, const std::string& word) {
     return false;
 }
 
-// A free field's title that names a deadline, and not a secret.
+// A free field's title that names a deadline, and not a secret; folded as the search folds
+// (case, umlauts and accents, ß as ss), so "GÜLTIG", "gultig" and "Paßwort" count.
 bool IsDeadlineTitle(const std::string& title) {
-    const std::string lower = Lower(title);
-    for (const char* secret : {"pin", "passwort",
-                               "pa\xC3\x9f"
-                               "wort",
-                               "kennwort", "geheim"})
+    static thread_local TextFolder folder;
+    const std::string lower = folder.FoldPlain(ComposedText(title));
+    for (const char* secret : {"pin", "passwort", "kennwort", "geheim"})
         if (lower.find(secret) != std::string::npos)
             return false;
-    for (const char* stem : {"g\xC3\xBCltig", "ablauf", "l\xC3\xA4uft", "frist", "garantie",
-                             "verf\xC3\xA4llt", "f\xC3\xA4llig", "t\xC3\xBCv"})
+    for (const char* stem :
+         {"gultig", "ablauf", "lauft", "frist", "garantie", "verfallt", "fallig", "tuv"})
         if (lower.find(stem) != std::string::npos)
             return true;
     return HasWord(lower, "bis");
@@ -103,9 +94,40 @@ std::chrono::sys_days Days(const CalendarDate& d) {
                                        std::chrono::day(static_cast<unsigned>(d.day)));
 }
 
+constexpr const char* kCancelBy = "K\xC3\xBCndigen bis: ";
+
+// The contracts' last days to cancel; labelsOnly names a contract by its number, not its
+// provider.
+void AddContracts(const std::map<int, std::string>& values, bool labelsOnly,
+                  const CalendarDate& today, std::vector<Deadline>& out) {
+    for (int c = 0; c < kContractCount; ++c) {
+        if (Trimmed(ContractValue(values, c, ContractPart::Begin)).empty())
+            continue;
+        const CancelDate date = ComputeCancelDate(TermsOf(values, c), today);
+        if (date.kind == CancelDate::Kind::AnyTime)
+            continue;
+        const std::string provider = Trimmed(ContractValue(values, c, ContractPart::Provider));
+        std::string name =
+            labelsOnly || provider.empty() ? "Vertrag " + std::to_string(c + 1) : provider;
+        if (const std::string kind = Trimmed(ContractValue(values, c, ContractPart::Kind));
+            !kind.empty())
+            name += " (" + kind + ")";
+        Deadline row{kContractCategory,
+                     ContractFieldId(c, ContractPart::Provider),
+                     date.typed.empty() ? "nicht berechenbar" : date.typed,
+                     std::nullopt,
+                     CategoryTitle(kContractCategory),
+                     kCancelBy + name};
+        if (date.kind == CancelDate::Kind::Deadline)
+            row.date = date.lastDay;
+        out.push_back(std::move(row));
+    }
+}
+
 } // namespace
 
-std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnly) {
+std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnly,
+                                    const std::optional<CalendarDate>& contractsOn) {
     std::vector<Deadline> out;
     for (const FieldFacts& field : AllFields()) {
         if (field.deadline.role == DateRole::None || field.secret)
@@ -120,6 +142,9 @@ std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnl
                                Describe(field.deadline, *category, labelsOnly)));
         }
     }
+    if (contractsOn)
+        if (const std::map<int, std::string>* contracts = values(kContractCategory))
+            AddContracts(*contracts, labelsOnly, *contractsOn, out);
     // Readable first by date; unreadable keep the order of the forms.
     std::stable_sort(out.begin(), out.end(), [](const Deadline& a, const Deadline& b) {
         if (a.date && b.date)
@@ -127,6 +152,13 @@ std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnl
         return a.date.has_value() && !b.date.has_value();
     });
     return out;
+}
+
+std::string CalendarTitle(const Deadline& deadline) {
+    const std::string prefix = kCancelBy;
+    if (deadline.category == kContractCategory && deadline.what.rfind(prefix, 0) == 0)
+        return "K\xC3\xBCndigungsfrist: " + deadline.what.substr(prefix.size());
+    return deadline.form + ": " + deadline.what;
 }
 
 int DaysUntil(const CalendarDate& date, const CalendarDate& today) {
@@ -186,11 +218,8 @@ int CountDue(const std::vector<Deadline>& deadlines, const CalendarDate& today, 
 
 int LeadDays(const std::string& settingsFile) {
     const std::string value = GetPrivateProfileString("OPTIONS", kLeadTimeKey, "", settingsFile);
-    if (value.empty()) {
-        WritePrivateProfileString("OPTIONS", kLeadTimeKey, std::to_string(kDefaultLeadDays),
-                                  settingsFile);
+    if (value.empty())
         return kDefaultLeadDays;
-    }
     // A value that is no number keeps the reminders on: a typing slip must not switch them off.
     if (!std::isdigit(static_cast<unsigned char>(value[0])))
         return kDefaultLeadDays;
@@ -206,6 +235,12 @@ std::string StableTag(const std::string& text) {
     char tag[17];
     std::snprintf(tag, sizeof tag, "%016llx", static_cast<unsigned long long>(hash));
     return tag;
+}
+
+void OfferLeadTimeKey(const std::string& settingsFile) {
+    if (GetPrivateProfileString("OPTIONS", kLeadTimeKey, "", settingsFile).empty())
+        WritePrivateProfileString("OPTIONS", kLeadTimeKey, std::to_string(kDefaultLeadDays),
+                                  settingsFile);
 }
 
 bool TakeDailyOverview(const std::string& settingsFile, const std::string& user,

@@ -22,11 +22,19 @@ struct Deadline {
     std::string what;                 // "Kreditkarten: 2. Karte, Inhaber Anna Beispiel"
 };
 
+// The title of the deadline's calendar event: "<form>: <what>", for a contract
+// "Kündigungsfrist: <Anbieter> (<Art>)".
+std::string CalendarTitle(const Deadline& deadline);
+
 // The text of every field of a category by id; nullptr when the category cannot be read.
 using CategoryValues = std::function<const std::map<int, std::string>*(int category)>;
 
-// Every filled date field, soonest first; unreadable ones at the end in form order.
-std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnly);
+// Every filled date field, soonest first; unreadable ones at the end in form order. Given
+// contractsOn, also the last day to cancel each contract of the form "Verträge" whose begin is
+// filled in, as it stands on that day ("Kündigen bis: Anbieter (Art)"); a contract that can be
+// cancelled any day has none, one whose terms cannot be read is unreadable.
+std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnly,
+                                    const std::optional<CalendarDate>& contractsOn = {});
 
 enum class DeadlineState { Expired, Due, Later, Unreadable };
 
@@ -44,11 +52,13 @@ std::string DateText(const Deadline& deadline);
 // How many are expired or due.
 int CountDue(const std::vector<Deadline>& deadlines, const CalendarDate& today, int leadDays);
 
-// The lead time in days from the settings file, [OPTIONS] FRISTVORLAUF; a missing or empty key
-// is written with the default, so users find it. 0 switches reminders off.
+// The lead time in days from the settings file, [OPTIONS] FRISTVORLAUF; the default for a
+// missing or empty key. Only reads. 0 switches reminders off.
 inline constexpr const char* kLeadTimeKey = "FRISTVORLAUF";
 inline constexpr int kDefaultLeadDays = 60;
 int LeadDays(const std::string& settingsFile);
+// Writes the default lead time where the key is missing or empty, so users find it.
+void OfferLeadTimeKey(const std::string& settingsFile);
 
 // A short stable tag of a text (hex of a 64-bit FNV-1a hash): keys and UIDs without names.
 std::string StableTag(const std::string& text);

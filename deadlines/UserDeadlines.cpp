@@ -2,7 +2,6 @@
 
 #include "store/CategoryValues.h"
 
-#include <ctime>
 #include <map>
 
 std::optional<std::vector<Deadline>> ReadUserDeadlines(bool labelsOnly) {
@@ -14,15 +13,8 @@ std::optional<std::vector<Deadline>> ReadUserDeadlines(bool labelsOnly) {
             failed = true;
         return &it->second;
     };
-    std::vector<Deadline> deadlines = FindDeadlines(values, labelsOnly);
+    std::vector<Deadline> deadlines = FindDeadlines(values, labelsOnly, Today());
     if (failed)
         return std::nullopt;
     return deadlines;
-}
-
-CalendarDate Today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }

@@ -7,6 +7,3 @@
 
 // The deadlines of the logged-in user's open tables; nothing when an open table cannot be read.
 std::optional<std::vector<Deadline>> ReadUserDeadlines(bool labelsOnly);
-
-// Today in the local time zone.
-CalendarDate Today();

@@ -29,10 +29,11 @@ enum DeskCommand : int {
     CmEmergencyFolder = 17,
     CmDeadlines = 18,
     CmSearch = 19,
+    CmContracts = 20,
 };
 
 // clang-format off
-inline constexpr std::array<HotSpotRow, 19> kHotSpotTable{{
+inline constexpr std::array<HotSpotRow, 20> kHotSpotTable{{
     {432, 287, 72, 72, {"BEENDEN1", "BEENDEN2", "BEENDEN2"}, CmExit, "Programm beenden", "E"},
     {448, 211, 72, 72, {"INFO1", "INFO2", "INFO2"}, CmAbout, "Information", "I"},
     {430, 134, 72, 72, {"HILFE1", "HILFE2", "HILFE2"}, CmHelp, "Hilfe", "F1; H"},
@@ -52,6 +53,7 @@ inline constexpr std::array<HotSpotRow, 19> kHotSpotTable{{
     {452, 380, 112, 72, {"FEDER1", "FEDER2", "FEDER3"}, CmEmergencyFolder, "Notfallmappe", "Ctrl+P"},
     {96, 36, 72, 72, {"FRISTEN1", "FRISTEN2", "FRISTEN3"}, CmDeadlines, "Fristen", "T"},
     {448, 36, 72, 72, {"SUCHEN1", "SUCHEN2", "SUCHEN3"}, CmSearch, "Suchen", "Ctrl+F; U"},
+    {518, 134, 72, 72, {"VERTRAG1", "VERTRAG2", "VERTRAG3"}, CmContracts, "Verträge", "Ctrl+Shift+K"},
 }};
 // clang-format on
 

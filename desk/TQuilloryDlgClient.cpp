@@ -12,6 +12,7 @@
 #include "platform/Messages.h"
 #include "platform/SystemDirs.h"
 #include "platform/gui/HelpViewer.h"
+#include "platform/gui/NoticeStyle.h"
 #include "util/VersionTitle.h"
 #include "util/gui/MessageQueue.h"
 
@@ -516,7 +517,7 @@ void TQuilloryDlgClient::Dispatch(int command, int index) {
         ResetSpot(index);
         break;
     default:
-        if (command >= CmFirstForm && command <= CmLastForm) {
+        if ((command >= CmFirstForm && command <= CmLastForm) || command == CmContracts) {
             if (m_services.runForm) {
                 m_services.runForm(command, this);
             }
@@ -555,12 +556,12 @@ void TQuilloryDlgClient::SetConflictNote(const QString& text) {
         m_conflictButton->setFocusPolicy(Qt::NoFocus);
         m_conflictButton->setCursor(Qt::PointingHandCursor);
         m_conflictButton->setAccessibleDescription(SpokenKeys(QString::fromUtf8(kConflictKeys)));
-        m_conflictButton->setStyleSheet(QStringLiteral(
-            "QPushButton { background: rgba(70, 20, 10, 225); color: rgb(255, 244, 200);"
-            " border: 1px solid rgb(200, 160, 80); border-radius: 4px; padding: 0px 3px;"
-            " font-weight: bold; font-size: 7pt; }"
-            "QPushButton:hover { background: rgba(110, 36, 16, 235); }"
-            "QPushButton:pressed { background: rgba(50, 14, 6, 235); }"));
+        m_conflictButton->setStyleSheet(NoticeStyleSheet(
+            QStringLiteral("QPushButton"),
+            QStringLiteral("border: 1px solid rgb(200, 160, 80); border-radius: 4px;"
+                           " padding: 0px 3px; font-size: 7pt;"),
+            QStringLiteral("QPushButton:hover { background: rgba(110, 36, 16, 235); }"
+                           "QPushButton:pressed { background: rgba(50, 14, 6, 235); }")));
         m_conflictButton->ensurePolished();
         connect(m_conflictButton, &QPushButton::clicked, this, [this] { RequestConflicts(); });
     }

@@ -174,4 +174,37 @@ bool SameSecret(std::string_view a, std::string_view b) {
     return sodium_memcmp(da.data(), db.data(), da.size()) == 0;
 }
 
+WrappedKey WrapKey(const SecretKey& dataKey, const SecretKey& kek, std::string_view ad) {
+    WrappedKey slot{};
+    uint8_t* nonce = slot.data();
+    RandomBytes(nonce, 24);
+    unsigned long long len = 0;
+    crypto_aead_xchacha20poly1305_ietf_encrypt(slot.data() + 24, &len, dataKey.data(), 32,
+                                               reinterpret_cast<const unsigned char*>(ad.data()),
+                                               ad.size(), nullptr, nonce, kek.data());
+    return slot;
+}
+
+bool UnwrapKey(const WrappedKey& slot, const SecretKey& kek, std::string_view ad,
+               SecretKey& dataKey) {
+    EnsureSodium();
+    SecretKey plain;
+    unsigned long long len = 0;
+    if (crypto_aead_xchacha20poly1305_ietf_decrypt(
+            plain.data(), &len, nullptr, slot.data() + 24, slot.size() - 24,
+            reinterpret_cast<const unsigned char*>(ad.data()), ad.size(), slot.data(),
+            kek.data()) != 0 ||
+        len != 32)
+        return false;
+    dataKey = plain;
+    return true;
+}
+
+void RecoveryKek(const SecretKey& recovery, SecretKey& kek) {
+    EnsureSodium();
+    static const unsigned char kContext[] = "Quillory recovery key v1";
+    crypto_generichash(kek.data(), 32, recovery.data(), kRecoverySize, kContext,
+                       sizeof kContext - 1);
+}
+
 } // namespace engine

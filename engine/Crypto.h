@@ -74,4 +74,17 @@ Digest Blake2b(std::string_view bytes);
 // Whether two secrets are equal, compared in constant time.
 bool SameSecret(std::string_view a, std::string_view b);
 
+// A data key wrapped by a key-encryption key: nonce, sealed key and tag.
+using WrappedKey = std::array<uint8_t, 24 + 32 + 16>;
+WrappedKey WrapKey(const SecretKey& dataKey, const SecretKey& kek, std::string_view ad);
+// false for a wrong key-encryption key or a tampered slot; dataKey is then unchanged.
+bool UnwrapKey(const WrappedKey& slot, const SecretKey& kek, std::string_view ad,
+               SecretKey& dataKey);
+
+// A recovery secret: 128 random bits, held in the first bytes of a SecretKey.
+constexpr size_t kRecoverySize = 16;
+// The key-encryption key of a recovery secret: a keyed hash, as 128 random bits need no
+// stretching.
+void RecoveryKek(const SecretKey& recovery, SecretKey& kek);
+
 } // namespace engine

@@ -19,8 +19,15 @@ void Session::AddPassword(std::string_view password) {
         m_passwords.emplace_back(password);
 }
 
+void Session::AddRecovery(const SecretKey& recovery) {
+    auto kek = std::make_unique<SecretKey>();
+    RecoveryKek(recovery, *kek);
+    m_recoveries.push_back(std::move(kek));
+}
+
 void Session::ClearPasswords() {
     m_passwords.clear(); // each wiped as it goes
+    m_recoveries.clear();
     m_keys.clear();
     ++m_clears;
 }

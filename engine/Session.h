@@ -23,7 +23,11 @@ public:
 
     // Adds a password as the newest; one given again becomes the newest.
     void AddPassword(std::string_view password);
-    // Forgets every password and key (wiping them).
+    // Adds a recovery secret (kRecoverySize bytes of recovery): protected tables with a
+    // recovery slot open with it as with a password. Kept as its key-encryption key only.
+    void AddRecovery(const SecretKey& recovery);
+    const std::vector<std::unique_ptr<SecretKey>>& RecoveryKeks() const { return m_recoveries; }
+    // Forgets every password, recovery and key (wiping them).
     void ClearPasswords();
     // Oldest first; the engine tries them newest first.
     const std::vector<SecretText>& Passwords() const { return m_passwords; }
@@ -61,6 +65,7 @@ private:
     SecretKey m_digestKey; // random, this session's own
     std::vector<SecretText> m_passwords;
     std::vector<std::unique_ptr<DerivedKey>> m_keys;
+    std::vector<std::unique_ptr<SecretKey>> m_recoveries;
     unsigned m_clears = 0;
 };
 

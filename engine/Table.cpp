@@ -4,6 +4,34 @@
 
 namespace engine {
 
+namespace {
+
+// The data key of a table with key slots, unwrapped by a password (newest first) or a
+// recovery the session holds; nullptr when none fits.
+std::unique_ptr<SecretKey> UnwrapDataKey(const TableImage& header, Session& session) {
+    const KeySlots& keySlots = *header.keySlots;
+    auto dataKey = std::make_unique<SecretKey>();
+    const std::string passwordAd = KeySlotAd(header, false);
+    const auto& passwords = session.Passwords();
+    for (size_t i = passwords.size(); i-- > 0;) {
+        const SecretKey* kek = session.KeyFor(passwords[i].view(), header.salt, header.kdf);
+        if (!kek)
+            throw EngineError(Errc::Io, "key derivation failed");
+        if (UnwrapKey(keySlots.password, *kek, passwordAd, *dataKey))
+            return dataKey;
+    }
+    if (keySlots.hasRecovery) {
+        const std::string recoveryAd = KeySlotAd(header, true);
+        for (const auto& kek : session.RecoveryKeks()) {
+            if (UnwrapKey(keySlots.recovery, *kek, recoveryAd, *dataKey))
+                return dataKey;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
 std::unique_ptr<Table> Table::Open(const std::string& tablePath, Session& session,
                                    bool askForPassword) {
     TableStore store(TableStore::BaseOf(tablePath));
@@ -14,6 +42,17 @@ std::unique_ptr<Table> Table::Open(const std::string& tablePath, Session& sessio
     std::unique_ptr<SecretKey> key;
     if (!parsed.header.isProtected) {
         image = DecodeRecords(parsed, nullptr, *memoFile, &canonical);
+    } else if (parsed.header.keySlots) {
+        for (;;) {
+            key = UnwrapDataKey(parsed.header, session);
+            if (key)
+                break;
+            if (!askForPassword || !session.onPasswordRequest || !session.onPasswordRequest())
+                throw EngineError(Errc::NoAccess, "table is protected: no valid password");
+        }
+        image = DecodeRecords(parsed, key.get(), *memoFile, &canonical);
+        if (!image)
+            throw EngineError(Errc::Format, "table damaged: records do not open with its key");
     } else {
         for (;;) {
             const auto& passwords = session.Passwords();
@@ -131,6 +170,20 @@ void Table::Post(const std::vector<std::string>& values) {
 
 TableImage Table::TakeImage() && {
     return std::move(m_image);
+}
+
+bool RecoveryOpens(const std::string& tablePath, const SecretKey& recovery) {
+    try {
+        const ParsedTable parsed = TableStore(TableStore::BaseOf(tablePath)).Read();
+        const auto& keySlots = parsed.header.keySlots;
+        if (!keySlots || !keySlots->hasRecovery)
+            return false;
+        SecretKey kek, dataKey;
+        RecoveryKek(recovery, kek);
+        return UnwrapKey(keySlots->recovery, kek, KeySlotAd(parsed.header, true), dataKey);
+    } catch (const EngineError&) {
+        return false;
+    }
 }
 
 } // namespace engine

@@ -32,10 +32,14 @@ public:
     // The current (first) record; a table without records reads as empty fields.
     const std::string& Value(int field) const;
     bool IsProtected() const { return m_image.isProtected; }
-    // The key the table opened with; nullptr for an unprotected table.
+    // Whether the table's data key also opens by a recovery.
+    bool HasRecovery() const { return m_image.keySlots && m_image.keySlots->hasRecovery; }
+    // The key the table opened with (the data key with key slots); nullptr for an unprotected
+    // table.
     const SecretKey* Key() const { return m_key.get(); }
     const Salt& KeySalt() const { return m_image.salt; }
     const KdfParams& KeyCost() const { return m_image.kdf; }
+    const std::optional<KeySlots>& Slots() const { return m_image.keySlots; }
 
     // Changes the current record (inserting one of empty fields first when the table has none)
     // and writes what changed: the .PX and .DB always, the memo file only when a memo differs.
@@ -59,5 +63,9 @@ private:
     MemoTie m_memo;              // the memo file in place
     bool m_memoReusable = false; // layout 2 with memo references a post can keep
 };
+
+// Whether recovery opens the table at tablePath (unwraps its data key); false for a table
+// without a recovery or one that cannot be read.
+bool RecoveryOpens(const std::string& tablePath, const SecretKey& recovery);
 
 } // namespace engine

@@ -25,6 +25,11 @@ constexpr size_t kTagSize = 16;
 constexpr uint32_t kNoMemo = 0xFFFFFFFF;
 constexpr size_t kMaxFields = 4096;
 constexpr size_t kMaxNameLength = 64;
+// Protection flags: sealed with the password's key, or with a data key in slots.
+constexpr uint8_t kSealedByPassword = 1;
+constexpr uint8_t kSealedByDataKey = 2;
+// With key slots: cost, salt, password slot, recovery flag and slot, then the section's nonce.
+constexpr size_t kSlotBlockSize = 8 + 8 + sizeof(Salt) + 2 * sizeof(WrappedKey) + 1;
 
 // A fuzz build takes every checksum and digest as matching, so that the fuzzer's inputs reach
 // what lies behind them (anyone can compute a checksum for a made-up file). Decryption is
@@ -146,15 +151,25 @@ void ReadHeader(ByteReader& r, ParsedTable& p, size_t& nonceAt) {
         h.fields.push_back(std::move(f));
     }
     uint8_t prot = r.u8();
-    if (prot > 1)
+    if (prot > kSealedByDataKey || (prot == kSealedByDataKey && p.layout == 1))
         Damaged("bad protection flag");
-    h.isProtected = prot == 1;
+    h.isProtected = prot != 0;
     if (h.isProtected) {
+        p.costAt = r.pos();
         h.kdf.opsLimit = r.u64();
         h.kdf.memLimit = r.u64();
         if (!KdfParamsAcceptable(h.kdf))
             Damaged("bad key-derivation parameters");
         Take(r, h.salt);
+        if (prot == kSealedByDataKey) {
+            KeySlots& keySlots = h.keySlots.emplace();
+            Take(r, keySlots.password);
+            const uint8_t recovery = r.u8();
+            if (recovery > 1)
+                Damaged("bad recovery flag");
+            keySlots.hasRecovery = recovery == 1;
+            Take(r, keySlots.recovery);
+        }
         nonceAt = r.pos();
         Take(r, p.dbNonce);
     }
@@ -358,13 +373,20 @@ void EncodeRecordFiles(const TableImage& image, const MemoTie& tie, const Secret
         head.u8(static_cast<uint8_t>(f.name.size()));
         head.bytes(f.name);
     }
-    head.u8(image.isProtected ? 1 : 0);
+    head.u8(!image.isProtected ? 0 : image.keySlots ? kSealedByDataKey : kSealedByPassword);
     Nonce nonce{};
     size_t nonceAt = 0;
+    size_t costAt = 0;
     if (image.isProtected) {
+        costAt = head.size();
         head.u64(image.kdf.opsLimit);
         head.u64(image.kdf.memLimit);
         head.bytes(View(image.salt));
+        if (image.keySlots) {
+            head.bytes(View(image.keySlots->password));
+            head.u8(image.keySlots->hasRecovery ? 1 : 0);
+            head.bytes(View(image.keySlots->recovery));
+        }
         nonceAt = head.size();
         head.bytes(View(nonce)); // filled in below
     }
@@ -378,6 +400,8 @@ void EncodeRecordFiles(const TableImage& image, const MemoTie& tie, const Secret
         // field zeroed, and the nonce itself is bound by the AEAD.
         std::string ad =
             Prefix(kMagicDb, image.generation, head.size() + sectionLength) + head.out();
+        if (image.keySlots)
+            std::memset(ad.data() + kPrefixSize + costAt, 0, kSlotBlockSize);
         std::string section = engine::Seal(rec.out(), ad, *key, nonce);
         std::memcpy(head.out().data() + nonceAt, nonce.data(), nonce.size());
         head.bytes(section);
@@ -432,6 +456,8 @@ ParsedTable ParseTable(std::string_view db, std::string_view px) {
     if (p.header.isProtected) {
         p.dbAd = std::string(db.data(), kPrefixSize + sectionAt);
         std::memset(p.dbAd.data() + kPrefixSize + nonceAt, 0, 24);
+        if (p.header.keySlots)
+            std::memset(p.dbAd.data() + kPrefixSize + p.costAt, 0, kSlotBlockSize);
     }
 
     ByteReader x(pxBody);
@@ -443,6 +469,34 @@ ParsedTable ParseTable(std::string_view db, std::string_view px) {
         p.index.push_back({x.u32(), x.u32(), x.u32()});
     x.expectEnd();
     return p;
+}
+
+std::string KeySlotAd(const TableImage& header, bool recovery) {
+    if (recovery)
+        return "QTBLKEYR"; // kept as it is when the password changes
+    ByteWriter w;
+    w.bytes("QTBLKEYP");
+    w.u64(header.kdf.opsLimit);
+    w.u64(header.kdf.memLimit);
+    w.bytes(View(header.salt));
+    return std::move(w.out());
+}
+
+std::string ReplaceKeySlots(std::string_view db, const ParsedTable& parsed,
+                            const TableImage& header) {
+    if (!parsed.header.keySlots || !header.keySlots || parsed.layout != 2)
+        throw EngineError(Errc::BadArgument, "table has no key keySlots");
+    ByteWriter block;
+    block.u64(header.kdf.opsLimit);
+    block.u64(header.kdf.memLimit);
+    block.bytes(View(header.salt));
+    block.bytes(View(header.keySlots->password));
+    block.u8(header.keySlots->hasRecovery ? 1 : 0);
+    block.bytes(View(header.keySlots->recovery));
+    std::string out(db.substr(0, db.size() - sizeof(Checksum)));
+    out.replace(kPrefixSize + parsed.costAt, kSlotBlockSize, block.out());
+    Seal(out);
+    return out;
 }
 
 bool MemoFileBelongs(const ParsedTable& p, std::string_view head) {

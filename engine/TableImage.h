@@ -22,6 +22,15 @@ struct MemoTie {
     MemoId id{};
 };
 
+// A protected table sealed with a random data key: the key wrapped by the password's key
+// (Argon2id with the table's salt and cost) and, when a recovery was made, by the recovery's.
+// Tables protected earlier are sealed with the password's key itself and have no slots.
+struct KeySlots {
+    WrappedKey password{};
+    bool hasRecovery = false;
+    WrappedKey recovery{};
+};
+
 // A table in memory: its definition, protection and records (memos held inline).
 struct TableImage {
     uint64_t generation = 1;
@@ -29,6 +38,7 @@ struct TableImage {
     bool isProtected = false;
     KdfParams kdf;
     Salt salt{};
+    std::optional<KeySlots> keySlots;
     std::vector<std::vector<std::string>> records;
 };
 
@@ -46,7 +56,15 @@ struct ParsedTable {
     };
     std::vector<IndexEntry> index;
     Digest legacyMemoDigest{}; // layout 1: the BLAKE2b of the whole memo file
+    size_t costAt = 0;         // with key slots: where the cost, salt and slots start in the .DB
 };
+
+// The associated data of a key slot: which slot, and for the password's the cost and salt.
+std::string KeySlotAd(const TableImage& header, bool recovery);
+// The .DB of a table with key slots given header's cost, salt and slots: the record section
+// and the other files stay as they are (the section's associated data leaves them out).
+std::string ReplaceKeySlots(std::string_view db, const ParsedTable& parsed,
+                            const TableImage& header);
 
 // Where a memo file is read from, piece by piece.
 class ByteSource {

@@ -165,9 +165,9 @@ ParsedTable TableStore::Read() const {
             throw EngineError(Errc::Format, "memo file does not belong to this table");
         mbFromOld = true;
     }
-    if (pxFromOld && ::rename(Path(".PX.old").c_str(), Path(".PX").c_str()) != 0)
+    if (pxFromOld && !RenameFile(Path(".PX.old"), Path(".PX")))
         IoError("cannot restore", Path(".PX"));
-    if (mbFromOld && ::rename(Path(".MB.old").c_str(), Path(".MB").c_str()) != 0)
+    if (mbFromOld && !RenameFile(Path(".MB.old"), Path(".MB")))
         IoError("cannot restore", Path(".MB"));
     ::unlink(Path(".PX.old").c_str());
     ::unlink(Path(".MB.old").c_str());

@@ -11,7 +11,28 @@ bool NeedsQuotes(std::string_view v, char separator) {
            v.front() == ' ' || v.back() == ' ' || v.front() == '\t' || v.back() == '\t';
 }
 
+constexpr std::string_view kFormulaStarts = "=+-@'";
+
+// Whether a spreadsheet would take the value for a formula: '=' and '@' always, '+' and '-'
+// when more than a number or a telephone number follows (a function needs letters).
+bool LooksLikeFormula(std::string_view v) {
+    if (v.empty())
+        return false;
+    if (v.front() == '=' || v.front() == '@')
+        return true;
+    if (v.front() == '\'')
+        return v.size() > 1 && kFormulaStarts.find(v[1]) != std::string_view::npos;
+    return (v.front() == '+' || v.front() == '-') &&
+           v.find_first_not_of("0123456789 ./()-+,", 1) != std::string_view::npos;
+}
+
 void PutValue(std::string& out, std::string_view v) {
+    // An apostrophe makes it text; reading takes it off again.
+    std::string guarded;
+    if (LooksLikeFormula(v)) {
+        guarded = "'" + std::string(v);
+        v = guarded;
+    }
     if (!NeedsQuotes(v, ';')) {
         out += v;
         return;
@@ -100,6 +121,9 @@ CsvRead ReadFieldCsv(std::string_view text) {
                 (broken ? std::string(text.substr(start)) : Joined(cols, sep)));
             continue;
         }
+        for (std::string& c : cols)
+            if (c.size() > 1 && c.front() == '\'' && kFormulaStarts.find(c[1]) != std::string::npos)
+                c.erase(0, 1);
         result.rows.push_back({std::move(cols[0]), std::move(cols[1]), std::move(cols[2])});
     }
     return result;

@@ -7,6 +7,9 @@
 // The three-column text file German spreadsheets open as they are: UTF-8 with a byte-order
 // mark, ';' between columns, CR LF between lines, a header line "Formular;Feld;Wert", and a
 // value quoted ("" for a quote) where it holds ';', a quote, a line break or blanks at its ends.
+// A value a spreadsheet would run as a formula ("=...", "@...", "+A1", not "+49 30 1234") gets
+// an apostrophe before it, and so does one that begins with an apostrophe and one of = + - @ ';
+// reading takes exactly that apostrophe off.
 
 struct CsvRow {
     std::string form;

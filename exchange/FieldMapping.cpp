@@ -29,7 +29,7 @@ std::vector<Row> RowsOf(const std::vector<ExchangeField>& fields) {
     return rows;
 }
 
-std::string ValueOf(const FieldValues& values, const ExchangeField& f) {
+std::string ValueOf(const FormValues& values, const ExchangeField& f) {
     const auto it = values.find({f.category, f.id});
     return it == values.end() ? std::string() : it->second;
 }
@@ -67,7 +67,7 @@ std::string UniqueKey(const std::string& label, const std::vector<KdbxString>& t
 
 // The row as an entry: the first field of each part in its standard key, the others as
 // attributes; the title is the row's name while its title field is empty.
-KdbxEntry EntryOf(const Row& row, const FieldValues& values) {
+KdbxEntry EntryOf(const Row& row, const FormValues& values) {
     KdbxEntry e;
     e.uuid = kdbx::RandomBytes(16);
     std::string title;
@@ -88,7 +88,7 @@ KdbxEntry EntryOf(const Row& row, const FieldValues& values) {
 
 } // namespace
 
-KdbxDatabase ExportKdbx(const std::vector<ExchangeField>& fields, const FieldValues& values,
+KdbxDatabase ExportKdbx(const std::vector<ExchangeField>& fields, const FormValues& values,
                         const std::string& name) {
     KdbxDatabase db;
     db.name = name;
@@ -124,26 +124,33 @@ std::string CsvFieldName(const std::vector<ExchangeField>& fields, const Exchang
     return withRow + " (E" + std::to_string(field.category) + "_" + std::to_string(field.id) + ")";
 }
 
-std::vector<CsvRow> ExportCsv(const std::vector<ExchangeField>& fields, const FieldValues& values) {
+std::vector<CsvRow> ExportCsv(const std::vector<ExchangeField>& fields, const FormValues& values) {
     std::vector<CsvRow> rows;
     for (const ExchangeField& f : fields)
         rows.push_back({f.form, CsvFieldName(fields, f), ValueOf(values, f)});
     return rows;
 }
 
-int ImportPlan::Overwritten() const {
+namespace {
+
+template <class Pred> int CountValues(const ImportPlan& plan, Pred pred) {
     int n = 0;
-    for (const PlannedEntry& e : entries)
-        n += static_cast<int>(std::count_if(e.values.begin(), e.values.end(),
-                                            [](const PlannedValue& v) { return v.Overwrites(); }));
+    for (const PlannedEntry& e : plan.entries)
+        n += static_cast<int>(std::count_if(e.values.begin(), e.values.end(), pred));
     return n;
 }
 
+} // namespace
+
+int ImportPlan::Overwritten() const {
+    return CountValues(*this, [](const PlannedValue& v) { return v.Overwrites(); });
+}
+
 int ImportPlan::Unfit() const {
-    int n = 0;
-    for (const PlannedEntry& e : entries)
-        n += static_cast<int>(
-            std::count_if(e.values.begin(), e.values.end(),
-                          [](const PlannedValue& v) { return v.target.first == 0; }));
-    return n + static_cast<int>(rejected.size());
+    return CountValues(*this, [](const PlannedValue& v) { return v.target.first == 0; }) +
+           static_cast<int>(rejected.size());
+}
+
+int ImportPlan::Placed() const {
+    return CountValues(*this, [](const PlannedValue& v) { return v.target.first != 0; });
 }

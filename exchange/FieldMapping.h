@@ -27,14 +27,14 @@ struct ExchangeField {
 };
 
 using FieldKey = std::pair<int, int>; // category, id
-using FieldValues = std::map<FieldKey, std::string>;
+using FormValues = std::map<FieldKey, std::string>;
 
 // The database of every form's rows that hold anything.
-KdbxDatabase ExportKdbx(const std::vector<ExchangeField>& fields, const FieldValues& values,
+KdbxDatabase ExportKdbx(const std::vector<ExchangeField>& fields, const FormValues& values,
                         const std::string& name);
 
 // One line per field, empty ones too, named as CsvFieldName says.
-std::vector<CsvRow> ExportCsv(const std::vector<ExchangeField>& fields, const FieldValues& values);
+std::vector<CsvRow> ExportCsv(const std::vector<ExchangeField>& fields, const FormValues& values);
 // The name of a field in the CSV's second column: its label, with its row where the label
 // alone is not unique within the form, and its field name where even that is not.
 std::string CsvFieldName(const std::vector<ExchangeField>& fields, const ExchangeField& field);
@@ -60,10 +60,11 @@ struct PlannedEntry {
 
 struct ImportPlan {
     std::vector<PlannedEntry> entries;
-    FieldValues changes;               // what the import writes, field by field
+    FormValues changes;                // what the import writes, field by field
     std::vector<std::string> rejected; // source lines that could not be read at all
     int Overwritten() const;
-    int Unfit() const; // values that fit nowhere: only the report keeps them
+    int Unfit() const;  // values that fit nowhere: only the report keeps them
+    int Placed() const; // values that go into a field (the titles of free rows not counted)
 };
 
 struct ImportOptions {
@@ -72,9 +73,9 @@ struct ImportOptions {
     bool spillIntoFreeRows = true;
 };
 
-ImportPlan PlanImport(const std::vector<ExchangeField>& fields, const FieldValues& current,
+ImportPlan PlanImport(const std::vector<ExchangeField>& fields, const FormValues& current,
                       const std::vector<SourceEntry>& source, const ImportOptions& options = {});
-ImportPlan PlanCsvImport(const std::vector<ExchangeField>& fields, const FieldValues& current,
+ImportPlan PlanCsvImport(const std::vector<ExchangeField>& fields, const FormValues& current,
                          const CsvRead& csv, const ImportOptions& options = {});
 
 // The text report of an import: per source entry where each value went, and in full every value

@@ -15,10 +15,7 @@ struct Row {
 
 // Other programs' keys that name a label of the forms.
 const std::map<std::string, std::string> kAliases = {
-    {"card.cardholderName", "Inhaber"}, {"card.number", "Nummer"},
-    {"card.expiry", "Gültig bis"},      {"identity.fullName", "Name"},
-    {"identity.address", "Adresse"},    {"identity.passportNumber", "Paß-Nr."},
-};
+    {"Karteninhaber", "Inhaber"}, {"Kartennummer", "Nummer"}, {"Anschrift", "Adresse"}};
 
 // Which rows a kind of source entry prefers when several fit as well.
 const std::map<SourceKind, std::string> kPreferredRow = {{SourceKind::Card, "Kreditkart"},
@@ -59,7 +56,7 @@ std::string WhyNotFits(const ExchangeField& f, const std::string& value) {
 
 class Planner {
 public:
-    Planner(const std::vector<ExchangeField>& fields, const FieldValues& current,
+    Planner(const std::vector<ExchangeField>& fields, const FormValues& current,
             const ImportOptions& options)
         : m_current(current), m_options(options) {
         for (const ExchangeField& f : fields) {
@@ -97,42 +94,68 @@ private:
             return Blank(Now(*f)) && !m_taken.count({f->category, f->id});
         });
     }
-    const ExchangeField* Match(const Row& r, const SourceValue& v) const;
+    const ExchangeField* Match(const Row& r, const SourceValue& v,
+                               const std::set<const ExchangeField*>& used) const;
     const Row* ChooseRow(const SourceEntry& e) const;
     int Score(const Row& r, const SourceEntry& e) const;
 
-    const FieldValues& m_current;
+    const FormValues& m_current;
     ImportOptions m_options;
     std::vector<Row> m_rows;
     std::set<FieldKey> m_taken;
     ImportPlan m_plan;
 };
 
-const ExchangeField* Planner::Match(const Row& r, const SourceValue& v) const {
+const ExchangeField* Planner::Match(const Row& r, const SourceValue& v,
+                                    const std::set<const ExchangeField*>& used) const {
     const auto alias = kAliases.find(v.key);
     const std::string key = Fold(alias == kAliases.end() ? v.key : alias->second);
-    // The part it plays first, then its exact label, then the label without its row.
-    for (int pass = 0; pass < 3; ++pass) {
+    // The part it plays first; then its exact label, then the label without its row, each
+    // among the fields without a part before the others.
+    for (int pass = 0; pass < 5; ++pass) {
         for (const ExchangeField* f : r.fields) {
-            if (m_taken.count({f->category, f->id}))
+            if (m_taken.count({f->category, f->id}) || used.count(f))
                 continue;
-            const bool hit = pass == 0   ? v.role != ValueRole::Other && f->role == v.role
-                             : pass == 1 ? Fold(f->label) == key
-                                         : Core(f->label) == key;
+            if (pass > 0 && pass % 2 == 1 && f->role != ValueRole::Other)
+                continue;
+            const bool hit = pass == 0  ? v.role != ValueRole::Other && f->role == v.role
+                             : pass < 3 ? Fold(f->label) == key
+                                        : Core(f->label) == key;
             if (hit)
                 return f;
         }
     }
+    // "Label (2)": the second field of that label, as the export names it.
+    const auto open = v.key.rfind(" (");
+    if (open != std::string::npos && v.key.back() == ')' &&
+        v.key.find_first_not_of("0123456789", open + 2) == v.key.size() - 1 &&
+        open + 3 < v.key.size()) {
+        SourceValue base = v;
+        base.key.erase(open);
+        return Match(r, base, used);
+    }
     return nullptr;
+}
+
+// Named values before the usual parts, so that a label the form has wins over a part.
+std::vector<const SourceValue*> Ordered(const SourceEntry& e) {
+    std::vector<const SourceValue*> order;
+    for (const SourceValue& v : e.values)
+        if (v.role == ValueRole::Other)
+            order.push_back(&v);
+    for (const SourceValue& v : e.values)
+        if (v.role != ValueRole::Other)
+            order.push_back(&v);
+    return order;
 }
 
 int Planner::Score(const Row& r, const SourceEntry& e) const {
     int score = 0;
     std::set<const ExchangeField*> used;
-    for (const SourceValue& v : e.values) {
-        const ExchangeField* f = Match(r, v);
-        if (f && !Blank(v.value) && used.insert(f).second)
-            score += Fold(f->label) == Fold(v.key) ? 3 : 2;
+    for (const SourceValue* v : Ordered(e)) {
+        const ExchangeField* f = Blank(v->value) ? nullptr : Match(r, *v, used);
+        if (f && used.insert(f).second)
+            score += Fold(f->label) == Fold(v->key) ? 3 : 2;
     }
     const auto preferred = kPreferredRow.find(e.kind);
     if (preferred != kPreferredRow.end() && r.entry.find(preferred->second) != std::string::npos)
@@ -142,14 +165,15 @@ int Planner::Score(const Row& r, const SourceEntry& e) const {
 
 // The row the entry updates (same form and title) or the best free row; nullptr for none.
 const Row* Planner::ChooseRow(const SourceEntry& e) const {
-    const std::string group =
-        e.group.substr(e.group.rfind('/') == std::string::npos ? 0 : e.group.rfind('/') + 1);
-    const bool formNamed =
-        std::any_of(m_rows.begin(), m_rows.end(), [&](const Row& r) { return r.form == group; });
+    // The form the source's group names: the whole group or its last part (a form's title may
+    // hold a '/').
+    auto names = [&](const Row& r) { return e.group == r.form || e.group.ends_with("/" + r.form); };
+    const bool formNamed = std::any_of(m_rows.begin(), m_rows.end(), names);
     const Row* best = nullptr;
-    int bestScore = 2; // more than a title alone
+    // Within the form its group names, a title alone finds a row; elsewhere it takes more.
+    int bestScore = formNamed ? 1 : 2;
     for (const Row& r : m_rows) {
-        if (formNamed && r.form != group)
+        if (formNamed && !names(r))
             continue;
         const bool named = r.entry == e.title;
         const bool same =
@@ -189,9 +213,10 @@ void Planner::Spill(PlannedEntry& out, const std::string& title, const SourceVal
     for (const Row& r : m_rows)
         for (const ExchangeField* f : r.fields)
             for (const ExchangeField* t : r.fields)
-                if (f->titleId == t->id && t != f && Free(r)) {
-                    candidates.push_back({t, f});
+                if (f->titleId == t->id && t != f) {
                     ++pairs[r.form];
+                    if (Free(r))
+                        candidates.push_back({t, f});
                 }
     std::stable_sort(candidates.begin(), candidates.end(), [&](const auto& a, const auto& b) {
         return std::pair(a.first->form != form, -pairs[a.first->form]) <
@@ -206,8 +231,11 @@ void Planner::Spill(PlannedEntry& out, const std::string& title, const SourceVal
         QString name = QString::fromStdString(title.empty() ? v.key : title + ": " + v.key);
         if (t->chars > 0)
             name = name.left(t->chars);
-        Place(out, {v.key + " (Titel)", name.toStdString(), false, ValueRole::Other}, *t);
         Place(out, v, *f);
+        // The row's title says where the value came from; it is shown with the value.
+        m_taken.insert({t->category, t->id});
+        m_plan.changes[{t->category, t->id}] = name.toStdString();
+        out.values.back().targetName += " (Titel „" + name.toStdString() + "“)";
         return;
     }
     out.values.push_back({v.key, v.value, v.secret, {0, 0}, why, {}});
@@ -230,22 +258,14 @@ void Planner::Add(const SourceEntry& e) {
     }
     const auto filled = std::count_if(e.values.begin(), e.values.end(),
                                       [](const SourceValue& v) { return !Blank(v.value); });
-    // Named values before the usual ones, so that a label the form has wins over a part.
-    std::vector<const SourceValue*> order;
-    for (const SourceValue& v : e.values)
-        if (v.role == ValueRole::Other)
-            order.push_back(&v);
-    for (const SourceValue& v : e.values)
-        if (v.role != ValueRole::Other)
-            order.push_back(&v);
-    for (const SourceValue* value : order) {
+    for (const SourceValue* value : Ordered(e)) {
         const SourceValue& v = *value;
         // A title is the row's name, or the title of the free rows the other values go to.
         const bool titleOnly =
             v.role == ValueRole::Title && (row ? v.value == row->entry : filled > 1);
         if (Blank(v.value) || titleOnly)
             continue;
-        const ExchangeField* f = row ? Match(*row, v) : nullptr;
+        const ExchangeField* f = row ? Match(*row, v, {}) : nullptr;
         if (!f || !Place(out, v, *f))
             Spill(out, e.title, v, row ? row->form : std::string());
     }
@@ -263,7 +283,7 @@ std::string Line(const PlannedValue& v) {
 
 } // namespace
 
-ImportPlan PlanImport(const std::vector<ExchangeField>& fields, const FieldValues& current,
+ImportPlan PlanImport(const std::vector<ExchangeField>& fields, const FormValues& current,
                       const std::vector<SourceEntry>& source, const ImportOptions& options) {
     Planner planner(fields, current, options);
     for (const SourceEntry& e : source)
@@ -271,7 +291,7 @@ ImportPlan PlanImport(const std::vector<ExchangeField>& fields, const FieldValue
     return planner.Take();
 }
 
-ImportPlan PlanCsvImport(const std::vector<ExchangeField>& fields, const FieldValues& current,
+ImportPlan PlanCsvImport(const std::vector<ExchangeField>& fields, const FormValues& current,
                          const CsvRead& csv, const ImportOptions& options) {
     Planner planner(fields, current, options);
     PlannedEntry* out = nullptr;

@@ -49,9 +49,37 @@ std::string Str(const QJsonValue& v) {
     return v.toString().toStdString();
 }
 
+// Bitwarden's keys as the preview and the report name them.
+const std::map<std::string, std::string> kGermanKeys = {
+    {"name", "Titel"},
+    {"notes", "Notizen"},
+    {"login.username", "Benutzername"},
+    {"login.password", "Passwort"},
+    {"login.totp", "TOTP-Schlüssel"},
+    {"login.uri", "Adresse"},
+    {"card.cardholderName", "Karteninhaber"},
+    {"card.brand", "Kartenmarke"},
+    {"card.number", "Kartennummer"},
+    {"card.expiry", "Gültig bis"},
+    {"card.code", "Prüfnummer"},
+    {"identity.fullName", "Name"},
+    {"identity.address", "Anschrift"},
+    {"identity.passportNumber", "Paß-Nr."},
+    {"identity.licenseNumber", "Führerschein-Nr."},
+    {"identity.ssn", "Sozialversicherungsnummer"},
+    {"identity.email", "E-Mail"},
+    {"identity.phone", "Telefon"},
+    {"identity.company", "Firma"},
+    {"identity.username", "Benutzername"},
+};
+
 void Add(SourceEntry& e, std::string key, const QJsonValue& v, bool secret = false,
          ValueRole role = ValueRole::Other) {
     const std::string text = Str(v);
+    if (const auto german = kGermanKeys.find(key); german != kGermanKeys.end())
+        key = german->second;
+    else if (key.starts_with("login.uri"))
+        key = "Adresse " + key.substr(9);
     if (!text.empty())
         e.values.push_back({std::move(key), text, secret, role});
 }
@@ -112,7 +140,7 @@ SourceEntry ItemOf(const QJsonObject& item, const std::map<QString, std::string>
     const auto folder = folders.find(item.value(QStringLiteral("folderId")).toString());
     e.group = folder == folders.end() ? std::string() : folder->second;
     e.title = item.value(QStringLiteral("name")).toString().toStdString();
-    e.values.push_back({"name", e.title, false, ValueRole::Title});
+    e.values.push_back({"Titel", e.title, false, ValueRole::Title});
     switch (item.value(QStringLiteral("type")).toInt()) {
     case 1:
         AddLogin(e, item.value(QStringLiteral("login")).toObject());

@@ -195,7 +195,10 @@ ReadFault Transform(const Header& h, std::string_view composite, std::string& ou
                            LittleEndian<std::uint64_t>(get("I")),
                            LittleEndian<std::uint32_t>(get("P")),
                            LittleEndian<std::uint32_t>(get("V"))};
-            if (p.memoryBytes > (std::uint64_t{4} << 30) || p.iterations > 100000)
+            // A gibibyte, and at most about a minute of passes: far beyond what the programs
+            // that write these files choose.
+            if (p.memoryBytes > (std::uint64_t{1} << 30) ||
+                (p.memoryBytes >> 20) * p.iterations > (std::uint64_t{64} << 10))
                 return ReadFault::TooCostly;
             key = Argon2(composite, p);
         } else {

@@ -205,8 +205,12 @@ struct Reader {
         e.attachments.push_back(std::move(a));
     }
 
-    KdbxEntry ReadEntry() {
+    KdbxEntry ReadEntry(int depth = 0) {
         KdbxEntry e;
+        if (depth > kMaxGroupDepth) {
+            xml.raiseError(QStringLiteral("histories nested too deeply"));
+            return e;
+        }
         while (xml.readNextStartElement()) {
             if (Is("UUID"))
                 e.uuid = FromBase64(xml.readElementText());
@@ -217,7 +221,7 @@ struct Reader {
             else if (Is("History"))
                 // Older versions of the entry: read only to keep the stream in step.
                 while (xml.readNextStartElement())
-                    Is("Entry") ? (void)ReadEntry() : xml.skipCurrentElement();
+                    Is("Entry") ? (void)ReadEntry(depth + 1) : xml.skipCurrentElement();
             else
                 xml.skipCurrentElement();
         }

@@ -107,6 +107,24 @@ std::optional<FieldHint> VinHint(std::string_view text) {
     return std::nullopt;
 }
 
+// What is wrong with a number of the Vorsorge block, told with what it should be.
+std::optional<FieldHint> IdHint(IdFault fault, const char* shape, const char* name) {
+    switch (fault) {
+    case IdFault::Shape:
+        return Warning(shape);
+    case IdFault::Repetition:
+        return Warning("In den ersten zehn Ziffern der Steuer-ID kommt genau eine Ziffer zwei- "
+                       "oder dreimal vor.");
+    case IdFault::CheckDigit:
+        return Warning(std::string("Die Pr\xC3\xBC"
+                                   "fziffer der ") +
+                       name + " stimmt nicht: bitte vergleichen.");
+    case IdFault::None:
+        break;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::vector<std::reference_wrapper<const FieldFacts>> FieldChecks() {
@@ -145,6 +163,19 @@ std::optional<FieldHint> HintFor(const FieldFacts& check, std::string_view text,
         if (!TypeKeyValid(text))
             return Warning("Die Typschlüsselnummer hat 3 Buchstaben oder Ziffern.");
         break;
+    case K::TaxId:
+        return IdHint(CheckTaxId(text),
+                      "Die Steuer-Identifikationsnummer hat 11 Ziffern, die erste ist keine 0.",
+                      "Steuer-ID");
+    case K::PensionNumber:
+        return IdHint(
+            CheckPensionNumber(text),
+            "Die Rentenversicherungsnummer hat 8 Ziffern, einen Buchstaben und 3 Ziffern.",
+            "Rentenversicherungsnummer");
+    case K::InsuredNumber:
+        return IdHint(CheckInsuredNumber(text),
+                      "Die Versichertennummer ist ein Buchstabe und 9 Ziffern.",
+                      "Versichertennummer");
     case K::None:
         break;
     }

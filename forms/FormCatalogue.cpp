@@ -10,6 +10,7 @@
 #include "forms/TPersoenlichDialog.h"
 #include "forms/TSeriennummerDialog.h"
 #include "forms/TSoftwareDialog.h"
+#include "forms/TVertraegeDialog.h"
 
 #include <algorithm>
 #include <array>
@@ -20,7 +21,7 @@ template <class Form> std::unique_ptr<TDialog> Make(QWidget* parent) {
     return std::make_unique<Form>(parent);
 }
 
-constexpr std::array<FormDescription, 9> kForms{{
+constexpr std::array<FormDescription, 10> kForms{{
     {12, Make<TPersoenlichDialog>, "IDD_PERSOENLICH", 1, "KACHEL5", "BTN17", "BTN18", "BTN19",
      "BTN20", true},
     {16, Make<TNachGeschlagen>, "IDD_NACHGESCHLAGEN", 2, "KACHEL9", "BTN33", "BTN34", "BTN35",
@@ -36,6 +37,8 @@ constexpr std::array<FormDescription, 9> kForms{{
      true},
     {8, Make<TAerzteDialog>, "IDD_AERZTE", 8, "KACHEL1", "BTN1", "BTN2", "BTN3", "BTN4", true},
     {13, Make<TPKWDialog>, "IDD_PKW", 10, "KACHEL6", "BTN21", "BTN22", "BTN23", "BTN24", false},
+    {20, Make<TVertraegeDialog>, "IDD_VERTRAEGE", 11, "KACHEL3", "BTN9", "BTN10", "BTN11", "BTN12",
+     false},
 }};
 
 } // namespace

@@ -2,10 +2,10 @@
 
 #include "platform/gui/TDialog.h"
 #include "util/GermanBanks.h"
+#include "util/GermanDate.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QDate>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,9 +54,9 @@ QString FieldText(const QWidget* edit) {
     return line ? line->text() : QString();
 }
 
-int Today() {
-    const QDate d = QDate::currentDate();
-    return d.year() * 10000 + d.month() * 100 + d.day();
+int TodayNumber() {
+    const CalendarDate d = Today();
+    return d.year * 10000 + d.month * 100 + d.day;
 }
 
 } // namespace
@@ -122,7 +122,7 @@ void FormHints::Refresh(int id) {
     const std::string partnerText =
         partner == m_fields.end() ? std::string() : FieldText(partner->second.edit).toStdString();
     field.hint = HintFor(*field.check, FieldText(field.edit).toStdString(), partnerText,
-                         GermanBanks(), Today());
+                         GermanBanks(), TodayNumber());
 
     const QString text = HintText(id);
     field.edit->setAccessibleDescription(text);

@@ -5,8 +5,10 @@
 #include "platform/gui/SecretFieldAccessible.h"
 #include "store/CategorySchema.h"
 
+#include <QClipboard>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLineEdit>
 #include <QPainter>
@@ -92,6 +94,25 @@ SecretFields::SecretFields(QWidget* form, std::vector<QLineEdit*> fields, const 
     m_shortcut = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_H), form);
     connect(m_shortcut, &QShortcut::activated, m_eye, &QToolButton::toggle);
     m_eye->show();
+    // Direct: the selection is ours again before the event loop could hand it to anyone.
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    connect(
+        clipboard, &QClipboard::selectionChanged, this, [this] { TakeBackSelection(); },
+        Qt::DirectConnection);
+}
+
+void SecretFields::TakeBackSelection() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard->supportsSelection() || !clipboard->ownsSelection()) {
+        return;
+    }
+    const QString selected = clipboard->text(QClipboard::Selection);
+    for (const QLineEdit* field : m_fields) {
+        if (field->hasSelectedText() && field->selectedText() == selected) {
+            clipboard->clear(QClipboard::Selection);
+            return;
+        }
+    }
 }
 
 void SecretFields::SetRevealed(bool revealed) {

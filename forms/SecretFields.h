@@ -12,8 +12,10 @@ class QWidget;
 // The secret fields of a form shown masked. A field shows its text while it holds the keyboard
 // focus (a context menu of its own keeps it shown); the eye button beside OK, or Ctrl+H, shows
 // all of them until pressed again or the form closes. The text itself, typing, pasting and
-// copying from a shown field stay as they are; a screen reader hears the fields as password
-// text, shown or not.
+// copying from a shown field stay as they are (a copy goes to the clipboard the program marks
+// secret and clears after a while); a screen reader hears the fields as password text, shown
+// or not. Selecting in a field does not export the selection: the X selection (PRIMARY) it
+// would set is taken back at once.
 class SecretFields : public QObject {
 public:
     // The eye button lies left of okButton, as high as it.
@@ -30,6 +32,7 @@ protected:
 
 private:
     void Apply(QLineEdit* field) const;
+    void TakeBackSelection();
 
     std::vector<QLineEdit*> m_fields;
     QToolButton* m_eye = nullptr;

@@ -5,6 +5,8 @@
 #include "forms/SecretFields.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
+#include "platform/gui/NoticeStyle.h"
+#include "platform/gui/SecretClipboard.h"
 #include "store/CategorySchema.h"
 #include "store/EBdtError.h"
 #include "store/TDataSetManager.h"
@@ -53,7 +55,9 @@ TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
     new FieldHistory(this, form.category, m_edits);
 }
 
-TCategoryForm::~TCategoryForm() = default;
+TCategoryForm::~TCategoryForm() {
+    ClearOwnSelection();
+}
 
 QWidget* TCategoryForm::Edit(int id) const {
     const int j = id - kFirstFieldId;
@@ -79,6 +83,18 @@ void TCategoryForm::SetControlText(QWidget* control, const std::string& text) {
     } else if (auto* rich = qobject_cast<QTextEdit*>(control)) {
         rich->setPlainText(QString::fromStdString(LfLineBreaks(text)));
     }
+}
+
+void TCategoryForm::ShowFieldText(int id, const std::string& text) {
+    SetControlText(Edit(id), text);
+}
+
+std::string TCategoryForm::FieldText(int id) const {
+    return ControlText(Edit(id));
+}
+
+QWidget* TCategoryForm::FieldControl(int id) {
+    return Edit(id);
 }
 
 TQuery& TCategoryForm::Table() const {
@@ -108,7 +124,7 @@ void TCategoryForm::SetInitialField(int id, bool selectText) {
 
 // Runs before the dialog first appears: the focus set here is the one it shows with.
 void TCategoryForm::FocusInitialField() {
-    QWidget* control = Edit(m_initialField);
+    QWidget* control = FieldControl(m_initialField);
     if (control == nullptr)
         return;
     control->setFocus(Qt::OtherFocusReason);
@@ -143,7 +159,7 @@ void TCategoryForm::LoadFields() {
                 manager.LoadMemo(table, text, name);
             else
                 manager.LoadField(table, text, name);
-            SetControlText(m_edits[j], text);
+            ShowFieldText(id, text);
         }
     } catch (const EBdtError&) {
         // A table that lacks the category's fields: show what was read, never write.
@@ -160,7 +176,7 @@ bool TCategoryForm::StoreFields() {
         for (int j = 0; j < m_fieldCount; ++j) {
             const int id = kFirstFieldId + j;
             const std::string name = FieldName(m_form.category, id);
-            std::string text = ControlText(m_edits[j]);
+            std::string text = FieldText(id);
             if (IsMemoField(m_form.category, id))
                 manager.StoreMemo(table, std::move(text), name);
             else
@@ -202,8 +218,7 @@ void TCategoryForm::MakeReadOnly(const char* reason) {
         m_notice->setWordWrap(true);
         m_notice->setAlignment(Qt::AlignCenter);
         m_notice->setStyleSheet(
-            QStringLiteral("QLabel { background: rgba(70, 20, 10, 220); color: rgb(255, 244, 200);"
-                           " padding: 3px 8px; font-weight: bold; }"));
+            NoticeStyleSheet(QStringLiteral("QLabel"), QStringLiteral("padding: 3px 8px;")));
         const int height = m_notice->heightForWidth(width()) + 8;
         m_notice->setGeometry(0, this->height(), width(), height);
         setFixedSize(width(), this->height() + height);

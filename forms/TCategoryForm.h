@@ -41,6 +41,12 @@ protected:
     void SetupWindow() override;
     void CmOk() override;
 
+    // A field's text as loaded, its text to store, and the control that shows it. A form that
+    // shows several entries' fields in one detail area keeps their values itself.
+    virtual void ShowFieldText(int id, const std::string& text);
+    virtual std::string FieldText(int id) const;
+    virtual QWidget* FieldControl(int id);
+
 private:
     TQuery& Table() const;
     bool TablesOpen() const;

@@ -161,6 +161,11 @@ bool PutPifFields(std::string& bytes, const PifFields& fields) {
         Put16(out, chain->back().at + kNameWidth, at);
         out += heading + data;
     }
+    // A start must read what was written: a long section left elsewhere in the chain (a
+    // planted template) would name another program.
+    if (ParsePifFields(out) != fields) {
+        return false;
+    }
     bytes = std::move(out);
     return true;
 }

@@ -36,7 +36,8 @@ struct PifFields {
 // not fit is cut to its field (at a character boundary) and all four values are then carried
 // in full in the long section, appended to the section chain; a long section of an earlier
 // write is removed first. Every other byte stays. False, with the bytes unchanged, when the
-// file is too short for the fields, or a value does not fit and the file has no section chain.
+// file is too short for the fields, a value does not fit and the file has no section chain, or
+// a start would read other values (a long section elsewhere in the chain).
 bool PutPifFields(std::string& bytes, const PifFields& fields);
 
 // The fields as a start reads them: from the long section when there is one, else from the

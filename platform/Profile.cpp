@@ -2,10 +2,14 @@
 
 #include "platform/file/AtomicFile.h"
 #include "platform/file/FileReader.h"
+#include "platform/file/PathParts.h"
 
 #include <optional>
 #include <unordered_map>
 #include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -282,6 +286,16 @@ std::string SetProfileValues(const std::string& text, const std::vector<ProfileE
     for (const ProfileEntry& e : entries)
         edit.Apply(e);
     return edit.Result(entries.size());
+}
+
+bool OnlyUserCanChange(const std::string& file) {
+    constexpr mode_t kOthersWrite = S_IWGRP | S_IWOTH;
+    struct stat st {};
+    struct stat folder {};
+    return ::lstat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+           (st.st_mode & kOthersWrite) == 0 && ::stat(DirectoryOf(file).c_str(), &folder) == 0 &&
+           (folder.st_uid == ::geteuid() || folder.st_uid == 0) &&
+           (folder.st_mode & kOthersWrite) == 0;
 }
 
 std::string GetPrivateProfileString(const std::string& section, const std::string& key,

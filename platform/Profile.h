@@ -52,6 +52,11 @@ private:
     std::unordered_map<std::string, std::string> m_values;
 };
 
+// Whether nobody but the user can change the profile file: a regular file (no link) of the
+// user's, in a folder of the user's or root's, neither writable by group or others. Values that
+// name programs to run are taken only from such a file.
+bool OnlyUserCanChange(const std::string& file);
+
 // Looks key up in section within text, as TProfileSnapshot does in a file (for tests and the
 // fuzzer). False when it is not there.
 bool FindProfileValue(const std::string& text, const std::string& section, const std::string& key,

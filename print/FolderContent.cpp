@@ -3,13 +3,14 @@
 #include "forms/FieldChecks.h"
 #include "forms/FormCatalogue.h"
 #include "platform/gui/ResourceScript.h"
+#include "print/ContractPages.h"
 #include "store/CategorySchema.h"
 #include "store/CategoryValues.h"
+#include "store/ContractFields.h"
 #include "store/EBdtError.h"
 #include "store/TDataSetManager.h"
 #include "store/TQuery.h"
 #include "util/GermanBanks.h"
-#include "util/NumberChecks.h"
 
 namespace {
 
@@ -40,43 +41,48 @@ ReadFolderCategories(const std::vector<int>& categories) {
         if (!ReadValues(*info, category.values))
             return std::nullopt;
         category.notes = FieldNotes(number, category.values, GermanBanks());
+        if (number == kContractCategory) {
+            category.title = kContractPageTitle;
+            category.blocks = ContractBlocks(category.values, Today());
+        }
         result.push_back(std::move(category));
     }
     return result;
 }
 
-std::map<int, QString> DerivedIbanNotes(int category, const std::map<int, QString>& values,
-                                        const BankDirectory& banks) {
-    std::map<int, QString> notes;
-    for (const FieldFacts& check : FieldChecks()) {
-        if (check.category != category || check.check != CheckKind::AccountNumber)
-            continue;
-        const auto account = values.find(check.id);
-        const auto blz = values.find(check.partner);
-        if (account == values.end() || blz == values.end())
-            continue;
-        const std::string iban =
-            DerivedGermanIban(banks, blz->second.toStdString(), account->second.toStdString());
-        if (!iban.empty())
-            notes[check.id] =
-                QStringLiteral("IBAN (abgeleitet): ") + QString::fromStdString(IbanGroups(iban));
-    }
-    return notes;
-}
+namespace {
 
-std::map<int, QString> FieldNotes(int category, const std::map<int, QString>& values,
-                                  const BankDirectory& banks) {
-    std::map<int, QString> notes = DerivedIbanNotes(category, values, banks);
+// The form's hints of the category's checked fields that the folder prints: a derived IBAN (a
+// note with something to copy) and, unless ibanOnly, every warning. A card's expiry is left out.
+std::map<int, QString> PrintedHints(int category, const std::map<int, QString>& values,
+                                    const BankDirectory& banks, bool ibanOnly) {
     auto text = [&values](int id) {
         const auto found = values.find(id);
         return found == values.end() ? std::string() : found->second.toStdString();
     };
+    std::map<int, QString> notes;
     for (const FieldFacts& check : FieldChecks()) {
         if (check.category != category || check.check == CheckKind::CardExpiry)
             continue;
         const auto hint = HintFor(check, text(check.id), text(check.partner), banks, 0);
-        if (hint && hint->level == HintLevel::Warning)
+        if (!hint)
+            continue;
+        if (!hint->copyable.empty())
+            notes[check.id] = QString::fromStdString(hint->text);
+        else if (hint->level == HintLevel::Warning && !ibanOnly)
             notes[check.id] = QStringLiteral("\u26A0 ") + QString::fromStdString(hint->text);
     }
     return notes;
+}
+
+} // namespace
+
+std::map<int, QString> DerivedIbanNotes(int category, const std::map<int, QString>& values,
+                                        const BankDirectory& banks) {
+    return PrintedHints(category, values, banks, true);
+}
+
+std::map<int, QString> FieldNotes(int category, const std::map<int, QString>& values,
+                                  const BankDirectory& banks) {
+    return PrintedHints(category, values, banks, false);
 }

@@ -21,6 +21,10 @@ double LineHeight(PrintRole role) {
         return 5.5;
     case PrintRole::Small:
         return 3.4;
+    case PrintRole::Code:
+        return 7.0;
+    case PrintRole::Letter:
+        return 4.6;
     case PrintRole::Label:
     case PrintRole::Value:
         break;
@@ -257,6 +261,32 @@ std::vector<StripItem> LayOutForm(const FolderCategory& category, const FolderOp
     return strip;
 }
 
+// The category's blocks: each heading, then its rows with the label left of the value.
+std::vector<StripItem> LayOutBlocks(const FolderCategory& category, const FolderOptions& options,
+                                    const TextWidth& measure) {
+    std::vector<StripItem> strip;
+    AddText(strip, kLeft, 0, kBodyWidth, category.title, PrintRole::Heading);
+    double y = LineHeight(PrintRole::Heading) + 3.0;
+    constexpr double kLabelWidth = 46;
+    const double valueWidth = kBodyWidth - kLabelWidth;
+    const double box = LineHeight(PrintRole::Value) + kFieldPad;
+    for (const FolderBlock& block : category.blocks) {
+        y += 3.0;
+        AddText(strip, kLeft, y, kBodyWidth, block.heading, PrintRole::Heading);
+        y += LineHeight(PrintRole::Heading);
+        for (const FolderRow& row : block.rows) {
+            AddText(strip, kLeft, y + kFieldPad, kLabelWidth - 2, row.label, PrintRole::Label);
+            FieldText text{
+                row.secret && options.mask && !row.value.isEmpty()
+                    ? FittedText{{kMaskText}, 1.0}
+                    : FitText(row.value, valueWidth - 2 * kFieldPad, PrintRole::Value, measure),
+                {}};
+            y += AddField(strip, text, false, kLeft + kLabelWidth, y, valueWidth, box);
+        }
+    }
+    return strip;
+}
+
 } // namespace
 
 bool IsFilled(const FolderCategory& category) {
@@ -446,7 +476,9 @@ std::vector<FolderPage> BuildFolderPages(const FolderFacts& facts,
     std::vector<int> firstPages; // counted without the cover
     for (const FolderCategory& category : categories) {
         firstPages.push_back(static_cast<int>(body.size()) + 1);
-        std::vector<FolderPage> pages = CutIntoPages(LayOutForm(category, options, measure));
+        std::vector<FolderPage> pages =
+            CutIntoPages(category.blocks.empty() ? LayOutForm(category, options, measure)
+                                                 : LayOutBlocks(category, options, measure));
         for (size_t i = 0; i < pages.size(); ++i) {
             pages[i].headerLeft =
                 i == 0 ? category.title : category.title + QStringLiteral(" (Fortsetzung)");

@@ -13,7 +13,7 @@ struct DialogTemplate;
 // built and checked without any paint device.
 
 // What a piece of text is; the painter gives each role its font.
-enum class PrintRole { Title, Heading, Label, Value, Small };
+enum class PrintRole { Title, Heading, Label, Value, Small, Code, Letter };
 
 struct PageText {
     double x = 0, y = 0; // top-left corner, mm from the page's top-left corner
@@ -30,10 +30,17 @@ struct PageRule {
     bool toFill = false;
 };
 
+// A filled black square (a QR code's module).
+struct PageBox {
+    double x = 0, y = 0, side = 0;
+};
+
 struct FolderPage {
     QString headerLeft, headerRight, footerLeft, footerRight;
+    bool framed = true; // the header and footer rules; a letter has none
     std::vector<PageText> texts;
     std::vector<PageRule> rules;
+    std::vector<PageBox> boxes;
 };
 
 // One row of the page "Fristen". Paper is read long after printing: the state is in words as
@@ -53,12 +60,27 @@ struct FolderFacts {
     std::vector<FolderDeadline> deadlines;
 };
 
+// A labelled value of a category printed as lists (secret ones masked when masking).
+struct FolderRow {
+    QString label;
+    QString value;
+    bool secret = false;
+};
+
+// A headed list of such values.
+struct FolderBlock {
+    QString heading;
+    std::vector<FolderRow> rows;
+};
+
 struct FolderCategory {
     int category = 0;
     QString title;
     const DialogTemplate* form = nullptr; // the form's dialog template
     std::map<int, QString> values; // field id to its text; memo lines as the tables keep them
     std::map<int, QString> notes;  // field id to a line printed small under its value
+    // When not empty, the category is printed as these lists instead of like its form.
+    std::vector<FolderBlock> blocks;
 };
 
 struct FolderOptions {

@@ -18,24 +18,24 @@ constexpr double kMmPerInch = 25.4;
 // Resolution of the PDF's coordinates: fine enough for hairlines and exact text placement.
 constexpr int kPdfResolution = 600;
 
-QString XmpMetadata(const QString& userName) {
+QString XmpMetadata(const QString& title, const QString& userName) {
     const QString user = userName.toHtmlEscaped();
-    return QStringLiteral(
-               "<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
-               "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
-               " <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
-               "  <rdf:Description rdf:about=\"\" "
-               "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
-               "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\">\n"
-               "   <dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">Notfallmappe</rdf:li>"
-               "</rdf:Alt></dc:title>\n"
-               "   <dc:creator><rdf:Seq><rdf:li>%1</rdf:li></rdf:Seq></dc:creator>\n"
-               "   <xmp:CreatorTool>Quillory</xmp:CreatorTool>\n"
-               "  </rdf:Description>\n"
-               " </rdf:RDF>\n"
-               "</x:xmpmeta>\n"
-               "<?xpacket end=\"w\"?>")
-        .arg(user);
+    const QString name = title.toHtmlEscaped();
+    return QStringLiteral("<?xpacket begin=\"\xEF\xBB\xBF\" id=\"W5M0MpCehiHzreSzNTczkc9d\"?>\n"
+                          "<x:xmpmeta xmlns:x=\"adobe:ns:meta/\">\n"
+                          " <rdf:RDF xmlns:rdf=\"http://www.w3.org/1999/02/22-rdf-syntax-ns#\">\n"
+                          "  <rdf:Description rdf:about=\"\" "
+                          "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" "
+                          "xmlns:xmp=\"http://ns.adobe.com/xap/1.0/\">\n"
+                          "   <dc:title><rdf:Alt><rdf:li xml:lang=\"x-default\">%2</rdf:li>"
+                          "</rdf:Alt></dc:title>\n"
+                          "   <dc:creator><rdf:Seq><rdf:li>%1</rdf:li></rdf:Seq></dc:creator>\n"
+                          "   <xmp:CreatorTool>Quillory</xmp:CreatorTool>\n"
+                          "  </rdf:Description>\n"
+                          " </rdf:RDF>\n"
+                          "</x:xmpmeta>\n"
+                          "<?xpacket end=\"w\"?>")
+        .arg(user, name);
 }
 
 class Painter {
@@ -88,6 +88,21 @@ private:
     }
 
     void PaintPage(QPainter& p, const FolderPage& page) {
+        if (page.framed)
+            PaintFrame(p, page);
+        for (const PageRule& rule : page.rules) {
+            if (rule.toFill)
+                Rule(p, rule.x, rule.y, rule.width, 0.25, QColor(70, 70, 70));
+            else
+                Rule(p, rule.x, rule.y, rule.width, 0.12, QColor(185, 185, 185));
+        }
+        for (const PageText& text : page.texts)
+            Text(p, text.x, text.y, text.width, text.text, text.role, text.alignRight, text.scale);
+        for (const PageBox& box : page.boxes) // edge to edge: no hairlines between modules
+            p.fillRect(Box(box.x, box.y, box.side, box.side).adjusted(0, 0, 0.5, 0.5), Qt::black);
+    }
+
+    void PaintFrame(QPainter& p, const FolderPage& page) {
         const double headerLine = LineHeight(PrintRole::Small);
         // Title and user name share the header line, each in its own part.
         Text(p, kLeft, kHeaderTop, kBodyWidth * 0.6, page.headerLeft, PrintRole::Small, false, 1.0,
@@ -99,14 +114,6 @@ private:
         Text(p, kLeft, kFooterTop, kBodyWidth * 0.6, page.footerLeft, PrintRole::Small, false);
         Text(p, kLeft + kBodyWidth * 0.62, kFooterTop, kBodyWidth * 0.38, page.footerRight,
              PrintRole::Small, true);
-        for (const PageRule& rule : page.rules) {
-            if (rule.toFill)
-                Rule(p, rule.x, rule.y, rule.width, 0.25, QColor(70, 70, 70));
-            else
-                Rule(p, rule.x, rule.y, rule.width, 0.12, QColor(185, 185, 185));
-        }
-        for (const PageText& text : page.texts)
-            Text(p, text.x, text.y, text.width, text.text, text.role, text.alignRight, text.scale);
     }
 
     QPagedPaintDevice& m_device;
@@ -145,6 +152,15 @@ QFont FolderFont(PrintRole role) {
     case PrintRole::Small:
         font.setPointSizeF(7.5);
         break;
+    case PrintRole::Code:
+        font.setFamily(QStringLiteral("DejaVu Sans Mono"));
+        font.setStyleHint(QFont::Monospace);
+        font.setPointSizeF(15);
+        font.setBold(true);
+        break;
+    case PrintRole::Letter:
+        font.setPointSizeF(11);
+        break;
     }
     return font;
 }
@@ -153,7 +169,7 @@ TextWidth DeviceTextWidth(const QPaintDevice& device) {
     const double mmPerPixel = kMmPerInch / device.logicalDpiX();
     auto metrics = std::make_shared<std::vector<QFontMetricsF>>();
     for (PrintRole role : {PrintRole::Title, PrintRole::Heading, PrintRole::Label, PrintRole::Value,
-                           PrintRole::Small}) {
+                           PrintRole::Small, PrintRole::Code, PrintRole::Letter}) {
         QFont font = FolderFont(role);
         metrics->emplace_back(font, &device);
     }
@@ -166,8 +182,8 @@ bool PaintFolder(QPagedPaintDevice& device, const std::vector<FolderPage>& pages
     return Painter(device).Paint(pages);
 }
 
-QByteArray FolderPdf(const FolderFacts& facts, const std::vector<FolderCategory>& categories,
-                     const FolderOptions& options) {
+QByteArray PagesPdf(const QString& title, const QString& userName,
+                    const std::function<std::vector<FolderPage>(const TextWidth&)>& build) {
     QByteArray bytes;
     {
         QBuffer buffer(&bytes);
@@ -176,25 +192,35 @@ QByteArray FolderPdf(const FolderFacts& facts, const std::vector<FolderCategory>
         writer.setResolution(kPdfResolution);
         writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
                                          QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
-        writer.setTitle(QStringLiteral("Notfallmappe"));
+        writer.setTitle(title);
         // Qt's PDF writer has no author entry: the user is the document's creator.
-        writer.setCreator(facts.userName);
-        writer.setDocumentXmpMetadata(XmpMetadata(facts.userName).toUtf8());
-        if (!PaintFolder(writer, PagesFor(writer, facts, categories, options)))
+        writer.setCreator(userName);
+        writer.setDocumentXmpMetadata(XmpMetadata(title, userName).toUtf8());
+        if (!PaintFolder(writer, build(DeviceTextWidth(writer))))
             return {};
     }
     return bytes;
 }
 
-bool SaveFolderPdf(const std::string& path, const FolderFacts& facts,
-                   const std::vector<FolderCategory>& categories, const FolderOptions& options) {
-    const QByteArray pdf = FolderPdf(facts, categories, options);
+bool SavePdfBytes(const std::string& path, const QByteArray& pdf) {
     if (pdf.isEmpty())
         return false;
     // Private from the first byte, also when it replaces a file the user chose to overwrite.
     AtomicFile file(path, 0600);
     return file.Write(std::string_view(pdf.constData(), static_cast<size_t>(pdf.size()))) &&
            file.Commit();
+}
+
+QByteArray FolderPdf(const FolderFacts& facts, const std::vector<FolderCategory>& categories,
+                     const FolderOptions& options) {
+    return PagesPdf(QStringLiteral("Notfallmappe"), facts.userName, [&](const TextWidth& measure) {
+        return BuildFolderPages(facts, categories, options, measure);
+    });
+}
+
+bool SaveFolderPdf(const std::string& path, const FolderFacts& facts,
+                   const std::vector<FolderCategory>& categories, const FolderOptions& options) {
+    return SavePdfBytes(path, FolderPdf(facts, categories, options));
 }
 
 bool PrintFolder(QPrinter& printer, const FolderFacts& facts,

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QFont>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,14 @@ bool PaintFolder(QPagedPaintDevice& device, const std::vector<FolderPage>& pages
 // fonts embedded. Empty when it could not be made.
 QByteArray FolderPdf(const FolderFacts& facts, const std::vector<FolderCategory>& categories,
                      const FolderOptions& options);
+
+// Pages built with a PDF device's text widths, as a PDF: A4, title and user in its metadata.
+// Empty when it could not be made.
+QByteArray PagesPdf(const QString& title, const QString& userName,
+                    const std::function<std::vector<FolderPage>(const TextWidth&)>& build);
+// Writes a PDF through the atomic writer (a new file gets mode 0600); false when pdf is empty or
+// it could not be written.
+bool SavePdfBytes(const std::string& path, const QByteArray& pdf);
 
 // Writes the PDF to path through the atomic writer (a new file gets mode 0600); nothing else is
 // written anywhere. False when it could not be made or written.

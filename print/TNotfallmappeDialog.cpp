@@ -1,5 +1,6 @@
 #include "print/TNotfallmappeDialog.h"
 
+#include "exchange/gui/ExchangeCommands.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
 #include "print/FolderContent.h"
@@ -23,16 +24,25 @@ const char* const kPrintFailed = "Die Notfallmappe konnte nicht gedruckt werden.
 const char* const kPdfFilter = "PDF-Dateien|*.pdf|";
 const char* const kAllEmpty = "Die gewählten Formulare sind leer: es gibt nichts zu drucken.";
 const char* const kSaved = "Die Notfallmappe wurde gespeichert:\n";
+const char* const kNoPasswordForRecovery =
+    "Das Dokument hat kein Paßwort: es öffnet sich auch ohne Notfallbögen. Ein Notfallzugang "
+    "kann erst eingerichtet werden, wenn ein Paßwort vergeben ist.";
 
 } // namespace
 
-TNotfallmappeDialog::TNotfallmappeDialog(QWidget* parent, FolderFacts facts)
-    : TTiledDialog(parent, ResId("IDD_NOTFALLMAPPE"), "KACHEL3"), m_facts(std::move(facts)) {
+TNotfallmappeDialog::TNotfallmappeDialog(QWidget* parent, FolderFacts facts,
+                                         RecoveryActions recovery)
+    : TTiledDialog(parent, ResId("IDD_NOTFALLMAPPE"), "KACHEL3"), m_facts(std::move(facts)),
+      m_recovery(std::move(recovery)) {
     new TOwnerDrawPushbutton(this, kPrintId, "BTN48", "BTN49", "BTN49");
     new TOwnerDrawPushbutton(this, kPdfId, "BTN50", "BTN51", "BTN51");
     new TOwnerDrawPushbutton(this, IDCANCEL, "BTN11", "BTN12", "BTN12");
     Bind(kPrintId, [this] { Print(); });
     Bind(kPdfId, [this] { SavePdf(); });
+    Bind(kExportId,
+         [this] { RunExport(this, m_facts.userName.toStdString(), m_facts.isProtected); });
+    Bind(kImportId, [this] { RunImport(this); });
+    Bind(kRecoveryId, [this] { SetUpRecovery(); });
 }
 
 TNotfallmappeDialog::~TNotfallmappeDialog() = default;
@@ -162,7 +172,16 @@ void TNotfallmappeDialog::Print() {
     CloseWindow(IDOK);
 }
 
-void RunEmergencyFolder(QWidget* parent, const FolderFacts& facts) {
-    TNotfallmappeDialog dialog(parent, facts);
+void TNotfallmappeDialog::SetUpRecovery() {
+    if (!m_facts.isProtected || !m_recovery.install) {
+        ShowMessage(kNoPasswordForRecovery, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
+        return;
+    }
+    RunRecoverySetup(this, m_facts.userName, m_recovery);
+}
+
+void RunEmergencyFolder(QWidget* parent, const FolderFacts& facts,
+                        const RecoveryActions& recovery) {
+    TNotfallmappeDialog dialog(parent, facts, recovery);
     dialog.Execute();
 }

@@ -2,6 +2,7 @@
 
 #include "graphics/TTiledDialog.h"
 #include "print/FolderPages.h"
+#include "print/TNotfallzugangDialog.h"
 
 #include <optional>
 #include <string>
@@ -12,12 +13,14 @@
 // are left out (all three on at first), then
 // "Drucken..." on a printer or "Als PDF speichern..." into a file. Enter saves as PDF, Esc
 // cancels. The dialog closes once the folder has been printed or saved; a saved file is named
-// in a message first.
+// in a message first. "Exportieren…" and "Importieren…" take the data to and from other
+// programs; the dialog stays open.
 class TNotfallmappeDialog : public TTiledDialog {
     Q_OBJECT
 public:
-    // facts without the date, which is the day of printing.
-    TNotfallmappeDialog(QWidget* parent, FolderFacts facts);
+    // facts without the date, which is the day of printing. recovery: what "Notfallzugang
+    // einrichten..." needs (the button says why not when the document has no password).
+    TNotfallmappeDialog(QWidget* parent, FolderFacts facts, RecoveryActions recovery = {});
     ~TNotfallmappeDialog() override;
 
     // The checked categories in the order of their check boxes.
@@ -29,6 +32,9 @@ public:
 
     static constexpr int kPrintId = 330;
     static constexpr int kPdfId = 331;
+    static constexpr int kExportId = 332;
+    static constexpr int kImportId = 333;
+    static constexpr int kRecoveryId = 334;
     static constexpr int kMaskId = 320;
     static constexpr int kCoverId = 321;
     static constexpr int kFilledOnlyId = 322;
@@ -49,9 +55,12 @@ private:
     void Saved(const std::string& path);
     void Print();
     void SavePdf();
+    void SetUpRecovery();
 
     FolderFacts m_facts;
+    RecoveryActions m_recovery;
 };
 
 // The desk's emergency-folder command: the dialog, run modally.
-void RunEmergencyFolder(QWidget* parent, const FolderFacts& facts);
+void RunEmergencyFolder(QWidget* parent, const FolderFacts& facts,
+                        const RecoveryActions& recovery = {});

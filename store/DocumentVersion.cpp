@@ -6,6 +6,7 @@
 #include "platform/file/AtomicFile.h"
 #include "platform/file/FileReader.h"
 #include "store/EBdtError.h"
+#include "store/TField.h"
 #include "store/TQuery.h"
 #include "store/TSession.h"
 
@@ -152,13 +153,30 @@ ProtectionMark ProtectionOf(const std::string& tablePath) {
     return mark;
 }
 
+namespace {
+
+// The field of an open table; nullptr when the table was written without it (an earlier layout
+// of that table). Throws EBdtError when the table is not open.
+TField* FieldOf(const TableQueries& tables, const DocumentField& field) {
+    TQuery& table = *tables[static_cast<std::size_t>(field.table)];
+    try {
+        return table.objFieldByName(field.name);
+    } catch (const EBdtError&) {
+        if (!table.propActive())
+            throw;
+        return nullptr;
+    }
+}
+
+} // namespace
+
 bool ReadWorkingValues(const TableQueries& tables, FieldValues& values) {
     const std::vector<DocumentField>& fields = DocumentFields();
     values.assign(fields.size(), std::string());
     try {
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            TQuery& table = *tables[static_cast<std::size_t>(fields[i].table)];
-            values[i] = table.objFieldByName(fields[i].name)->propAsString();
+            if (TField* field = FieldOf(tables, fields[i]))
+                values[i] = field->propAsString();
         }
     } catch (const EBdtError&) {
         return false;
@@ -172,10 +190,9 @@ bool ReadChangedValues(const TableQueries& tables, const std::vector<const std::
     changed.clear();
     try {
         for (std::size_t i = 0; i < fields.size() && i < known.size(); ++i) {
-            TQuery& table = *tables[static_cast<std::size_t>(fields[i].table)];
-            const std::string& now = table.objFieldByName(fields[i].name)->Ref();
-            if (now != *known[i])
-                changed.emplace_back(i, now);
+            const TField* field = FieldOf(tables, fields[i]);
+            if (field && field->Ref() != *known[i])
+                changed.emplace_back(i, field->Ref());
         }
     } catch (const EBdtError&) {
         return false;
@@ -192,12 +209,13 @@ bool WriteWorkingValues(const TableQueries& tables, const FieldValues& values,
         bool editing = false;
         try {
             for (std::size_t i : changed) {
-                if (fields[i].table != t)
-                    continue;
+                TField* field = fields[i].table == t ? FieldOf(tables, fields[i]) : nullptr;
+                if (!field)
+                    continue; // its table's layout lacks it: the value stays in the state
                 if (!editing)
                     table.Edit();
                 editing = true;
-                table.objFieldByName(fields[i].name)->propAsString(values[i]);
+                field->propAsString(values[i]);
             }
             if (editing)
                 table.Post();

@@ -38,7 +38,8 @@ int RestructureTable(hDBIDb db, const RestructureDesc& desc) {
     return RestructureTables(db, {desc});
 }
 
-int RestructureTables(hDBIDb db, const std::vector<RestructureDesc>& descs) {
+int RestructureTables(hDBIDb db, const std::vector<RestructureDesc>& descs,
+                      engine::RecoveryChange recovery, const engine::SecretKey* newRecovery) {
     if (!db || descs.empty())
         return kEngineBadArg;
     std::vector<engine::RestructureRequest> requests;
@@ -49,7 +50,7 @@ int RestructureTables(hDBIDb db, const std::vector<RestructureDesc>& descs) {
         requests.push_back({db->directory + d.tableName, d.isProtected, d.password});
     }
     try {
-        engine::RestructureTables(Session().Engine(), requests);
+        engine::RestructureTables(Session().Engine(), requests, recovery, newRecovery);
         return kEngineOk;
     } catch (const engine::EngineError& e) {
         if (e.code() == engine::Errc::NoAccess)

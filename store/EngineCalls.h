@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Restructure.h"
 #include "store/TDataSet.h"
 
 // Direct engine calls of the password code. Every call returns kEngineOk or an error code.
@@ -31,8 +32,11 @@ struct RestructureDesc {
 // Restructures one table: sets, changes or clears its password, rewriting its three files
 // atomically. A protected table needs its current password in the session.
 int RestructureTable(hDBIDb db, const RestructureDesc& desc);
-// All or nothing over several tables: every table changes or none does.
-int RestructureTables(hDBIDb db, const std::vector<RestructureDesc>& descs);
+// All or nothing over several tables: every table changes or none does. The recovery of the
+// protected tables is kept, replaced by newRecovery's or removed.
+int RestructureTables(hDBIDb db, const std::vector<RestructureDesc>& descs,
+                      engine::RecoveryChange recovery = engine::RecoveryChange::Keep,
+                      const engine::SecretKey* newRecovery = nullptr);
 
 // Gives the table (a .DB path) the protection of the model table: a table made from its
 // template joins a protected document sealed with its key. False when either does not open

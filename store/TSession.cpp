@@ -17,6 +17,10 @@ void TSession::AddPassword(const std::string& password) {
     m_engine->AddPassword(password);
 }
 
+void TSession::AddRecovery(const engine::SecretKey& recovery) {
+    m_engine->AddRecovery(recovery);
+}
+
 void TSession::ClearPasswords() {
     m_engine->ClearPasswords();
 }

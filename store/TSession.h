@@ -8,7 +8,8 @@
 
 namespace engine {
 class Session;
-}
+class SecretKey;
+} // namespace engine
 
 // The engine session: the password list (memory only) and the password-request event.
 class TSession {
@@ -23,7 +24,9 @@ public:
     TBdtEventSinkV2<TSession&, bool&> OnPassword;
 
     void AddPassword(const std::string& password);
-    // Forgets every password (wiping them).
+    // A recovery secret put together from the sheets: tables with a recovery open with it.
+    void AddRecovery(const engine::SecretKey& recovery);
+    // Forgets every password and recovery (wiping them).
     void ClearPasswords();
     // Key-derivation cost of newly protected tables. Tests lower it; the program never does.
     void SetKdfCost(unsigned long long opsLimit, size_t memLimitBytes);

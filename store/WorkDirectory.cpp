@@ -1,5 +1,6 @@
 #include "store/WorkDirectory.h"
 
+#include "platform/file/AtomicFile.h"
 #include "platform/file/FileFault.h"
 #include "platform/file/PrivateFiles.h"
 #include "util/FileUtil.h"
@@ -49,7 +50,7 @@ bool WorkDirectory::Make() {
     const int fd =
         FileStepAllowed(FileStep::Create, temp) ? ::mkostemp(temp.data(), O_CLOEXEC) : -1;
     if (fd < 0 || !FileStepAllowed(FileStep::Lock, temp) || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
-        ::rename(temp.c_str(), (m_path + kMarker).c_str()) != 0) {
+        !RenameFile(temp, m_path + kMarker)) {
         if (fd >= 0)
             ::close(fd);
         Remove();

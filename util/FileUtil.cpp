@@ -146,6 +146,9 @@ CopyResult CopyFile(const std::string& src, const std::string& dst, const CopyOp
     if (options.clearAttributes) {
         mode |= S_IRUSR | S_IWUSR;
     }
+    if (options.privateCopy) {
+        mode = S_IRUSR | S_IWUSR;
+    }
     AtomicFile out(dst, mode);
     CopyResult result = out ? CopySteps(in, out.fd(), dst, options.proceed) : CopyResult::Failed;
     ::close(in);

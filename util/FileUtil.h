@@ -19,10 +19,12 @@ std::optional<std::uint64_t> RegularFileSize(const std::string& path);
 bool CreatePath(const std::string& path);
 
 // How CopyFile works: clearAttributes gives the copy owner read and write (a read-only source
-// gives a writable copy); flush puts the copy on disk before CopyFile returns; proceed is asked
-// between steps of a few megabytes, and false stops the copy.
+// gives a writable copy); privateCopy makes it the owner's alone (0600, whatever the modes of the
+// source, of an earlier copy and the umask); flush puts the copy on disk before CopyFile returns;
+// proceed is asked between steps of a few megabytes, and false stops the copy.
 struct CopyOptions {
     bool clearAttributes = false;
+    bool privateCopy = false;
     bool flush = true;
     std::function<bool()> proceed;
 };

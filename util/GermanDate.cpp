@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <ctime>
 #include <string>
 
 namespace {
@@ -157,4 +158,11 @@ std::optional<CalendarDate> ParseGermanDate(std::string_view text) {
     if (auto iso = ParseIso(s))
         return iso;
     return ParseGerman(s);
+}
+
+CalendarDate Today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }

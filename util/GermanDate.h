@@ -17,5 +17,8 @@ struct CalendarDate {
 // are 20xx. Anything else, including a day that does not exist, gives nullopt ("nicht lesbar").
 std::optional<CalendarDate> ParseGermanDate(std::string_view text);
 
+// Today in the local time zone.
+CalendarDate Today();
+
 // Days in the given month, leap years counted; 0 for a month outside 1..12.
 int DaysInMonth(int year, int month);

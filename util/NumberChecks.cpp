@@ -1,6 +1,8 @@
 #include "util/NumberChecks.h"
 
 #include <algorithm>
+#include <iterator>
+#include <span>
 
 namespace {
 
@@ -161,4 +163,69 @@ bool ManufacturerKeyValid(std::string_view text) {
 bool TypeKeyValid(std::string_view text) {
     const std::string code = CompactCode(text);
     return code.size() == 3 && std::all_of(code.begin(), code.end(), IsAlnum);
+}
+
+namespace {
+
+int DigitSum(int n) {
+    return n / 10 + n % 10;
+}
+
+// The weighted digit sums of the digits, modulo 10.
+int WeightedCheck(std::string_view digits, std::span<const int> weights) {
+    int sum = 0;
+    for (size_t i = 0; i < digits.size(); ++i)
+        sum += DigitSum((digits[i] - '0') * weights[i % weights.size()]);
+    return sum % 10;
+}
+
+// "J" as "10": the letter's place in the alphabet, two digits.
+std::string LetterDigits(char letter) {
+    const int place = letter - 'A' + 1;
+    return {static_cast<char>('0' + place / 10), static_cast<char>('0' + place % 10)};
+}
+
+} // namespace
+
+IdFault CheckTaxId(std::string_view text) {
+    const std::string code = CompactCode(text);
+    if (code.size() != 11 || !AllDigits(code) || code[0] == '0')
+        return IdFault::Shape;
+    int counts[10] = {};
+    for (size_t i = 0; i < 10; ++i)
+        ++counts[code[i] - '0'];
+    const int repeated = static_cast<int>(
+        std::count_if(std::begin(counts), std::end(counts), [](int n) { return n > 1; }));
+    const int most = *std::max_element(std::begin(counts), std::end(counts));
+    bool threeInARow = false;
+    for (size_t i = 2; i < 10; ++i)
+        threeInARow = threeInARow || (code[i] == code[i - 1] && code[i] == code[i - 2]);
+    if (repeated != 1 || most > 3 || threeInARow)
+        return IdFault::Repetition;
+    int product = 10;
+    for (size_t i = 0; i < 10; ++i) {
+        int sum = (code[i] - '0' + product) % 10;
+        product = ((sum == 0 ? 10 : sum) * 2) % 11;
+    }
+    const int check = (11 - product) % 10;
+    return code[10] - '0' == check ? IdFault::None : IdFault::CheckDigit;
+}
+
+IdFault CheckPensionNumber(std::string_view text) {
+    const std::string code = CompactCode(text);
+    if (code.size() != 12 || !AllDigits(code.substr(0, 8)) || code[8] < 'A' || code[8] > 'Z' ||
+        !AllDigits(code.substr(9)))
+        return IdFault::Shape;
+    static constexpr int kWeights[] = {2, 1, 2, 5, 7, 1, 2, 1, 2, 1, 2, 1};
+    const std::string digits = code.substr(0, 8) + LetterDigits(code[8]) + code.substr(9, 2);
+    return WeightedCheck(digits, kWeights) == code[11] - '0' ? IdFault::None : IdFault::CheckDigit;
+}
+
+IdFault CheckInsuredNumber(std::string_view text) {
+    const std::string code = CompactCode(text);
+    if (code.size() != 10 || code[0] < 'A' || code[0] > 'Z' || !AllDigits(code.substr(1)))
+        return IdFault::Shape;
+    static constexpr int kWeights[] = {1, 2};
+    const std::string digits = LetterDigits(code[0]) + code.substr(1, 8);
+    return WeightedCheck(digits, kWeights) == code[9] - '0' ? IdFault::None : IdFault::CheckDigit;
 }

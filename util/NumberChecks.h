@@ -42,3 +42,17 @@ VinFault CheckVin(std::string_view text);
 bool ManufacturerKeyValid(std::string_view text);
 // The type key: three letters or digits.
 bool TypeKeyValid(std::string_view text);
+
+// The German numbers of the Vorsorge block: what is wrong with one, if anything.
+enum class IdFault { None, Shape, Repetition, CheckDigit };
+// Steuer-Identifikationsnummer: 11 digits, no leading 0; among the first ten one digit occurs
+// twice or three times (never three in a row) and every other at most once; the eleventh is
+// the ISO/IEC 7064 MOD 11,10 check digit of the first ten.
+IdFault CheckTaxId(std::string_view text);
+// Rentenversicherungsnummer: area (2 digits), birth date (6), the birth name's initial, serial
+// (2), check digit: the letter as its two-digit place in the alphabet, the digits weighted
+// 2 1 2 5 7 1 2 1 2 1 2 1, the products' digit sums added, modulo 10.
+IdFault CheckPensionNumber(std::string_view text);
+// Krankenversichertennummer: a letter and nine digits, the last the check digit: the letter as
+// its two-digit place, the digits weighted 1 2 1 2 ..., the products' digit sums added, mod 10.
+IdFault CheckInsuredNumber(std::string_view text);

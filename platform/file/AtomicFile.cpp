@@ -145,8 +145,7 @@ bool AtomicFile::Commit(Sync sync, const std::function<bool(int fd)>& beforeRena
     if (::close(fd) != 0) {
         return Fail();
     }
-    if (!FileStepAllowed(FileStep::Rename, m_target) ||
-        ::rename(m_temp.c_str(), m_target.c_str()) != 0) {
+    if (!RenameFile(m_temp, m_target)) {
         return Fail();
     }
     m_committed = true;
@@ -205,6 +204,14 @@ bool SyncDirectoryOf(const std::string& path) {
 
 bool LinkFile(const std::string& from, const std::string& to) {
     return FileStepAllowed(FileStep::Link, to) && ::link(from.c_str(), to.c_str()) == 0;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+    return FileStepAllowed(FileStep::Rename, to) && ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string TemporaryPrefixOf(const std::string& target) {
+    return TempPrefixOf(SplitPath(target));
 }
 
 bool IsTemporaryNameOf(const std::string& target, std::string_view name) {

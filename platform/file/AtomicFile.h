@@ -51,6 +51,8 @@ private:
 // letters, digits, '-' and '_' only, so the temporaries of another file whose name begins with
 // the target's never match.
 bool IsTemporaryNameOf(const std::string& target, std::string_view name);
+// How the temporary names of target begin: ".~" + the digest of its file name + "-".
+std::string TemporaryPrefixOf(const std::string& target);
 
 // Writes all of bytes to fd through the fault seam; false (errno set) on any short write.
 bool WriteAllToFd(int fd, const std::string& path, std::string_view bytes);
@@ -63,3 +65,5 @@ bool AtomicWriteFile(const std::string& path, std::string_view bytes);
 bool SyncDirectoryOf(const std::string& path);
 // A second name for an existing file, through the fault seam.
 bool LinkFile(const std::string& from, const std::string& to);
+// Renames from over to, through the fault seam; false (errno set) when it did not happen.
+bool RenameFile(const std::string& from, const std::string& to);

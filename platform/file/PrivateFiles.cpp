@@ -94,3 +94,15 @@ int OpenRegularFile(const std::string& path, int flags) {
     }
     return fd;
 }
+
+bool KeepToOwner(const std::string& path) {
+    const int fd = OpenRegularFile(path, O_RDONLY | O_NOFOLLOW);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    const bool kept = ::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() &&
+                      ::fchmod(fd, st.st_mode & S_IRWXU) == 0;
+    ::close(fd);
+    return kept;
+}

@@ -26,3 +26,7 @@ void RemovePrivateDirectory(const std::string& dir);
 // controlling terminal; -1 with errno EINVAL when the path names no regular file (ENOENT
 // when it is missing). The descriptor is blocking again once returned.
 int OpenRegularFile(const std::string& path, int flags);
+
+// Takes every permission of group and others from the user's own regular file at path (a link
+// is not followed); false when there is none or it cannot be changed.
+bool KeepToOwner(const std::string& path);

@@ -1,5 +1,6 @@
 #include "platform/gui/SecretClipboard.h"
 
+#include <QGuiApplication>
 #include <QMimeData>
 
 #include <algorithm>
@@ -90,4 +91,11 @@ void SecretClipboard::OnChanged(QClipboard::Mode mode) {
         ArmTimer();
     }
     m_clipboard->setMimeData(marked, mode); // takes ownership
+}
+
+void ClearOwnSelection() {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (clipboard->supportsSelection() && clipboard->ownsSelection()) {
+        clipboard->clear(QClipboard::Selection);
+    }
 }

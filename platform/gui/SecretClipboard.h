@@ -51,3 +51,7 @@ private:
     std::chrono::steady_clock::time_point m_deadline{};
     QTimer m_timer;
 };
+
+// Clears the X selection (PRIMARY) when this program set it: what a closing window selected
+// does not stay behind it for a middle click.
+void ClearOwnSelection();

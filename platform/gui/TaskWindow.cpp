@@ -15,6 +15,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -93,6 +94,8 @@ public:
             return false;
         }
         if (pid == 0) {
+            // What the program writes (an archive of the user's files) is the user's alone.
+            ::umask(077);
             if (!fields.startDirectory.empty() && ::chdir(fields.startDirectory.c_str()) != 0) {
                 // Run in the inherited directory rather than not at all.
             }

@@ -9,6 +9,9 @@
 #include <stdexcept>
 #include <system_error>
 
+#include <pwd.h>
+#include <unistd.h>
+
 TempDir::TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "qt-XXXXXX").string();
     if (!mkdtemp(pattern.data())) {
@@ -81,4 +84,15 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
 std::string TestDataDir() {
     const char* dir = std::getenv("QUILLORY_TEST_DATA");
     return std::string(dir ? dir : QUILLORY_TEST_DATA_DIR) + "/";
+}
+
+std::optional<uid_t> SecondUser() {
+    // Only root can plant files as another user.
+    if (::geteuid() != 0 || (::getpwnam("quillory-test") == nullptr &&
+                             std::system("useradd --system --no-create-home --shell "
+                                         "/usr/sbin/nologin quillory-test >/dev/null 2>&1") != 0)) {
+        return std::nullopt;
+    }
+    const passwd* user = ::getpwnam("quillory-test");
+    return user ? std::optional<uid_t>(user->pw_uid) : std::nullopt;
 }

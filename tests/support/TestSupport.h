@@ -3,8 +3,11 @@
 #include "platform/Messages.h"
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include <sys/types.h>
 
 // A temporary directory, removed with everything in it when the object goes.
 class TempDir {
@@ -64,3 +67,7 @@ std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // The folder of the pinned sample files (tests/data), with a trailing '/'.
 std::string TestDataDir();
+
+// The user id of a second local user ("quillory-test", made with useradd when missing) whose
+// files a test may plant; nullopt where that cannot be done (not root, no useradd).
+std::optional<uid_t> SecondUser();

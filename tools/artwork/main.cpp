@@ -51,6 +51,7 @@ const Spot kSpots[] = {
     {"FEDER", 452, 380, 112, 72, 3, nullptr},
     {"FRISTEN", 96, 36, 72, 72, 3, nullptr},
     {"SUCHEN", 448, 36, 72, 72, 3, nullptr},
+    {"VERTRAG", 518, 134, 72, 72, 3, nullptr},
 };
 
 QFont Sans(double px, int weight = QFont::Normal) {
@@ -382,6 +383,69 @@ void PaintDeskCalendar(QPainter& p, const QRectF& c, double dim) {
     }
 }
 
+QRectF ContractSheet(const QRectF& c) {
+    return QRectF(c.left() + 7, c.top(), c.width() - 12, c.height() - 14);
+}
+
+QRectF ContractCover(const QRectF& c) {
+    return QRectF(c.left(), c.top() + 19, c.width(), c.height() - 19);
+}
+
+QPainterPath ContractFolderShape(const QRectF& c) {
+    QPainterPath sheet, cover;
+    sheet.addRect(ContractSheet(c));
+    cover.addRoundedRect(ContractCover(c), 3, 3);
+    return sheet.united(cover);
+}
+
+// A file folder of contracts: a sheet with a paragraph sign and a wax seal sticking out of a
+// dark-green folder that carries a paper label.
+void PaintContractFolder(QPainter& p, const QRectF& c, double dim) {
+    const QRectF sheet = ContractSheet(c);
+    p.setPen(QPen(QColor(150, 128, 92), 0.8));
+    QLinearGradient paper(sheet.topLeft(), sheet.bottomLeft());
+    paper.setColorAt(0, QColor(252, 248, 236).darker(int(100 * dim)));
+    paper.setColorAt(1, QColor(232, 222, 198).darker(int(100 * dim)));
+    p.setBrush(paper);
+    p.drawRect(sheet);
+    QFont sign(QStringLiteral("DejaVu Serif"));
+    sign.setPixelSize(15);
+    sign.setBold(true);
+    p.setFont(sign);
+    p.setPen(QColor(44, 34, 28));
+    p.drawText(QRectF(sheet.left() + 3, sheet.top() + 1, 14, 17), Qt::AlignCenter,
+               QStringLiteral("\u00A7"));
+    p.setPen(QPen(QColor(120, 110, 96), 1));
+    for (int i = 0; i < 3; ++i) {
+        const double y = sheet.top() + 5 + 5 * i;
+        p.drawLine(QPointF(sheet.left() + 19, y), QPointF(sheet.right() - 4, y));
+    }
+    const QRectF folder = ContractCover(c);
+    QLinearGradient cover(folder.topLeft(), folder.bottomRight());
+    cover.setColorAt(0, QColor(46, 96, 66).darker(int(100 * dim)));
+    cover.setColorAt(1, QColor(20, 50, 34).darker(int(100 * dim)));
+    p.setBrush(cover);
+    p.setPen(QPen(QColor(12, 30, 20), 1));
+    p.drawRoundedRect(folder, 3, 3);
+    const QRectF label(folder.left() + 3, folder.top() + 8, folder.width() - 6, 13);
+    p.setBrush(QColor(246, 238, 214).darker(int(100 * dim)));
+    p.setPen(QPen(QColor(150, 130, 100), 0.8));
+    p.drawRoundedRect(label, 2, 2);
+    p.setFont(Sans(8.5, QFont::Bold));
+    p.setPen(QColor(40, 40, 60));
+    p.drawText(label, Qt::AlignCenter, QStringLiteral("Vertr\u00E4ge"));
+    const QPointF seal(folder.right() - 10, folder.bottom() - 8);
+    QRadialGradient wax(seal - QPointF(2, 2), 8);
+    wax.setColorAt(0, QColor(200, 52, 44).darker(int(100 * dim)));
+    wax.setColorAt(1, QColor(110, 16, 14).darker(int(100 * dim)));
+    p.setBrush(wax);
+    p.setPen(QPen(QColor(80, 10, 8), 0.8));
+    p.drawEllipse(seal, 6.5, 6.5);
+    p.setPen(QPen(QColor(255, 210, 190, 150), 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(seal, 3.5, 3.5);
+}
+
 // A magnifying glass lying on the desk: round lens top left, handle towards the bottom right.
 QRectF MagnifierLens(const QRectF& box) {
     return QRectF(box.left() + 3, box.top() + 1, 36, 36);
@@ -472,6 +536,8 @@ void PaintObject(QPainter& p, const char* base, QSizeF size, Look look) {
         shape.addRoundedRect(box.adjusted(3, 4, -3, 0), 4, 4);
     } else if (name == QStringLiteral("SUCHEN")) {
         shape = MagnifierShape(box);
+    } else if (name == QStringLiteral("VERTRAG")) {
+        shape = ContractFolderShape(box.adjusted(1, 0, -1, 0));
     } else {
         // padlock body and shackle
         const QRectF body(box.left() + 8, box.top() + 24, box.width() - 16, box.height() - 24);
@@ -543,6 +609,8 @@ void PaintObject(QPainter& p, const char* base, QSizeF size, Look look) {
         PaintDeskCalendar(p, box.adjusted(3, 4, -3, 0), dim);
     } else if (name == QStringLiteral("SUCHEN")) {
         PaintMagnifier(p, box, dim, lit);
+    } else if (name == QStringLiteral("VERTRAG")) {
+        PaintContractFolder(p, box.adjusted(1, 0, -1, 0), dim);
     } else if (name == QStringLiteral("BACKUP")) {
         const QRectF d = box.adjusted(2, 2, -2, -2);
         QLinearGradient body(d.topLeft(), d.bottomRight());

@@ -32,6 +32,13 @@ void TInputDialog2::SetupWindow() {
     }
 }
 
+void TInputDialog2::SetAction(std::function<void()> action) {
+    if (QWidget* button = Control(kActionId)) {
+        button->setVisible(true);
+        Bind(kActionId, std::move(action));
+    }
+}
+
 void TInputDialog2::CmOk() {
     if (auto* edit = ControlAs<QLineEdit>(kEditId)) {
         const int limit = m_bufferSize > 0 ? int(std::min<size_t>(m_bufferSize - 1, 32767)) : 0;

@@ -3,6 +3,7 @@
 #include "platform/gui/TDialog.h"
 
 #include <cstddef>
+#include <functional>
 #include <string>
 
 class QValidator;
@@ -19,6 +20,11 @@ public:
 
     static constexpr int kPromptId = 4091;
     static constexpr int kEditId = 4090;
+    // A further button of the password box, hidden unless an action is given.
+    static constexpr int kActionId = 4092;
+
+    // Shows the further button; pressing it runs action (which may close the box).
+    void SetAction(std::function<void()> action);
 
     void SetupWindow() override;
     void CmOk() override;

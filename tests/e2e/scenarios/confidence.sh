@@ -61,6 +61,7 @@ scenario_first_backup_finds_the_document() {
     # "Starten" at dialog units 51, 204 (50 x 14) of 262 x 220.
     eval "$(xdotool getwindowgeometry --shell "$dialog" | grep -E '^(WIDTH|HEIGHT)=')"
     xdotool mousemove --window "$dialog" $((76 * WIDTH / 262)) $((211 * HEIGHT / 220)) click 1
+    bk_result first-backup-result || return 1
     wait_window_count "^Backup-Dialog\$" 0 20 || { fail "backup dialog stayed open"; return 1; }
     copy=$(find "$HOME/Quillory-Sicherung" -name "$cf_user.qlr" 2>/dev/null | head -n1)
     [ -n "$copy" ] && cmp -s "$copy" "$app/$cf_user.qlr" || { fail "no copy of the document"; return 1; }

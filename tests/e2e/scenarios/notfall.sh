@@ -23,8 +23,8 @@ scenario_notfall_pdf() {
     local w h files
     eval "$(xdotool getwindowgeometry --shell "$dialog" | grep -E '^(WIDTH|HEIGHT)=')"
     w=$WIDTH h=$HEIGHT
-    # "Als PDF speichern..." at dialog units 74, 128 (88 x 14) of 232 x 150.
-    click_desk "$dialog" $((118 * w / 232)) $((135 * h / 150))
+    # "Als PDF speichern..." at dialog units 74, 128 (88 x 14) of 232 x 188.
+    click_desk "$dialog" $((118 * w / 232)) $((135 * h / 188))
     files=$(wait_window "Speichern" 10) || { fail "no file dialog"; return 1; }
     focus_window "$files"
     shot notfall-file-dialog

@@ -157,6 +157,17 @@ TEST(LaunchViaPif, LongValuesAreCutInTheirFieldsAndTravelWholeInTheLongSection) 
     WriteFileBytes(dir.file("flat.pif"), std::string(kPifTemplateSize, '\0'));
     EXPECT_FALSE(LaunchViaPif(dir.file("flat.pif"), program, "x", launcher));
     EXPECT_EQ(launcher.started.size(), 2u);
+    // A template planted in a shared folder: its long section naming another program, followed
+    // by one more section so that a write leaves it. Nothing starts.
+    std::string planted = ReadFileBytes(dir.file("backup.pif"));
+    ASSERT_TRUE(PutPifFields(planted, {"Backup-Task", program, "/home/bert/", "x"}));
+    const size_t next = planted.find(kPifLongSection) + 16;
+    planted[next] = static_cast<char>(planted.size() & 0xFF);
+    planted[next + 1] = static_cast<char>(planted.size() >> 8);
+    planted += std::string("PLANTED") + std::string(9, '\0') + "\xFF\xFF" + std::string(4, '\0');
+    WriteFileBytes(dir.file("planted.pif"), planted);
+    EXPECT_FALSE(LaunchViaPif(dir.file("planted.pif"), "/q/pkzip.exe", "x", launcher));
+    EXPECT_EQ(launcher.started.size(), 2u);
 }
 
 TEST(CheckFileFound, MissingOrEmptyPathsAreReported) {
@@ -177,6 +188,9 @@ std::string LongDirectory(const TempDir& dir, size_t length) {
     for (int i = 0; path.size() < length; ++i)
         path += "Ordner Nummer " + std::to_string(i) + "/";
     fs::create_directories(path);
+    // Folders others may write are no target, whatever the umask.
+    for (fs::path p = path; p.string().size() > dir.path().size(); p = p.parent_path())
+        fs::permissions(p, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
     return path;
 }
 
@@ -236,6 +250,10 @@ TEST_F(PackingRun, ListFileThenPackerThenConverterAfterTheWindowHasGone) {
     EXPECT_EQ(launcher.started[1].parameters, archive + " " + target);
     EXPECT_EQ(launcher.startTicks[1] - launcher.startTicks[0], 3000u);
     EXPECT_EQ(statuses.size(), 2u);
+    // The packer left the archive readable by all; it is the user's alone after the run.
+    struct stat st {};
+    ASSERT_EQ(::stat(archive.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
 TEST_F(PackingRun, AMissingPackerOrTemplateEndsTheRunBeforeAnyEntry) {

@@ -4,20 +4,30 @@
 
 #include "platform/FileServices.h"
 #include "platform/Messages.h"
+#include "platform/file/AtomicFile.h"
 #include "tests/support/TestSupport.h"
+#include "util/FileUtil.h"
 #include "util/gui/MessageQueue.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <deque>
 #include <filesystem>
+#include <iterator>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+unsigned ModeOf(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
 
 DosDateTime At(int year, int month, int day, int hour, int minute, int second) {
     return JoinDosDateTime({year, month, day, hour, minute, second});
@@ -252,6 +262,87 @@ TEST_F(CopyRun, FailuresOfDirectoryCreationAndCopy) {
               "Kopiervorgang gescheitert:\n" + fifo + "\nnach\n" + TargetOf(fifo));
     EXPECT_EQ(ReadFileBytes(TargetOf(a2)), "daten");
     EXPECT_FALSE(fs::exists(TargetOf(fifo)));
+}
+
+// What a run writes is private whatever the umask: its folders 0700, its copies 0600 (also
+// over a copy that others could read). A copy killed half-way leaves its temporary, which the
+// next run into that folder removes, and only the temporaries of its own files.
+TEST_F(CopyRun, WhatARunWritesIsPrivateAndAKilledCopyIsCleanedUp) {
+    options.CreateSubDir = false;
+    options.BackupPath = target.file("neu");
+    const std::string big = Source("gross.qlr", std::string(9 << 20, 'g'));
+    const std::string copy = options.BackupPath + "/gross.qlr";
+    const std::string others = target.file("neu/" + TemporaryPrefixOf("b.qlr") + "0123456789.tmp");
+    const mode_t umask = ::umask(0);
+    EXPECT_EQ(Run({big}), BackupResult::Completed);
+    ::chmod(copy.c_str(), 0644);
+    WriteFileBytes(others, "b");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        CopyOptions killed;
+        killed.proceed = [] { return ::raise(SIGKILL) == 0; };
+        CopyFile(big, copy, killed);
+        ::_exit(0);
+    }
+    ::waitpid(child, nullptr, 0);
+    EXPECT_EQ(std::distance(fs::directory_iterator(target.file("neu")), fs::directory_iterator()),
+              3);
+    EXPECT_EQ(Run({big}), BackupResult::Completed);
+    ::umask(umask);
+    EXPECT_EQ(ModeOf(target.file("neu")), 0700u);
+    EXPECT_EQ(ModeOf(copy), 0600u);
+    EXPECT_EQ(fs::file_size(copy), 9u << 20);
+    EXPECT_EQ(std::distance(fs::directory_iterator(target.file("neu")), fs::directory_iterator()),
+              2)
+        << "killed copy's";
+    EXPECT_TRUE(fs::exists(others));
+}
+
+// A target that another user could redirect (his folder or link on the way, a folder everyone
+// may write without the sticky bit, also among the source's folders below the target) is
+// refused, naming it, and nothing is written. A sticky folder as /tmp and one's own links are
+// fine. The second user's cases are left out where none can be had.
+TEST_F(CopyRun, ATargetAnotherUserCouldRedirectIsRefusedAndNothingIsWritten) {
+    const bool bert = SecondUser().has_value();
+    const std::string sourceDir = fs::path(source.path()).parent_path().string();
+    struct Case {
+        std::string make, path, refused; // shell commands in the target folder, paths below it
+    };
+    const std::vector<Case> cases = {
+        {"mkdir -m 777 offen", "offen/Sicherung", "offen"},
+        {"mkdir -m 1777 tmp", "tmp/Sicherung", ""},
+        {"mkdir echt && ln -s echt verweis", "verweis", ""},
+        {"mkdir bert && chown quillory-test bert", "bert", "bert"},
+        {"mkdir -m 1777 geteilt && mkdir -m 777 bertsdir && ln -s ../bertsdir geteilt/qlr && "
+         "chown -h quillory-test bertsdir geteilt/qlr",
+         "geteilt/qlr", "geteilt/qlr"},
+        {"mkdir -m 1777 gem && mkdir -p gem" + sourceDir + " && chown quillory-test gem" +
+             sourceDir,
+         "gem", "gem" + sourceDir},
+    };
+    const std::string a = Source("a.qlr");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.make);
+        if (!bert && c.make.find("quillory-test") != std::string::npos)
+            continue;
+        const std::string shell = "cd '" + target.path() + "' && rm -rf -- * && umask 022 && ";
+        ASSERT_EQ(std::system((shell + c.make).c_str()), 0);
+        messages.clear();
+        options.BackupPath = target.file(c.path);
+        options.CreateSubDir = c.path == "gem";
+        const BackupOutcome outcome = RunSteps({a});
+        if (c.refused.empty()) {
+            EXPECT_EQ(ReadFileBytes(target.file(c.path + "/a.qlr")), "daten");
+            continue;
+        }
+        EXPECT_EQ(outcome.stop, BackupStop::TargetRefused);
+        ASSERT_EQ(messages.size(), 1u);
+        EXPECT_EQ(
+            messages[0].text.rfind("Der Ordner " + target.file(c.refused) + " gehört nicht", 0), 0u)
+            << messages[0].text;
+        for (const auto& entry : fs::recursive_directory_iterator(target.path()))
+            EXPECT_FALSE(entry.is_regular_file()) << entry.path();
+    }
 }
 
 TEST_F(CopyRun, SourceAndTargetTheSameFileCountsAsCopied) {

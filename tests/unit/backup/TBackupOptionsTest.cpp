@@ -5,6 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 class BackupOptionsTest : public ::testing::Test {
@@ -85,6 +90,50 @@ TEST_F(BackupOptionsTest, AMissingFileIsDroppedAndOldKeysStay) {
     EXPECT_EQ(GetPrivateProfileInt("COMMON", "NUMFILES", -1, ini()), 1);
     EXPECT_EQ(GetPrivateProfileString("FILES", "FILE1", "", ini()), kept);
     EXPECT_EQ(GetPrivateProfileString("FILES", "FILE2", "", ini()), kept) << "left in place";
+}
+
+// The programs to run come only from a file nobody else can change. Another's Backup.Ini (his
+// file, or one that others may write) keeps its other settings, but its packer is not run:
+// said once per session, naming the file. The user's own Quillory.Ini comes first, and Save
+// keeps the programs there too; a shared value equal to the own one is not worth a word.
+TEST_F(BackupOptionsTest, ProgramsComeOnlyFromFilesNobodyElseCanChange) {
+    const bool bert = SecondUser().has_value();
+    TempDir own; // an earlier Save left no packer there: Backup.Ini decides
+    WritePrivateProfileString("BACKUP", "ZIP_PATH", "", own.file("Quillory.Ini"));
+    for (const std::string make : {"chmod 600 Backup.Ini", "chmod 620 Backup.Ini", "chmod 1777 .",
+                                   "chown quillory-test Backup.Ini"}) {
+        SCOPED_TRACE(make);
+        if (!bert && make.find("quillory-test") != std::string::npos)
+            continue;
+        TempDir folder;
+        WritePrivateProfileStrings({{"COMMON", "ZIP_PATH", "/home/bert/packer.sh"},
+                                    {"COMMON", "ZIP_FILENAME", "ARCHIV.ZIP"}},
+                                   folder.file("Backup.Ini"));
+        ASSERT_EQ(std::system(("cd '" + folder.path() + "' && " + make).c_str()), 0);
+        const bool used = make == "chmod 600 Backup.Ini";
+        ScriptedMessages messages;
+        for (int session = 0; session < 2; ++session) {
+            TBackupOptions options;
+            options.Load(folder.path(), own.path());
+            EXPECT_EQ(options.ZipFileName, "ARCHIV.ZIP");
+            EXPECT_EQ(options.ZipPath, used ? "/home/bert/packer.sh" : "");
+        }
+        ASSERT_EQ(messages.texts().size(), used ? 0u : 1u);
+        EXPECT_TRUE(used ||
+                    messages.texts()[0].rfind(
+                        "Die Programme zum Packen in " + folder.file("Backup.Ini"), 0) == 0);
+    }
+    TBackupOptions options;
+    options.ZipPath = "/usr/lib/quillory/pkzip.exe";
+    options.Save(dir.path(), own.path());
+    ::chmod(ini().c_str(), 0666);
+    ScriptedMessages messages;
+    options.Load(dir.path(), own.path());
+    EXPECT_TRUE(messages.texts().empty());
+    write("COMMON", "ZIP_PATH", "/tmp/boese.sh");
+    options.Load(dir.path(), own.path());
+    EXPECT_EQ(options.ZipPath, "/usr/lib/quillory/pkzip.exe");
+    EXPECT_EQ(messages.texts().size(), 1u);
 }
 
 TEST_F(BackupOptionsTest, AddFileRefusesExactDuplicatesOnly) {

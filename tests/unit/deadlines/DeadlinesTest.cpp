@@ -1,4 +1,6 @@
 #include "deadlines/Deadlines.h"
+#include "deadlines/CalendarExport.h"
+#include "store/ContractFields.h"
 
 #include "platform/Profile.h"
 
@@ -141,11 +143,29 @@ TEST(DeadlinesTest, DaysLeftAndStateAroundTheLeadTime) {
     EXPECT_EQ(DaysLeftText(unreadable, today), "nicht lesbar");
 }
 
+// A free field's title is read as the search reads it: case, umlauts in any spelling the
+// keyboard makes (a decomposed "u" and diaeresis too), ß; a secret's title never counts.
+TEST(DeadlinesTest, FreeFieldTitlesFoldLikeTheSearch) {
+    const std::pair<const char*, bool> titles[] = {
+        {"G\xC3\x9CLTIG BIS", true},   {"Gu\xCC\x88ltig bis", true},      {"TUV-Termin", true},
+        {"PA\xC3\x9FWORT bis", false}, {"Kennwort g\xC3\xBCltig", false}, {"Biss", false}};
+    for (const auto& [title, deadline] : titles) {
+        const Values values = {{6, {{100, title}, {101, "1.1.2027"}}}};
+        EXPECT_EQ(Scan(values, false).size(), deadline ? 1u : 0u) << title;
+    }
+}
+
 TEST(DeadlinesTest, LeadTimeAndTheOverviewOncePerDayAndUser) {
     TempDir dir;
     const std::string ini = dir.file("Quillory.Ini");
+    // Reading writes nothing; the key is offered once, and a value set is kept.
     EXPECT_EQ(LeadDays(ini), 60);
+    EXPECT_EQ(GetPrivateProfileString("OPTIONS", "FRISTVORLAUF", "", ini), "");
+    OfferLeadTimeKey(ini);
     EXPECT_EQ(GetPrivateProfileString("OPTIONS", "FRISTVORLAUF", "", ini), "60");
+    WritePrivateProfileString("OPTIONS", "FRISTVORLAUF", "30", ini);
+    OfferLeadTimeKey(ini);
+    EXPECT_EQ(LeadDays(ini), 30);
     for (const auto& [typed, days] : std::vector<std::pair<std::string, int>>{
              {"0", 0}, {"14", 14}, {"-5", 60}, {"bald", 60}, {"99999", 3660}}) {
         WritePrivateProfileString("OPTIONS", "FRISTVORLAUF", typed, ini);
@@ -159,3 +179,64 @@ TEST(DeadlinesTest, LeadTimeAndTheOverviewOncePerDayAndUser) {
 }
 
 } // namespace
+
+// Contracts come in as "Kündigen bis" rows among the other dates; one cancellable any day has
+// no row, one whose terms cannot be read is unreadable; a protected user's rows and calendar
+// name the contract's number, never its provider; the calendar's event is titled
+// "Kündigungsfrist: <Anbieter> (<Art>)" and carries the reminder.
+TEST(DeadlinesTest, ContractsLastDaysToCancelAmongTheDates) {
+    Values values = Household();
+    auto& contracts = values[kContractCategory];
+    auto set = [&](int c, ContractPart part, const char* text) {
+        contracts[ContractFieldId(c, part)] = text;
+    };
+    set(0, ContractPart::Kind, "Versicherung");
+    set(0, ContractPart::Provider, "Hausrat AG");
+    set(0, ContractPart::Begin, "01.01.2020");
+    set(1, ContractPart::Kind, "Streaming");
+    set(1, ContractPart::Provider, "Filmkiste");
+    set(1, ContractPart::Begin, "01.05.2023"); // new law, no minimum: any day
+    set(2, ContractPart::Provider, "Zeitung");
+    set(2, ContractPart::Begin, "01.01.2024");
+    set(2, ContractPart::Notice, "zum Quartal");
+    set(3, ContractPart::Provider, "Ohne Beginn");
+    const auto scan = [&](bool labelsOnly, std::optional<CalendarDate> on) {
+        return FindDeadlines(
+            [&](int category) {
+                const auto it = values.find(category);
+                return it == values.end() ? nullptr : &it->second;
+            },
+            labelsOnly, on);
+    };
+    EXPECT_EQ(scan(false, std::nullopt).size(), 9u) << "without a day, no contract";
+    const std::vector<Deadline> found = scan(false, CalendarDate{2026, 12, 10});
+    ASSERT_EQ(found.size(), 11u);
+    const auto row = [&](const std::string& what) {
+        return std::find_if(found.begin(), found.end(),
+                            [&](const Deadline& d) { return d.what == what; });
+    };
+    const auto insurance = row("K\xC3\xBCndigen bis: Hausrat AG (Versicherung)");
+    ASSERT_NE(insurance, found.end());
+    EXPECT_EQ(DateText(*insurance), "30.09.2027");
+    EXPECT_EQ(insurance - found.begin(), 6) << "between the dates of 2027 and 2028";
+    EXPECT_EQ(insurance->id, ContractFieldId(0, ContractPart::Provider));
+    const auto paper = row("K\xC3\xBCndigen bis: Zeitung");
+    ASSERT_NE(paper, found.end());
+    EXPECT_EQ(DateText(*paper), "zum Quartal");
+    EXPECT_EQ(StateOf(*paper, {2026, 12, 10}, 60), DeadlineState::Unreadable);
+
+    const std::vector<Deadline> labels = scan(true, CalendarDate{2026, 12, 10});
+    EXPECT_NE(std::find_if(labels.begin(), labels.end(),
+                           [](const Deadline& d) {
+                               return d.what == "K\xC3\xBCndigen bis: Vertrag 1 (Versicherung)";
+                           }),
+              labels.end());
+    const std::string calendar =
+        DeadlineCalendar(labels, "anna", 60, 0) + DeadlineCalendar(found, "anna", 60, 0);
+    EXPECT_NE(calendar.find("SUMMARY:K\xC3\xBCndigungsfrist: Hausrat AG (Versicherung)"),
+              std::string::npos);
+    EXPECT_NE(calendar.find("SUMMARY:K\xC3\xBCndigungsfrist: Vertrag 1 (Versicherung)"),
+              std::string::npos);
+    EXPECT_EQ(CountDue(found, {2027, 8, 1}, 60),
+              1 + CountDue(scan(false, std::nullopt), {2027, 8, 1}, 60));
+}

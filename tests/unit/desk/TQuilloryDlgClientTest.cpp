@@ -261,6 +261,13 @@ TEST(Desk, CommandsReachTheirServices) {
     QTest::keyClick(rig.desk, Qt::Key_P, Qt::ControlModifier);
     EXPECT_EQ(rig.calls, (std::vector<std::string>{"backup", "set", "remove", "folder, spot 1",
                                                    "folder, spot 1"}));
+    // The contracts' form opens by its spot and by Ctrl+Shift+K, as the other forms do.
+    rig.calls.clear();
+    rig.press(Centre(CmContracts));
+    QTest::keyClick(rig.desk, Qt::Key_K, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(rig.calls, (std::vector<std::string>{"form 20", "form 20"}));
+    rig.calls.clear();
+    QTest::keyClick(rig.desk, Qt::Key_P, Qt::ControlModifier);
     // The key leaves the keyboard focus on the quill, highlighted; every other spot is normal.
     std::vector<int> expected(kHotSpotTable.size(), 0);
     expected[static_cast<size_t>(rig.desk->HotSpotOf(CmEmergencyFolder))] = 2;

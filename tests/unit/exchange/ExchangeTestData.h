@@ -1,5 +1,6 @@
 #pragma once
 
+#include "exchange/CatalogueFields.h"
 #include "exchange/KdbxCrypto.h"
 #include "exchange/KdbxModel.h"
 
@@ -22,6 +23,11 @@ inline std::vector<std::string> AwkwardTexts() {
             "nur LF\nzwei",
             "<b>&amp; ]]> 'x'</b>",
             "=SUMME(A1:A3)",
+            "'=kein Formel",
+            "@A1",
+            "-HYPERLINK(1)",
+            "-5",
+            "'",
             "+49 30 1234567",
             "  Blanks an den Enden  ",
             exact255,
@@ -64,4 +70,14 @@ inline KdbxDatabase AwkwardDatabase() {
         db.root.groups.push_back(std::move(group));
     }
     return db;
+}
+
+// Every field of every form filled with the awkward texts in turn, as the export makes it.
+inline KdbxDatabase CatalogueDatabase() {
+    const auto texts = AwkwardTexts();
+    FormValues values;
+    std::size_t i = 0;
+    for (const ExchangeField& f : CatalogueFields())
+        values[{f.category, f.id}] = texts[i++ % texts.size()];
+    return ExportKdbx(CatalogueFields(), values, "Prüfer");
 }

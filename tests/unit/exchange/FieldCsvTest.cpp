@@ -11,6 +11,11 @@ TEST(FieldCsv, EveryAwkwardValueComesBackExactly) {
     const std::string csv = WriteFieldCsv(rows);
     EXPECT_TRUE(csv.starts_with("\xEF\xBB\xBF"
                                 "Formular;Feld;Wert\r\n"));
+    // Formulas are kept text for spreadsheets; telephone numbers stay as typed.
+    EXPECT_NE(csv.find("\r\nÄrzte;\"Hausarzt; \"\"Name\"\"\";'=SUMME(A1:A3)\r\n"),
+              std::string::npos);
+    EXPECT_NE(csv.find(";+49 30 1234567\r\n"), std::string::npos);
+    EXPECT_NE(csv.find(";''=kein Formel\r\n"), std::string::npos);
     const CsvRead read = ReadFieldCsv(csv);
     EXPECT_TRUE(read.rejected.empty());
     EXPECT_EQ(read.rows, rows);

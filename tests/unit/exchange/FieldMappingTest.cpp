@@ -60,9 +60,9 @@ std::vector<ExchangeField> Fields() {
 }
 
 // Every field filled with an awkward text that fits it.
-FieldValues Filled(const std::vector<ExchangeField>& fields) {
+FormValues Filled(const std::vector<ExchangeField>& fields) {
     const auto texts = AwkwardTexts();
-    FieldValues values;
+    FormValues values;
     int i = 0;
     for (const ExchangeField& f : fields) {
         std::string t;
@@ -81,7 +81,7 @@ FieldValues Filled(const std::vector<ExchangeField>& fields) {
 // overwritten, nothing left over; through the KDBX file and through the CSV file.
 TEST(FieldMapping, BothFormatsComeBackIntoTheSameFields) {
     const auto fields = Fields();
-    const FieldValues values = Filled(fields);
+    const FormValues values = Filled(fields);
     const std::string kdbx = kdbx::WriteKdbx(ExportKdbx(fields, values, "Jürgen"), "pw", TestKdf());
     const auto read = kdbx::ReadKdbx(kdbx, "pw");
     ASSERT_TRUE(read.db);
@@ -97,11 +97,11 @@ TEST(FieldMapping, BothFormatsComeBackIntoTheSameFields) {
 
 TEST(FieldMapping, ExportedEntriesUseTheUsualKeysAndProtectSecrets) {
     const auto fields = Fields();
-    FieldValues values = {{{4, 118}, "GMX"},
-                          {{4, 120}, "jürgen"},
-                          {{4, 121}, "geheim"},
-                          {{1, 123}, "Asthma"},
-                          {{1, 124}, "Heu"}};
+    FormValues values = {{{4, 118}, "GMX"},
+                         {{4, 120}, "jürgen"},
+                         {{4, 121}, "geheim"},
+                         {{1, 123}, "Asthma"},
+                         {{1, 124}, "Heu"}};
     const KdbxDatabase db = ExportKdbx(fields, values, "Jürgen");
     ASSERT_EQ(db.root.groups.size(), 2u); // forms without values are left out
     const KdbxEntry& online = db.root.groups[1].entries.at(0);
@@ -119,7 +119,7 @@ TEST(FieldMapping, ExportedEntriesUseTheUsualKeysAndProtectSecrets) {
 
 TEST(FieldMapping, ForeignEntriesUpdateTheirRowAndNothingIsDroppedUnlisted) {
     const auto fields = Fields();
-    const FieldValues current = {
+    const FormValues current = {
         {{4, 112}, "GMX"}, {{4, 115}, "alt"}, {{6, 100}, "Tresor"}, {{6, 101}, "12-34"}};
     std::vector<SourceEntry> source(3);
     source[0] = {"Internet",

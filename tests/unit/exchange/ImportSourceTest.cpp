@@ -1,5 +1,7 @@
 #include "tests/support/TestSupport.h"
 
+#include "exchange/CatalogueFields.h"
+#include "exchange/FieldMapping.h"
 #include "exchange/ImportSource.h"
 #include "exchange/KdbxFile.h"
 
@@ -70,21 +72,39 @@ TEST(ImportSource, BitwardenExportGivesEveryKindWithFoldersAndCustomFields) {
     EXPECT_EQ(login.kind, SourceKind::Login);
     EXPECT_EQ(login.group, "Familie");
     const auto v = ValuesOf(login);
-    EXPECT_EQ(v.at("login.username"), "jürgen@gmx.de");
-    EXPECT_EQ(v.at("login.uri2"), "https://gmx.de");
+    EXPECT_EQ(v.at("Benutzername"), "jürgen@gmx.de");
+    EXPECT_EQ(v.at("Adresse 2"), "https://gmx.de");
     EXPECT_EQ(v.at("Sicherheitsfrage"), "Ölkanne; \"rot\"");
     EXPECT_TRUE(IsSecret(login, "Wiederherstellungscode"));
-    EXPECT_TRUE(IsSecret(login, "login.password"));
-    EXPECT_EQ(v.at("notes"), "Zeile 1\nZeile 2 ß €");
+    EXPECT_TRUE(IsSecret(login, "Passwort"));
+    EXPECT_EQ(v.at("Notizen"), "Zeile 1\nZeile 2 ß €");
     EXPECT_EQ((*items)[1].kind, SourceKind::Card);
-    EXPECT_EQ(ValuesOf((*items)[1]).at("card.expiry"), "07/2028");
-    EXPECT_EQ(ValuesOf((*items)[2]).at("identity.address"), "Hauptstraße 5, 50667 Köln, DE");
-    EXPECT_TRUE(IsSecret((*items)[1], "card.code"));
-    EXPECT_EQ(ValuesOf((*items)[2]).at("identity.passportNumber"), "C01X00T47");
+    EXPECT_EQ(ValuesOf((*items)[1]).at("Gültig bis"), "07/2028");
+    EXPECT_EQ(ValuesOf((*items)[2]).at("Anschrift"), "Hauptstraße 5, 50667 Köln, DE");
+    EXPECT_TRUE(IsSecret((*items)[1], "Prüfnummer"));
+    EXPECT_EQ(ValuesOf((*items)[2]).at("Paß-Nr."), "C01X00T47");
     EXPECT_EQ((*items)[3].kind, SourceKind::Note);
     EXPECT_TRUE((*items)[4].deleted);
 
     EXPECT_FALSE(ReadBitwardenJson(R"({"encrypted": true, "items": "x"})", error));
     EXPECT_NE(error.find("verschlüsselt"), std::string::npos);
     EXPECT_FALSE(ReadBitwardenJson("[1,2", error));
+}
+
+// The export's own format as this version writes it: a later reader must still place every value.
+TEST(ImportSource, PinnedExportGoesBackIntoItsFields) {
+    const auto read = kdbx::ReadKdbx(
+        ReadFileBytes(TestDataDir() + "exchange-quillory-4.0-argon2id-chacha20.kdbx"), "Pässwort");
+    ASSERT_TRUE(read.db) << kdbx::FaultText(read.fault);
+    const ImportPlan plan = PlanImport(CatalogueFields(), {}, EntriesOf(*read.db));
+    const FormValues want = {{{4, 112}, "GMX"},
+                             {{4, 114}, "jürgen@gmx.de"},
+                             {{4, 115}, "geh;eim\"€"},
+                             {{4, 116}, "https://www.gmx.net"},
+                             {{1, 123}, "Zeile 1\r\nZeile 2 ß"},
+                             {{7, 100}, "Office"},
+                             {{7, 101}, "AAAA-1111"},
+                             {{7, 102}, "BBBB-2222"}};
+    EXPECT_EQ(plan.changes, want);
+    EXPECT_EQ(plan.Unfit(), 0);
 }

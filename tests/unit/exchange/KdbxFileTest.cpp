@@ -87,6 +87,10 @@ eim</Value></String>
 <Entry><String><Key>Title</Key><Value>weg</Value></String></Entry></Group>
 </Group></Root></KeePassFile>)";
     std::string error;
+    std::string deep = "<KeePassFile><Root><Group><Entry>";
+    for (int i = 0; i < 100000; ++i)
+        deep += "<History><Entry>";
+    EXPECT_FALSE(ReadXml(deep, nullptr, {}, error)); // refused, not a stack overflow
     const auto db = ReadXml(xml, nullptr, {}, error);
     ASSERT_TRUE(db) << error;
     ASSERT_EQ(db->root.entries.size(), 1u);

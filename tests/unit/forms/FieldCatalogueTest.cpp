@@ -4,6 +4,7 @@
 #include "forms/FormCatalogue.h"
 #include "platform/gui/FieldNames.h"
 #include "platform/gui/ResourceScript.h"
+#include "store/ContractFields.h"
 
 #include <gtest/gtest.h>
 
@@ -31,6 +32,11 @@ TEST(FieldCatalogueTest, RowsAndTemplatesNameTheSameFields) {
         std::set<int> rows;
         for (const FieldFacts& f : FieldsOf(form.category))
             rows.insert(f.id);
+        if (form.category == kContractCategory) {
+            // The contracts share one detail area (ids from 500); the Vorsorge block is fields.
+            std::erase_if(controls, [](int id) { return id >= 500; });
+            std::erase_if(rows, [](int id) { return id < kFirstProvisionId; });
+        }
         EXPECT_EQ(rows, controls) << form.templateName;
         EXPECT_EQ(t->caption, CategoryTitle(form.category));
         for (const auto& [index, name] : FieldAccessibleNames(*t)) {
@@ -81,7 +87,8 @@ TEST(FieldCatalogueTest, RowsAreWellFormed) {
 TEST(FieldCatalogueTest, TablesAreRowsInSlotOrder) {
     for (std::size_t t = 0; t < kTables.size(); ++t) {
         EXPECT_EQ(static_cast<std::size_t>(kTables[t].index), t);
-        EXPECT_FALSE(CategoriesOf(kTables[t].index).empty()) << t;
+        // Every table holds categories, but the merge's state table.
+        EXPECT_EQ(CategoriesOf(kTables[t].index).empty(), kTables[t].index == kStateTable) << t;
         for (int slot = 0; slot < kSlotsPerTable; ++slot)
             EXPECT_EQ(TableOfSlot(kTables[t].FirstSlot() + slot), kTables[t].index);
     }

@@ -1,5 +1,5 @@
-#include "forms/TKonflikteDialog.h"
 #include "forms/TVerlaufDialog.h"
+#include "forms/TKonflikteDialog.h"
 
 #include <QApplication>
 #include <QTest>
@@ -26,14 +26,14 @@ QStringList Column(const QTreeWidget* list, int column, int role = Qt::DisplayRo
 TEST(VerlaufDialogTest, MaskedUntilAskedAndEnterRestoresTheSelected) {
     std::vector<std::size_t> asked;
     bool succeed = false;
-    TVerlaufDialog dialog(nullptr, QStringLiteral("Online: Paßwort"),
-                          {{QStringLiteral("09.12.2026 10:15"), QStringLiteral("Laptop"),
-                            QStringLiteral("geheim2")},
-                           {QStringLiteral("01.12.2026 08:00"), QStringLiteral("PC"), QString()}},
-                          true, [&](std::size_t entry) {
-                              asked.push_back(entry);
-                              return succeed;
-                          });
+    TVerlaufDialog dialog(
+        nullptr, QStringLiteral("Online: Paßwort"),
+        {{QStringLiteral("09.12.2026 10:15"), QStringLiteral("Laptop"), QStringLiteral("geheim2")},
+         {QStringLiteral("01.12.2026 08:00"), QStringLiteral("PC"), QString()}},
+        true, [&](std::size_t entry) {
+            asked.push_back(entry);
+            return succeed;
+        });
     dialog.show();
     QApplication::processEvents();
     QTreeWidget* list = dialog.List();

@@ -1,6 +1,7 @@
 #include "platform/file/AtomicFile.h"
 #include "platform/file/FileFault.h"
 #include "platform/file/FileReader.h"
+#include "platform/file/OwnFolder.h"
 
 #include "tests/support/TestSupport.h"
 
@@ -105,6 +106,27 @@ TEST_F(AtomicFileTest, FullDiskWritesWhatFitsThenFails) {
     EXPECT_EQ(out.error(), std::errc::no_space_on_device);
     EXPECT_FALSE(out.Commit());
     EXPECT_FALSE(fs::exists(file));
+}
+
+// The user's own links are followed (relative ones from their folder, ".." as named); a loop
+// of them, a file in the way or a failing step of the file layer fails the walk unnamed.
+TEST(OwnFolder, FollowsOwnLinksAndEndsOnLoopsFilesAndFaults) {
+    TempDir dir;
+    fs::create_symlink("echt", dir.file("kurz"));
+    fs::create_symlink(dir.file("kurz/innen"), dir.file("weit"));
+    fs::create_symlink("schleife", dir.file("schleife"));
+    WriteFileBytes(dir.file("datei"), "x");
+    ASSERT_TRUE(OwnFolder::Enter(dir.file("echt/innen")));
+    EXPECT_TRUE(OwnFolder::Enter(dir.file("weit/neu/")).EnterBelow("tiefer/../noch"));
+    EXPECT_TRUE(fs::is_directory(dir.file("echt/innen/neu/noch")));
+    for (const auto& [path, errnum] :
+         {std::pair{"schleife/x", ELOOP}, std::pair{"datei/x", ENOTDIR}}) {
+        const OwnFolder failed = OwnFolder::Enter(dir.file(path));
+        EXPECT_EQ(failed.errnum(), errnum) << path;
+        EXPECT_TRUE(!failed && failed.refused().empty()) << path;
+    }
+    auto fault = ScopedFileFault::FailingStep(0);
+    EXPECT_FALSE(OwnFolder::Enter(dir.file("gescheitert")));
 }
 
 TEST(FileReader, ReadsRegularFilesAndRefusesEverythingElseWithoutBlocking) {

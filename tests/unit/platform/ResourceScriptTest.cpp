@@ -72,7 +72,7 @@ TEST(ResourceScriptTest, InputBoxTemplates) {
         EXPECT_EQ(t->cx, 180);
         EXPECT_EQ(t->cy, 64);
         EXPECT_EQ(t->fontName, "MS Sans Serif");
-        ASSERT_EQ(t->controls.size(), 4u);
+        ASSERT_EQ(t->controls.size(), t == secret ? 5u : 4u);
         EXPECT_EQ(t->controls[0].id, 4091);
         EXPECT_EQ(t->controls[1].id, 4090);
         EXPECT_TRUE(t->controls[1].style & ES_AUTOHSCROLL);
@@ -85,6 +85,9 @@ TEST(ResourceScriptTest, InputBoxTemplates) {
     EXPECT_TRUE(secret->controls[1].style & ES_PASSWORD);
     EXPECT_TRUE(plain->controls[3].style & WS_VISIBLE);
     EXPECT_FALSE(secret->controls[3].style & WS_VISIBLE);
+    // The password box's further button, shown only when given an action.
+    EXPECT_EQ(secret->controls[4].id, 4092);
+    EXPECT_FALSE(secret->controls[4].style & WS_VISIBLE);
 }
 
 TEST(ResourceScriptTest, SyntaxVariants) {

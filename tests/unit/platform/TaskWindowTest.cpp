@@ -14,6 +14,8 @@
 
 #include <filesystem>
 
+#include <sys/stat.h>
+
 namespace {
 
 // Serves events until done() holds or about ten seconds have passed.
@@ -37,6 +39,8 @@ TEST(TaskWindow, TheProgramsPromptTakesKeysWhileAModalDialogWaits) {
 
     QDialog waiting; // as the backup dialog waits for the packer
     bool typed = false;
+    // What the program writes (an archive) is private whatever the umask.
+    const mode_t umask = ::umask(0);
     QTimer::singleShot(0, &waiting, [&] {
         EXPECT_TRUE(LaunchPif(pif));
         QWidget* task = FindTopLevelWindow("Backup-Task");
@@ -53,8 +57,12 @@ TEST(TaskWindow, TheProgramsPromptTakesKeysWhileAModalDialogWaits) {
         waiting.reject();
     });
     waiting.exec();
+    ::umask(umask);
     EXPECT_TRUE(typed);
     EXPECT_EQ(ReadFileBytes(dir.file("antwort")), "geheim\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(dir.file("antwort").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(LaunchPif(dir.file("fehlt.pif")), false);
 }
 

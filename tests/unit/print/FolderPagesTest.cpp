@@ -118,8 +118,12 @@ TEST(FolderPagesTest, FilledFormsNeitherOverlapNorLeaveThePage) {
     }
     EXPECT_EQ(words, 8 * plain);
     const auto fields = AllFields();
-    EXPECT_EQ(masks, std::count_if(fields.begin(), fields.end(),
-                                   [](const FieldFacts& f) { return f.secret; }));
+    EXPECT_EQ(masks, std::count_if(fields.begin(), fields.end(), [&](const FieldFacts& f) {
+                  return f.secret && std::any_of(categories.begin(), categories.end(),
+                                                 [&](const FolderCategory& c) {
+                                                     return c.category == f.category;
+                                                 });
+              }));
     EXPECT_EQ(memoEnds, 3);
 }
 

@@ -205,7 +205,7 @@ const char* const kLongTokens[] = {"Commerzbank",
                                    "Ludwigshafen-Oggersheim"};
 
 QString LongValue(int limit, size_t& next) {
-    if (limit == kShortFieldChars)
+    if (limit == 19) // a short field
         return QStringLiteral("4111111111111111111");
     QString value;
     for (int tries = 0; tries < 4; ++tries) {

@@ -36,11 +36,11 @@ TEST(TNotfallmappeDialogTest, EverythingChosenAtFirstAndNothingChosenDisablesBot
     const int result = RunWith(d, [](TNotfallmappeDialog& dlg) {
         EXPECT_EQ(dlg.windowTitle(), QStringLiteral("Notfallmappe drucken"));
         // The check boxes' order is the folder's order: as the cards lie on the desk.
-        EXPECT_EQ(dlg.ChosenCategories(), (std::vector<int>{1, 2, 8, 3, 7, 4, 5, 10, 6}));
+        EXPECT_EQ(dlg.ChosenCategories(), (std::vector<int>{1, 2, 8, 3, 7, 4, 5, 10, 6, 11}));
         EXPECT_TRUE(dlg.Options().mask);
         EXPECT_TRUE(dlg.Options().cover);
         EXPECT_TRUE(dlg.Checked(TNotfallmappeDialog::kFilledOnlyId));
-        for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 10})
+        for (int n : {1, 2, 3, 4, 5, 6, 7, 8, 10, 11})
             Click(dlg, TNotfallmappeDialog::kCategoryBase + n);
         EXPECT_TRUE(dlg.ChosenCategories().empty());
         EXPECT_TRUE(dlg.Control(TNotfallmappeDialog::kPdfId)->isEnabled()) << "cover alone";

@@ -365,9 +365,8 @@ TEST(DocumentSyncTest, AVersionThatCannotBeReadIsNeverWrittenOver) {
         Session().ClearPasswords();
         TwoMachines::Carry(machines.m_b, machines.m_a);
         const std::string theirs = ReadWholeFile(machines.m_a).bytes;
-        if (password) // the state table is sealed like the others: no value, no machine name
-            for (const std::string& plain : {std::string("Weiß"), pc.Sync().MachineName()})
-                EXPECT_EQ(theirs.find(plain), std::string::npos) << plain;
+        // The state table is sealed like the others: its earlier values too.
+        EXPECT_TRUE(!password || theirs.find("Weiß") == std::string::npos);
 
         TwoMachines::Set(pc, "E8_101", "Hauptstraße 1");
         const std::string own = pc.WorkDirectoryPath();

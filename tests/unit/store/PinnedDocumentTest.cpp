@@ -112,6 +112,22 @@ TEST_F(PinnedDocumentTest, EveryCategoryInTheSecondLayoutComesBackWithItsValues)
     EXPECT_TRUE(messages.texts().empty());
 }
 
+// Written with the third table: every field of every form holds its value, the contracts' and
+// the Vorsorge block's too.
+TEST_F(PinnedDocumentTest, EveryCategoryInTheThirdLayoutComesBackWithItsValues) {
+    ScriptedMessages messages;
+    Open("every-category-layout3.qlr");
+    ASSERT_TRUE(m_manager.IsOpen);
+    for (const CategoryInfo& c : Categories()) {
+        for (int k : FieldIds(c.number)) {
+            ASSERT_EQ(Value(c.number, k),
+                      IsMemoField(c.number, k) ? MemoValue(c.number, k) : TextValue(c.number, k))
+                << FieldName(c.number, k);
+        }
+    }
+    EXPECT_TRUE(messages.texts().empty());
+}
+
 TEST_F(PinnedDocumentTest, NewUsersDocumentOpensWithEveryFieldEmpty) {
     ScriptedMessages messages;
     Open("new-user.qlr");
@@ -178,6 +194,27 @@ TEST_F(PinnedDocumentTest, ProtectedDocumentInTheSecondLayoutUnlocksWithOneDeriv
     EXPECT_TRUE(messages.texts().empty());
 }
 
+// Sealed with a data key in two slots: the password's and a recovery of the bytes A0..AF.
+TEST_F(PinnedDocumentTest, ProtectedDocumentWithKeySlotsOpensByPasswordOrRecovery) {
+    engine::SecretKey recovery;
+    for (size_t i = 0; i < engine::kRecoverySize; ++i)
+        recovery.data()[i] = static_cast<uint8_t>(0xA0 + i);
+    for (bool byPassword : {true, false}) {
+        ScriptedMessages messages;
+        Session().ClearPasswords();
+        if (byPassword)
+            Session().AddPassword(kPassword);
+        else
+            Session().AddRecovery(recovery);
+        Open("protected-keyslots.qlr");
+        ASSERT_TRUE(m_manager.IsOpen) << byPassword;
+        ExpectProtectedValues();
+        EXPECT_TRUE(messages.texts().empty());
+        m_manager.Close();
+        std::filesystem::remove(m_document);
+    }
+}
+
 TEST_F(PinnedDocumentTest, BrokenDocumentsAreRefusedAndLeftAsTheyWere) {
     const std::pair<const char*, const char*> cases[] = {
         {"truncated-in-fourth-entry.qlr", "Fehler 02 beim Öffnen!"},
@@ -195,6 +232,32 @@ TEST_F(PinnedDocumentTest, BrokenDocumentsAreRefusedAndLeftAsTheyWere) {
         EXPECT_EQ(ReadFileBytes(m_document), ReadFileBytes(TestDataDir() + sample)) << sample;
         EXPECT_TRUE(fs::is_empty(m_temp.path())) << sample;
     }
+}
+
+// The layout with the merge's state table: a conflict both machines see and each field's
+// earlier values with their machine ("vm"), read back as they were written.
+TEST_F(PinnedDocumentTest, StampedDocumentKeepsItsConflictAndHistory) {
+    ScriptedMessages messages;
+    Open("stamped-conflict.qlr");
+    ASSERT_TRUE(m_manager.IsOpen);
+    EXPECT_EQ(Value(8, 100), "Dr. Neu");
+    const std::vector<OpenConflict> conflicts = m_manager.Sync().Conflicts();
+    ASSERT_EQ(conflicts.size(), 1u);
+    EXPECT_EQ(DocumentFields()[conflicts[0].field].name, "E8_101");
+    EXPECT_EQ(conflicts[0].ours, "Am Markt 3");
+    EXPECT_EQ(conflicts[0].theirs, "Bahnhofstraße 2");
+    EXPECT_EQ(conflicts[0].theirsMark.machine, "vm");
+    EXPECT_GT(conflicts[0].theirsMark.time, 1765000000);
+    const auto field = [](const char* name) {
+        return static_cast<std::size_t>(DocumentFieldIndex(name));
+    };
+    const std::vector<EarlierValue> name = m_manager.Sync().History(field("E8_100"));
+    ASSERT_EQ(name.size(), 1u);
+    EXPECT_EQ(name[0].value, "Dr. Alt");
+    const std::vector<EarlierValue> street = m_manager.Sync().History(field("E8_101"));
+    ASSERT_EQ(street.size(), 1u);
+    EXPECT_EQ(street[0].value, "Hauptstraße 1");
+    EXPECT_TRUE(messages.texts().empty());
 }
 
 } // namespace

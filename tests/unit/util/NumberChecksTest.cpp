@@ -179,3 +179,34 @@ TEST(NumberChecksTest, PublishedGermanTestAccounts) {
     EXPECT_FALSE(banks.Find("99999999"));
     EXPECT_EQ(banks.Check("99999999", "1"), AccountCheck::BankUnknown);
 }
+
+// The Vorsorge numbers: the published sample tax id, a pension number and an insured person's
+// number whose check digits were worked by hand, and what goes wrong with each.
+TEST(NumberChecksTest, TaxIdPensionAndInsuredNumbers) {
+    struct Case {
+        IdFault (*check)(std::string_view);
+        const char* text;
+        IdFault fault;
+    };
+    const Case cases[] = {
+        {CheckTaxId, "86095742719", IdFault::None},
+        {CheckTaxId, "86 095 742 719", IdFault::None},
+        {CheckTaxId, "86095742718", IdFault::CheckDigit},
+        {CheckTaxId, "06095742719", IdFault::Shape},
+        {CheckTaxId, "8609574271", IdFault::Shape},
+        {CheckTaxId, "12345678901", IdFault::Repetition}, // no digit twice
+        {CheckTaxId, "11223456789", IdFault::Repetition}, // two digits twice
+        {CheckTaxId, "11123456789", IdFault::Repetition}, // three in a row
+        {CheckTaxId, "11213456783", IdFault::None},       // three, not in a row
+        {CheckPensionNumber, "65170839J003", IdFault::None},
+        {CheckPensionNumber, "65 170839 j 003", IdFault::None},
+        {CheckPensionNumber, "65170839J004", IdFault::CheckDigit},
+        {CheckPensionNumber, "651708391003", IdFault::Shape},
+        {CheckInsuredNumber, "A123456780", IdFault::None},
+        {CheckInsuredNumber, "A123456781", IdFault::CheckDigit},
+        {CheckInsuredNumber, "1234567890", IdFault::Shape},
+        {CheckInsuredNumber, "A12345678", IdFault::Shape},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.check(c.text), c.fault) << c.text;
+}

@@ -1,4 +1,4 @@
-#include "deadlines/ContractTerms.h"
+#include "util/ContractTerms.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,25 @@
+#pragma once
+
+#include "exchange/FieldMapping.h"
+
+#include <string>
+
+class QWidget;
+
+// "Exportieren…" and "Importieren…" of the emergency folder's dialog, over the logged-in
+// user's open document.
+
+// The export dialog: KDBX 4 with a password typed twice (the document's own offered when the
+// session holds it), or the CSV file after a warning that it is not encrypted.
+void RunExport(QWidget* parent, const std::string& userName, bool isProtected);
+
+// Chooses a file (KDBX, KeePass XML, Bitwarden JSON or the CSV), reads it (with a progress
+// window when that takes more than a second), shows the preview and writes what the user
+// accepts as one save of the document.
+void RunImport(QWidget* parent);
+
+// The values of every field of the open document; false when a table cannot be read.
+bool ReadDocumentValues(const std::vector<ExchangeField>& fields, FormValues& values);
+
+// Writes bytes to path as a private file (0600), whole or not at all; false (said) on failure.
+bool WritePrivateFile(QWidget* parent, const std::string& path, const std::string& bytes);

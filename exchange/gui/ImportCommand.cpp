@@ -1,0 +1,129 @@
+#include "engine/Crypto.h"
+#include "exchange/CatalogueFields.h"
+#include "exchange/KdbxFile.h"
+#include "exchange/KdbxXml.h"
+#include "exchange/gui/ExchangeCommands.h"
+#include "exchange/gui/TImportPreview.h"
+#include "exchange/gui/WithProgress.h"
+#include "platform/Messages.h"
+#include "platform/file/FileReader.h"
+#include "store/CategoryValues.h"
+#include "store/TDataSetManager.h"
+#include "util/VersionTitle.h"
+#include "util/gui/DirectoryDialogs.h"
+#include "util/gui/TInputDialog2.h"
+
+#include <QFileInfo>
+
+#include <cctype>
+
+namespace {
+
+const char* const kImportFilter =
+    "Alle lesbaren Dateien|*.kdbx;*.xml;*.json;*.csv|KeePass-Datenbanken|*.kdbx|KeePass-XML|*.xml|"
+    "Bitwarden-Export (unverschlüsselt)|*.json|CSV-Dateien von Quillory|*.csv|Alle Dateien|*.*|";
+const char* const kUnreadable = "Die Datei konnte nicht gelesen werden.";
+const char* const kUnknown =
+    "Das Format der Datei ist unbekannt. Lesbar sind KeePass-Datenbanken (KDBX), KeePass-XML, "
+    "Bitwarden-Exporte (JSON, unverschlüsselt) und CSV-Dateien von Quillory.";
+const char* const kReadFailed = "Die Daten konnten nicht gelesen werden.";
+const char* const kApplyFailed =
+    "Die Werte konnten nicht in das Dokument geschrieben werden. Es blieb, wie es war.";
+const char* const kPasswordPrompt = "Passwort der KeePass-Datenbank:";
+constexpr std::uint64_t kMaxImportFile = std::uint64_t{256} << 20;
+constexpr std::size_t kPasswordBuffer = 1024;
+
+void Say(QWidget* parent, const std::string& text) {
+    ShowMessage(text, kVersionTitle, MB_OK | MB_ICONINFORMATION, parent);
+}
+
+std::string_view Trimmed(std::string_view bytes) {
+    if (bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
+    while (!bytes.empty() && std::isspace(static_cast<unsigned char>(bytes.front())))
+        bytes.remove_prefix(1);
+    return bytes;
+}
+
+// The entries of a KDBX file, asking for its password until it fits or the user gives up.
+std::optional<std::vector<SourceEntry>> ReadKdbxFile(QWidget* parent, const std::string& bytes) {
+    for (;;) {
+        std::string password;
+        TInputDialog2 ask(parent, kVersionTitle, kPasswordPrompt, password, kPasswordBuffer, true);
+        if (ask.Execute() != IDOK)
+            return std::nullopt;
+        const kdbx::ReadResult read = WithProgress(parent, "Die KeePass-Datenbank wird geöffnet …",
+                                                   [&] { return kdbx::ReadKdbx(bytes, password); });
+        engine::Wipe(password);
+        if (read.db)
+            return EntriesOf(*read.db);
+        Say(parent, kdbx::FaultText(read.fault));
+        if (read.fault != kdbx::ReadFault::WrongPassword)
+            return std::nullopt;
+    }
+}
+
+// The source's entries, or nothing (said) when the file is none of the formats.
+std::optional<std::vector<SourceEntry>> ReadSource(QWidget* parent, const std::string& bytes,
+                                                   bool& csv) {
+    csv = false;
+    std::string error;
+    if (bytes.starts_with("\x03\xD9\xA2\x9A"))
+        return ReadKdbxFile(parent, bytes);
+    const std::string_view text = Trimmed(bytes);
+    std::optional<std::vector<SourceEntry>> entries;
+    if (text.starts_with("<")) {
+        const auto db = kdbx::ReadXml(text, nullptr, {}, error);
+        if (db)
+            entries = EntriesOf(*db);
+    } else if (text.starts_with("{")) {
+        entries = ReadBitwardenJson(text, error);
+    } else if (!ReadFieldCsv(bytes).rows.empty()) {
+        csv = true;
+        return std::vector<SourceEntry>{};
+    }
+    if (!entries)
+        Say(parent, error.empty() ? kUnknown : std::string(kUnknown) + "\n\n" + error);
+    return entries;
+}
+
+void Apply(QWidget* parent, const ImportPlan& plan) {
+    if (!WriteCategoryValues(plan.changes)) {
+        Say(parent, kApplyFailed);
+        return;
+    }
+    // One save: the import is one change of the document.
+    if (DataSetManager().Save())
+        Say(parent, std::to_string(plan.Placed()) + " Werte wurden übernommen.");
+}
+
+} // namespace
+
+void RunImport(QWidget* parent) {
+    std::string path;
+    if (!GetFileName(parent, path, true, kImportFilter))
+        return;
+    const WholeFile file = ReadWholeFile(path, kMaxImportFile);
+    if (!file) {
+        Say(parent, kUnreadable);
+        return;
+    }
+    bool csv = false;
+    const auto source = ReadSource(parent, file.bytes, csv);
+    if (!source)
+        return;
+    const auto fields = CatalogueFields();
+    FormValues current;
+    if (!ReadDocumentValues(fields, current)) {
+        Say(parent, kReadFailed);
+        return;
+    }
+    const CsvRead rows = csv ? ReadFieldCsv(file.bytes) : CsvRead{};
+    TImportPreview preview(parent, QFileInfo(QString::fromStdString(path)).fileName().toStdString(),
+                           [&](const ImportOptions& options) {
+                               return csv ? PlanCsvImport(fields, current, rows, options)
+                                          : PlanImport(fields, current, *source, options);
+                           });
+    if (preview.Execute() == IDOK)
+        Apply(parent, preview.Plan());
+}
