@@ -1,8 +1,10 @@
 #include "forms/TCategoryForm.h"
 
+#include "catalogue/FieldCatalogue.h"
 #include "forms/FieldHistory.h"
 #include "forms/FormHints.h"
 #include "forms/SecretFields.h"
+#include "forms/SpokenNames.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
 #include "platform/gui/NoticeStyle.h"
@@ -19,6 +21,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
+
+#include <map>
 
 namespace {
 
@@ -114,7 +118,27 @@ void TCategoryForm::SetupWindow() {
     } else {
         LoadFields();
     }
+    NameFields();
+    for (const FieldFacts& f : FieldsOf(m_form.category)) {
+        auto* title = qobject_cast<QLineEdit*>(Edit(f.titleId));
+        if (f.titleId != 0 && title)
+            connect(title, &QLineEdit::textChanged, this, &TCategoryForm::NameFields,
+                    Qt::UniqueConnection);
+    }
     FocusInitialField();
+}
+
+// The fields' names for a screen reader, again whenever a title the user writes changes.
+void TCategoryForm::NameFields() {
+    std::map<int, std::string> texts;
+    for (const FieldFacts& f : FieldsOf(m_form.category)) {
+        if (f.titleId != 0 && Edit(f.titleId))
+            texts[f.titleId] = ControlText(Edit(f.titleId));
+    }
+    for (const auto& [id, name] : SpokenFieldNames(m_form.category, texts)) {
+        if (QWidget* edit = Edit(id))
+            edit->setAccessibleName(QString::fromStdString(name));
+    }
 }
 
 void TCategoryForm::SetInitialField(int id, bool selectText) {

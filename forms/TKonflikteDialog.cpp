@@ -1,6 +1,7 @@
 #include "forms/TKonflikteDialog.h"
 
 #include "catalogue/FieldCatalogue.h"
+#include "forms/SpokenNames.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -20,8 +21,10 @@ QString FormTitleOf(int category) {
 } // namespace
 
 QString FieldLabelOf(int category, int id) {
-    const FieldFacts* field = FindField(category, id);
-    return QString::fromStdString(field ? FieldLabel(*field) : FieldName(category, id));
+    // As a screen reader hears it on the form: a label the form repeats with its row.
+    const auto names = SpokenFieldNames(category, {});
+    const auto name = names.find(id);
+    return QString::fromStdString(name != names.end() ? name->second : FieldName(category, id));
 }
 
 QString OneLineValue(std::string text) {

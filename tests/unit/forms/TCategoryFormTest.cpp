@@ -376,10 +376,13 @@ TEST_F(FormDataTest, SearchEntriesCarryTheFormsLabels) {
         const char* label;
         bool secret;
     };
-    const Case cases[] = {
-        {8, 100, "Hausarzt: Name", false},      {6, 101, "Steuer-ID", false},
-        {6, 100, "Feldtitel", false},           {6, 103, "Feldtitel", false},
-        {7, 102, "Schlüsselnummer (1)", false}, {3, 102, "Online-Banking: Paßwort (1)", true}};
+    const Case cases[] = {{8, 100, "Hausarzt: Name", false},
+                          {6, 101, "Steuer-ID", false},
+                          {6, 100, "Feldtitel", false},
+                          {6, 103, "Feldtitel", false},
+                          {7, 102, "Schlüsselnummer (1)", false},
+                          {10, 134, "Bemerkungen", false},
+                          {3, 102, "Online-Banking: Paßwort (1)", true}};
     for (const Case& c : cases) {
         const SearchEntry& e = byField[std::make_pair(c.category, c.id)];
         EXPECT_EQ(e.label, c.label) << c.category << " " << c.id;
@@ -578,4 +581,37 @@ TEST_F(FormDataTest, VerlaufFromTheContextMenuRestoresAnEarlierValue) {
     QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(opened);
     EXPECT_TRUE(Text(*personal, 123).empty()) << "nothing pasted";
+}
+
+// A screen reader hears every field of every form by a name of its own; a free field's value by
+// its row's title, as typed.
+TEST_F(FormDataTest, EveryFieldHasANameOfItsOwn) {
+    for (const FormDescription& description : FormCatalogue()) {
+        auto form = Open(description.command);
+        std::map<QString, int> names;
+        for (int id : FieldIds(description.category)) {
+            if (!form->Edit(id))
+                continue; // a field the form shows in another control (Verträge' list)
+            const QString name = form->Edit(id)->accessibleName();
+            EXPECT_FALSE(name.isEmpty()) << CategoryTitle(description.category) << " " << id;
+            EXPECT_EQ(++names[name], 1)
+                << CategoryTitle(description.category) << ": " << name.toStdString();
+        }
+        Press(*form, 2);
+    }
+    auto free = Open(10);
+    Type(*free, 100, "Reisepass");
+    Type(*free, 102, "Reisepass");
+    EXPECT_EQ(free->Edit(101)->accessibleName(), QStringLiteral("Reisepass: Wert (Freies Feld 1)"));
+    Type(*free, 102, "Führerschein");
+    Type(*free, 104, "");
+    EXPECT_EQ(free->Edit(101)->accessibleName(), QStringLiteral("Reisepass: Wert"));
+    EXPECT_EQ(free->Edit(103)->accessibleName(), QStringLiteral("Führerschein: Wert"));
+    EXPECT_EQ(free->Edit(105)->accessibleName(), QStringLiteral("Freies Feld 3: Wert"));
+    Press(*free, 2);
+    // The car's papers: the memo and the keys as the papers name them.
+    auto car = Open(13);
+    EXPECT_EQ(car->Edit(134)->accessibleName(), QStringLiteral("Bemerkungen"));
+    EXPECT_EQ(car->Edit(101)->accessibleName(), QStringLiteral("Herstellerschlüsselnummer (zu 2)"));
+    Press(*car, 2);
 }
