@@ -1,6 +1,7 @@
 #include "forms/TCategoryForm.h"
 
 #include "catalogue/FieldCatalogue.h"
+#include "forms/FieldHistory.h"
 #include "forms/FormHints.h"
 #include "forms/SecretFields.h"
 #include "forms/SpokenNames.h"
@@ -55,6 +56,7 @@ TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
     // Hints on bank, card and car numbers; they only ever show, never store.
     FormHints::Attach(*this, form.category);
     MaskSecretFields(this, form.category, m_edits, Control(kOkId));
+    new FieldHistory(this, form.category, m_edits);
 }
 
 TCategoryForm::~TCategoryForm() {
