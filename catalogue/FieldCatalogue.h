@@ -88,6 +88,10 @@ struct DeadlineFacts {
     int nameId = 0;                  // a field whose text names the thing, 0 for none
     const char* nameLabel = nullptr; // put before that text ("Inhaber"), or nullptr
     int bankId = 0;                  // the card's bank, 0 for none
+    // A calendar's title for the day: what happens, "<Name>" standing for the text of
+    // eventNameId (the bank, the device, the vehicle), or for the row when that is blank.
+    const char* event = nullptr;
+    int eventNameId = 0;
 };
 
 struct FieldFacts {

@@ -34,7 +34,9 @@ icalcomponent* Event(const Deadline& deadline, const std::string& tag, int leadD
                      icaltimetype stamp) {
     const std::string uid =
         FieldName(deadline.category, deadline.id) + "-" + tag + "@quillory.invalid";
+    // The title says what happens; the description where it stands.
     const std::string summary = CalendarTitle(deadline);
+    const std::string description = deadline.form + ": " + deadline.what;
     icaltimetype start = DayOf(*deadline.date);
     icaltimetype end = start;
     icaltime_adjust(&end, 1, 0, 0, 0);
@@ -44,6 +46,7 @@ icalcomponent* Event(const Deadline& deadline, const std::string& tag, int leadD
     icalcomponent_add_property(event, icalproperty_new_dtstart(start));
     icalcomponent_add_property(event, icalproperty_new_dtend(end));
     icalcomponent_add_property(event, icalproperty_new_summary(summary.c_str()));
+    icalcomponent_add_property(event, icalproperty_new_description(description.c_str()));
     icalcomponent_add_property(event, icalproperty_new_transp(ICAL_TRANSP_TRANSPARENT));
     if (leadDays > 0)
         icalcomponent_add_component(event, Reminder(summary, leadDays));

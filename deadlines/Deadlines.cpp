@@ -36,11 +36,16 @@ bool HasWord(const std::string& lower, const std::string& word) {
     return false;
 }
 
-// A free field's title that names a deadline, and not a secret; folded as the search folds
-// (case, umlauts and accents, ß as ss), so "GÜLTIG", "gultig" and "Paßwort" count.
-bool IsDeadlineTitle(const std::string& title) {
+// Folded as the search folds (case, umlauts and accents, ß as ss).
+std::string Folded(const std::string& text) {
     static thread_local TextFolder folder;
-    const std::string lower = folder.FoldPlain(ComposedText(title));
+    return folder.FoldPlain(ComposedText(text));
+}
+
+// A free field's title that names a deadline, and not a secret; folded, so "GÜLTIG", "gultig"
+// and "Paßwort" count.
+bool IsDeadlineTitle(const std::string& title) {
+    const std::string lower = Folded(title);
     for (const char* secret : {"pin", "passwort", "kennwort", "geheim"})
         if (lower.find(secret) != std::string::npos)
             return false;
@@ -72,8 +77,63 @@ std::string Describe(const DeadlineFacts& field, const std::map<int, std::string
     return what;
 }
 
-Deadline Make(int category, int id, const std::string& typed, std::string what) {
-    return {category, id, typed, ParseGermanDate(typed), CategoryTitle(category), std::move(what)};
+Deadline Make(int category, int id, const std::string& typed, std::string what, std::string title) {
+    const auto reading = ReadGermanDate(typed);
+    return {category,
+            id,
+            typed,
+            reading ? std::optional(reading->date) : std::nullopt,
+            CategoryTitle(category),
+            std::move(what),
+            std::move(title),
+            reading ? reading->reason : std::string()};
+}
+
+// The catalogue's event with the name put in ("Kreditkarte Sparkasse läuft ab"); without a
+// name (none typed, or labelsOnly) the row stands after a colon, and nothing elsewhere.
+std::string EventTitle(const FieldFacts& field, const std::map<int, std::string>& values,
+                       bool labelsOnly) {
+    std::string title = field.deadline.event ? field.deadline.event : field.entry;
+    const std::string placeholder = "<Name>";
+    const size_t at = title.find(placeholder);
+    if (at == std::string::npos)
+        return title;
+    std::string name = labelsOnly ? std::string() : ValueOf(values, field.deadline.eventNameId);
+    name = name.substr(0, name.find_first_of("\r\n"));
+    if (!name.empty())
+        return title.replace(at, placeholder.size(), name);
+    if (at >= 2 && title.compare(at - 2, 2, ": ") == 0)
+        return title.replace(at, placeholder.size(), field.entry);
+    return title.erase(at > 0 ? at - 1 : at, placeholder.size() + (at > 0 ? 1 : 0));
+}
+
+// A title the user wrote, as what happens: "Reisepass gültig bis" becomes "Reisepass läuft
+// ab", "TÜV Anhänger" becomes "TÜV Anhänger fällig".
+std::string TitledEvent(const std::string& title) {
+    const std::string lower = Folded(title);
+    const bool due = lower.find("fallig") != std::string::npos ||
+                     lower.find("frist") != std::string::npos ||
+                     lower.find("tuv") != std::string::npos;
+    std::string core;
+    size_t start = 0;
+    while (start < title.size()) {
+        size_t end = title.find(' ', start);
+        if (end == std::string::npos)
+            end = title.size();
+        std::string word = title.substr(start, end - start);
+        while (!word.empty() && word.back() == ':')
+            word.pop_back();
+        const std::string w = Folded(word);
+        const bool filler = w == "bis" || w == "ab" || w == "am" || w == "lauft" || w == "frist" ||
+                            w.starts_with("gultig") || w.starts_with("ablauf") ||
+                            w.starts_with("fallig");
+        if (!word.empty() && !filler)
+            core += (core.empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    if (core.empty())
+        core = title;
+    return core + (due ? " f\xC3\xA4llig" : " l\xC3\xA4uft ab");
 }
 
 // A field the user titled: a deadline when its title names one.
@@ -85,7 +145,8 @@ void AddTitled(const FieldFacts& field, const std::map<int, std::string>& values
         return;
     if (!label.empty() && label.back() == ':')
         label.pop_back();
-    out.push_back(Make(field.category, field.id, typed, Trimmed(label)));
+    label = Trimmed(label);
+    out.push_back(Make(field.category, field.id, typed, label, TitledEvent(label)));
 }
 
 std::chrono::sys_days Days(const CalendarDate& d) {
@@ -117,7 +178,9 @@ void AddContracts(const std::map<int, std::string>& values, bool labelsOnly,
                      date.typed.empty() ? "nicht berechenbar" : date.typed,
                      std::nullopt,
                      CategoryTitle(kContractCategory),
-                     kCancelBy + name};
+                     kCancelBy + name,
+                     {},
+                     {}};
         if (date.kind == CancelDate::Kind::Deadline)
             row.date = date.lastDay;
         out.push_back(std::move(row));
@@ -139,7 +202,8 @@ std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnl
             AddTitled(field, *category, out);
         } else if (const std::string typed = ValueOf(*category, field.id); !typed.empty()) {
             out.push_back(Make(field.category, field.id, typed,
-                               Describe(field.deadline, *category, labelsOnly)));
+                               Describe(field.deadline, *category, labelsOnly),
+                               EventTitle(field, *category, labelsOnly)));
         }
     }
     if (contractsOn)
@@ -155,6 +219,8 @@ std::vector<Deadline> FindDeadlines(const CategoryValues& values, bool labelsOnl
 }
 
 std::string CalendarTitle(const Deadline& deadline) {
+    if (!deadline.title.empty())
+        return deadline.title;
     const std::string prefix = kCancelBy;
     if (deadline.category == kContractCategory && deadline.what.rfind(prefix, 0) == 0)
         return "K\xC3\xBCndigungsfrist: " + deadline.what.substr(prefix.size());
@@ -205,7 +271,8 @@ std::string DateText(const Deadline& deadline) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d.%02d.%04d", deadline.date->day, deadline.date->month,
                   deadline.date->year);
-    return text;
+    return deadline.reason.empty() ? std::string(text)
+                                   : std::string(text) + " (" + deadline.reason + ")";
 }
 
 int CountDue(const std::vector<Deadline>& deadlines, const CalendarDate& today, int leadDays) {

@@ -20,10 +20,12 @@ struct Deadline {
     std::optional<CalendarDate> date; // nullopt: "nicht lesbar"
     std::string form;                 // the form's title
     std::string what;                 // "Kreditkarten: 2. Karte, Inhaber Anna Beispiel"
+    std::string title;                // what happens: "Kreditkarte Sparkasse läuft ab"
+    std::string reason;               // how a date without a day was read: "Ende 2026"
 };
 
-// The title of the deadline's calendar event: "<form>: <what>", for a contract
-// "Kündigungsfrist: <Anbieter> (<Art>)".
+// The title of the deadline's calendar event: what happens ("Reisepass läuft ab"), for a
+// contract "Kündigungsfrist: <Anbieter> (<Art>)", else "<form>: <what>".
 std::string CalendarTitle(const Deadline& deadline);
 
 // The text of every field of a category by id; nullptr when the category cannot be read.
@@ -47,7 +49,8 @@ DeadlineState StateOf(const Deadline& deadline, const CalendarDate& today, int l
 const char* StateMark(DeadlineState state);
 // "abgelaufen seit 12 Tagen", "läuft heute ab", "noch 1 Tag", "nicht lesbar".
 std::string DaysLeftText(const Deadline& deadline, const CalendarDate& today);
-// "31.12.2027", or the text as typed when unreadable.
+// "31.12.2027", "31.12.2026 (Ende 2026)" for a text without a day, or the text as typed when
+// unreadable.
 std::string DateText(const Deadline& deadline);
 // How many are expired or due.
 int CountDue(const std::vector<Deadline>& deadlines, const CalendarDate& today, int leadDays);

@@ -1,7 +1,10 @@
 #include "forms/TCategoryForm.h"
 
+#include "catalogue/FieldCatalogue.h"
+#include "forms/FieldHistory.h"
 #include "forms/FormHints.h"
 #include "forms/SecretFields.h"
+#include "forms/SpokenNames.h"
 #include "graphics/TOwnerDrawPushbutton.h"
 #include "platform/Messages.h"
 #include "platform/gui/NoticeStyle.h"
@@ -18,6 +21,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTextEdit>
+
+#include <map>
 
 namespace {
 
@@ -51,6 +56,7 @@ TCategoryForm::TCategoryForm(QWidget* parent, const FormDescription& form)
     // Hints on bank, card and car numbers; they only ever show, never store.
     FormHints::Attach(*this, form.category);
     MaskSecretFields(this, form.category, m_edits, Control(kOkId));
+    new FieldHistory(this, form.category, m_edits);
 }
 
 TCategoryForm::~TCategoryForm() {
@@ -112,7 +118,27 @@ void TCategoryForm::SetupWindow() {
     } else {
         LoadFields();
     }
+    NameFields();
+    for (const FieldFacts& f : FieldsOf(m_form.category)) {
+        auto* title = qobject_cast<QLineEdit*>(Edit(f.titleId));
+        if (f.titleId != 0 && title)
+            connect(title, &QLineEdit::textChanged, this, &TCategoryForm::NameFields,
+                    Qt::UniqueConnection);
+    }
     FocusInitialField();
+}
+
+// The fields' names for a screen reader, again whenever a title the user writes changes.
+void TCategoryForm::NameFields() {
+    std::map<int, std::string> texts;
+    for (const FieldFacts& f : FieldsOf(m_form.category)) {
+        if (f.titleId != 0 && Edit(f.titleId))
+            texts[f.titleId] = ControlText(Edit(f.titleId));
+    }
+    for (const auto& [id, name] : SpokenFieldNames(m_form.category, texts)) {
+        if (QWidget* edit = Edit(id))
+            edit->setAccessibleName(QString::fromStdString(name));
+    }
 }
 
 void TCategoryForm::SetInitialField(int id, bool selectText) {

@@ -54,6 +54,7 @@ private:
     bool StoreFields();
     void MakeReadOnly(const char* reason);
     void FocusInitialField();
+    void NameFields();
 
     const FormDescription& m_form;
     int m_fieldCount = 0;

@@ -1,6 +1,7 @@
 #include "forms/TKonflikteDialog.h"
 
 #include "catalogue/FieldCatalogue.h"
+#include "forms/SpokenNames.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -12,7 +13,21 @@
 
 namespace {
 
-QString OneLine(std::string text) {
+QString FormTitleOf(int category) {
+    const CategoryInfo* info = FindCategory(category);
+    return info ? QString::fromUtf8(info->title) : QString::number(category);
+}
+
+} // namespace
+
+QString FieldLabelOf(int category, int id) {
+    // As a screen reader hears it on the form: a label the form repeats with its row.
+    const auto names = SpokenFieldNames(category, {});
+    const auto name = names.find(id);
+    return QString::fromStdString(name != names.end() ? name->second : FieldName(category, id));
+}
+
+QString OneLineValue(std::string text) {
     if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
         text.resize(text.size() - 2);
     QString line = QString::fromStdString(text);
@@ -21,17 +36,13 @@ QString OneLine(std::string text) {
     return line;
 }
 
-} // namespace
-
 ConflictRow DescribeConflict(int category, int id, const std::string& ours,
                              const std::string& theirs) {
     ConflictRow row;
-    const CategoryInfo* info = FindCategory(category);
-    row.form = info ? QString::fromUtf8(info->title) : QString::number(category);
-    const FieldFacts* field = FindField(category, id);
-    row.field = QString::fromStdString(field ? FieldLabel(*field) : FieldName(category, id));
-    row.ours = OneLine(ours);
-    row.theirs = OneLine(theirs);
+    row.form = FormTitleOf(category);
+    row.field = FieldLabelOf(category, id);
+    row.ours = OneLineValue(ours);
+    row.theirs = OneLineValue(theirs);
     row.masked = IsMaskedField(category, id);
     return row;
 }
@@ -44,10 +55,8 @@ QString ConflictNote(std::size_t fields, const std::vector<int>& categories) {
     if (fields == 0)
         return {};
     QStringList forms;
-    for (int category : categories) {
-        const CategoryInfo* info = FindCategory(category);
-        forms << (info ? QString::fromUtf8(info->title) : QString::number(category));
-    }
+    for (int category : categories)
+        forms << FormTitleOf(category);
     QString list = forms.join(QStringLiteral(", "));
     if (forms.size() > 1) {
         const qsizetype last = list.lastIndexOf(QStringLiteral(", "));

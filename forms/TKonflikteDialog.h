@@ -18,6 +18,11 @@ struct ConflictRow {
     bool masked = false;
 };
 
+// The label a field has in its form ("Hausarzt: Name"), or its name when the form has none.
+QString FieldLabelOf(int category, int id);
+// A value on one line: memo line breaks shown as " / ".
+QString OneLineValue(std::string text);
+
 // Form title and field label of a document field, its two values readable in one line (memo
 // line breaks shown as " / "), masked when the field holds a secret.
 ConflictRow DescribeConflict(int category, int id, const std::string& ours,

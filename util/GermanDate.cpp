@@ -141,6 +141,83 @@ std::optional<CalendarDate> ParseGerman(std::string_view s) {
     return month == 0 ? std::nullopt : Make(TakeYear(s, pos), month, 0);
 }
 
+// "2027": a bare year of four digits means its last day.
+std::optional<CalendarDate> ParseYear(std::string_view s) {
+    size_t pos = 0, digits = 0;
+    const int year = TakeNumber(s, pos, 4, &digits);
+    if (digits != 4 || pos != s.size())
+        return std::nullopt;
+    return Make(year, 12, 0);
+}
+
+struct Period {
+    std::string_view word; // lower case, as Compact leaves it
+    const char* shown;
+    int month;    // the season's first month, 0 for a part of a year or month
+    int position; // -1 beginning, 0 middle, 1 end
+};
+
+constexpr Period kPeriods[] = {
+    {"anfang", "Anfang", 0, -1},
+    {"mitte", "Mitte", 0, 0},
+    {"ende", "Ende", 0, 1},
+    {"fr\xC3\xBChjahr", "Frühjahr", 3, -1},
+    {"fr\xC3\xBChling", "Frühling", 3, -1},
+    {"fruehjahr", "Frühjahr", 3, -1},
+    {"sommer", "Sommer", 6, -1},
+    {"herbst", "Herbst", 9, -1},
+    {"winter", "Winter", 12, -1},
+};
+
+// The month's name as written, "Mai", "März".
+std::string MonthShown(int month) {
+    for (const MonthName& m : kMonthNames) {
+        if (m.month == month) {
+            std::string name(m.name);
+            name[0] = static_cast<char>(name[0] - 'a' + 'A');
+            return name;
+        }
+    }
+    return {};
+}
+
+// "Ende 2026", "Mitte Mai 2027", "Ende 12/2026", "Frühjahr 2027": a period read as one day of
+// it, and that reading as the reason.
+std::optional<DateReading> ParsePeriod(std::string_view s) {
+    for (const Period& p : kPeriods) {
+        if (!s.starts_with(p.word))
+            continue;
+        const std::string_view rest = s.substr(p.word.size());
+        const int year = TakeYear(rest, 0);
+        const std::string shown(p.shown);
+        if (p.month != 0) {
+            const auto day = Make(year, p.month, 1);
+            if (!day)
+                return std::nullopt;
+            return DateReading{*day, shown + " " + std::to_string(year) + ", Beginn angenommen"};
+        }
+        if (year > 0) {
+            const auto day = Make(year,
+                                  p.position < 0    ? 1
+                                  : p.position == 0 ? 6
+                                                    : 12,
+                                  p.position < 0 ? 1 : 0);
+            return day ? std::optional(DateReading{*day, shown + " " + std::to_string(year)})
+                       : std::nullopt;
+        }
+        // Before a month without a day ("Mai 2027", "12/2026"): its first, 15th or last day.
+        const bool monthOnly = !rest.empty() && (rest[0] < '0' || rest[0] > '9');
+        const bool numeric = rest.find_first_of("./") == rest.find_last_of("./");
+        auto day = monthOnly || numeric ? ParseGerman(rest) : std::nullopt;
+        if (!day)
+            return std::nullopt;
+        day->day = p.position < 0 ? 1 : p.position == 0 ? 15 : day->day;
+        return DateReading{*day,
+                           shown + " " + MonthShown(day->month) + " " + std::to_string(day->year)};
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 int DaysInMonth(int year, int month) {
@@ -151,13 +228,22 @@ int DaysInMonth(int year, int month) {
     return days[static_cast<size_t>(month - 1)] + (month == 2 && leap ? 1 : 0);
 }
 
-std::optional<CalendarDate> ParseGermanDate(std::string_view text) {
+std::optional<DateReading> ReadGermanDate(std::string_view text) {
     const std::string s = Compact(text);
     if (s.empty())
         return std::nullopt;
     if (auto iso = ParseIso(s))
-        return iso;
-    return ParseGerman(s);
+        return DateReading{*iso, {}};
+    if (auto german = ParseGerman(s))
+        return DateReading{*german, {}};
+    if (auto year = ParseYear(s))
+        return DateReading{*year, std::to_string(year->year) + ", Jahresende angenommen"};
+    return ParsePeriod(s);
+}
+
+std::optional<CalendarDate> ParseGermanDate(std::string_view text) {
+    const auto reading = ReadGermanDate(text);
+    return reading ? std::optional(reading->date) : std::nullopt;
 }
 
 CalendarDate Today() {

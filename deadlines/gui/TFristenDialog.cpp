@@ -11,6 +11,8 @@
 #include <QStandardPaths>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace {
 
 constexpr int kListId = 101;
@@ -32,6 +34,7 @@ QTreeWidgetItem* Row(const Deadline& d, DeadlineState state, const CalendarDate&
     const QStringList cells{QString::fromUtf8(StateMark(state)), Q(DateText(d)),
                             Q(DaysLeftText(d, today)), Q(d.form), Q(d.what)};
     auto* item = new QTreeWidgetItem(cells);
+    item->setToolTip(4, cells[4]);
     item->setData(0, kCategoryRole, d.category);
     item->setData(0, kIdRole, d.id);
     // A screen reader hears the whole row, the mark first.
@@ -52,13 +55,24 @@ QTreeWidgetItem* Row(const Deadline& d, DeadlineState state, const CalendarDate&
     return item;
 }
 
+// What an export wrote: the file and how many dates are in it (unreadable ones are not).
+std::string ExportedText(const std::string& path, const std::vector<Deadline>& deadlines) {
+    const auto dates = std::count_if(deadlines.begin(), deadlines.end(),
+                                     [](const Deadline& d) { return d.date.has_value(); });
+    return "Der Kalender wurde gespeichert:\n" + path + "\n" + std::to_string(dates) +
+           (dates == 1 ? " Termin" : " Termine") + ", je ganztägig mit Erinnerung.";
+}
+
 } // namespace
 
 TFristenDialog::TFristenDialog(QWidget* parent, FristenFacts facts)
     : TDialog(parent, ResId("IDD_FRISTEN")), m_facts(std::move(facts)) {
     m_list = new QTreeWidget(this);
     m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
+    // The columns fit the list's width: "Was" takes what is left and wraps.
+    m_list->setWordWrap(true);
+    m_list->header()->setStretchLastSection(true);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setAllColumnsShowFocus(true);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setHeaderLabels({QStringLiteral("Stand"), QStringLiteral("Datum"),
@@ -109,7 +123,7 @@ void TFristenDialog::Fill() {
         empty->setFlags(Qt::ItemIsEnabled);
         m_list->addTopLevelItem(empty);
     }
-    for (int column = 0; column < m_list->columnCount(); ++column)
+    for (int column = 0; column + 1 < m_list->columnCount(); ++column)
         m_list->resizeColumnToContents(column);
     if (select)
         m_list->setCurrentItem(select);
@@ -151,8 +165,11 @@ void TFristenDialog::Export() {
         ShowMessage(kReadFailed, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
         return;
     }
-    if (!ExportDeadlineCalendar(path, *deadlines, m_facts.user, m_facts.leadDays))
+    if (!ExportDeadlineCalendar(path, *deadlines, m_facts.user, m_facts.leadDays)) {
         ShowMessage(kExportFailed, kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
+        return;
+    }
+    ShowMessage(ExportedText(path, *deadlines), kVersionTitle, MB_OK | MB_ICONINFORMATION, this);
 }
 
 void RunFristen(QWidget* parent, FristenFacts facts) {

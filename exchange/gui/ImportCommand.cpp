@@ -7,7 +7,9 @@
 #include "exchange/gui/WithProgress.h"
 #include "platform/Messages.h"
 #include "platform/file/FileReader.h"
+#include "store/CategorySchema.h"
 #include "store/CategoryValues.h"
+#include "store/FieldMerge.h"
 #include "store/TDataSetManager.h"
 #include "util/VersionTitle.h"
 #include "util/gui/DirectoryDialogs.h"
@@ -27,8 +29,8 @@ const char* const kUnknown =
     "Das Format der Datei ist unbekannt. Lesbar sind KeePass-Datenbanken (KDBX), KeePass-XML, "
     "Bitwarden-Exporte (JSON, unverschlüsselt) und CSV-Dateien von Quillory.";
 const char* const kReadFailed = "Die Daten konnten nicht gelesen werden.";
-const char* const kApplyFailed =
-    "Die Werte konnten nicht in das Dokument geschrieben werden. Es blieb, wie es war.";
+const char* const kApplyFailed = "Die Werte konnten nicht in das Dokument geschrieben werden "
+                                 "(oder sie standen schon so darin). Es blieb, wie es war.";
 const char* const kPasswordPrompt = "Passwort der KeePass-Datenbank:";
 constexpr std::uint64_t kMaxImportFile = std::uint64_t{256} << 20;
 constexpr std::size_t kPasswordBuffer = 1024;
@@ -87,12 +89,25 @@ std::optional<std::vector<SourceEntry>> ReadSource(QWidget* parent, const std::s
     return entries;
 }
 
+// The values as one change of the document: one stamp for the merge, one step in every
+// field's history. False when a value names no field or the tables could not be written.
+bool ApplyAsOneChange(const ImportPlan& plan) {
+    std::vector<std::pair<std::size_t, std::string>> values;
+    for (const auto& [key, text] : plan.changes) {
+        const int index = DocumentFieldIndex(FieldName(key.first, key.second));
+        if (index < 0)
+            return false;
+        values.emplace_back(static_cast<std::size_t>(index), text);
+    }
+    TDataSetManager& manager = DataSetManager();
+    return manager.Sync().ApplyAsOneChange(values, manager.Work()) != 0;
+}
+
 void Apply(QWidget* parent, const ImportPlan& plan) {
-    if (!WriteCategoryValues(plan.changes)) {
+    if (!ApplyAsOneChange(plan)) {
         Say(parent, kApplyFailed);
         return;
     }
-    // One save: the import is one change of the document.
     if (DataSetManager().Save())
         Say(parent, std::to_string(plan.Placed()) + " Werte wurden übernommen.");
 }

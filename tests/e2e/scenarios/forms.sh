@@ -28,8 +28,9 @@ scenario_forms_fill() {
         xdotool key Tab
         type_field "$(form_value "$cmd" 101)" || { fail "$caption: typing failed"; return 1; }
         if [ "$cmd" = 12 ]; then
-            # From field 101 to the memo 123; Enter there starts a new line.
-            press_tabs 22
+            # From field 101 to the memo 123 (the second mobile's fields on the way); Enter
+            # there starts a new line.
+            press_tabs 24
             xdotool type --delay 15 "Zeile eins"
             xdotool key Return
             xdotool type --delay 15 "Zeile zwei"
@@ -64,7 +65,7 @@ scenario_forms_read_back() {
         want=$(form_value "$cmd" 101)
         [ "$got" = "$want" ] || { fail "$caption field 101: '$got', not '$want'"; return 1; }
         if [ "$cmd" = 12 ]; then
-            press_tabs 22
+            press_tabs 24
             got=$(focused_text)
             want=$'Zeile eins\nZeile zwei'
             [ "$got" = "$want" ] || { fail "memo: '$got'"; return 1; }

@@ -24,12 +24,13 @@ hint_line_text() { # form window
 }
 
 hw_open_account() { # prints the form's window id, focus on "Kontonr.:" of the first bank
+    # (Tab passes both mobiles' rows first)
     local form
     click_desk "$desk" 306 142
     form=$(wait_window "$hw_caption" 10) || return 1
     xdotool windowfocus --sync "$form" 2>/dev/null
     sleep 0.2
-    press_tabs 7
+    press_tabs 9
     echo "$form"
 }
 

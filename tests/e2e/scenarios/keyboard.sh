@@ -119,7 +119,7 @@ scenario_screen_reader() {
     xdotool key Escape
     wait_window_count "^Paßworteingabe\$" 0 10 || { fail "password dialog did not close"; return 1; }
     wait_focus "$desk" || { fail "the desk did not get the focus back"; return 1; }
-    # a11y_tab_walks: with the names of unlabelled fields
+    a11y_tab_walks || return 1
     xdotool key e
     wait_program_end 10 || { fail "program did not end by its key"; return 1; }
 }

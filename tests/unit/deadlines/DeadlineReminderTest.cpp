@@ -63,10 +63,13 @@ TEST(DeadlineReminderTest, ANewDayTellsTheDesktopHowManyAndNeverWhat) {
                     "05/27",
                     CalendarDate{2027, 5, 31},
                     "Bankgeschäfte",
-                    "Kreditkarten: 2. Karte, Inhaber Anna Beispiel"};
-    deadlines[1] = {10, 142, "12/26", CalendarDate{2026, 12, 31}, "Fahrzeugschein/brief", "TÜV"};
+                    "Kreditkarten: 2. Karte, Inhaber Anna Beispiel",
+                    {},
+                    {}};
+    deadlines[1] = {10,    142, "12/26", CalendarDate{2026, 12, 31}, "Fahrzeugschein/brief",
+                    "TÜV", {},  {}};
     deadlines[2] = {
-        5, 103, "1.1.27", CalendarDate{2027, 1, 1}, "Seriennummern", "Garantie: Fernseher"};
+        5, 103, "1.1.27", CalendarDate{2027, 1, 1}, "Seriennummern", "Garantie: Fernseher", {}, {}};
     CalendarDate today{2026, 12, 9};
     DeadlineReminder reminder(60, {[&] { return deadlines; }, [&] { return today; }, {}});
 

@@ -47,8 +47,10 @@ Values Household() {
           {104, "PIN bis"},
           {105, "1234"},
           {106, "Reisepass bis:"},
-          {107, "31.02.2027"}}},
-        {10, {{141, "FZB-123"}, {142, "11/26"}, {143, "2026-11-20"}}},
+          {107, "31.02.2027"},
+          {108, "Führerschein gültig bis"},
+          {109, "Ende 2026"}}},
+        {10, {{103, "Golf"}, {141, "FZB-123"}, {142, "11/26"}, {143, "2026-11-20"}}},
     };
 }
 
@@ -66,21 +68,25 @@ struct Expected {
     int id;
     const char* date; // DateText
     const char* what;
+    const char* title; // a calendar's
 };
 
 TEST(DeadlinesTest, EveryDateFieldFoundSoonestFirstDescribedByLabelsNeverByNumbers) {
     const Values values = Household();
     const Expected expected[] = {
-        {10, 143, "20.11.2026", "ASU"},
-        {10, 142, "30.11.2026", "TÜV"},
-        {3, 120, "31.12.2026", "Kreditkarten: 2. Karte, Bank Sparkasse, Inhaber Anna Beispiel"},
-        {6, 101, "31.12.2026", "Personalausweis gültig bis"},
-        {5, 103, "31.01.2027", "Garantie: Fernseher"},
-        {3, 108, "31.05.2027", "Scheckkarten: 1. Karte, Inhaber Max Muster"},
-        {5, 125, "01.05.2028", "Garantie: Waschmaschine"},
+        {10, 143, "20.11.2026", "ASU", "ASU fällig: Golf"},
+        {10, 142, "30.11.2026", "TÜV", "TÜV fällig: Golf"},
+        {3, 120, "31.12.2026", "Kreditkarten: 2. Karte, Bank Sparkasse, Inhaber Anna Beispiel",
+         "Kreditkarte Sparkasse läuft ab"},
+        {6, 101, "31.12.2026", "Personalausweis gültig bis", "Personalausweis läuft ab"},
+        {6, 109, "31.12.2026 (Ende 2026)", "Führerschein gültig bis", "Führerschein läuft ab"},
+        {5, 103, "31.01.2027", "Garantie: Fernseher", "Garantie endet: Fernseher"},
+        {3, 108, "31.05.2027", "Scheckkarten: 1. Karte, Inhaber Max Muster",
+         "Scheckkarte läuft ab"},
+        {5, 125, "01.05.2028", "Garantie: Waschmaschine", "Garantie endet: Waschmaschine"},
         // Unreadable last, in form order, as typed.
-        {3, 124, "bald", "Kreditkarten: 3. Karte"},
-        {6, 107, "31.02.2027", "Reisepass bis"},
+        {3, 124, "bald", "Kreditkarten: 3. Karte", "Kreditkarte läuft ab"},
+        {6, 107, "31.02.2027", "Reisepass bis", "Reisepass läuft ab"},
     };
     const std::vector<Deadline> found = Scan(values, false);
     ASSERT_EQ(found.size(), std::size(expected));
@@ -89,18 +95,22 @@ TEST(DeadlinesTest, EveryDateFieldFoundSoonestFirstDescribedByLabelsNeverByNumbe
         EXPECT_EQ(found[i].id, expected[i].id) << i;
         EXPECT_EQ(DateText(found[i]), expected[i].date) << i;
         EXPECT_EQ(found[i].what, expected[i].what) << i;
+        EXPECT_EQ(found[i].title, expected[i].title) << i;
     }
     // Labels only: no name the user typed, the free field's own title stays.
     const std::vector<Deadline> labels = Scan(values, true);
     ASSERT_EQ(labels.size(), found.size());
     EXPECT_EQ(labels[2].what, "Kreditkarten: 2. Karte");
-    EXPECT_EQ(labels[6].what, "Garantie: 2. Gerät");
+    EXPECT_EQ(labels[7].what, "Garantie: 2. Gerät");
+    EXPECT_EQ(labels[2].title, "Kreditkarte läuft ab");
+    EXPECT_EQ(labels[0].title, "ASU fällig: Fahrzeug");
     // No secret, number or other field's value anywhere in either list.
     for (const auto* list : {&found, &labels}) {
         for (const Deadline& d : *list) {
             for (const char* value : {"4111", "4711", "0815", "5500", "geheim123", "SN-778899",
                                       "WM-4455", "FZB-123", "1234", "Lieblingsfarbe"}) {
                 EXPECT_EQ(d.what.find(value), std::string::npos) << d.what;
+                EXPECT_EQ(d.title.find(value), std::string::npos) << d.title;
                 EXPECT_EQ(d.typed.find(value), std::string::npos) << d.typed;
             }
         }
@@ -208,9 +218,9 @@ TEST(DeadlinesTest, ContractsLastDaysToCancelAmongTheDates) {
             },
             labelsOnly, on);
     };
-    EXPECT_EQ(scan(false, std::nullopt).size(), 9u) << "without a day, no contract";
+    EXPECT_EQ(scan(false, std::nullopt).size(), 10u) << "without a day, no contract";
     const std::vector<Deadline> found = scan(false, CalendarDate{2026, 12, 10});
-    ASSERT_EQ(found.size(), 11u);
+    ASSERT_EQ(found.size(), 12u);
     const auto row = [&](const std::string& what) {
         return std::find_if(found.begin(), found.end(),
                             [&](const Deadline& d) { return d.what == what; });
@@ -218,7 +228,7 @@ TEST(DeadlinesTest, ContractsLastDaysToCancelAmongTheDates) {
     const auto insurance = row("K\xC3\xBCndigen bis: Hausrat AG (Versicherung)");
     ASSERT_NE(insurance, found.end());
     EXPECT_EQ(DateText(*insurance), "30.09.2027");
-    EXPECT_EQ(insurance - found.begin(), 6) << "between the dates of 2027 and 2028";
+    EXPECT_EQ(insurance - found.begin(), 7) << "between the dates of 2027 and 2028";
     EXPECT_EQ(insurance->id, ContractFieldId(0, ContractPart::Provider));
     const auto paper = row("K\xC3\xBCndigen bis: Zeitung");
     ASSERT_NE(paper, found.end());

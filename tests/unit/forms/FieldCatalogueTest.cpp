@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <set>
+#include <utility>
 
 namespace {
 
@@ -39,9 +40,11 @@ TEST(FieldCatalogueTest, RowsAndTemplatesNameTheSameFields) {
         }
         EXPECT_EQ(rows, controls) << form.templateName;
         EXPECT_EQ(t->caption, CategoryTitle(form.category));
+        // Where the template's label says too little, the catalogue says it as the papers do.
+        const std::set<std::pair<int, int>> clearer{{10, 100}, {10, 101}, {10, 102}, {10, 134}};
         for (const auto& [index, name] : FieldAccessibleNames(*t)) {
             const FieldFacts* f = FindField(form.category, t->controls[index].id);
-            if (f && f->titleId == 0) {
+            if (f && f->titleId == 0 && !clearer.count({f->category, f->id})) {
                 EXPECT_EQ(f->label, name) << form.templateName << " " << f->id;
             }
         }

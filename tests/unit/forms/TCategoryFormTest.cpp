@@ -6,6 +6,7 @@
 #include "forms/FormHints.h"
 #include "forms/SearchEntries.h"
 #include "forms/TCategoryForm.h"
+#include "forms/TVerlaufDialog.h"
 #include "platform/FileServices.h"
 #include "platform/SystemDirs.h"
 #include "platform/file/FileFault.h"
@@ -21,10 +22,13 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
@@ -372,10 +376,13 @@ TEST_F(FormDataTest, SearchEntriesCarryTheFormsLabels) {
         const char* label;
         bool secret;
     };
-    const Case cases[] = {
-        {8, 100, "Hausarzt: Name", false},      {6, 101, "Steuer-ID", false},
-        {6, 100, "Feldtitel", false},           {6, 103, "Feldtitel", false},
-        {7, 102, "Schlüsselnummer (1)", false}, {3, 102, "Online-Banking: Paßwort (1)", true}};
+    const Case cases[] = {{8, 100, "Hausarzt: Name", false},
+                          {6, 101, "Steuer-ID", false},
+                          {6, 100, "Feldtitel", false},
+                          {6, 103, "Feldtitel", false},
+                          {7, 102, "Schlüsselnummer (1)", false},
+                          {10, 134, "Bemerkungen", false},
+                          {3, 102, "Online-Banking: Paßwort (1)", true}};
     for (const Case& c : cases) {
         const SearchEntry& e = byField[std::make_pair(c.category, c.id)];
         EXPECT_EQ(e.label, c.label) << c.category << " " << c.id;
@@ -485,3 +492,126 @@ TEST_F(FormDataTest, HintsShowAndStoreNothing) {
 }
 
 } // namespace
+
+namespace {
+
+// Calls act with the first widget find returns, polling from the event loop (a menu or a
+// dialog that runs its own loop).
+void WhenFound(std::function<QWidget*()> find, std::function<void(QWidget*)> act) {
+    QTimer::singleShot(5, qApp, [find, act] {
+        if (QWidget* w = find(); w && w->isVisible())
+            act(w);
+        else
+            WhenFound(find, act);
+    });
+}
+
+std::string StoredE8_100() {
+    return DocumentField("E8_100");
+}
+
+} // namespace
+
+// "Verlauf…" ends every field's context menu and opens the field's earlier values; the one
+// restored there is the field's value in the form and in the document. Ctrl+Shift+V in a field
+// opens the same window; Esc leaves it with nothing changed.
+TEST_F(FormDataTest, VerlaufFromTheContextMenuRestoresAnEarlierValue) {
+    for (const char* name : {"Dr. Eins", "Dr. Zwei"}) {
+        auto form = Open(8);
+        Type(*form, 100, name);
+        Press(*form, 1);
+    }
+    auto form = Open(8);
+    QWidget* field = form->Edit(100);
+    field->setFocus();
+    QString entry;
+    bool enabled = false;
+    QStringList listed;
+    WhenFound([] { return QApplication::activePopupWidget(); },
+              [&](QWidget* popup) {
+                  auto* menu = qobject_cast<QMenu*>(popup);
+                  QAction* last = menu->actions().back();
+                  entry = last->text() + QLatin1Char(' ') + last->shortcut().toString();
+                  enabled = last->isEnabled();
+                  WhenFound([] { return QApplication::activeModalWidget(); },
+                            [&](QWidget* box) {
+                                auto* dialog = dynamic_cast<TVerlaufDialog*>(box);
+                                ASSERT_NE(dialog, nullptr);
+                                for (int i = 0; i < dialog->List()->topLevelItemCount(); ++i)
+                                    listed << dialog->List()->topLevelItem(i)->text(2);
+                                dialog->List()->setCurrentItem(dialog->List()->topLevelItem(0));
+                                dialog->OnCommand(IDOK);
+                            });
+                  menu->setActiveAction(last);
+                  QTest::keyClick(menu, Qt::Key_Return);
+              });
+    emit field->customContextMenuRequested(QPoint(4, 4));
+    EXPECT_EQ(entry.toStdString(), "&Verlauf… Ctrl+Shift+V");
+    EXPECT_TRUE(enabled);
+    ASSERT_FALSE(listed.isEmpty());
+    EXPECT_EQ(listed.front(), QStringLiteral("Dr. Eins"));
+    EXPECT_EQ(Text(*form, 100), "Dr. Eins");
+    EXPECT_EQ(StoredE8_100(), "Dr. Eins");
+
+    bool opened = false;
+    WhenFound([] { return QApplication::activeModalWidget(); },
+              [&](QWidget* box) {
+                  opened = dynamic_cast<TVerlaufDialog*>(box) != nullptr;
+                  QTest::keyClick(box, Qt::Key_Escape);
+              });
+    QApplication::setActiveWindow(form.get());
+    form->Edit(101)->setFocus();
+    QTest::keyClick(form->Edit(101), Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(StoredE8_100(), "Dr. Eins");
+
+    // A memo keeps the key for the history too.
+    auto personal = Open(12);
+    QWidget* memo = personal->Edit(123);
+    ASSERT_NE(qobject_cast<QPlainTextEdit*>(memo), nullptr);
+    opened = false;
+    WhenFound([] { return QApplication::activeModalWidget(); },
+              [&](QWidget* box) {
+                  opened = dynamic_cast<TVerlaufDialog*>(box) != nullptr;
+                  QTest::keyClick(box, Qt::Key_Escape);
+              });
+    QApplication::clipboard()->setText(QStringLiteral("Eingefügt"));
+    QApplication::setActiveWindow(personal.get());
+    memo->setFocus();
+    QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(opened);
+    EXPECT_TRUE(Text(*personal, 123).empty()) << "nothing pasted";
+}
+
+// A screen reader hears every field of every form by a name of its own; a free field's value by
+// its row's title, as typed.
+TEST_F(FormDataTest, EveryFieldHasANameOfItsOwn) {
+    for (const FormDescription& description : FormCatalogue()) {
+        auto form = Open(description.command);
+        std::map<QString, int> names;
+        for (int id : FieldIds(description.category)) {
+            if (!form->Edit(id))
+                continue; // a field the form shows in another control (Verträge' list)
+            const QString name = form->Edit(id)->accessibleName();
+            EXPECT_FALSE(name.isEmpty()) << CategoryTitle(description.category) << " " << id;
+            EXPECT_EQ(++names[name], 1)
+                << CategoryTitle(description.category) << ": " << name.toStdString();
+        }
+        Press(*form, 2);
+    }
+    auto free = Open(10);
+    Type(*free, 100, "Reisepass");
+    Type(*free, 102, "Reisepass");
+    EXPECT_EQ(free->Edit(101)->accessibleName(), QStringLiteral("Reisepass: Wert (Freies Feld 1)"));
+    Type(*free, 102, "Führerschein");
+    Type(*free, 104, "");
+    EXPECT_EQ(free->Edit(101)->accessibleName(), QStringLiteral("Reisepass: Wert"));
+    EXPECT_EQ(free->Edit(103)->accessibleName(), QStringLiteral("Führerschein: Wert"));
+    EXPECT_EQ(free->Edit(105)->accessibleName(), QStringLiteral("Freies Feld 3: Wert"));
+    Press(*free, 2);
+    // The car's papers: the memo and the keys as the papers name them.
+    auto car = Open(13);
+    EXPECT_EQ(car->Edit(134)->accessibleName(), QStringLiteral("Bemerkungen"));
+    EXPECT_EQ(car->Edit(101)->accessibleName(), QStringLiteral("Herstellerschlüsselnummer (zu 2)"));
+    Press(*car, 2);
+}

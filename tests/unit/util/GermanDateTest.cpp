@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace {
 
@@ -49,6 +50,24 @@ TEST(GermanDateTest, WhatUsersTypeGivesTheDayOrNichtLesbar) {
         {"Dez.\xC2\xA0"
          "2027",
          D(2027, 12, 31)},
+        // What people write when they know no day.
+        {"Ende 2026", D(2026, 12, 31)},
+        {"ende 26", D(2026, 12, 31)},
+        {"Anfang 2027", D(2027, 1, 1)},
+        {"Mitte 2027", D(2027, 6, 30)},
+        {"Mitte Mai 2027", D(2027, 5, 15)},
+        {"Anfang Dez. 2027", D(2027, 12, 1)},
+        {"Ende 02/2028", D(2028, 2, 29)},
+        {"Fr\xC3\xBChjahr 2027", D(2027, 3, 1)},
+        {"Herbst 2027", D(2027, 9, 1)},
+        {"2027", D(2027, 12, 31)},
+        {"Ende", unreadable},
+        {"Ende 31.12.2026", unreadable},
+        {"Sommer", unreadable},
+        {"Mitte Mai", unreadable},
+        {"Ende 2026 oder so", unreadable},
+        {"027", unreadable},
+        {"20271", unreadable},
         // Days that do not exist and text that is no date.
         {"31.02.2027", unreadable},
         {"29.02.2027", unreadable},
@@ -79,6 +98,24 @@ TEST(GermanDateTest, WhatUsersTypeGivesTheDayOrNichtLesbar) {
             << (got ? std::to_string(got->year) + '-' + std::to_string(got->month) + '-' +
                           std::to_string(got->day)
                     : std::string("nicht lesbar"));
+    }
+}
+
+// Where the text names no day, the reason for the day read stands beside it.
+TEST(GermanDateTest, AReadingWithoutADaySaysWhy) {
+    const std::pair<std::string_view, std::string_view> cases[] = {
+        {"Ende 2026", "Ende 2026"},
+        {"anfang 2027", "Anfang 2027"},
+        {"Mitte M\xC3\xA4rz 2027", "Mitte M\xC3\xA4rz 2027"},
+        {"Fr\xC3\xBChjahr 2027", "Fr\xC3\xBChjahr 2027, Beginn angenommen"},
+        {"2027", "2027, Jahresende angenommen"},
+        {"12/27", ""},
+        {"31.12.2027", ""},
+    };
+    for (const auto& [text, reason] : cases) {
+        const auto reading = ReadGermanDate(text);
+        ASSERT_TRUE(reading.has_value()) << text;
+        EXPECT_EQ(reading->reason, reason) << text;
     }
 }
 
