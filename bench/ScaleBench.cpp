@@ -288,5 +288,6 @@ BENCHMARK(BM_PasswordCycle)->Unit(benchmark::kMillisecond)->Iterations(1);
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    SystemDirs::SetProgramDirectory(QUILLORY_TEMPLATE_DIR);
     return RunBenchmarks(argc, argv);
 }

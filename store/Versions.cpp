@@ -1,6 +1,7 @@
 #include "store/Versions.h"
 
 #include <algorithm>
+#include <cstring>
 #include <set>
 #include <tuple>
 
@@ -224,12 +225,23 @@ const Value& Newest(const Register& r) {
 }
 
 State Unstamped(const std::vector<std::string>& texts, const std::string& mark) {
-    std::uint64_t digest = 0xcbf29ce484222325ull; // FNV-1a over the values and the mark
-    auto add = [&digest](const std::string& text) {
-        for (unsigned char c : text)
-            digest = (digest ^ c) * 0x100000001b3ull;
-        digest = (digest ^ 0xff) * 0x100000001b3ull;
-        digest = (digest ^ (text.size() & 0xff)) * 0x100000001b3ull;
+    // A digest of the values and the mark, eight bytes a step (large memos are common).
+    std::uint64_t digest = 0xcbf29ce484222325ull;
+    auto mix = [&digest](std::uint64_t word) {
+        digest = (digest ^ word) * 0x100000001b3ull;
+        digest ^= digest >> 29;
+    };
+    auto add = [&mix](const std::string& text) {
+        std::size_t i = 0;
+        for (; i + 8 <= text.size(); i += 8) {
+            std::uint64_t word = 0;
+            std::memcpy(&word, text.data() + i, 8);
+            mix(word);
+        }
+        std::uint64_t tail = 0;
+        std::memcpy(&tail, text.data() + i, text.size() - i);
+        mix(tail);
+        mix(text.size());
     };
     for (const std::string& text : texts)
         add(text);
