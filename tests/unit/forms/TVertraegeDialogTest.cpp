@@ -120,7 +120,7 @@ TEST_F(ContractFormTest, ContractsTypedInTheDetailAreaReachTheTableAndComeBack) 
 }
 
 // The screen reader hears every control by its label; the customer password is masked; the
-// letter button hands the chosen contract's values on.
+// letter button hands the chosen contract's values on, as typed.
 TEST_F(ContractFormTest, LabelsPasswordAndLetter) {
     auto form = Open();
     const std::pair<int, const char*> names[] = {
@@ -146,6 +146,7 @@ TEST_F(ContractFormTest, LabelsPasswordAndLetter) {
             contract = c;
         });
     form->SelectContract(2);
+    Type(*form, PartId(ContractPart::Provider), "Stadtwerke");
     form->ControlAs<QPushButton>(kLetterId)->click();
     EXPECT_EQ(contract, 2);
     EXPECT_EQ(handed[ContractFieldId(2, ContractPart::Provider)], "Stadtwerke");
