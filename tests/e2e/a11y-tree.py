@@ -22,7 +22,7 @@ HOT_SPOTS = [
     "Persönliches", "Wichtige Nummern", "Ärzte", "Bankgeschäfte", "Softwareregistrierung",
     "Online", "Seriennummern", "Fahrzeugschein/brief", "Frei definierbare Felder",
     "Programm beenden", "Information", "Hilfe", "Backup", "Paßwort vergeben",
-    "Paßwort löschen", "Minimieren", "Fristen", "Suchen",
+    "Paßwort löschen", "Minimieren", "Fristen", "Suchen", "Verträge",
 ]
 DOCTOR_FIELDS = ["Hausarzt: Name", "Hausarzt: Adresse", "Spezialarzt 1: Name",
                  "Spezialarzt 2: Fax"]
