@@ -7,8 +7,11 @@
 
 #include <QDir>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -32,6 +35,37 @@ QString Shown(const PlannedValue& v) {
     return text.size() > 60 ? text.left(59) + QStringLiteral("\u2026") : text;
 }
 
+// A cell cut to its column still tells its whole text on hover.
+void WithToolTips(QTreeWidgetItem* item) {
+    for (int c = 0; c < item->columnCount(); ++c)
+        item->setToolTip(c, item->text(c));
+}
+
+// The columns within the list's width: each as wide as its texts, but when they do not all fit,
+// the source, value and note columns at most their share and the target the rest, its texts
+// cut in the middle (both ends of a target tell most).
+void FitColumns(QTreeWidget& list) {
+    constexpr double kShare[] = {0.25, 0.22, 0.0, 0.22};
+    QHeaderView& header = *list.header();
+    header.resizeSections(QHeaderView::ResizeToContents);
+    const int scrollBar = list.verticalScrollBar()->sizeHint().width();
+    const int avail = list.width() - 2 * list.frameWidth() - scrollBar;
+    int total = 0;
+    for (int c = 0; c < header.count(); ++c)
+        total += header.sectionSize(c);
+    if (total <= avail)
+        return;
+    int rest = avail;
+    for (int c = 0; c < header.count() && c < 4; ++c) {
+        if (c == 2)
+            continue;
+        header.resizeSection(c,
+                             std::min(header.sectionSize(c), static_cast<int>(avail * kShare[c])));
+        rest -= header.sectionSize(c);
+    }
+    header.resizeSection(2, std::max(rest, 40));
+}
+
 QTreeWidgetItem* ValueItem(const PlannedValue& v) {
     QString note;
     QColor back;
@@ -47,6 +81,7 @@ QTreeWidgetItem* ValueItem(const PlannedValue& v) {
     auto* item = new QTreeWidgetItem({Q(v.key), Shown(v), target, note});
     item->setData(0, Qt::AccessibleTextRole,
                   QStringList{Q(v.key), Shown(v), target, note}.join(QStringLiteral(", ")));
+    WithToolTips(item);
     if (back.isValid())
         for (int c = 0; c < 4; ++c)
             item->setBackground(c, back);
@@ -64,6 +99,8 @@ TImportPreview::TImportPreview(QWidget* parent, std::string sourceName,
                              QStringLiteral("Ziel"), QStringLiteral("Hinweis")});
     m_list->setAccessibleName(QStringLiteral("Vorschau des Imports"));
     m_list->setUniformRowHeights(true);
+    m_list->setTextElideMode(Qt::ElideMiddle);
+    m_list->header()->setStretchLastSection(false);
     const QRect place = Control(kListId) ? Control(kListId)->geometry() : QRect();
     Attach(kListId, m_list);
     m_list->setGeometry(place);
@@ -92,6 +129,7 @@ void TImportPreview::Fill() {
         const QString where = e.form.empty() ? QStringLiteral("kein passendes Formular")
                                              : Q(e.form) + QStringLiteral(" › ") + Q(e.entry);
         auto* top = new QTreeWidgetItem({Q(e.source), QString(), where, QString()});
+        WithToolTips(top);
         for (const PlannedValue& v : e.values)
             top->addChild(ValueItem(v));
         for (const std::string& u : e.unimported) {
@@ -104,7 +142,7 @@ void TImportPreview::Fill() {
     for (const std::string& r : m_plan.rejected)
         m_list->addTopLevelItem(ValueItem({r, {}, false, {0, 0}, "Zeile nicht lesbar", {}}));
     m_list->expandAll();
-    m_list->header()->resizeSections(QHeaderView::ResizeToContents);
+    FitColumns(*m_list);
     const std::string summary =
         m_sourceName + ": " + std::to_string(values) + " Werte aus " +
         std::to_string(m_plan.entries.size()) + " Einträgen; " +

@@ -8,6 +8,7 @@
 #include "tests/support/TestSupport.h"
 
 #include <QAbstractButton>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTimer>
 #include <QTreeWidget>
@@ -99,7 +100,9 @@ TEST_F(OpenDocument, PreviewMarksWhatItChangesAndTakenOverValuesReachTheTables) 
                  {{"Title", "GMX", false, ValueRole::Title},
                   {"Password", "neu", true, ValueRole::Password},
                   {"Notes", "eine\nzweite Zeile", false, ValueRole::Notes},
-                  {"Kfz-Kennzeichen", "K-AB 123", false, ValueRole::Other}},
+                  {"Kfz-Kennzeichen", "K-AB 123", false, ValueRole::Other},
+                  {"Kennwort der Kundenkarte beim Energieversorger (Zusatz)", "4711", false,
+                   ValueRole::Other}},
                  {"scan.pdf (5 Bytes)"},
                  false};
     ScriptedMessages messages({IDCANCEL, IDNO});
@@ -109,8 +112,15 @@ TEST_F(OpenDocument, PreviewMarksWhatItChangesAndTakenOverValuesReachTheTables) 
     const int result = RunWith<TImportPreview>(preview, [](TImportPreview& d) {
         EXPECT_EQ(Marked(d.List(), kYellow), 1); // the password's overwrite
         EXPECT_EQ(Marked(d.List(), kRed), 2);    // the notes' two lines, the attachment
+        // The columns fit the list: no sideways scrolling; a cut text is whole on hover.
+        int width = 0;
+        for (int c = 0; c < d.List()->columnCount(); ++c)
+            width += d.List()->header()->sectionSize(c);
+        EXPECT_LE(width, d.List()->viewport()->width());
+        const QTreeWidgetItem* first = d.List()->topLevelItem(0)->child(0);
+        EXPECT_EQ(first->toolTip(2), first->text(2));
         d.ControlAs<QAbstractButton>(TImportPreview::kSpillId)->click();
-        EXPECT_EQ(Marked(d.List(), kRed), 3); // the plate number too, without free rows
+        EXPECT_EQ(Marked(d.List(), kRed), 4); // the two extra fields too, without free rows
         d.ControlAs<QAbstractButton>(TImportPreview::kSpillId)->click();
         d.ControlAs<QAbstractButton>(IDOK)->click(); // Cancel to the report question
         EXPECT_TRUE(d.isVisible());
