@@ -65,6 +65,8 @@ private:
 // File helpers for tests.
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// The standard output of a shell command (a real reader of what a test wrote: pdftotext, ...).
+std::string CommandOutput(const std::string& command);
 // The folder of the pinned sample files (tests/data), with a trailing '/'.
 std::string TestDataDir();
 

@@ -10,18 +10,6 @@
 
 namespace {
 
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return out;
-}
-
 // The second contract: a mobile contract from 1.3.2022 in its minimum term, its address with
 // the provider's name as the first line already.
 LetterFacts SampleFacts() {
@@ -87,7 +75,7 @@ TEST(ContractLetterTest, ThePdfIsPrivateAndReadsAsALetter) {
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    const std::string text = Output("pdftotext -layout '" + path + "' -");
+    const std::string text = CommandOutput("pdftotext -layout '" + path + "' -");
     const char* inOrder[] = {"Anna Beispiel",
                              "Funkwelle GmbH",
                              "K\xC3\xB6ln, 01.06.2023",

@@ -18,19 +18,6 @@
 
 namespace {
 
-// Output of a shell command (a real PDF reader from poppler-utils).
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return out;
-}
-
 std::string WithoutSpace(const std::string& text) {
     std::string out;
     for (char c : text) {
@@ -102,7 +89,7 @@ TEST(FolderPdfTest, AllNineFormsFilledReadBackByARealReader) {
               1);
 
     const std::string quoted = "'" + pdf + "'";
-    const std::string text = Output("pdftotext -raw -enc UTF-8 " + quoted + " -");
+    const std::string text = CommandOutput("pdftotext -raw -enc UTF-8 " + quoted + " -");
     ASSERT_FALSE(text.empty()) << "pdftotext (poppler-utils) did not read the PDF";
     const std::string flat = WithoutSpace(text);
     for (const std::string& token : shown)
@@ -119,16 +106,16 @@ TEST(FolderPdfTest, AllNineFormsFilledReadBackByARealReader) {
                              "Vertrauensperson:", "Seite 10 von 10", "Fahrzeugschein/brief"})
         EXPECT_NE(text.find(line), std::string::npos) << line;
 
-    const std::string info = Output("pdfinfo -enc UTF-8 " + quoted);
+    const std::string info = CommandOutput("pdfinfo -enc UTF-8 " + quoted);
     EXPECT_EQ(InfoEntry(info, "Pages"), "10");
     EXPECT_EQ(InfoEntry(info, "Title"), "Notfallmappe");
     EXPECT_EQ(InfoEntry(info, "Creator"), "Hans Müßig");
     EXPECT_EQ(InfoEntry(info, "Page size"), "595 x 842 pts (A4)");
-    const std::string metadata = Output("pdfinfo -meta " + quoted);
+    const std::string metadata = CommandOutput("pdfinfo -meta " + quoted);
     EXPECT_NE(metadata.find("<rdf:li>Hans Müßig</rdf:li>"), std::string::npos) << metadata;
 
     // Every font is embedded: the folder prints the same on any machine.
-    const std::string fonts = Output("pdffonts " + quoted);
+    const std::string fonts = CommandOutput("pdffonts " + quoted);
     size_t listed = 0;
     std::istringstream lines(fonts);
     std::string line;
@@ -155,10 +142,10 @@ TEST(FolderPdfTest, PrinterGetsEveryPage) {
     printer.setOutputFileName(QString::fromStdString(file));
     const FolderFacts facts{QStringLiteral("Hans"), QStringLiteral("08.12.2026"), false, {}};
     ASSERT_TRUE(PrintFolder(printer, facts, *categories, FolderOptions{}));
-    const std::string info = Output("pdfinfo '" + file + "'");
+    const std::string info = CommandOutput("pdfinfo '" + file + "'");
     EXPECT_EQ(InfoEntry(info, "Pages"), "3");
     EXPECT_EQ(InfoEntry(info, "Page size"), "595 x 842 pts (A4)");
-    const std::string text = Output("pdftotext -layout -enc UTF-8 '" + file + "' -");
+    const std::string text = CommandOutput("pdftotext -layout -enc UTF-8 '" + file + "' -");
     EXPECT_NE(text.find("Dr. Eisenbart"), std::string::npos) << text;
     EXPECT_NE(text.find("Seite 3 von 3"), std::string::npos) << text;
 }
@@ -254,7 +241,8 @@ TEST(FolderPdfTest, LongValuesStayInsideTheirPlaces) {
     if (const char* keep = std::getenv("QUILLORY_KEEP_FOLDER_PDF"))
         WriteFileBytes(keep, ReadFileBytes(pdf));
 
-    const auto pages = PageWords(Output("pdftotext -bbox-layout -enc UTF-8 '" + pdf + "' -"));
+    const auto pages =
+        PageWords(CommandOutput("pdftotext -bbox-layout -enc UTF-8 '" + pdf + "' -"));
     ASSERT_GT(pages.size(), 10u);
     const double mm = 72 / 25.4, slack = 0.3;
     std::map<std::string, int> whole;

@@ -20,18 +20,6 @@ namespace {
 
 using D = TNotfallzugangDialog;
 
-std::string Output(const std::string& command) {
-    std::string out;
-    if (FILE* pipe = ::popen(command.c_str(), "r")) {
-        char buffer[4096];
-        size_t n;
-        while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-            out.append(buffer, n);
-        ::pclose(pipe);
-    }
-    return out;
-}
-
 void Type(D& d, int id, const char* text) {
     auto* edit = d.ControlAs<QLineEdit>(id);
     ASSERT_NE(edit, nullptr) << id;
@@ -40,7 +28,7 @@ void Type(D& d, int id, const char* text) {
 
 // The codes printed in the PDF, in page order.
 std::vector<std::string> CodesIn(const std::string& pdf) {
-    std::string text = Output("pdftotext -layout '" + pdf + "' -");
+    std::string text = CommandOutput("pdftotext -layout '" + pdf + "' -");
     std::vector<std::string> codes;
     std::string current;
     static const std::regex group("\\b[A-HJ-NP-RT-X2-9]{6}\\b");
@@ -116,7 +104,7 @@ TEST(TNotfallzugangDialogTest, WritesTheSheetsThenInstallsTheirRecovery) {
     struct stat st {};
     ASSERT_EQ(::stat(target.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
-    std::string text = Output("pdftotext '" + target + "' -");
+    std::string text = CommandOutput("pdftotext '" + target + "' -");
     std::replace(text.begin(), text.end(), '\n', ' ');
     for (const char* expected : {"Notfallbogen 1 von 3", "für Anna", "für Notar Dr. Weiß",
                                  "Nötig sind 2 der 3 Bögen", "Notfallzugang…"})
