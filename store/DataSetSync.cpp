@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <ctime>
 
 namespace {
@@ -47,19 +48,28 @@ std::string ConflictCopyName(const std::string& document, std::string machine, i
            ext;
 }
 
-// Why a conflict copy is not merged: "" when it may be. Only this user's regular files of a
-// size a document can have.
-std::string Refusal(const std::string& copy, const std::string& document) {
-    struct stat st {
-    }, own{};
-    if (::lstat(copy.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
-        return " (keine gewöhnliche Datei)";
-    if (st.st_uid != ::geteuid())
-        return " (gehört einem anderen Benutzer)";
+// A conflict copy as it may be merged: this user's own regular file (no link) of a size a
+// document can have, checked on the descriptor it is read from. refusal says why not; empty
+// with no bytes when it could not be read.
+WholeFile ReadCopy(const std::string& copy, const std::string& document, std::string& refusal) {
+    struct stat own {};
     const std::uint64_t ours = ::stat(document.c_str(), &own) == 0 ? 2ull * own.st_size : 0;
-    if (static_cast<std::uint64_t>(st.st_size) > std::max(kCopyFloor, ours))
-        return " (zu groß für ein Dokument)";
-    return "";
+    WholeFile bytes = ReadOwnWholeFile(copy, std::max(kCopyFloor, ours));
+    switch (bytes.fault) {
+    case ReadFault::NotRegular:
+        refusal = " (keine gewöhnliche Datei)";
+        break;
+    case ReadFault::Foreign:
+        refusal = bytes.errnum == ELOOP ? " (keine gewöhnliche Datei)"
+                                        : " (gehört einem anderen Benutzer)";
+        break;
+    case ReadFault::TooLarge:
+        refusal = " (zu groß für ein Dokument)";
+        break;
+    default:
+        refusal.clear();
+    }
+    return bytes;
 }
 
 } // namespace
@@ -187,10 +197,9 @@ int TDataSetManager::TakeInConflictCopies() {
             continue; // this run's own, or named already
         std::string name;
         FileNameOf(copy, name);
-        const std::string refusal = Refusal(copy, DocumentPath);
-        WholeFile bytes = refusal.empty() ? ReadWholeFile(copy) : WholeFile{};
-        if (!refusal.empty() || !bytes ||
-            m_sync.TakeInVersion(bytes.bytes, Work()) != DocumentSync::Outcome::Merged) {
+        std::string refusal;
+        const WholeFile bytes = ReadCopy(copy, DocumentPath, refusal);
+        if (!bytes || m_sync.TakeInVersion(bytes.bytes, Work()) != DocumentSync::Outcome::Merged) {
             left += "\n" + name + refusal;
             continue;
         }

@@ -6,8 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-FileReader::FileReader(const std::string& path) {
-    m_fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+FileReader::FileReader(const std::string& path, bool ownOnly) {
+    m_fd = ::open(path.c_str(),
+                  O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (ownOnly ? O_NOFOLLOW : 0));
+    if (m_fd < 0 && ownOnly && errno == ELOOP) {
+        Fail(ReadFault::Foreign, errno);
+        return;
+    }
     if (m_fd < 0) {
         Fail(errno == ENOENT || errno == ENOTDIR ? ReadFault::Missing : ReadFault::Unreadable,
              errno);
@@ -18,6 +23,8 @@ FileReader::FileReader(const std::string& path) {
         Fail(ReadFault::Io, errno);
     } else if (!S_ISREG(st.st_mode)) {
         Fail(ReadFault::NotRegular, EINVAL);
+    } else if (ownOnly && st.st_uid != ::geteuid()) {
+        Fail(ReadFault::Foreign, EPERM);
     } else {
         m_size = static_cast<std::uint64_t>(st.st_size);
     }
@@ -57,9 +64,10 @@ bool FileReader::Read(char* data, std::size_t n) {
     return true;
 }
 
-WholeFile ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
+namespace {
+
+WholeFile ReadWhole(FileReader& in, std::uint64_t maxBytes) {
     WholeFile result;
-    FileReader in(path);
     if (in && in.size() > maxBytes) {
         result.fault = ReadFault::TooLarge;
         result.errnum = EFBIG;
@@ -75,4 +83,16 @@ WholeFile ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
         result.errnum = in.errnum();
     }
     return result;
+}
+
+} // namespace
+
+WholeFile ReadWholeFile(const std::string& path, std::uint64_t maxBytes) {
+    FileReader in(path);
+    return ReadWhole(in, maxBytes);
+}
+
+WholeFile ReadOwnWholeFile(const std::string& path, std::uint64_t maxBytes) {
+    FileReader in(path, true);
+    return ReadWhole(in, maxBytes);
 }

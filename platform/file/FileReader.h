@@ -13,13 +13,16 @@ enum class ReadFault {
     TooLarge,   // larger than the caller accepts
     Io,         // a read failed
     Short,      // the file ended before the size it had when it was opened
+    Foreign,    // another user's file, or a link, where only the user's own files are read
 };
 
 // Reads one regular file from the start. Opening never blocks (a FIFO is refused, not waited
 // for); nothing throws: a failure is kept in fault() and errnum().
 class FileReader {
 public:
-    explicit FileReader(const std::string& path);
+    // With ownOnly, a final link or a file of another user is refused (Foreign), judged on the
+    // descriptor that is then read.
+    explicit FileReader(const std::string& path, bool ownOnly = false);
     ~FileReader();
     FileReader(const FileReader&) = delete;
     FileReader& operator=(const FileReader&) = delete;
@@ -53,3 +56,5 @@ inline constexpr std::uint64_t kMaxWholeFile = std::uint64_t{1} << 30;
 
 // Reads the regular file at path whole; files beyond maxBytes are refused unread.
 WholeFile ReadWholeFile(const std::string& path, std::uint64_t maxBytes = kMaxWholeFile);
+// The same for a file that must be the user's own and no link (a file others could plant).
+WholeFile ReadOwnWholeFile(const std::string& path, std::uint64_t maxBytes);
