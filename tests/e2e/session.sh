@@ -110,13 +110,15 @@ fail() {
     return 1
 }
 
-# Waits (up to $2 seconds) for a visible window whose name matches $1; prints the newest id.
-wait_window() {
-    local name=$1 limit=${2:-15} ids
-    ids=$(timeout "$limit" xdotool search --sync --onlyvisible --name "$name" 2>/dev/null) ||
-        return 1
+# The newest visible window whose name matches $1, if any. A search that meets a window being
+# destroyed ends with an X error (BadWindow); the next poll asks again.
+newest_window() {
+    local ids
+    ids=$(xdotool search --onlyvisible --name "$1" 2>/dev/null) && [ -n "$ids" ] || return 1
     echo "$ids" | tail -n1
 }
+# Waits (up to $2 seconds) for a visible window whose name matches $1; prints the newest id.
+wait_window() { wait_until "${2:-15}" newest_window "$1"; }
 
 # Waits until no visible window matches $1 any more, or at most $2 windows do.
 window_count_at_most() { [ "$(xdotool search --onlyvisible --name "$1" 2>/dev/null | wc -l)" -le "$2" ]; }
