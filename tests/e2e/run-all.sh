@@ -41,7 +41,7 @@ fi
 # --- one scenario in a session of its own -----------------------------------------------
 name=$1
 title="Quillory Version 1.0"
-work=$(mktemp -d /tmp/quillory-e2e-XXXXXX)
+work=$(mktemp -d /tmp/quillory-e2e-XXXXXX 2>/dev/null || mktemp -d) || exit 1
 shots=${QUILLORY_E2E_SHOTS:-$work/screenshots}
 mkdir -p "$shots"
 

@@ -60,7 +60,7 @@ start_display_once() {
     rm -f "$work/display"
     Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
     xvfb_pid=$!
-    wait_until 10 display_ready || { echo "e2e: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; return 1; }
+    wait_until 30 display_ready || { echo "e2e: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; return 1; }
     # A German keyboard: umlauts and ß are real keys, so typing them needs no remapping of
     # spare keys, which can lose characters on a busy machine.
     setxkbmap -layout de 2>/dev/null || true
@@ -68,7 +68,7 @@ start_display_once() {
     # the owner when a message box closes. Its default configuration, no session manager.
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
     wm_pid=$!
-    wait_until 10 wm_running || { echo "e2e: openbox did not start" >&2; cat "$work/openbox.log" >&2; return 1; }
+    wait_until 30 wm_running || { echo "e2e: openbox did not start" >&2; cat "$work/openbox.log" >&2; return 1; }
 }
 
 stop_xvfb() {

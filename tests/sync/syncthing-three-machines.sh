@@ -12,8 +12,9 @@
 set -euo pipefail
 driver=$1
 program=$2
-# A short folder of its own, whatever TMPDIR says: sockets and paths stay well inside limits.
-work=$(mktemp -d /tmp/quillory-sync-XXXXXX)
+# A short folder of its own, whatever TMPDIR says, so sockets and paths stay well inside limits;
+# TMPDIR only where /tmp cannot be written.
+work=$(mktemp -d /tmp/quillory-sync-XXXXXX 2>/dev/null || mktemp -d)
 pids=()
 cleanup() {
     for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done

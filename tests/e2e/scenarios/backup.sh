@@ -95,7 +95,7 @@ scenario_backup_packing() {
     # A target of over 200 characters with blanks: longer than any field of the PIF.
     needs backup_copy || return 1
     local zipdir ziproot
-    ziproot=$(mktemp -d /tmp/qzXXXX)
+    ziproot=$(mktemp -d /tmp/qzXXXX 2>/dev/null || mktemp -d)
     zipdir="$ziproot/$(printf 'Sicherung mit einem langen Namen %s/' 1 2 3 4 5 6)"
     cat >"$app/Backup.Ini" <<INI
 [COMMON]
