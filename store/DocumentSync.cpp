@@ -345,11 +345,24 @@ bool DocumentSync::Restore(std::size_t field, std::size_t entry, const WorkingSe
 std::uint64_t
 DocumentSync::ApplyAsOneChange(const std::vector<std::pair<std::size_t, std::string>>& values,
                                const WorkingSet& work) {
+    return Apply(values, work, false);
+}
+
+std::uint64_t
+DocumentSync::ApplyImport(const std::vector<std::pair<std::size_t, std::string>>& values,
+                          const WorkingSet& work) {
+    return Apply(values, work, true);
+}
+
+std::uint64_t DocumentSync::Apply(const std::vector<std::pair<std::size_t, std::string>>& values,
+                                  const WorkingSet& work, bool asImport) {
     if (!CaptureValues(work))
         return 0;
     versions::State next = m_state;
     const versions::Stamp stamp = m_clock.Next(Now());
-    if (versions::ChangeAll(next, values, stamp).empty())
+    if ((asImport ? versions::Import(next, values, stamp)
+                  : versions::ChangeAll(next, values, stamp))
+            .empty())
         return 0;
     next.machines[m_clock.machine] = m_machineName;
     const std::size_t conflicts = ConflictCount(m_state);
@@ -360,19 +373,18 @@ DocumentSync::ApplyAsOneChange(const std::vector<std::pair<std::size_t, std::str
     return stamp.counter;
 }
 
-bool DocumentSync::UndoChange(std::uint64_t id, const WorkingSet& work) {
-    const versions::Stamp change{m_clock.machine, id, 0};
-    std::vector<std::pair<std::size_t, std::string>> back;
-    for (std::size_t f = 0; f < m_state.fields.size(); ++f) {
-        const std::vector<versions::Value>& values = m_state.fields[f].values;
-        if (values.size() != 1 || !values[0].stamp.SameChange(change))
-            continue;
-        for (const versions::Value& v : m_state.history[f]) {
-            if (!v.stamp.SameChange(change)) {
-                back.emplace_back(f, v.text);
-                break;
-            }
-        }
-    }
-    return !back.empty() && ApplyAsOneChange(back, work) != 0;
+std::optional<versions::ImportUndo> DocumentSync::UndoImport(const WorkingSet& work) {
+    if (!CaptureValues(work))
+        return std::nullopt;
+    versions::State next = m_state;
+    const versions::ImportUndo plan = versions::PlanImportUndo(next);
+    const std::size_t conflicts = ConflictCount(m_state);
+    if (!versions::UndoImport(next, m_clock.Next(Now())))
+        return std::nullopt;
+    next.machines[m_clock.machine] = m_machineName;
+    if (!Show(std::move(next), work))
+        return std::nullopt;
+    if (ConflictCount(m_state) != conflicts)
+        ConflictsChanged();
+    return plan;
 }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -123,9 +124,15 @@ public:
     // nothing changed or the tables could not be written (then nothing is). The caller saves.
     std::uint64_t ApplyAsOneChange(const std::vector<std::pair<std::size_t, std::string>>& values,
                                    const WorkingSet& work);
-    // Puts back what change id replaced, in the fields that still hold its values, as a new
-    // change. False when nothing was put back.
-    bool UndoChange(std::uint64_t id, const WorkingSet& work);
+    // The same as the document's last import, which UndoImport can take back.
+    std::uint64_t ApplyImport(const std::vector<std::pair<std::size_t, std::string>>& values,
+                              const WorkingSet& work);
+    // What undoing the last import would do now (nothing to put back: it cannot be undone).
+    versions::ImportUndo PlanImportUndo() const { return versions::PlanImportUndo(m_state); }
+    // Puts back the texts the last import replaced, in the fields that still hold its values,
+    // as one new change; what it did, or nothing when the tables could not be read or written
+    // (then nothing is). The caller saves.
+    std::optional<versions::ImportUndo> UndoImport(const WorkingSet& work);
 
     // Another installation in the same process (tests): its id and name.
     void SetMachine(versions::MachineId id, std::string name);
@@ -146,6 +153,9 @@ private:
     bool CaptureValues(const WorkingSet& work);
     Outcome Merge(const DocumentVersion& theirs, DocumentVersion::Result read,
                   const WorkingSet& work);
+    // Stamps values into the working tables as one change; an import when asImport.
+    std::uint64_t Apply(const std::vector<std::pair<std::size_t, std::string>>& values,
+                        const WorkingSet& work, bool asImport);
     // Makes next the state, writing the values it shows differently into the working tables.
     bool Show(versions::State next, const WorkingSet& work);
     ChangeMark MarkOf(const versions::Stamp& stamp) const;

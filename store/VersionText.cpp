@@ -6,6 +6,9 @@
 //   F <field> <stamp>          the stamp of the value the table shows
 //   C <field> <stamp> <text>   another value of the field (a conflict)
 //   H <field> <stamp> <text>   an earlier value, newest first
+//   I <stamp> <0|1>            the last import's change; 1 once undone
+//   B <field> <text>           the text a field held before that import
+//   X <field>                  a field whose text before it is not kept
 // A stamp is <machine>:<counter>:<time>, the machine in hex (0: none). Texts and names escape
 // '%', CR and LF as %25, %0D, %0A. Unknown line kinds are skipped.
 #include "store/Versions.h"
@@ -103,7 +106,24 @@ struct Reader {
 
     bool Line(std::string_view line);
     bool FieldLine(char kind, const std::vector<std::string_view>& w);
+    bool ImportLine(char kind, const std::vector<std::string_view>& w);
 };
+
+bool Reader::ImportLine(char kind, const std::vector<std::string_view>& w) {
+    LastImport& last = state.lastImport;
+    if (kind == 'I')
+        return w.size() == 3 && ParseStamp(w[1], last.change) && (w[2] == "0" || w[2] == "1") &&
+               (last.undone = w[2] == "1", true);
+    Replaced r{0, {}, kind == 'B'};
+    if (w.size() != (kind == 'B' ? 3u : 2u) || (kind == 'B' && !Unescape(w[2], r.text)))
+        return false;
+    const auto it = index.find(w[1]);
+    if (it == index.end() || it->second >= shown.size())
+        return true; // a field this build does not know
+    r.field = it->second;
+    last.replaced.push_back(std::move(r));
+    return true;
+}
 
 bool Reader::FieldLine(char kind, const std::vector<std::string_view>& w) {
     Value v;
@@ -132,6 +152,8 @@ bool Reader::Line(std::string_view line) {
         return false;
     if (kind == 'F' || kind == 'C' || kind == 'H')
         return FieldLine(kind, w);
+    if (kind == 'I' || kind == 'B' || kind == 'X')
+        return ImportLine(kind, w);
     MachineId machine = 0;
     std::uint64_t counter = 0;
     std::string name;
@@ -175,6 +197,14 @@ std::string Encode(const State& state, const std::vector<std::string>& names) {
                    Escape(values[k].text) + "\n";
         for (const Value& v : state.history[f])
             out += "H " + names[f] + " " + StampText(v.stamp) + " " + Escape(v.text) + "\n";
+    }
+    if (!state.lastImport.Held())
+        return out;
+    out += "I " + StampText(state.lastImport.change) + (state.lastImport.undone ? " 1\n" : " 0\n");
+    for (const Replaced& r : state.lastImport.replaced) {
+        if (r.field < names.size())
+            out += (r.known ? "B " : "X ") + names[r.field] +
+                   (r.known ? " " + Escape(r.text) : "") + "\n";
     }
     return out;
 }

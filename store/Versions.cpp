@@ -32,6 +32,10 @@ bool State::operator==(const State& o) const {
     auto sameList = [&](const std::vector<Value>& a, const std::vector<Value>& b) {
         return std::equal(a.begin(), a.end(), b.begin(), b.end(), same);
     };
+    const LastImport &mine = lastImport, &theirs = o.lastImport;
+    if (!mine.change.SameChange(theirs.change) || mine.change.time != theirs.change.time ||
+        mine.undone != theirs.undone || mine.replaced != theirs.replaced)
+        return false;
     if (fields.size() != o.fields.size() || vector != o.vector || machines != o.machines ||
         !sameList(protection.values, o.protection.values))
         return false;
@@ -130,6 +134,15 @@ std::vector<Value> MergeHistory(const std::vector<Value>& a, const std::vector<V
     return history;
 }
 
+LastImport MergeImports(const LastImport& a, const LastImport& b) {
+    if (a.change.SameChange(b.change)) {
+        LastImport merged = a;
+        merged.undone = a.undone || b.undone;
+        return merged;
+    }
+    return Newer(Value{{}, a.change}, Value{{}, b.change}) ? a : b;
+}
+
 } // namespace
 
 bool Change(State& state, std::size_t field, const std::string& text, const Stamp& stamp) {
@@ -151,6 +164,57 @@ std::vector<std::size_t> ChangeAll(State& state,
         if (field < state.fields.size() && Change(state, field, text, stamp))
             changed.push_back(field);
     }
+    return changed;
+}
+
+std::vector<std::size_t> Import(State& state,
+                                const std::vector<std::pair<std::size_t, std::string>>& changes,
+                                const Stamp& stamp) {
+    std::map<std::size_t, Replaced> replaced;
+    for (const auto& [field, text] : changes) {
+        if (field >= state.fields.size() || replaced.count(field))
+            continue;
+        const Register& r = state.fields[field];
+        const bool one =
+            !r.values.empty() && r.Texts() == 1 && r.values[0].text.size() <= kHistoryValueLimit;
+        replaced[field] = {field, one ? r.values[0].text : std::string(), one};
+    }
+    const std::vector<std::size_t> changed = ChangeAll(state, changes, stamp);
+    if (changed.empty())
+        return changed;
+    state.lastImport = {stamp, false, {}};
+    for (std::size_t field : changed)
+        state.lastImport.replaced.push_back(std::move(replaced[field]));
+    std::sort(state.lastImport.replaced.begin(), state.lastImport.replaced.end(),
+              [](const Replaced& a, const Replaced& b) { return a.field < b.field; });
+    return changed;
+}
+
+ImportUndo PlanImportUndo(const State& state) {
+    ImportUndo plan;
+    const LastImport& last = state.lastImport;
+    if (!last.Held() || last.undone)
+        return plan;
+    for (const Replaced& r : last.replaced) {
+        if (r.field >= state.fields.size())
+            continue;
+        const std::vector<Value>& values = state.fields[r.field].values;
+        if (values.size() != 1 || !values[0].stamp.SameChange(last.change))
+            plan.changedSince.push_back(r.field);
+        else if (!r.known)
+            plan.unknown.push_back(r.field);
+        else
+            plan.back.emplace_back(r.field, r.text);
+    }
+    return plan;
+}
+
+bool UndoImport(State& state, const Stamp& stamp) {
+    const ImportUndo plan = PlanImportUndo(state);
+    if (!state.lastImport.Held() || state.lastImport.undone)
+        return false;
+    const bool changed = !ChangeAll(state, plan.back, stamp).empty();
+    state.lastImport.undone = true;
     return changed;
 }
 
@@ -194,6 +258,7 @@ State Merge(const State& ours, const State& theirs) {
         std::uint64_t& seen = merged.vector[machine];
         seen = std::max(seen, counter);
     }
+    merged.lastImport = MergeImports(ours.lastImport, theirs.lastImport);
     merged.machines = ours.machines;
     for (const auto& [machine, name] : theirs.machines) {
         std::string& known = merged.machines[machine];
@@ -209,6 +274,9 @@ bool SameFacts(const State& a, const State& b) {
             s.emplace(v.stamp.machine, v.stamp.counter, v.stamp.Stamped() ? std::string() : v.text);
         return s;
     };
+    if (!a.lastImport.change.SameChange(b.lastImport.change) ||
+        a.lastImport.undone != b.lastImport.undone)
+        return false;
     if (a.vector != b.vector || a.fields.size() != b.fields.size() ||
         set(a.protection) != set(b.protection))
         return false;

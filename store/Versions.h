@@ -50,6 +50,22 @@ inline constexpr std::size_t kHistoryLength = 5;
 // Longer earlier values are not kept (a document of large memos would carry five copies).
 inline constexpr std::size_t kHistoryValueLimit = 64 * 1024;
 
+// What the last import replaced, so that it can be undone as a whole: per field the text it
+// held before, or none where that is not known for sure (too long to keep, or in conflict).
+struct Replaced {
+    std::size_t field;
+    std::string text;
+    bool known = true;
+    bool operator==(const Replaced&) const = default;
+};
+
+struct LastImport {
+    Stamp change; // machine 0: none
+    bool undone = false;
+    std::vector<Replaced> replaced; // by field, ascending
+    bool Held() const { return change.Stamped(); }
+};
+
 // A document's causal state. fields and history are indexed alike by the caller's field list.
 struct State {
     std::vector<Register> fields;
@@ -59,6 +75,7 @@ struct State {
     Register protection;
     Vector vector;
     std::map<MachineId, std::string> machines; // names, for showing who changed what
+    LastImport lastImport;
 
     // Every field empty, without stamps.
     explicit State(std::size_t fieldCount = 0)
@@ -84,6 +101,26 @@ bool Change(State& state, std::size_t field, const std::string& text, const Stam
 std::vector<std::size_t> ChangeAll(State& state,
                                    const std::vector<std::pair<std::size_t, std::string>>& changes,
                                    const Stamp& stamp);
+// Several fields as the document's last import, one change: what each field held before is kept
+// with it (replacing an earlier import's), for UndoImport.
+std::vector<std::size_t> Import(State& state,
+                                const std::vector<std::pair<std::size_t, std::string>>& changes,
+                                const Stamp& stamp);
+
+// What undoing the last import does: the fields that still hold its value alone get their text
+// from before it back; a field changed since (here, on another machine, or in conflict with it)
+// stays, and so does one whose earlier text is not known for sure.
+struct ImportUndo {
+    std::vector<std::pair<std::size_t, std::string>> back;
+    std::vector<std::size_t> changedSince;
+    std::vector<std::size_t> unknown;
+};
+// Nothing when there is no import to undo (none, or undone already).
+ImportUndo PlanImportUndo(const State& state);
+// Puts the planned texts back as one change and marks the import undone. False when nothing
+// went back (the import is marked undone all the same when it had nothing left to undo).
+bool UndoImport(State& state, const Stamp& stamp);
+
 // Keeps text of a field in conflict against dropText as a new change: both leave the field's
 // values (to its history), text comes back first with the new stamp; other values stay.
 void Resolve(State& state, std::size_t field, const std::string& text, const std::string& dropText,
@@ -94,7 +131,8 @@ void ChangeProtection(State& state, const std::string& mark, const Stamp& stamp)
 // Merges theirs into ours. Per field, a value the other side's vector covers but the other side
 // no longer holds was overwritten knowingly and goes; values neither side has seen both stay (a
 // conflict). The shown value stays ours where ours is kept. Vectors merge by maximum; histories
-// by union, newest kept. Commutative up to which value is shown, associative and idempotent.
+// by union, newest kept. The later of two imports is the last; undone on one side, undone.
+// Commutative up to which value is shown, associative and idempotent.
 State Merge(const State& ours, const State& theirs);
 
 // The newest of a register's values (the password mark in force).

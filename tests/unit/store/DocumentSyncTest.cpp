@@ -472,13 +472,11 @@ TEST(DocumentSyncTest, NothingOfTheDocumentStaysInTheStateFolder) {
 }
 
 // Each field keeps its last five earlier values with their machine, in the document; one is
-// restored as a new change. An import is one change, put back as a whole.
-TEST(DocumentSyncTest, FieldHistoryAndImportsAsOneChange) {
+// restored as a new change.
+TEST(DocumentSyncTest, FieldHistory) {
     TwoMachines machines;
     ScriptedMessages messages;
     const std::size_t name = static_cast<std::size_t>(DocumentFieldIndex("E8_100"));
-    const std::size_t street = static_cast<std::size_t>(DocumentFieldIndex("E8_101"));
-    const std::size_t phone = static_cast<std::size_t>(DocumentFieldIndex("E2_100"));
     {
         TDataSetManager pc;
         pc.Open(machines.m_a);
@@ -498,19 +496,90 @@ TEST(DocumentSyncTest, FieldHistoryAndImportsAsOneChange) {
     EXPECT_GT(earlier[0].mark.time, 0);
     ASSERT_TRUE(pc.Sync().Restore(name, 2, pc.Work()));
     EXPECT_EQ(pc.Sync().History(name)[0].value, "Dr. 7");
-
-    const std::uint64_t id = pc.Sync().ApplyAsOneChange(
-        {{name, "Import"}, {street, "Weg 1"}, {phone, "0711"}}, pc.Work());
-    ASSERT_NE(id, 0u);
-    EXPECT_EQ(pc.Sync().ApplyAsOneChange({{street, "Weg 1"}}, pc.Work()), 0u) << "no change";
-    ASSERT_TRUE(pc.Save());
-    ASSERT_TRUE(pc.Sync().UndoChange(id, pc.Work()));
-    ASSERT_TRUE(pc.Save());
-    pc.Close();
-    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_100"), "Dr. 4");
-    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E8_101"), "");
-    EXPECT_EQ(TwoMachines::Get(machines.m_a, "E2_100"), "");
     EXPECT_TRUE(messages.texts().empty());
+}
+
+// An import is one change, undone as a whole after the document was closed and opened again:
+// each field that still holds its value gets exactly the text from before it back, empty
+// included; what this machine typed or another machine wrote since stays, and so does a text
+// too long to have been kept. Undone once, on every machine.
+TEST(DocumentSyncTest, ImportIsUndoneExactly) {
+    const std::string longMemo(versions::kHistoryValueLimit + 1, 'x');
+    struct Row {
+        const char* field;
+        std::string before;  // saved before the import; "" leaves it empty
+        const char* after;   // typed here after it (unsaved), or by the laptop ("L:")
+        std::string expect;  // after the undo
+        const char* outcome; // back, kept (changed since), unknown
+    };
+    const Row rows[] = {
+        {"E1_107", "DE89370400440532013000", "", "DE89370400440532013000", "back"}, // an IBAN
+        {"E8_100", "", "", "", "back"},                                             // empty before
+        {"E8_101", "Alte Straße 1", "Weg 2", "Weg 2", "kept"}, // typed after it
+        {"E2_100", "0711 1", "L:0712 2", "0712 2", "kept"},    // another machine's
+        {"E8_102", "7", "", "7", "back"},                      // six earlier values
+        {"E1_123", longMemo, "", "Import E1_123", "unknown"},  // over the history's limit
+    };
+    TwoMachines machines;
+    ScriptedMessages messages;
+    std::vector<std::pair<std::size_t, std::string>> imported;
+    {
+        TDataSetManager pc;
+        pc.Open(machines.m_a);
+        for (int i = 1; i <= 6; ++i) {
+            TwoMachines::Set(pc, "E8_102", std::to_string(i));
+            ASSERT_TRUE(pc.Save());
+        }
+        for (const Row& r : rows) {
+            TwoMachines::Set(pc, r.field, r.before);
+            imported.emplace_back(DocumentFieldIndex(r.field), std::string("Import ") + r.field);
+        }
+        ASSERT_TRUE(pc.Save());
+        ASSERT_NE(pc.Sync().ApplyImport(imported, pc.Work()), 0u);
+        ASSERT_TRUE(pc.Close());
+    }
+    TwoMachines::Carry(machines.m_a, machines.m_b);
+    {
+        TDataSetManager laptop;
+        laptop.Open(machines.m_b);
+        for (const Row& r : rows) {
+            if (std::string(r.after).starts_with("L:"))
+                TwoMachines::Set(laptop, r.field, r.after + 2);
+        }
+        ASSERT_TRUE(laptop.Close());
+    }
+    TDataSetManager pc;
+    pc.Open(machines.m_a);
+    TwoMachines::Carry(machines.m_b, machines.m_a);
+    ASSERT_TRUE(pc.Save()); // takes the laptop's version in
+    for (const Row& r : rows) {
+        if (*r.after && !std::string(r.after).starts_with("L:"))
+            TwoMachines::Set(pc, r.field, r.after); // typed, not saved yet
+    }
+    const auto undo = pc.Sync().UndoImport(pc.Work());
+    ASSERT_TRUE(undo);
+    ASSERT_TRUE(pc.Close());
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.field);
+        const auto field = static_cast<std::size_t>(DocumentFieldIndex(r.field));
+        const auto in = [field](const std::vector<std::size_t>& list) {
+            return std::find(list.begin(), list.end(), field) != list.end();
+        };
+        const bool back = std::any_of(undo->back.begin(), undo->back.end(),
+                                      [field](const auto& b) { return b.first == field; });
+        EXPECT_EQ(back, std::string(r.outcome) == "back");
+        EXPECT_EQ(in(undo->changedSince), std::string(r.outcome) == "kept");
+        EXPECT_EQ(in(undo->unknown), std::string(r.outcome) == "unknown");
+        EXPECT_EQ(TwoMachines::Get(machines.m_a, r.field), r.expect);
+    }
+    // Undone on the PC: the laptop, taking that in, has nothing left to undo.
+    TwoMachines::Carry(machines.m_a, machines.m_b);
+    TDataSetManager laptop;
+    laptop.Open(machines.m_b);
+    EXPECT_TRUE(laptop.Sync().PlanImportUndo().back.empty());
+    EXPECT_FALSE(laptop.Sync().UndoImport(laptop.Work()));
+    laptop.Close();
+    EXPECT_TRUE(messages.texts().empty()) << messages.texts().front();
 }
 
 } // namespace
