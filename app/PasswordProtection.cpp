@@ -4,6 +4,7 @@
 #include "app/TPassWortDialog.h"
 #include "engine/Crypto.h"
 #include "platform/Messages.h"
+#include "platform/gui/GuiThread.h"
 #include "store/EngineCalls.h"
 #include "store/TDataSetManager.h"
 #include "store/TQuery.h"
@@ -207,14 +208,19 @@ void AttachPasswordRequest(QWidget* desk, DeskPasswordState& state, PasswordAsk 
     g_requestToken =
         Session().OnPassword.attach([desk, prompt, &state](TSession& session, bool& again) {
             std::string password;
-            g_recoveryGiven = false;
-            if (!(*prompt)(desk, password)) {
+            bool given = false;
+            // Also when a save behind a progress window (a worker) finds another version.
+            RunOnGuiThread([&] {
+                g_recoveryGiven = false;
+                given = (*prompt)(desk, password);
+                if (given && g_recoveryGiven) {
+                    // Once the tables are open and the desk runs.
+                    QTimer::singleShot(0, desk ? static_cast<QObject*>(desk) : qApp,
+                                       [desk, &state] { NewPasswordAfterRecovery(desk, state); });
+                }
+            });
+            if (!given) {
                 throw EPasswordCancelled();
-            }
-            if (g_recoveryGiven) {
-                // Once the tables are open and the desk runs.
-                QTimer::singleShot(0, desk ? static_cast<QObject*>(desk) : qApp,
-                                   [desk, &state] { NewPasswordAfterRecovery(desk, state); });
             }
             if (!password.empty()) {
                 session.AddPassword(password); // the newest: the desk's password from now on

@@ -41,7 +41,14 @@ TNotfallmappeDialog::TNotfallmappeDialog(QWidget* parent, FolderFacts facts,
     Bind(kPdfId, [this] { SavePdf(); });
     Bind(kExportId,
          [this] { RunExport(this, m_facts.userName.toStdString(), m_facts.isProtected); });
-    Bind(kImportId, [this] { RunImport(this); });
+    Bind(kImportId, [this] {
+        RunImport(this);
+        EnableUndoImport();
+    });
+    Bind(kUndoImportId, [this] {
+        RunUndoImport(this);
+        EnableUndoImport();
+    });
     Bind(kRecoveryId, [this] { SetUpRecovery(); });
 }
 
@@ -58,6 +65,7 @@ void TNotfallmappeDialog::SetupWindow() {
     SetChecked(kFilledOnlyId, true);
     Bind(kCoverId, [this] { EnableActions(); });
     EnableActions();
+    EnableUndoImport();
 }
 
 std::vector<int> TNotfallmappeDialog::ChosenCategories() const {
@@ -86,6 +94,11 @@ void TNotfallmappeDialog::EnableActions() {
         if (QWidget* button = Control(id))
             button->setEnabled(enabled);
     }
+}
+
+void TNotfallmappeDialog::EnableUndoImport() {
+    if (QWidget* button = Control(kUndoImportId))
+        button->setEnabled(CanUndoImport());
 }
 
 FolderFacts TNotfallmappeDialog::DatedFacts() const {

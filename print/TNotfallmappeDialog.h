@@ -14,7 +14,8 @@
 // "Drucken..." on a printer or "Als PDF speichern..." into a file. Enter saves as PDF, Esc
 // cancels. The dialog closes once the folder has been printed or saved; a saved file is named
 // in a message first. "Exportieren…" and "Importieren…" take the data to and from other
-// programs; the dialog stays open.
+// programs, "Import rückgängig…" (enabled while the last import can be undone) takes the last
+// import back; the dialog stays open.
 class TNotfallmappeDialog : public TTiledDialog {
     Q_OBJECT
 public:
@@ -35,6 +36,7 @@ public:
     static constexpr int kExportId = 332;
     static constexpr int kImportId = 333;
     static constexpr int kRecoveryId = 334;
+    static constexpr int kUndoImportId = 335;
     static constexpr int kMaskId = 320;
     static constexpr int kCoverId = 321;
     static constexpr int kFilledOnlyId = 322;
@@ -47,6 +49,7 @@ protected:
 
 private:
     void EnableActions();
+    void EnableUndoImport();
     bool HasChoice() const;
     FolderFacts DatedFacts() const;
     // The chosen categories as the folder shows them; nullopt (after saying why) when they

@@ -6,8 +6,8 @@
 
 class QWidget;
 
-// "Exportieren…" and "Importieren…" of the emergency folder's dialog, over the logged-in
-// user's open document.
+// "Exportieren…", "Importieren…" and "Import rückgängig…" of the emergency folder's dialog, over
+// the logged-in user's open document.
 
 // The export dialog: KDBX 4 with a password typed twice (the document's own offered when the
 // session holds it), or the CSV file after a warning that it is not encrypted.
@@ -17,6 +17,13 @@ void RunExport(QWidget* parent, const std::string& userName, bool isProtected);
 // window when that takes more than a second), shows the preview and writes what the user
 // accepts as one save of the document.
 void RunImport(QWidget* parent);
+
+// Whether the last import of the open document can still be undone: some field still holds a
+// value it wrote, and what was there before is known.
+bool CanUndoImport();
+// Asks (naming how many values go back and which stay), then undoes the last import as one
+// change and saves; says what happened.
+void RunUndoImport(QWidget* parent);
 
 // The values of every field of the open document; false when a table cannot be read.
 bool ReadDocumentValues(const std::vector<ExchangeField>& fields, FormValues& values);

@@ -1,3 +1,4 @@
+#include "catalogue/FieldCatalogue.h"
 #include "engine/Crypto.h"
 #include "exchange/CatalogueFields.h"
 #include "exchange/KdbxFile.h"
@@ -31,6 +32,9 @@ const char* const kUnknown =
 const char* const kReadFailed = "Die Daten konnten nicht gelesen werden.";
 const char* const kApplyFailed = "Die Werte konnten nicht in das Dokument geschrieben werden "
                                  "(oder sie standen schon so darin). Es blieb, wie es war.";
+const char* const kUndoFailed =
+    "Der Import konnte nicht rückgängig gemacht werden. Das Dokument blieb, wie es war.";
+const char* const kNothingToUndo = "Es gibt keinen Import, der sich noch rückgängig machen ließe.";
 const char* const kPasswordPrompt = "Passwort der KeePass-Datenbank:";
 constexpr std::uint64_t kMaxImportFile = std::uint64_t{256} << 20;
 constexpr std::size_t kPasswordBuffer = 1024;
@@ -89,9 +93,10 @@ std::optional<std::vector<SourceEntry>> ReadSource(QWidget* parent, const std::s
     return entries;
 }
 
-// The values as one change of the document: one stamp for the merge, one step in every
-// field's history. False when a value names no field or the tables could not be written.
-bool ApplyAsOneChange(const ImportPlan& plan) {
+// The values as the document's last import, one change: one stamp for the merge, one step in
+// every field's history, undone as a whole. False when a value names no field or the tables
+// could not be written.
+bool ApplyImport(const ImportPlan& plan) {
     std::vector<std::pair<std::size_t, std::string>> values;
     for (const auto& [key, text] : plan.changes) {
         const int index = DocumentFieldIndex(FieldName(key.first, key.second));
@@ -100,19 +105,77 @@ bool ApplyAsOneChange(const ImportPlan& plan) {
         values.emplace_back(static_cast<std::size_t>(index), text);
     }
     TDataSetManager& manager = DataSetManager();
-    return manager.Sync().ApplyAsOneChange(values, manager.Work()) != 0;
+    return manager.Sync().ApplyImport(values, manager.Work()) != 0;
 }
 
+enum class Written { No, NotSaved, Saved };
+
 void Apply(QWidget* parent, const ImportPlan& plan) {
-    if (!ApplyAsOneChange(plan)) {
+    const Written written = WithProgress(parent, "Die Werte werden übernommen …", [&] {
+        if (!ApplyImport(plan))
+            return Written::No;
+        return DataSetManager().Save() ? Written::Saved : Written::NotSaved;
+    });
+    if (written == Written::No)
         Say(parent, kApplyFailed);
-        return;
-    }
-    if (DataSetManager().Save())
+    else if (written == Written::Saved)
         Say(parent, std::to_string(plan.Placed()) + " Werte wurden übernommen.");
 }
 
+std::string Values(std::size_t n) {
+    return n == 1 ? "1 Wert" : std::to_string(n) + " Werte";
+}
+
+// What an undo puts back and keeps, as the question and the answer say it.
+std::string UndoFacts(const versions::ImportUndo& undo) {
+    std::string text = "Auf den Stand vor dem Import zurück: " + Values(undo.back.size()) +
+                       " (was vorher leer war, wird wieder leer).";
+    if (!undo.changedSince.empty())
+        text += "\n\nSeit dem Import geändert, hier oder auf einem anderen Rechner; sie bleiben, "
+                "wie sie sind: " +
+                Values(undo.changedSince.size()) + ".";
+    if (!undo.unknown.empty()) {
+        text += "\n\nIhr Inhalt vor dem Import ist nicht sicher bekannt (zu lang, um ihn "
+                "aufzubewahren, oder damals im Konflikt); sie bleiben, wie sie sind: " +
+                Values(undo.unknown.size()) + ":";
+        for (std::size_t field : undo.unknown) {
+            const DocumentField& f = DocumentFields()[field];
+            const FieldFacts* facts = FindField(f.category, f.id);
+            text += std::string("\n  ") + CategoryTitle(f.category) + ": " +
+                    (facts ? FieldLabel(*facts) : f.name);
+        }
+    }
+    return text;
+}
+
 } // namespace
+
+bool CanUndoImport() {
+    TDataSetManager& manager = DataSetManager();
+    return manager.IsOpen && !manager.Sync().PlanImportUndo().back.empty();
+}
+
+void RunUndoImport(QWidget* parent) {
+    TDataSetManager& manager = DataSetManager();
+    if (!CanUndoImport()) {
+        Say(parent, kNothingToUndo);
+        return;
+    }
+    const std::string question =
+        "Den letzten Import rückgängig machen?\n\n" + UndoFacts(manager.Sync().PlanImportUndo());
+    if (ShowMessage(question, kVersionTitle, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2, parent) !=
+        IDYES)
+        return;
+    std::optional<versions::ImportUndo> undone;
+    const bool saved = WithProgress(parent, "Der Import wird rückgängig gemacht …", [&] {
+        undone = manager.Sync().UndoImport(manager.Work());
+        return undone && manager.Save();
+    });
+    if (!undone)
+        Say(parent, kUndoFailed);
+    else if (saved)
+        Say(parent, "Der Import wurde rückgängig gemacht.\n\n" + UndoFacts(*undone));
+}
 
 void RunImport(QWidget* parent) {
     std::string path;

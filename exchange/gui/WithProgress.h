@@ -8,16 +8,24 @@
 
 #include <atomic>
 #include <chrono>
+#include <exception>
 #include <optional>
 #include <thread>
 
 // work() on a thread of its own while the window stays painted; a progress window shows once
-// it has taken a second. User input waits until it is done.
+// it has taken a second. User input waits until it is done; what work() asks the user (messages,
+// passwords) is asked on the window's thread meanwhile. An exception work() throws is thrown
+// again here.
 template <class Work> auto WithProgress(QWidget* parent, const char* text, Work work) {
     std::optional<decltype(work())> result;
+    std::exception_ptr thrown;
     std::atomic<bool> done{false};
     std::thread worker([&] {
-        result = work();
+        try {
+            result = work();
+        } catch (...) {
+            thrown = std::current_exception();
+        }
         done = true;
     });
     QProgressDialog progress(QString::fromUtf8(text), QString(), 0, 0, parent);
@@ -34,5 +42,7 @@ template <class Work> auto WithProgress(QWidget* parent, const char* text, Work 
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     worker.join();
+    if (thrown)
+        std::rethrow_exception(thrown);
     return std::move(*result);
 }

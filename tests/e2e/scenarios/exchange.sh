@@ -1,7 +1,8 @@
 # Taking data along: a Bitwarden export read through "Importieren…" of the emergency folder's
 # dialog, its preview, the question for the report, the values in the document; then
 # "Exportieren…" as CSV after the warning, a private file whose three columns hold them, and as
-# KDBX with a typed password, which the peers' command-line tool opens.
+# KDBX with a typed password, which the peers' command-line tool opens. Last "Import
+# rückgängig…" after its question: a CSV exported then holds none of the imported values.
 
 ex_folder_title="^Notfallmappe drucken\$"
 
@@ -97,7 +98,45 @@ PY
         [ "$(printf 'Geheim-42\n' | keepassxc-cli show -q -a UserName "$kdbx" "Online/GMX Postfach" 2>/dev/null)" = "jürgen@gmx.de" ] ||
             { fail "keepassxc-cli does not read the user name back"; return 1; }
     fi
+    ex_undo_import || return 1
     xdotool key Escape
     wait_window_count "$ex_folder_title" 0 10 || { fail "dialog stayed open"; return 1; }
     exit_program
+}
+
+# "Import rückgängig…", Ja (No is the default), the answer; then the CSV export again.
+ex_undo_import() {
+    local question done export warning files csv="$HOME/after-undo.csv"
+    focus_window "$ex_dialog"
+    ex_click_units "$ex_dialog" 179 175 232 188 # "Import rückgängig…"
+    question=$(other_window "$ex_dialog") || { fail "no question before the undo"; return 1; }
+    shot exchange-undo-question
+    xdotool key shift+Tab Return
+    done=$(other_window "$ex_dialog") || { fail "no message after the undo"; return 1; }
+    shot exchange-undone
+    xdotool key Return
+    focus_window "$ex_dialog"
+    shot exchange-undo-disabled
+    ex_click_units "$ex_dialog" 46 155 232 188 # "Exportieren…"
+    export=$(wait_window "^Daten exportieren\$" 10) || { fail "no export dialog"; return 1; }
+    focus_window "$export"
+    ex_click_units "$export" 20 38 260 154 # the CSV's radio button
+    xdotool key Return
+    warning=$(other_window "$export") || { fail "no warning before the CSV"; return 1; }
+    xdotool key Return
+    files=$(wait_window "Speichern" 30) || { fail "no file dialog for the export"; return 1; }
+    focus_window "$files"
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$csv"
+    xdotool key Return
+    done=$(other_window "$ex_dialog") || { fail "no message after the export"; return 1; }
+    xdotool key Return
+    wait_file "$csv" 10 || { fail "no CSV after the undo"; return 1; }
+    /usr/bin/python3 - "$csv" <<'PY' || { fail "imported values left after the undo"; return 1; }
+import csv, sys
+rows = list(csv.reader(open(sys.argv[1], encoding='utf-8-sig', newline=''), delimiter=';'))
+values = {r[2] for r in rows if len(r) == 3}
+for gone in ['jürgen@gmx.de', 'geh;eim"€', '4111111111111111', 'C01X00T47', 'Ölkanne; "rot"']:
+    assert gone not in values, gone
+PY
 }
