@@ -4,7 +4,7 @@
 #include "app/TPassWortDialog.h"
 #include "engine/Crypto.h"
 #include "platform/Messages.h"
-#include "platform/gui/GuiThread.h"
+#include "platform/gui/WaitCursor.h"
 #include "store/EngineCalls.h"
 #include "store/TDataSetManager.h"
 #include "store/TQuery.h"
@@ -33,7 +33,6 @@ bool g_recoveryGiven = false;
 class BusyDesk {
 public:
     explicit BusyDesk(QWidget* desk) : m_desk(desk) {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
         if (m_desk && m_desk->isVisible()) {
             m_desk->grabMouse();
             m_grabbed = true;
@@ -43,12 +42,12 @@ public:
         if (m_grabbed) {
             m_desk->releaseMouse();
         }
-        QApplication::restoreOverrideCursor();
     }
     BusyDesk(const BusyDesk&) = delete;
     BusyDesk& operator=(const BusyDesk&) = delete;
 
 private:
+    WaitCursor m_wait;
     QWidget* m_desk;
     bool m_grabbed = false;
 };
@@ -208,19 +207,14 @@ void AttachPasswordRequest(QWidget* desk, DeskPasswordState& state, PasswordAsk 
     g_requestToken =
         Session().OnPassword.attach([desk, prompt, &state](TSession& session, bool& again) {
             std::string password;
-            bool given = false;
-            // Also when a save behind a progress window (a worker) finds another version.
-            RunOnGuiThread([&] {
-                g_recoveryGiven = false;
-                given = (*prompt)(desk, password);
-                if (given && g_recoveryGiven) {
-                    // Once the tables are open and the desk runs.
-                    QTimer::singleShot(0, desk ? static_cast<QObject*>(desk) : qApp,
-                                       [desk, &state] { NewPasswordAfterRecovery(desk, state); });
-                }
-            });
-            if (!given) {
+            g_recoveryGiven = false;
+            if (!(*prompt)(desk, password)) {
                 throw EPasswordCancelled();
+            }
+            if (g_recoveryGiven) {
+                // Once the tables are open and the desk runs.
+                QTimer::singleShot(0, desk ? static_cast<QObject*>(desk) : qApp,
+                                   [desk, &state] { NewPasswordAfterRecovery(desk, state); });
             }
             if (!password.empty()) {
                 session.AddPassword(password); // the newest: the desk's password from now on

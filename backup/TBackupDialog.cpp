@@ -9,6 +9,7 @@
 #include "platform/SystemDirs.h"
 #include "platform/file/PathParts.h"
 #include "platform/gui/DesktopNotification.h"
+#include "platform/gui/WaitCursor.h"
 #include "util/FileUtil.h"
 #include "util/VersionTitle.h"
 #include "util/gui/DirectoryDialogs.h"
@@ -140,14 +141,6 @@ TBackupDialog::Notifier& NoticeSink() {
     static TBackupDialog::Notifier sink = DesktopNotice;
     return sink;
 }
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 

@@ -8,6 +8,7 @@
 #include "exchange/gui/WithProgress.h"
 #include "platform/Messages.h"
 #include "platform/file/FileReader.h"
+#include "platform/gui/WaitCursor.h"
 #include "store/CategorySchema.h"
 #include "store/CategoryValues.h"
 #include "store/FieldMerge.h"
@@ -111,11 +112,14 @@ bool ApplyImport(const ImportPlan& plan) {
 enum class Written { No, NotSaved, Saved };
 
 void Apply(QWidget* parent, const ImportPlan& plan) {
-    const Written written = WithProgress(parent, "Die Werte werden übernommen …", [&] {
+    // On the window's thread: timers, the screen lock and the program's end touch the tables
+    // too, so no worker may write them meanwhile.
+    const Written written = [&] {
+        WaitCursor wait;
         if (!ApplyImport(plan))
             return Written::No;
         return DataSetManager().Save() ? Written::Saved : Written::NotSaved;
-    });
+    }();
     if (written == Written::No)
         Say(parent, kApplyFailed);
     else if (written == Written::Saved)
@@ -167,10 +171,11 @@ void RunUndoImport(QWidget* parent) {
         IDYES)
         return;
     std::optional<versions::ImportUndo> undone;
-    const bool saved = WithProgress(parent, "Der Import wird rückgängig gemacht …", [&] {
+    const bool saved = [&] {
+        WaitCursor wait;
         undone = manager.Sync().UndoImport(manager.Work());
         return undone && manager.Save();
-    });
+    }();
     if (!undone)
         Say(parent, kUndoFailed);
     else if (saved)

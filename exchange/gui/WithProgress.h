@@ -13,9 +13,9 @@
 #include <thread>
 
 // work() on a thread of its own while the window stays painted; a progress window shows once
-// it has taken a second. User input waits until it is done; what work() asks the user (messages,
-// passwords) is asked on the window's thread meanwhile. An exception work() throws is thrown
-// again here.
+// it has taken a second. User input waits until it is done. For work that touches neither the
+// tables nor the user (key derivation, parsing): timers still run meanwhile. An exception work()
+// throws is thrown again here.
 template <class Work> auto WithProgress(QWidget* parent, const char* text, Work work) {
     std::optional<decltype(work())> result;
     std::exception_ptr thrown;

@@ -1,7 +1,5 @@
 #include "platform/gui/MessageBoxQt.h"
 
-#include "platform/gui/GuiThread.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLibraryInfo>
@@ -77,15 +75,12 @@ int MessageBoxResult(const QMessageBox& box) {
 
 void InstallQtMessageHandler() {
     SetMessageHandler([](const MessageRequest& request) {
-        int result = IDCANCEL;
-        RunOnGuiThread([&] { // a worker's message too (a save behind a progress window)
-            std::unique_ptr<QMessageBox> box = CreateMessageBox(request);
-            box->exec();
-            result = MessageBoxResult(*box);
-            // A Yes/No box closed without a choice (window manager) counts as its last button.
-            if (!box->clickedButton() && (request.flags & MB_TYPEMASK) == MB_YESNO)
-                result = IDNO;
-        });
+        std::unique_ptr<QMessageBox> box = CreateMessageBox(request);
+        box->exec();
+        const int result = MessageBoxResult(*box);
+        // A Yes/No box closed without a choice (window manager) counts as its last button.
+        if (!box->clickedButton() && (request.flags & MB_TYPEMASK) == MB_YESNO)
+            return int(IDNO);
         return result;
     });
 }
