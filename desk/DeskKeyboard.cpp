@@ -41,6 +41,23 @@ std::vector<int> FocusOrder(std::span<const QRect> spots) {
     return order;
 }
 
+std::vector<int> WithPlace(const std::vector<int>& order, std::span<const QRect> spots,
+                           const QRect& extra) {
+    std::vector<QRect> all(spots.begin(), spots.end());
+    all.push_back(extra);
+    const std::vector<int> together = FocusOrder(all);
+    const int place = static_cast<int>(spots.size());
+    const auto at = std::find(together.begin(), together.end(), place);
+    std::vector<int> result = order;
+    auto before = result.begin();
+    if (at != together.begin()) {
+        before = std::find(result.begin(), result.end(), *(at - 1));
+        before = before == result.end() ? result.end() : before + 1;
+    }
+    result.insert(before, place);
+    return result;
+}
+
 int Step(const std::vector<int>& order, int from, bool forward) {
     if (order.empty()) {
         return -1;

@@ -16,6 +16,12 @@ enum class Direction { Left, Right, Up, Down };
 // through a third one); columns from left to right, each from top to bottom.
 std::vector<int> FocusOrder(std::span<const QRect> spots);
 
+// The order with one more place, `extra` (index spots.size()), put where screen order puts it
+// among the spots: after the spot it follows when ordered with them. The spots keep their own
+// order, even where `extra` would join two columns.
+std::vector<int> WithPlace(const std::vector<int>& order, std::span<const QRect> spots,
+                           const QRect& extra);
+
 // The next hot spot after (or before) `from` in the order, wrapping at the ends; the first (or
 // last) one when `from` is none of them.
 int Step(const std::vector<int>& order, int from, bool forward);

@@ -172,6 +172,9 @@ void TQuilloryDlgClient::BuildButtons() {
         setTabOrder(m_buttons[static_cast<size_t>(m_focusOrder[i - 1])],
                     m_buttons[static_cast<size_t>(m_focusOrder[i])]);
     }
+    m_orderWithNote = DeskKeyboard::WithPlace(
+        m_focusOrder, m_spotRects,
+        QRect(kConflictNote.x, kConflictNote.y, kConflictNote.w, kConflictNote.h));
     if (!m_focusOrder.empty()) {
         setFocusProxy(m_buttons[static_cast<size_t>(m_focusOrder.front())]);
     }
@@ -190,7 +193,7 @@ bool TQuilloryDlgClient::HandleKey(QKeyEvent* event) {
         const bool shift = mods == Qt::ShiftModifier;
         int target = -2;
         if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
-            target = DeskKeyboard::Step(m_focusOrder, m_focus, key == Qt::Key_Tab && !shift);
+            target = DeskKeyboard::Step(TabOrder(), m_focus, key == Qt::Key_Tab && !shift);
         } else if (!shift && (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Up ||
                               key == Qt::Key_Down)) {
             using DeskKeyboard::Direction;
@@ -199,7 +202,7 @@ bool TQuilloryDlgClient::HandleKey(QKeyEvent* event) {
                                 : key == Qt::Key_Up    ? Direction::Up
                                                        : Direction::Down;
             target = m_focus < 0 ? DeskKeyboard::Step(m_focusOrder, -1, true)
-                                 : DeskKeyboard::Neighbour(m_spotRects, m_focus, d);
+                                 : DeskKeyboard::Neighbour(ArrowRects(), m_focus, d);
         } else if (!shift &&
                    (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
             if (m_focus < 0) {
@@ -222,8 +225,7 @@ bool TQuilloryDlgClient::HandleKey(QKeyEvent* event) {
         // A letter the keyboard map gives no key code for (an umlaut on a remapped key).
         pressed = QKeyCombination(mods, Qt::Key(event->text().at(0).toUpper().unicode()));
     }
-    if (m_conflictButton && m_conflictButton->isVisible() &&
-        DeskKeyboard::SpotForKey(std::array{kConflictKeys}, pressed) == 0) {
+    if (NoteShown() && DeskKeyboard::SpotForKey(std::array{kConflictKeys}, pressed) == 0) {
         RequestConflicts();
         return true;
     }
@@ -237,13 +239,37 @@ bool TQuilloryDlgClient::HandleKey(QKeyEvent* event) {
 
 void TQuilloryDlgClient::MoveFocus(int index) {
     SetKeyboardLeads(true);
-    if (THotSpotButton* button = Button(index)) {
-        if (button->hasFocus()) {
+    if (QWidget* target = FocusTarget(index)) {
+        if (target->hasFocus()) {
             FocusArrived(index);
         } else {
-            button->setFocus(Qt::TabFocusReason);
+            target->setFocus(Qt::TabFocusReason);
         }
     }
+}
+
+bool TQuilloryDlgClient::NoteShown() const {
+    return m_conflictButton && !m_conflictButton->isHidden();
+}
+
+const std::vector<int>& TQuilloryDlgClient::TabOrder() const {
+    return NoteShown() ? m_orderWithNote : m_focusOrder;
+}
+
+// The hot spots' rectangles, and the note's after them while it is shown.
+std::vector<QRect> TQuilloryDlgClient::ArrowRects() const {
+    std::vector<QRect> rects = m_spotRects;
+    if (NoteShown()) {
+        rects.push_back(m_conflictButton->geometry());
+    }
+    return rects;
+}
+
+QWidget* TQuilloryDlgClient::FocusTarget(int index) const {
+    if (index == NoteIndex()) {
+        return NoteShown() ? m_conflictButton : nullptr;
+    }
+    return Button(index);
 }
 
 void TQuilloryDlgClient::FocusArrived(int index) {
@@ -282,6 +308,12 @@ void TQuilloryDlgClient::ShowKeyboardHighlight() {
 }
 
 void TQuilloryDlgClient::ActivateSpot(int index) {
+    if (index == NoteIndex() && NoteShown()) {
+        MoveFocus(index);
+        RequestConflicts();
+        ShowKeyboardHighlight();
+        return;
+    }
     if (m_busy || index < 0 || index >= static_cast<int>(m_hotSpots.size())) {
         return;
     }
@@ -298,6 +330,9 @@ void TQuilloryDlgClient::ActivateSpot(int index) {
 }
 
 QRect TQuilloryDlgClient::FocusMarkRect(int index) const {
+    if (index == NoteIndex() && m_conflictButton) {
+        return m_conflictButton->geometry().adjusted(-4, -4, 4, 4).intersected(rect());
+    }
     if (index < 0 || index >= static_cast<int>(m_hotSpots.size())) {
         return {};
     }
@@ -414,6 +449,19 @@ void TQuilloryDlgClient::keyPressEvent(QKeyEvent* event) {
     if (!HandleKey(event)) {
         QWidget::keyPressEvent(event);
     }
+}
+
+// The conflict note's keys belong to the desk, as the hot spots' do.
+bool TQuilloryDlgClient::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_conflictButton) {
+        if (event->type() == QEvent::KeyPress && HandleKey(static_cast<QKeyEvent*>(event))) {
+            return true;
+        }
+        if (event->type() == QEvent::FocusIn) {
+            FocusArrived(NoteIndex());
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void TQuilloryDlgClient::showEvent(QShowEvent* event) {
@@ -545,15 +593,14 @@ void TQuilloryDlgClient::DescribeProtection() {
 
 void TQuilloryDlgClient::SetConflictNote(const QString& text) {
     if (text.isEmpty()) {
-        if (m_conflictButton) {
-            m_conflictButton->hide();
-        }
+        HideConflictNote();
         return;
     }
     if (!m_conflictButton) {
         m_conflictButton = new QPushButton(this);
-        // The keys stay with the hot spots; the button is pressed by its key or a click.
-        m_conflictButton->setFocusPolicy(Qt::NoFocus);
+        // Tab reaches it as it reaches the hot spots; a click leaves the focus where it is.
+        m_conflictButton->setFocusPolicy(Qt::TabFocus);
+        m_conflictButton->installEventFilter(this);
         m_conflictButton->setCursor(Qt::PointingHandCursor);
         m_conflictButton->setAccessibleDescription(SpokenKeys(QString::fromUtf8(kConflictKeys)));
         m_conflictButton->setStyleSheet(NoticeStyleSheet(
@@ -577,6 +624,7 @@ void TQuilloryDlgClient::SetConflictNote(const QString& text) {
                  QStringLiteral(" (") + key + QLatin1Char(')'));
     const QStringList lines = FitLines(shown, metrics, kConflictNote.w - 10, maxLines);
     const int height = std::min(kConflictNote.h, static_cast<int>(lines.size()) * lineHeight + 4);
+    Invalidate(QRegion(FocusMarkRect(NoteIndex())));
     m_conflictButton->setGeometry(kConflictNote.x, kConflictNote.y + (kConflictNote.h - height) / 2,
                                   kConflictNote.w, height);
     const QString whole = QString(text).replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -586,6 +634,23 @@ void TQuilloryDlgClient::SetConflictNote(const QString& text) {
                                  m_conflictButton->accessibleDescription() + QLatin1Char(')'));
     m_conflictButton->show();
     m_conflictButton->raise();
+    if (m_focus == NoteIndex()) {
+        ShowKeyboardHighlight();
+    }
+}
+
+// The focus the note held goes to the hot spot after it, also while a window over the desk
+// has it.
+void TQuilloryDlgClient::HideConflictNote() {
+    if (!NoteShown()) {
+        return;
+    }
+    if (m_focus == NoteIndex() || window()->focusWidget() == m_conflictButton) {
+        const int next = DeskKeyboard::Step(m_orderWithNote, NoteIndex(), true);
+        Button(next)->setFocus(Qt::TabFocusReason);
+        FocusArrived(next);
+    }
+    m_conflictButton->hide();
 }
 
 void TQuilloryDlgClient::RequestConflicts() {

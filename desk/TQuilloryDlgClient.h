@@ -22,7 +22,8 @@ class QPushButton;
 // arrow keys move the focus in screen order, Enter or Space runs the focused command as a left
 // press does, and every hot spot's own key runs its command. While the keyboard leads, the
 // focused spot is highlighted and framed by a focus mark; a mouse move takes the highlight
-// back, the next key returns it.
+// back, the next key returns it. While the conflict note is shown, Tab, Shift+Tab and the arrow
+// keys reach it too, where it lies among the hot spots, with the same focus mark.
 //
 // Removing the password by a key first asks whether the data should really lose their
 // protection; the mouse runs it at once. The desk's accessible description says whether the
@@ -50,7 +51,8 @@ public:
     // also from a window a command opened.
     void OpenFormAtField(int category, int id, bool selectText);
 
-    // The accessible stand-in of hot spot i, and the spot holding the keyboard focus (-1).
+    // The accessible stand-in of hot spot i, and the spot holding the keyboard focus (-1; the
+    // number of hot spots while the conflict note holds it).
     THotSpotButton* Button(int index) const;
     int FocusedSpot() const { return m_focus; }
     // Whether the keyboard leads (focus mark shown) rather than the mouse.
@@ -73,6 +75,7 @@ protected:
     void leaveEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void Invalidate(const QRegion& region);
@@ -90,6 +93,12 @@ private:
     bool ConfirmRemovalByKey();
     void DescribeProtection();
     void RequestConflicts();
+    int NoteIndex() const { return static_cast<int>(m_hotSpots.size()); }
+    bool NoteShown() const;
+    const std::vector<int>& TabOrder() const;
+    std::vector<QRect> ArrowRects() const;
+    QWidget* FocusTarget(int index) const;
+    void HideConflictNote();
 
     DeskServices m_services;
     std::vector<std::unique_ptr<TBitmapRegion>> m_hotSpots;
@@ -104,6 +113,7 @@ private:
     std::vector<QRect> m_spotRects;
     std::vector<const char*> m_spotKeys;
     std::vector<int> m_focusOrder;
+    std::vector<int> m_orderWithNote; // m_focusOrder with the conflict note in its place
     int m_focus = -1;
     bool m_keyboardLeads = false;
     bool m_commandByKey = false; // the running command came from a key or a screen reader

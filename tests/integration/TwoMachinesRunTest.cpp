@@ -12,6 +12,7 @@
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -405,7 +406,7 @@ TEST_F(TwoMachines, NothingInPlainTextAtRest) {
     EXPECT_EQ(ValueOf(Look(pc, {"gemeinsam"}), "E8_101"), "Laptopweg 3");
 }
 
-// While a conflict is open the desk's note names it and opens "Konflikte" by a click or its key;
+// While a conflict is open the desk's note names it and opens "Konflikte" when pressed;
 // keeping a value ends the conflict, and the note goes.
 TEST_F(TwoMachines, TheDeskNoteOpensKonflikteUntilTheLastIsResolved) {
     Household({{"E8_101", "Altweg 1"}});
@@ -435,9 +436,15 @@ TEST_F(TwoMachines, TheDeskNoteOpensKonflikteUntilTheLastIsResolved) {
         note = desk->ConflictButton()->isVisible() ? desk->ConflictButton()->accessibleName()
                                                    : QString();
     };
+    // This time by keyboard: Tab walks to the note, Enter presses it.
     const Step resolve = [&](TQuilloryDlgClient* desk) {
         WhenModalShown(desk, keepFirst);
-        desk->ConflictButton()->click();
+        desk->window()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(desk->window()));
+        for (int i = 0; i < 30 && !desk->ConflictButton()->hasFocus(); ++i)
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        ASSERT_TRUE(desk->ConflictButton()->hasFocus());
+        QTest::keyClick(desk->ConflictButton(), Qt::Key_Return);
     };
     bool goneAfter = false;
     const Step after = [&](TQuilloryDlgClient* desk) {

@@ -476,3 +476,50 @@ TEST(Desk, ConflictNoteIsAButtonBesideTheSpotsWithAKey) {
     rig.key(Qt::Key_K, Qt::ControlModifier);
     EXPECT_EQ(requests, 2);
 }
+
+// Shown, the note is a stop of the Tab walk where it lies (below the backup box, before the
+// cards' column) and of the arrows; the hot spots' walk is otherwise the same. Enter presses it;
+// hidden while it holds the focus, the focus goes on to the next stop.
+TEST(Desk, TabReachesTheConflictNoteWhereItLies) {
+    DeskRig rig;
+    rig.frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(rig.frame.get()));
+    int requests = 0;
+    QObject::connect(rig.desk, &TQuilloryDlgClient::conflictsRequested, [&] { ++requests; });
+    const auto name = [&] {
+        const QPushButton* note = rig.desk->ConflictButton();
+        return note && note->hasFocus() ? std::string("Konflikte") : rig.focusName();
+    };
+    const auto cycle = [&] {
+        rig.key(Qt::Key_Tab);
+        while (name() != "Fristen")
+            rig.key(Qt::Key_Tab);
+        std::vector<std::string> names;
+        do {
+            names.push_back(name());
+            rig.key(Qt::Key_Tab);
+        } while (name() != "Fristen" && names.size() < 40);
+        return names;
+    };
+    std::vector<std::string> expected = cycle();
+    expected.insert(std::find(expected.begin(), expected.end(), "Backup") + 1, "Konflikte");
+
+    rig.desk->SetConflictNote(QStringLiteral("Konflikte: 1 Feld\nÄrzte"));
+    EXPECT_EQ(cycle(), expected);
+    while (name() != "Backup")
+        rig.key(Qt::Key_Tab);
+    rig.key(Qt::Key_Down);
+    EXPECT_EQ(name(), "Konflikte");
+    EXPECT_TRUE(rig.desk->KeyboardLeads());
+    rig.key(Qt::Key_Return);
+    rig.key(Qt::Key_Space);
+    EXPECT_EQ(requests, 2);
+    EXPECT_TRUE(rig.calls.empty()) << "no hot spot ran";
+    rig.key(Qt::Key_Backtab);
+    EXPECT_EQ(name(), "Backup");
+    rig.key(Qt::Key_Tab);
+    rig.desk->SetConflictNote(QString());
+    EXPECT_EQ(name(), "Minimieren");
+    rig.key(Qt::Key_Backtab);
+    EXPECT_EQ(name(), "Backup");
+}
