@@ -121,6 +121,8 @@ void TVertraegeDialog::SetupWindow() {
     // Opened at a field, the detail area shows its contract already, its text maybe selected.
     if (!m_detailShown)
         ShowDetail();
+    // The list marks the contract the detail area shows, from the start.
+    m_list->setCurrentRow(m_current);
 }
 
 void TVertraegeDialog::SelectContract(int contract) {

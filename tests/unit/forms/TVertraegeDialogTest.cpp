@@ -72,6 +72,8 @@ TempDir* ContractFormTest::s_dir = nullptr;
 TEST_F(ContractFormTest, ContractsTypedInTheDetailAreaReachTheTableAndComeBack) {
     {
         auto form = Open();
+        EXPECT_TRUE(form->ControlAs<QListWidget>(kListId)->item(0)->isSelected())
+            << "the list marks the contract shown";
         form->ControlAs<QComboBox>(PartId(ContractPart::Kind))
             ->setCurrentText(QStringLiteral("Mobilfunk"));
         Type(*form, PartId(ContractPart::Provider), "Funkwelle");
