@@ -165,20 +165,23 @@ void RestructureTables(Session& session, const std::vector<RestructureRequest>& 
 }
 
 void ProtectLike(Session& session, const std::string& tablePath, const std::string& modelPath) {
-    const std::unique_ptr<Table> model = Table::Open(modelPath, session, false);
+    ProtectLike(session, tablePath, *Table::Open(modelPath, session, false));
+}
+
+void ProtectLike(Session& session, const std::string& tablePath, const Table& model) {
     std::unique_ptr<Table> table = Table::Open(tablePath, session, false);
-    if (model->IsProtected() == table->IsProtected() &&
-        (!model->IsProtected() ||
-         (model->KeySalt() == table->KeySalt() && SameSlots(model->Slots(), table->Slots()))))
+    if (model.IsProtected() == table->IsProtected() &&
+        (!model.IsProtected() ||
+         (model.KeySalt() == table->KeySalt() && SameSlots(model.Slots(), table->Slots()))))
         return;
     TableStore store(TableStore::BaseOf(tablePath));
     TableImage image = std::move(*table).TakeImage();
     image.generation += 1;
-    image.isProtected = model->IsProtected();
-    image.salt = model->IsProtected() ? model->KeySalt() : Salt{};
-    image.kdf = model->IsProtected() ? model->KeyCost() : KdfParams{};
-    image.keySlots = model->Slots(); // the same data key: its slots hold for this table too
-    TableFiles after = EncodeTable(image, model->Key());
+    image.isProtected = model.IsProtected();
+    image.salt = model.IsProtected() ? model.KeySalt() : Salt{};
+    image.kdf = model.IsProtected() ? model.KeyCost() : KdfParams{};
+    image.keySlots = model.Slots(); // the same data key: its slots hold for this table too
+    TableFiles after = EncodeTable(image, model.Key());
     for (auto& record : image.records)
         for (std::string& v : record)
             Wipe(v);

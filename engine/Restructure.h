@@ -7,6 +7,8 @@
 
 namespace engine {
 
+class Table;
+
 // A change of one table's protection.
 struct RestructureRequest {
     std::string tablePath; // "<dir>/<name>.DB"
@@ -36,5 +38,7 @@ void RestructureTables(Session& session, const std::vector<RestructureRequest>& 
 // session's passwords (no request is asked); nothing is written when they already agree. Throws
 // EngineError.
 void ProtectLike(Session& session, const std::string& tablePath, const std::string& modelPath);
+// The same with the model already open (its records are not read again).
+void ProtectLike(Session& session, const std::string& tablePath, const Table& model);
 
 } // namespace engine

@@ -108,8 +108,8 @@ void DocumentSync::Opened(const std::string& document, const WorkingSet& work,
         values.assign(DocumentFields().size(), std::string());
     std::string text;
     ReadStampText(StateTable(work), text);
-    versions::Decode(text, DocumentFieldNames(), values, MarkText(ProtectionOf(*work.tables[0])),
-                     m_state);
+    versions::Decode(text, DocumentFieldNames(), std::move(values),
+                     MarkText(ProtectionOf(*work.tables[0])), m_state);
     m_clock.Catch(m_state.vector);
     m_written = text;
     ConflictsChanged();

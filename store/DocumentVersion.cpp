@@ -5,6 +5,7 @@
 #include "engine/TableStore.h"
 #include "platform/file/AtomicFile.h"
 #include "platform/file/FileReader.h"
+#include "platform/file/LargeBuffer.h"
 #include "store/EBdtError.h"
 #include "store/TField.h"
 #include "store/TQuery.h"
@@ -45,8 +46,7 @@ bool DocumentVersion::UnpackFrom(const std::string& path) {
 }
 
 DocumentVersion::Result DocumentVersion::Read(std::string_view bytes, bool ask) {
-    m_values.assign(DocumentFields().size(), std::string());
-    m_state = versions::Unstamped(m_values);
+    m_state = versions::Unstamped(FieldValues(DocumentFields().size()));
     m_tables = kTableCount;
     if (bytes.empty())
         return Result::Read;
@@ -56,8 +56,7 @@ DocumentVersion::Result DocumentVersion::Read(std::string_view bytes, bool ask) 
 }
 
 DocumentVersion::Result DocumentVersion::ReadFile(const std::string& path, bool ask) {
-    m_values.assign(DocumentFields().size(), std::string());
-    m_state = versions::Unstamped(m_values);
+    m_state = versions::Unstamped(FieldValues(DocumentFields().size()));
     m_tables = kTableCount;
     FileReader probe(path);
     if (probe && probe.size() == 0)
@@ -65,35 +64,52 @@ DocumentVersion::Result DocumentVersion::ReadFile(const std::string& path, bool 
     return probe && m_dir.Make() && UnpackFrom(path) ? ReadTables(ask) : Result::Unreadable;
 }
 
+namespace {
+
+// The named field's value in the first record, moved out of the image (a table without records
+// reads as empty); false when the table lacks the field.
+bool TakeValue(engine::TableImage& image, const std::string& name, std::string& out) {
+    for (std::size_t k = 0; k < image.fields.size(); ++k) {
+        if (image.fields[k].name != name)
+            continue;
+        if (!image.records.empty())
+            out = std::move(image.records[0][k]);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 DocumentVersion::Result DocumentVersion::ReadTables(bool ask) {
+    FieldValues values(DocumentFields().size());
     std::string stateText;
     try {
-        std::vector<std::unique_ptr<engine::Table>> tables;
+        // The values are moved out of the opened tables, not copied.
+        std::vector<engine::TableImage> images;
         for (int t = 0; t < m_tables; ++t)
-            tables.push_back(engine::Table::Open(
-                m_files[static_cast<std::size_t>(TableAt(TableIndex{t}).FirstSlot())],
-                Session().Engine(), ask));
+            images.push_back(
+                std::move(*engine::Table::Open(
+                              m_files[static_cast<std::size_t>(TableAt(TableIndex{t}).FirstSlot())],
+                              Session().Engine(), ask))
+                    .TakeImage());
         const std::vector<DocumentField>& fields = DocumentFields();
         for (std::size_t i = 0; i < fields.size(); ++i) {
             const auto t = static_cast<std::size_t>(fields[i].table);
-            if (t >= tables.size())
-                continue; // a table the version was written without
-            const engine::Table& table = *tables[t];
-            const int index = table.FieldIndex(fields[i].name);
-            if (index < 0)
-                return Result::Unreadable;
-            m_values[i] = table.Value(index);
+            if (t < images.size() && !TakeValue(images[t], fields[i].name, values[i]))
+                return Result::Unreadable; // else a table the version was written without
         }
         const auto state = static_cast<std::size_t>(kStateTable);
-        if (state < tables.size() && tables[state]->FieldIndex(kStateField) >= 0)
-            stateText = tables[state]->Value(tables[state]->FieldIndex(kStateField));
+        if (state < images.size())
+            TakeValue(images[state], kStateField, stateText);
     } catch (const EPasswordCancelled&) {
         return Result::Cancelled;
     } catch (const std::exception&) {
         return Result::Unreadable;
     }
     m_protection = ProtectionOf(m_files[0]);
-    versions::Decode(stateText, DocumentFieldNames(), m_values, MarkText(m_protection), m_state);
+    versions::Decode(stateText, DocumentFieldNames(), std::move(values), MarkText(m_protection),
+                     m_state);
     return Result::Read;
 }
 
@@ -175,8 +191,8 @@ bool ReadWorkingValues(const TableQueries& tables, FieldValues& values) {
     values.assign(fields.size(), std::string());
     try {
         for (std::size_t i = 0; i < fields.size(); ++i) {
-            if (TField* field = FieldOf(tables, fields[i]))
-                values[i] = field->propAsString();
+            if (const TField* field = FieldOf(tables, fields[i]))
+                AssignLarge(values[i], field->Ref());
         }
     } catch (const EBdtError&) {
         return false;

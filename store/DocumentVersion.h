@@ -41,7 +41,6 @@ public:
     Result Read(std::string_view bytes, bool ask);
     // The same for the document at path, read once.
     Result ReadFile(const std::string& path, bool ask);
-    const FieldValues& Values() const { return m_values; }
     // Its causal state (unstamped for a document from before stamps).
     const versions::State& State() const { return m_state; }
     const ProtectionMark& Protection() const { return m_protection; }
@@ -57,7 +56,6 @@ private:
 
     WorkDirectory m_dir;
     DocumentFiles m_files;
-    FieldValues m_values;
     ProtectionMark m_protection;
     versions::State m_state;
     int m_tables = kTableCount;

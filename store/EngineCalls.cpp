@@ -72,6 +72,17 @@ bool ProtectTableLike(const std::string& table, const std::string& model) {
     }
 }
 
+bool ProtectTableLike(const std::string& table, hDBICur model) {
+    try {
+        if (!model)
+            return false;
+        engine::ProtectLike(Session().Engine(), table, *model);
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
 int GetCursorProps(hDBICur cursor, CursorProps* props) {
     if (!cursor || !props)
         return kEngineBadArg;

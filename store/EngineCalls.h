@@ -42,6 +42,8 @@ int RestructureTables(hDBIDb db, const std::vector<RestructureDesc>& descs,
 // template joins a protected document sealed with its key. False when either does not open
 // with the session's passwords or the table cannot be written.
 bool ProtectTableLike(const std::string& table, const std::string& model);
+// The same with the model table open (nullptr: false).
+bool ProtectTableLike(const std::string& table, hDBICur model);
 
 struct CursorProps {
     std::string tableName;

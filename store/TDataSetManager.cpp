@@ -162,7 +162,7 @@ bool TDataSetManager::ProtectLikeFirst() {
         if (t.index == TableIndex::First || static_cast<std::size_t>(t.FirstSlot()) < m_slotsRead)
             continue;
         const std::size_t db = static_cast<std::size_t>(t.FirstSlot());
-        if (!ProtectTableLike(WorkFiles[db], WorkFiles[0]))
+        if (!ProtectTableLike(WorkFiles[db], FirstTable->CursorHandle()))
             return false;
     }
     return true;

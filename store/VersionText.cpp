@@ -13,6 +13,7 @@
 // '%', CR and LF as %25, %0D, %0A. Unknown line kinds are skipped.
 #include "store/Versions.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 #include <unordered_map>
@@ -99,7 +100,7 @@ std::vector<std::string_view> Words(std::string_view line, std::size_t n) {
 }
 
 struct Reader {
-    const std::vector<std::string>& shown;
+    std::size_t shown; // fields with a shown text, which the state already holds
     State& state;
     std::unordered_map<std::string_view, std::size_t> index;
     bool sawMark = false;
@@ -118,7 +119,7 @@ bool Reader::ImportLine(char kind, const std::vector<std::string_view>& w) {
     if (w.size() != (kind == 'B' ? 3u : 2u) || (kind == 'B' && !Unescape(w[2], r.text)))
         return false;
     const auto it = index.find(w[1]);
-    if (it == index.end() || it->second >= shown.size())
+    if (it == index.end() || it->second >= shown)
         return true; // a field this build does not know
     r.field = it->second;
     last.replaced.push_back(std::move(r));
@@ -131,11 +132,11 @@ bool Reader::FieldLine(char kind, const std::vector<std::string_view>& w) {
         (kind != 'F' && !Unescape(w[3], v.text)))
         return false;
     const auto it = index.find(w[1]);
-    if (it == index.end() || it->second >= shown.size())
+    if (it == index.end() || it->second >= shown)
         return true; // a field this build does not know
     const std::size_t f = it->second;
     if (kind == 'F')
-        state.fields[f].values[0] = {shown[f], v.stamp};
+        state.fields[f].values[0].stamp = v.stamp;
     else if (kind == 'C')
         state.fields[f].values.push_back(std::move(v));
     else if (state.history[f].size() < kHistoryLength)
@@ -210,9 +211,9 @@ std::string Encode(const State& state, const std::vector<std::string>& names) {
 }
 
 bool Decode(const std::string& text, const std::vector<std::string>& names,
-            const std::vector<std::string>& shown, const std::string& mark, State& state) {
+            std::vector<std::string> shown, const std::string& mark, State& state) {
     auto legacy = [&] {
-        state = Unstamped(shown, mark);
+        state = Unstamped(std::move(shown), mark);
         state.fields.resize(names.size(), Register{{Value{}}});
         state.history.resize(names.size());
     };
@@ -221,9 +222,10 @@ bool Decode(const std::string& text, const std::vector<std::string>& names,
         return true;
     }
     state = State(names.size()); // a field the text does not name: one no writer knew
-    for (std::size_t i = 0; i < names.size() && i < shown.size(); ++i)
-        state.fields[i].values[0].text = shown[i];
-    Reader reader{shown, state, {}};
+    const std::size_t held = std::min(names.size(), shown.size());
+    for (std::size_t i = 0; i < held; ++i)
+        state.fields[i].values[0].text = std::move(shown[i]);
+    Reader reader{held, state, {}};
     for (std::size_t i = 0; i < names.size(); ++i)
         reader.index.emplace(names[i], i);
     std::string_view rest(text);
@@ -234,7 +236,9 @@ bool Decode(const std::string& text, const std::vector<std::string>& names,
         rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
         const bool ok = first ? line == "Q1" : reader.Line(line);
         first = false;
-        if (!ok) {
+        if (!ok) { // the shown texts back from the state, which an F line leaves them in
+            for (std::size_t i = 0; i < held; ++i)
+                shown[i] = std::move(state.fields[i].values[0].text);
             legacy();
             return false;
         }

@@ -292,7 +292,7 @@ const Value& Newest(const Register& r) {
     return r.values.empty() ? none : *std::min_element(r.values.begin(), r.values.end(), Newer);
 }
 
-State Unstamped(const std::vector<std::string>& texts, const std::string& mark) {
+State Unstamped(std::vector<std::string> texts, const std::string& mark) {
     // A digest of the values and the mark, eight bytes a step (large memos are common).
     std::uint64_t digest = 0xcbf29ce484222325ull;
     auto mix = [&digest](std::uint64_t word) {
@@ -317,7 +317,7 @@ State Unstamped(const std::vector<std::string>& texts, const std::string& mark) 
     const Stamp base{digest < 2 ? digest + 2 : digest, 1, 0};
     State state(texts.size());
     for (std::size_t i = 0; i < texts.size(); ++i)
-        state.fields[i].values.assign(1, Value{texts[i], base});
+        state.fields[i].values[0] = Value{std::move(texts[i]), base};
     state.protection.values.assign(1, Value{mark, base});
     state.vector[base.machine] = 1;
     return state;

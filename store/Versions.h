@@ -142,8 +142,9 @@ const Value& Newest(const Register& r);
 // as sets (which value is shown and the histories aside).
 bool SameFacts(const State& a, const State& b);
 
-// A document read before it carried stamps, with its values and password mark.
-State Unstamped(const std::vector<std::string>& texts, const std::string& mark = "");
+// A document read before it carried stamps, with its values (moved in where the caller can
+// give them up) and password mark.
+State Unstamped(std::vector<std::string> texts, const std::string& mark = "");
 
 // The text each field shows.
 std::vector<std::string> Shown(const State& state);
@@ -151,9 +152,10 @@ std::vector<std::string> Shown(const State& state);
 // Text form of a state for a document's memo field, and back. names[i] names field i. The shown
 // texts are not in it (the tables hold them): Decode takes them as shown. Fields the text names
 // that are not in names are dropped; a field it does not name is unstamped. False for a text
-// that is not such a form (state then Unstamped(shown, mark), as for an empty text).
+// that is not such a form (state then Unstamped(shown, mark), as for an empty text). The shown
+// texts move into the state where the caller gives them up.
 std::string Encode(const State& state, const std::vector<std::string>& names);
 bool Decode(const std::string& text, const std::vector<std::string>& names,
-            const std::vector<std::string>& shown, const std::string& mark, State& state);
+            std::vector<std::string> shown, const std::string& mark, State& state);
 
 } // namespace versions

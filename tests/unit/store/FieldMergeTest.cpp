@@ -117,7 +117,8 @@ TEST(FieldMergeTest, TheCausalStateSurvivesItsTextForm) {
     EXPECT_EQ(back.fields[0].values[0].stamp.counter, 1u);
     EXPECT_FALSE(back.fields[1].values[0].stamp.Stamped());
     for (const char* bad : {"Q2\n", "Q1\nV zz 1\n", "Q1\nC E1_100 1:2\n", "Q1\nH E1_100 1:x:0 a\n",
-                            "Q1\nF E1_100 0:5:0\n", "Q1\nC E1_100 1:2:3 %4\n"}) {
+                            "Q1\nF E1_100 0:5:0\n", "Q1\nC E1_100 1:2:3 %4\n",
+                            "Q1\nF E1_100 1:2:3\nF E8_123 1:3:4\nV zz 1\n"}) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(Decode(bad, names, {"a", "b", "c"}, "ab", back));
         EXPECT_TRUE(back == Unstamped({"a", "b", "c"}, "ab"));
