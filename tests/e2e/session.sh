@@ -48,6 +48,8 @@ display_ready() {
     xdotool getmouselocation >/dev/null 2>&1
 }
 
+german_keyboard() { setxkbmap -layout de 2>/dev/null && setxkbmap -query 2>/dev/null | grep -q '^layout: *de$'; }
+
 # The X server and the window manager; a second try when either fails to come up.
 start_xvfb() {
     start_display_once && return 0
@@ -63,7 +65,7 @@ start_display_once() {
     wait_until 30 display_ready || { echo "e2e: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; return 1; }
     # A German keyboard: umlauts and ß are real keys, so typing them needs no remapping of
     # spare keys, which can lose characters on a busy machine.
-    setxkbmap -layout de 2>/dev/null || true
+    wait_until 10 german_keyboard || echo "e2e: no German keyboard layout" >&2
     # A window manager, as every desktop has: it places windows and gives the focus back to
     # the owner when a message box closes. Its default configuration, no session manager.
     openbox --sm-disable >"$work/openbox.log" 2>&1 &
@@ -197,13 +199,20 @@ focused_text() {
 
 # Types a value into the focused text field. On a busy machine xdotool now and then drops a
 # character (ß) it has to map to a key, so the field is read back and the value typed again,
-# slower each time. (Pasting instead would race: a late Ctrl+V pastes whatever the clipboard
-# holds by then.)
+# slower each time; at last it is pasted (after a pause: the paste cannot be observed but
+# through the clipboard, which the read-back changes).
 type_field() {
-    local delay
-    for delay in 15 15 60 120; do
+    local delay pause
+    for delay in 15 60 120; do
         xdotool key ctrl+a BackSpace
         xdotool type --delay "$delay" "$1"
+        [ "$(focused_text)" = "$1" ] && return 0
+    done
+    for pause in 0.2 0.5 1; do
+        printf '%s' "$1" | xclip -selection clipboard
+        wait_until 2 clipboard_is "$1"
+        xdotool key ctrl+a ctrl+v
+        sleep "$pause"
         [ "$(focused_text)" = "$1" ] && return 0
     done
     return 1
