@@ -58,6 +58,19 @@ QString TownOf(const QString& address) {
     return match.hasMatch() ? match.captured(1).trimmed() : QString();
 }
 
+QStringList MissingLetterParts(const LetterFacts& facts) {
+    QStringList missing;
+    if (facts.senderName.trimmed().isEmpty())
+        missing << QStringLiteral("Ihr Name (aus \u201EPers\u00F6nliches\u201C)");
+    if (facts.senderAddress.trimmed().isEmpty())
+        missing << QStringLiteral("Ihre Anschrift (aus \u201EPers\u00F6nliches\u201C)");
+    if (facts.providerAddress.trimmed().isEmpty())
+        missing << QStringLiteral("die Anschrift des Anbieters");
+    if (facts.contractNumber.trimmed().isEmpty())
+        missing << QStringLiteral("die Vertragsnummer");
+    return missing;
+}
+
 LetterFacts ContractLetterFacts(const std::map<int, std::string>& personal,
                                 const std::map<int, std::string>& contracts, int contract,
                                 const CalendarDate& today) {

@@ -4,6 +4,7 @@
 #include "util/GermanDate.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <map>
 #include <string>
@@ -29,6 +30,10 @@ struct LetterFacts {
 LetterFacts ContractLetterFacts(const std::map<int, std::string>& personal,
                                 const std::map<int, std::string>& contracts, int contract,
                                 const CalendarDate& today);
+
+// What the letter lacks, as the user reads it ("Ihr Name (aus „Persönliches“)", ...), in the
+// letter's order; empty when it is complete.
+QStringList MissingLetterParts(const LetterFacts& facts);
 
 // The town of an address written on one line: what follows its five-digit postcode.
 QString TownOf(const QString& address);

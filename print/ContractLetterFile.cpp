@@ -33,6 +33,21 @@ std::string ProposedPath(const LetterFacts& facts) {
     return (dir + QLatin1Char('/') + name + QStringLiteral(".pdf")).toStdString();
 }
 
+// A letter that lacks a sender or an address is written only when the user wants it so (to fill
+// in by hand).
+bool CompleteOrWanted(QWidget* form, const LetterFacts& facts) {
+    const QStringList missing = MissingLetterParts(facts);
+    if (missing.isEmpty())
+        return true;
+    const QString text =
+        (missing.size() == 1 ? QStringLiteral("Im K\u00FCndigungsschreiben fehlt: ")
+                             : QStringLiteral("Im K\u00FCndigungsschreiben fehlen: ")) +
+        missing.join(QStringLiteral(", ")) +
+        QStringLiteral(".\n\nTrotzdem speichern, um es von Hand zu erg\u00E4nzen?");
+    return ShowMessage(text.toStdString(), kVersionTitle, MB_YESNO | MB_ICONQUESTION, form) ==
+           IDYES;
+}
+
 } // namespace
 
 void WriteContractLetter(QWidget* form, const std::map<int, std::string>& contracts, int contract) {
@@ -42,6 +57,8 @@ void WriteContractLetter(QWidget* form, const std::map<int, std::string>& contra
         return;
     }
     const LetterFacts facts = ContractLetterFacts(personal, contracts, contract, Today());
+    if (!CompleteOrWanted(form, facts))
+        return;
     std::string path = ProposedPath(facts);
     const std::string dir = QFileInfo(QString::fromStdString(path)).absolutePath().toStdString();
     if (!GetFileName(form, path, false, kPdfFilter, "pdf", dir))

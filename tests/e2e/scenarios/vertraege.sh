@@ -86,6 +86,10 @@ scenario_vertraege() {
     local files
     press_tabs 15
     xdotool key space
+    # Nobody's name and address in "Persönliches", no provider's address: asked first.
+    other_window "$form" >/dev/null || { fail "no question about the missing sender"; return 1; }
+    shot vertraege-letter-missing
+    xdotool key Return
     files=$(wait_window "Speichern" 10) || { fail "no file dialog for the letter"; return 1; }
     focus_window "$files"
     xdotool key --clearmodifiers ctrl+a

@@ -61,6 +61,15 @@ TEST(ContractLetterTest, TheLetterNamesTheContractItsEndAndSitsInTheWindow) {
     for (const PageText& text : BuildContractLetter(unknown, measure).texts)
         plain += text.text + QLatin1Char(' ');
     EXPECT_FALSE(plain.contains(QStringLiteral("hilfsweise")));
+
+    // What a letter lacks is named before it is written.
+    EXPECT_TRUE(MissingLetterParts(facts).isEmpty());
+    LetterFacts bare = facts;
+    bare.senderName = QStringLiteral(" ");
+    bare.senderAddress.clear();
+    bare.providerAddress.clear();
+    EXPECT_EQ(MissingLetterParts(bare).size(), 3);
+    EXPECT_TRUE(MissingLetterParts(bare).constFirst().startsWith(QStringLiteral("Ihr Name")));
 }
 
 TEST(ContractLetterTest, ThePdfIsPrivateAndReadsAsALetter) {
