@@ -91,11 +91,14 @@ void FormHints::AddLine() {
     m_line->setGeometry(0, m_form.height(), m_form.width(), height);
     m_form.setFixedSize(m_form.width(), m_form.height() + height);
     m_line->setAccessibleName(QStringLiteral("Hinweis"));
-    // Beside a derived IBAN. It takes no focus, so the line keeps its field's hint.
+    // Beside a derived IBAN. It takes no focus, so the line keeps its field's hint; from the
+    // keyboard its key copies while the field has the cursor.
     m_copy = new QPushButton(QStringLiteral("Kopieren"), &m_form);
     m_copy->setFocusPolicy(Qt::NoFocus);
+    m_copy->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
     m_copy->setAccessibleName(QStringLiteral("IBAN kopieren"));
-    m_copy->setToolTip(QStringLiteral("Die abgeleitete IBAN in die Zwischenablage kopieren"));
+    m_copy->setToolTip(
+        QStringLiteral("Die abgeleitete IBAN in die Zwischenablage kopieren (Strg+Umschalt+C)"));
     const int copyWidth = m_copy->sizeHint().width();
     m_copy->setGeometry(m_form.width() - copyWidth - 2, m_line->y() + 1, copyWidth, height - 2);
     m_copy->hide();

@@ -471,8 +471,8 @@ TEST_F(FormDataTest, HintsShowAndStoreNothing) {
     // A form without checked fields has no hints.
     EXPECT_EQ(Open(8)->findChild<FormHints*>(), nullptr);
 
-    // A derived IBAN: "Kopieren" beside it copies the IBAN alone; it takes no focus, so the
-    // line keeps the account's hint. (A published test account of the bank data.)
+    // A derived IBAN: "Kopieren" beside it, or its key, copies the IBAN alone; it takes no
+    // focus, so the line keeps the account's hint. (A published test account of the bank data.)
     form = Open(12);
     hints = form->findChild<FormHints*>();
     ASSERT_NE(hints, nullptr);
@@ -485,6 +485,11 @@ TEST_F(FormDataTest, HintsShowAndStoreNothing) {
     ASSERT_TRUE(hints->CopyButton()->isVisibleTo(form.get()));
     hints->CopyButton()->click();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("DE77202102000240334000"));
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(form->Edit(107), Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(QTest::qWaitFor([] { // a button's key animates its click first
+        return QGuiApplication::clipboard()->text() == QStringLiteral("DE77202102000240334000");
+    }));
     form->Edit(108)->setFocus();
     QApplication::processEvents();
     EXPECT_FALSE(hints->CopyButton()->isVisibleTo(form.get())) << "a bank's name offers nothing";
