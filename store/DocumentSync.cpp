@@ -112,7 +112,6 @@ void DocumentSync::Opened(const std::string& document, const WorkingSet& work,
                      MarkText(ProtectionOf(*work.tables[0])), m_state);
     m_clock.Catch(m_state.vector);
     m_written = text;
-    ConflictsChanged();
 }
 
 bool DocumentSync::CaptureValues(const WorkingSet& work) {
@@ -127,15 +126,12 @@ bool DocumentSync::CaptureValues(const WorkingSet& work) {
     const bool newMark = mark != versions::Newest(m_state.protection).text;
     if (changed.empty() && !newMark)
         return true;
-    const std::size_t conflicts = ConflictCount(m_state);
     const versions::Stamp stamp = m_clock.Next(Now());
     for (auto& [i, text] : changed)
         versions::Change(m_state, i, text, stamp);
     if (newMark)
         versions::ChangeProtection(m_state, mark, stamp);
     m_state.machines[m_clock.machine] = m_machineName;
-    if (ConflictCount(m_state) != conflicts)
-        ConflictsChanged();
     return true;
 }
 
@@ -239,8 +235,6 @@ DocumentSync::Outcome DocumentSync::Merge(const DocumentVersion& theirs,
     m_report.conflicts += ConflictCount(merged) > conflicts ? ConflictCount(merged) - conflicts : 0;
     m_report.protectionTaken = m_report.protectionTaken || adopt;
     m_state = merged;
-    if (ConflictCount(merged) != conflicts || m_report.conflicts)
-        ConflictsChanged();
     return Outcome::Merged;
 }
 
@@ -261,11 +255,6 @@ SyncReport DocumentSync::TakeReport() {
     SyncReport report = m_report;
     m_report = {};
     return report;
-}
-
-void DocumentSync::ConflictsChanged() {
-    if (m_onConflicts)
-        m_onConflicts();
 }
 
 ChangeMark DocumentSync::MarkOf(const versions::Stamp& stamp) const {
@@ -310,10 +299,7 @@ bool DocumentSync::Resolve(std::size_t index, bool keepTheirs, const WorkingSet&
     versions::Resolve(next, row.field, keepTheirs ? row.theirs : row.ours,
                       keepTheirs ? row.ours : row.theirs, m_clock.Next(Now()));
     next.machines[m_clock.machine] = m_machineName;
-    if (!Show(next, work))
-        return false;
-    ConflictsChanged();
-    return true;
+    return Show(next, work);
 }
 
 bool DocumentSync::Show(versions::State next, const WorkingSet& work) {
@@ -365,11 +351,8 @@ std::uint64_t DocumentSync::Apply(const std::vector<std::pair<std::size_t, std::
             .empty())
         return 0;
     next.machines[m_clock.machine] = m_machineName;
-    const std::size_t conflicts = ConflictCount(m_state);
     if (!Show(std::move(next), work))
         return 0;
-    if (ConflictCount(m_state) != conflicts)
-        ConflictsChanged();
     return stamp.counter;
 }
 
@@ -378,13 +361,10 @@ std::optional<versions::ImportUndo> DocumentSync::UndoImport(const WorkingSet& w
         return std::nullopt;
     versions::State next = m_state;
     const versions::ImportUndo plan = versions::PlanImportUndo(next);
-    const std::size_t conflicts = ConflictCount(m_state);
     if (!versions::UndoImport(next, m_clock.Next(Now())))
         return std::nullopt;
     next.machines[m_clock.machine] = m_machineName;
     if (!Show(std::move(next), work))
         return std::nullopt;
-    if (ConflictCount(m_state) != conflicts)
-        ConflictsChanged();
     return plan;
 }

@@ -6,7 +6,6 @@
 #include "store/Versions.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -108,8 +107,6 @@ public:
     // goes into the working tables. The caller saves. False when index is out of range or the
     // table could not be written.
     bool Resolve(std::size_t index, bool keepTheirs, const WorkingSet& work);
-    // Called after every change of the open conflicts (a merge, a resolve, an opening).
-    void OnConflictsChanged(std::function<void()> handler) { m_onConflicts = std::move(handler); }
 
     // --- Field history ("Verlauf…") ---
 
@@ -159,7 +156,6 @@ private:
     // Makes next the state, writing the values it shows differently into the working tables.
     bool Show(versions::State next, const WorkingSet& work);
     ChangeMark MarkOf(const versions::Stamp& stamp) const;
-    void ConflictsChanged();
 
     std::string m_document;
     std::string m_machineName;
@@ -174,5 +170,4 @@ private:
     SyncReport m_report;
     bool m_needsWrite = false;
     int m_strandedNote = -1;
-    std::function<void()> m_onConflicts;
 };
