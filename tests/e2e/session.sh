@@ -218,6 +218,16 @@ type_field() {
     return 1
 }
 
+# Answers a file dialog: waits for a window named $1, types the file name $2 into it.
+answer_file_dialog() { # title, file name
+    local files
+    files=$(wait_window "$1" 30) || return 1
+    focus_window "$files"
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$2"
+    xdotool key Return
+}
+
 start_program() {
     (cd "$work" && exec "$program") >"$work/program.log" 2>&1 &
     app_pid=$!

@@ -20,18 +20,31 @@ ex_open_folder() {
     focus_window "$ex_dialog"
 }
 
+# "Exportieren…" as CSV to $1: the choice, the warning, the file dialog, the message.
+ex_export_csv() {
+    local export
+    focus_window "$ex_dialog"
+    ex_click_units "$ex_dialog" 46 155 232 188 # "Exportieren…"
+    export=$(wait_window "^Daten exportieren\$" 10) || { fail "no export dialog"; return 1; }
+    focus_window "$export"
+    ex_click_units "$export" 20 38 260 154 # the CSV's radio button
+    shot exchange-export-csv
+    xdotool key Return
+    other_window "$export" >/dev/null || { fail "no warning before the CSV"; return 1; }
+    xdotool key Return
+    answer_file_dialog Speichern "$1" || { fail "no file dialog for the export"; return 1; }
+    other_window "$ex_dialog" >/dev/null || { fail "no message after the export"; return 1; }
+    xdotool key Return
+}
+
 scenario_exchange_import_export() {
     start_program
     login_new_user "Tausch" || return 1
     cp "$here/../data/exchange-bitwarden.json" "$HOME/bitwarden.json"
     ex_open_folder || return 1
     ex_click_units "$ex_dialog" 128 155 232 188 # "Importieren…"
-    local files preview question done
-    files=$(wait_window "ffnen" 30) || { fail "no file dialog for the import"; return 1; }
-    focus_window "$files"
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "$HOME/bitwarden.json"
-    xdotool key Return
+    local preview question done
+    answer_file_dialog ffnen "$HOME/bitwarden.json" || { fail "no file dialog for the import"; return 1; }
     preview=$(wait_window "^Importieren: Vorschau\$" 30) || { fail "no preview"; return 1; }
     focus_window "$preview"
     shot exchange-preview
@@ -45,24 +58,8 @@ scenario_exchange_import_export() {
     xdotool key Return
     wait_window_count "^Importieren: Vorschau\$" 0 10 || { fail "preview stayed open"; return 1; }
 
-    focus_window "$ex_dialog"
-    ex_click_units "$ex_dialog" 46 155 232 188 # "Exportieren…"
-    local export warning
-    export=$(wait_window "^Daten exportieren\$" 10) || { fail "no export dialog"; return 1; }
-    focus_window "$export"
-    ex_click_units "$export" 20 38 260 154 # the CSV's radio button
-    shot exchange-export-csv
-    xdotool key Return
-    warning=$(other_window "$export") || { fail "no warning before the CSV"; return 1; }
-    xdotool key Return
-    files=$(wait_window "Speichern" 30) || { fail "no file dialog for the export"; return 1; }
-    focus_window "$files"
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "$HOME/export.csv"
-    xdotool key Return
-    done=$(other_window "$ex_dialog") || { fail "no message after the export"; return 1; }
-    xdotool key Return
-    local csv="$HOME/export.csv"
+    local export csv="$HOME/export.csv"
+    ex_export_csv "$csv" || return 1
     wait_file "$csv" 10 || { fail "no CSV"; return 1; }
     [ "$(stat -c %a "$csv")" = 600 ] || { fail "CSV mode $(stat -c %a "$csv")"; return 1; }
     /usr/bin/python3 - "$csv" <<'PY' || { fail "CSV lacks the imported values"; return 1; }
@@ -84,11 +81,7 @@ PY
     xdotool type --delay 20 "Geheim-42"
     shot exchange-export-kdbx
     xdotool key Return
-    files=$(wait_window "Speichern" 30) || { fail "no file dialog for the KDBX"; return 1; }
-    focus_window "$files"
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "$HOME/export.kdbx"
-    xdotool key Return
+    answer_file_dialog Speichern "$HOME/export.kdbx" || { fail "no file dialog for the KDBX"; return 1; }
     done=$(other_window "$ex_dialog") || { fail "no message after the KDBX"; return 1; }
     xdotool key Return
     local kdbx="$HOME/export.kdbx"
@@ -106,7 +99,7 @@ PY
 
 # "Import rückgängig…", Ja (No is the default), the answer; then the CSV export again.
 ex_undo_import() {
-    local question done export warning files csv="$HOME/after-undo.csv"
+    local question done csv="$HOME/after-undo.csv"
     focus_window "$ex_dialog"
     ex_click_units "$ex_dialog" 179 175 232 188 # "Import rückgängig…"
     question=$(other_window "$ex_dialog") || { fail "no question before the undo"; return 1; }
@@ -117,20 +110,7 @@ ex_undo_import() {
     xdotool key Return
     focus_window "$ex_dialog"
     shot exchange-undo-disabled
-    ex_click_units "$ex_dialog" 46 155 232 188 # "Exportieren…"
-    export=$(wait_window "^Daten exportieren\$" 10) || { fail "no export dialog"; return 1; }
-    focus_window "$export"
-    ex_click_units "$export" 20 38 260 154 # the CSV's radio button
-    xdotool key Return
-    warning=$(other_window "$export") || { fail "no warning before the CSV"; return 1; }
-    xdotool key Return
-    files=$(wait_window "Speichern" 30) || { fail "no file dialog for the export"; return 1; }
-    focus_window "$files"
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "$csv"
-    xdotool key Return
-    done=$(other_window "$ex_dialog") || { fail "no message after the export"; return 1; }
-    xdotool key Return
+    ex_export_csv "$csv" || return 1
     wait_file "$csv" 10 || { fail "no CSV after the undo"; return 1; }
     /usr/bin/python3 - "$csv" <<'PY' || { fail "imported values left after the undo"; return 1; }
 import csv, sys

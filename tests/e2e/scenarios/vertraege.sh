@@ -90,11 +90,7 @@ scenario_vertraege() {
     other_window "$form" >/dev/null || { fail "no question about the missing sender"; return 1; }
     shot vertraege-letter-missing
     xdotool key Return
-    files=$(wait_window "Speichern" 10) || { fail "no file dialog for the letter"; return 1; }
-    focus_window "$files"
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "kuendigung.pdf"
-    xdotool key Return
+    answer_file_dialog Speichern "kuendigung.pdf" || { fail "no file dialog for the letter"; return 1; }
     other_window "$form" >/dev/null || { fail "no message after saving the letter"; return 1; }
     shot vertraege-letter-saved
     xdotool key Return
