@@ -4,15 +4,21 @@
 #include "engine/Table.h"
 #include "platform/Messages.h"
 #include "platform/gui/TDialog.h"
+#include "platform/gui/WaitCursor.h"
 #include "recovery/ShareCode.h"
+#include "recovery/picture/SheetPicture.h"
 #include "store/TDataSetManager.h"
 #include "store/TSession.h"
 #include "util/VersionTitle.h"
+#include "util/gui/DirectoryDialogs.h"
 
 #include <QFileInfo>
 #include <QLineEdit>
 
 namespace {
+
+const char* const kPictureFilter =
+    "Bilder (PNG, JPEG)|*.png;*.jpg;*.jpeg;*.PNG;*.JPG;*.JPEG|Alle Dateien|*.*|";
 
 void Say(QWidget* owner, const std::string& text) {
     ShowMessage(text, kVersionTitle, MB_OK | MB_ICONINFORMATION, owner);
@@ -26,10 +32,13 @@ std::string StillNeeded(int n) {
 class TNotfallcodesDialog : public TDialog {
 public:
     TNotfallcodesDialog(QWidget* parent, std::string tablePath)
-        : TDialog(parent, ResId("IDD_NOTFALLCODES")), m_tablePath(std::move(tablePath)) {}
+        : TDialog(parent, ResId("IDD_NOTFALLCODES")), m_tablePath(std::move(tablePath)) {
+        Bind(kPictureId, [this] { ReadPicture(); });
+    }
 
     static constexpr int kCodeId = 501;
     static constexpr int kStatusId = 502;
+    static constexpr int kPictureId = 504;
 
     const engine::SecretKey& Secret() const { return m_secret; }
 
@@ -71,6 +80,26 @@ protected:
     }
 
 private:
+    // "Aus Bild lesen": the code of a photographed or scanned sheet goes into the entry as if
+    // typed; a picture that gives none leaves the entry as it was.
+    void ReadPicture() {
+        std::string path;
+        if (!GetFileName(this, path, true, kPictureFilter))
+            return;
+        recovery::PictureCode read;
+        {
+            WaitCursor wait;
+            read = recovery::CodeFromPictureFile(path);
+        }
+        if (read.status != recovery::PictureCode::Status::Ok) {
+            Say(this, recovery::PictureProblem(read));
+            return;
+        }
+        SetItemText(kCodeId, read.code);
+        if (auto* edit = ControlAs<QLineEdit>(kCodeId))
+            edit->setFocus();
+    }
+
     // Keeps a share that belongs with those given before; false after saying why not.
     bool Accept(const recovery::Share& share) {
         for (const recovery::Share& s : m_shares) {

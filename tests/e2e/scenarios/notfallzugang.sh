@@ -1,7 +1,8 @@
 # The emergency access: a protected user makes 2-of-3 sheets from the emergency folder's
 # dialog, by keyboard; the sheets' PDF is private, two codes read back from it (pdftotext)
 # open the document at the password prompt, a mistyped group answered with a message; a new password
-# is then set and the program offers new sheets. A sheet's QR reads back as its printed code.
+# is then set and the program offers new sheets. A sheet's QR reads back as its printed code,
+# and the last code is read from a picture of its sheet ("Aus Bild lesen…") instead of typed.
 
 nz_prompt="^Geben Sie das Paßwort ein!\$"
 nz_old="Vergessen42"
@@ -71,6 +72,7 @@ scenario_notfallzugang() {
     cp "$work"/sheet*.png "$shots/notfallzugang-sheet.png" 2>/dev/null
     qr=$(zbarimg --quiet --raw "$work"/sheet*.png 2>/dev/null)
     [ "$qr" = "$one" ] || { fail "QR reads '$qr', printed '$one'"; return 1; }
+    pdftoppm -r 150 -f 3 -l 3 -singlefile -png "$pdf" "$HOME/bogen3"
     exit_program 15 || return 1
 
     # The password forgotten: the sheets open the document.
@@ -96,7 +98,15 @@ scenario_notfallzugang() {
     xdotool key Return
     nz_answer "$codes" notfallzugang-one-more || { fail "no message after the first sheet"; return 1; }
     focus_window "$codes"
-    xdotool type --delay 15 "$three"
+    xdotool key --clearmodifiers alt+b
+    local files
+    files=$(wait_window "ffnen" 20) || { fail "no file dialog for the picture"; return 1; }
+    focus_window "$files"
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$HOME/bogen3.png"
+    xdotool key Return
+    wait_window_count "ffnen" 0 10 || { fail "picture's file dialog stayed"; return 1; }
+    focus_window "$codes"
     shot notfallzugang-codes
     xdotool key Return
     wait_window_count "^Notfallzugang\$" 0 20 || { fail "code dialog stayed"; return 1; }
