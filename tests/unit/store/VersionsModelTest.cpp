@@ -39,9 +39,9 @@ Canonical CanonicalOf(const Register& r) {
 }
 
 // Three machines with their own copies of one document: random edits (equal values and
-// emptying included), password changes and resolutions; random deliveries of any version
-// ever written (renamed over or a conflict copy alike: a merge), so some are lost, some
-// duplicated, some late. Then every final version reaches every machine.
+// emptying included), password changes, resolutions, imports and their undoing; random deliveries
+// of any version ever written (renamed over or a conflict copy alike: a merge), so some are lost,
+// some duplicated, some late. Then every final version reaches every machine.
 struct Schedule {
     std::uint64_t rng;
     std::vector<std::shared_ptr<const State>> machines; // each machine's version, as written
@@ -49,6 +49,7 @@ struct Schedule {
     std::vector<std::shared_ptr<const State>> written; // every version any machine wrote
     std::vector<Made> made;
     std::vector<State> final; // once every version is delivered
+    std::string fault;        // a claim broken on the way
     std::int64_t now = 1000;
 
     // Each machine starts from a document without stamps: mostly the same one, sometimes one
@@ -85,6 +86,10 @@ struct Schedule {
             ChangeProtection(s, Pick(2) ? "" : "salt" + std::to_string(Pick(3)), clock.Next(now));
             return;
         }
+        if (Pick(10) == 0) {
+            ImportOrUndo(clock, s);
+            return;
+        }
         const std::size_t f = Pick(kFields);
         static const char* const pool[] = {"", "a", "b", "alt"};
         std::string text = pool[Pick(4)];
@@ -96,6 +101,33 @@ struct Schedule {
             made.push_back({f, {text, stamp}, seen});
         else
             --clock.counter; // nothing changed, no counter spent
+    }
+
+    // An import of two fields, or the undo of the last one: each field it wrote is a change.
+    void ImportOrUndo(Clock& clock, State& s) {
+        const Vector seen = s.vector;
+        const Stamp stamp = clock.Next(now);
+        std::vector<std::size_t> wrote;
+        if (Pick(2)) {
+            wrote =
+                Import(s, {{Pick(kFields), "imp"}, {Pick(kFields), Pick(2) ? "" : "i2"}}, stamp);
+        } else {
+            const State before = s;
+            UndoImport(s, stamp);
+            for (std::size_t f = 0; f < kFields; ++f) {
+                if (!s.fields[f].values[0].stamp.SameChange(stamp))
+                    continue;
+                wrote.push_back(f);
+                const std::vector<Value>& was = before.fields[f].values;
+                if (was.size() != 1 || !was[0].stamp.SameChange(before.lastImport.change))
+                    fault = "undo wrote over a later change of field " + std::to_string(f);
+            }
+        }
+        for (std::size_t f : wrote)
+            made.push_back({f, s.fields[f].values[0], seen});
+        const auto seenHere = s.vector.find(clock.machine);
+        if (seenHere == s.vector.end() || seenHere->second < stamp.counter)
+            --clock.counter; // nothing stamped, no counter spent
     }
 
     void Run() {
@@ -120,11 +152,16 @@ struct Schedule {
 
     // "" when every claim holds.
     std::string Check() const {
+        if (!fault.empty())
+            return fault;
         for (std::size_t m = 1; m < final.size(); ++m) {
             if (final[m].vector != final[0].vector)
                 return "vectors differ";
             if (CanonicalOf(final[m].protection) != CanonicalOf(final[0].protection))
                 return "password marks differ";
+            const LastImport &a = final[m].lastImport, &b = final[0].lastImport;
+            if (!a.change.SameChange(b.change) || a.undone != b.undone || a.replaced != b.replaced)
+                return "last imports differ";
             for (std::size_t f = 0; f < kFields; ++f) {
                 if (CanonicalOf(final[m].fields[f]) != CanonicalOf(final[0].fields[f]))
                     return "field " + std::to_string(f) + " differs";
