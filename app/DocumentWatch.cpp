@@ -119,8 +119,7 @@ void DocumentWatch::UpdateConflictNote() {
 
 void DocumentWatch::ShowConflicts() {
     TDataSetManager& manager = DataSetManager();
-    FieldValues ours;
-    if (!manager.IsOpen || !ReadWorkingValues(manager.Tables(), ours))
+    if (!manager.IsOpen)
         return;
     std::vector<ConflictRow> rows;
     for (const OpenConflict& c : manager.Sync().Conflicts()) {
