@@ -69,6 +69,20 @@ std::vector<std::string> QrTexts(std::vector<unsigned char>& rows, int width, in
     return texts;
 }
 
+// Lets Qt allocate a picture within this reader's own bound (4 bytes a pixel), for its life.
+class AllocationLimit {
+public:
+    AllocationLimit() : m_saved(QImageReader::allocationLimit()) {
+        QImageReader::setAllocationLimit(static_cast<int>((kMaxPicturePixels * 4 >> 20) + 1));
+    }
+    ~AllocationLimit() { QImageReader::setAllocationLimit(m_saved); }
+    AllocationLimit(const AllocationLimit&) = delete;
+    AllocationLimit& operator=(const AllocationLimit&) = delete;
+
+private:
+    int m_saved;
+};
+
 // The code of the one QR in a decoded picture.
 PictureCode CodeFromImage(const QImage& image) {
     std::vector<unsigned char> rows = GreyRows(image);
@@ -111,6 +125,7 @@ PictureCode CodeFromPictureBytes(std::string_view bytes) {
     if (static_cast<std::int64_t>(size.width()) * size.height() > kMaxPicturePixels)
         return With(Status::TooLarge);
     QImage image;
+    AllocationLimit limit;
     if (!reader.read(&image) || image.isNull())
         return With(Status::NotAPicture);
     PictureCode read = CodeFromImage(image);
