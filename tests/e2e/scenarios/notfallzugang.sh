@@ -99,12 +99,7 @@ scenario_notfallzugang() {
     nz_answer "$codes" notfallzugang-one-more || { fail "no message after the first sheet"; return 1; }
     focus_window "$codes"
     xdotool key --clearmodifiers alt+b
-    local files
-    files=$(wait_window "ffnen" 20) || { fail "no file dialog for the picture"; return 1; }
-    focus_window "$files"
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "$HOME/bogen3.png"
-    xdotool key Return
+    answer_file_dialog "ffnen" "$HOME/bogen3.png" || { fail "no file dialog for the picture"; return 1; }
     wait_window_count "ffnen" 0 10 || { fail "picture's file dialog stayed"; return 1; }
     focus_window "$codes"
     shot notfallzugang-codes
