@@ -260,4 +260,22 @@ TEST_F(PinnedDocumentTest, StampedDocumentKeepsItsConflictAndHistory) {
     EXPECT_TRUE(messages.texts().empty());
 }
 
+// Protected, stamped, with a last import of two fields (an IBAN over an earlier one, a doctor
+// into an empty field): undoing it after opening puts back exactly what was there before.
+TEST_F(PinnedDocumentTest, ProtectedStampedDocumentKeepsItsLastImport) {
+    ScriptedMessages messages;
+    Session().AddPassword(kPassword);
+    Open("protected-stamped-import.qlr");
+    ASSERT_TRUE(m_manager.IsOpen);
+    ExpectProtectedValues();
+    EXPECT_EQ(Value(1, 107), "DE02120300000000202051");
+    EXPECT_EQ(Value(8, 100), "Dr. Import");
+    const auto undo = m_manager.Sync().UndoImport(m_manager.Work());
+    ASSERT_TRUE(undo);
+    EXPECT_EQ(undo->back.size(), 2u);
+    EXPECT_EQ(Value(1, 107), "DE89370400440532013000");
+    EXPECT_EQ(Value(8, 100), "");
+    EXPECT_TRUE(messages.texts().empty());
+}
+
 } // namespace
