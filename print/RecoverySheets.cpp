@@ -20,11 +20,15 @@ QStringList Instructions(const RecoverySheetFacts& f) {
                                 "niemals fotografiert, kopiert oder weitergegeben.")
                      .arg(user);
     } else {
+        const QString others =
+            f.threshold == 2
+                ? QStringLiteral("einem weiteren Bogen")
+                : QStringLiteral("%1 weiteren Bögen").arg(QString::number(f.threshold - 1));
         steps << QStringLiteral("Bewahren Sie diesen Bogen sicher auf, etwa bei Ihren wichtigen "
-                                "Papieren. Allein öffnet er nichts. Zusammen mit %1 weiteren "
-                                "öffnet er die Daten von %2 auch ohne Paßwort: deshalb niemals "
+                                "Papieren. Allein öffnet er nichts. Zusammen mit %1 öffnet er "
+                                "die Daten von %2 auch ohne Paßwort: deshalb niemals "
                                 "fotografieren, kopieren oder weitergeben.")
-                     .arg(QString::number(f.threshold - 1), user);
+                     .arg(others, user);
         steps << QStringLiteral("Im Notfall bringen %1 der %2 Bogeninhaber ihre Bögen zusammen "
                                 "(oder geben sie einer Person ihres Vertrauens).")
                      .arg(QString::number(f.threshold), QString::number(f.count));
@@ -33,9 +37,12 @@ QStringList Instructions(const RecoverySheetFacts& f) {
                             "mit dem Namen „%1“ an. Wenn nach dem Paßwort gefragt wird, wählen "
                             "Sie „Notfallzugang…“.")
                  .arg(user);
-    steps << QStringLiteral("Tippen Sie den Code eines Bogens ein und bestätigen Sie. Groß- und "
-                            "Kleinschreibung, Leerzeichen und Striche sind gleich. Das Programm "
-                            "sagt nach jedem Bogen, wie viele noch fehlen.");
+    steps << QStringLiteral(
+        "Tippen Sie den Code eines Bogens ein und bestätigen Sie. Groß- und "
+        "Kleinschreibung, Leerzeichen und Striche sind gleich. Oder lesen Sie "
+        "ihn im Notfall mit „Aus Bild lesen…“ aus einem Foto oder Scan des QR-Codes; "
+        "löschen Sie das Bild danach. Das Programm sagt nach jedem Bogen, wie "
+        "viele noch fehlen.");
     steps << QStringLiteral("Das letzte Zeichen jeder Gruppe ist ein Prüfzeichen. Bei einem "
                             "Tippfehler nennt das Programm die Gruppe: vergleichen Sie nur diese "
                             "noch einmal mit dem Bogen.");
