@@ -60,7 +60,10 @@ start_xvfb() {
 
 start_display_once() {
     rm -f "$work/display"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+    # -noreset: without it the server resets (and forgets the keyboard layout) whenever its
+    # last client leaves, as setxkbmap does before the window manager runs.
+    Xvfb -displayfd 3 -noreset -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" \
+        2>"$work/xvfb.log" &
     xvfb_pid=$!
     wait_until 30 display_ready || { echo "e2e: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; return 1; }
     # A German keyboard: umlauts and ß are real keys, so typing them needs no remapping of
