@@ -18,6 +18,11 @@ void RunExport(QWidget* parent, const std::string& userName, bool isProtected);
 // accepts as one save of the document.
 void RunImport(QWidget* parent);
 
+// The plan's values as the open document's last import, one change: one stamp for the merge,
+// one step in every field's history, undone as a whole. False when a value names no field or
+// the tables could not be written. The caller saves.
+bool ApplyImportPlan(const ImportPlan& plan);
+
 // Whether the last import of the open document can still be undone: some field still holds a
 // value it wrote, and what was there before is known.
 bool CanUndoImport();

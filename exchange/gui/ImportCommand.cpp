@@ -94,21 +94,6 @@ std::optional<std::vector<SourceEntry>> ReadSource(QWidget* parent, const std::s
     return entries;
 }
 
-// The values as the document's last import, one change: one stamp for the merge, one step in
-// every field's history, undone as a whole. False when a value names no field or the tables
-// could not be written.
-bool ApplyImport(const ImportPlan& plan) {
-    std::vector<std::pair<std::size_t, std::string>> values;
-    for (const auto& [key, text] : plan.changes) {
-        const int index = DocumentFieldIndex(FieldName(key.first, key.second));
-        if (index < 0)
-            return false;
-        values.emplace_back(static_cast<std::size_t>(index), text);
-    }
-    TDataSetManager& manager = DataSetManager();
-    return manager.Sync().ApplyImport(values, manager.Work()) != 0;
-}
-
 enum class Written { No, NotSaved, Saved };
 
 void Apply(QWidget* parent, const ImportPlan& plan) {
@@ -116,7 +101,7 @@ void Apply(QWidget* parent, const ImportPlan& plan) {
     // too, so no worker may write them meanwhile.
     const Written written = [&] {
         WaitCursor wait;
-        if (!ApplyImport(plan))
+        if (!ApplyImportPlan(plan))
             return Written::No;
         return DataSetManager().Save() ? Written::Saved : Written::NotSaved;
     }();
@@ -180,6 +165,18 @@ void RunUndoImport(QWidget* parent) {
         Say(parent, kUndoFailed);
     else if (saved)
         Say(parent, "Der Import wurde rückgängig gemacht.\n\n" + UndoFacts(*undone));
+}
+
+bool ApplyImportPlan(const ImportPlan& plan) {
+    std::vector<std::pair<std::size_t, std::string>> values;
+    for (const auto& [key, text] : plan.changes) {
+        const int index = DocumentFieldIndex(FieldName(key.first, key.second));
+        if (index < 0)
+            return false;
+        values.emplace_back(static_cast<std::size_t>(index), text);
+    }
+    TDataSetManager& manager = DataSetManager();
+    return manager.Sync().ApplyImport(values, manager.Work()) != 0;
 }
 
 void RunImport(QWidget* parent) {

@@ -90,7 +90,7 @@ TEST(TExportDialog, OffersTheDocumentsPasswordAndChecksATypedOneTwice) {
 // one write of both tables, and every value read back from the tables.
 TEST_F(OpenDocument, PreviewMarksWhatItChangesAndTakenOverValuesReachTheTables) {
     const auto fields = CatalogueFields();
-    ASSERT_TRUE(WriteCategoryValues({{{4, 112}, "GMX"}, {{4, 115}, "alt"}}));
+    ASSERT_TRUE(ApplyImportPlan({{}, {{{4, 112}, "GMX"}, {{4, 115}, "alt"}}, {}}));
     FormValues current;
     ASSERT_TRUE(ReadDocumentValues(fields, current));
     std::vector<SourceEntry> source(1);
@@ -128,7 +128,7 @@ TEST_F(OpenDocument, PreviewMarksWhatItChangesAndTakenOverValuesReachTheTables) 
     });
     ASSERT_EQ(result, IDOK);
     EXPECT_NE(messages.texts().at(0).find("passen in kein Feld"), std::string::npos);
-    ASSERT_TRUE(WriteCategoryValues(preview.Plan().changes));
+    ASSERT_TRUE(ApplyImportPlan(preview.Plan()));
     std::map<int, std::string> online, free;
     ASSERT_TRUE(ReadCategoryValues(4, online));
     ASSERT_TRUE(ReadCategoryValues(6, free));
@@ -158,7 +158,7 @@ TEST_F(OpenDocument, EveryCatalogueFieldMakesTheRoundTrip) {
     const ImportPlan viaCsv =
         PlanCsvImport(fields, {}, ReadFieldCsv(WriteFieldCsv(ExportCsv(fields, values))));
     EXPECT_EQ(viaCsv.changes, values);
-    ASSERT_TRUE(WriteCategoryValues(viaCsv.changes));
+    ASSERT_TRUE(ApplyImportPlan(viaCsv));
     FormValues back;
     ASSERT_TRUE(ReadDocumentValues(fields, back));
     EXPECT_EQ(back, values);
