@@ -1,5 +1,4 @@
 #include "exchange/CatalogueFields.h"
-#include "exchange/KdbxFile.h"
 #include "exchange/gui/ExchangeCommands.h"
 #include "exchange/gui/TExportDialog.h"
 #include "exchange/gui/TImportPreview.h"
@@ -137,8 +136,8 @@ TEST_F(OpenDocument, PreviewMarksWhatItChangesAndTakenOverValuesReachTheTables) 
     EXPECT_EQ(free[101], "K-AB 123");
 }
 
-// Every field of every form filled (a memo with its line breaks), exported to KDBX and CSV and
-// planned back into an empty document: every value lands in its own field.
+// Every field of every form filled (a memo with its line breaks), through the CSV into an empty
+// document (the formats' own round trips are FieldMappingTest's): every value in its own field.
 TEST_F(OpenDocument, EveryCatalogueFieldMakesTheRoundTrip) {
     const auto fields = CatalogueFields();
     FormValues values;
@@ -147,17 +146,8 @@ TEST_F(OpenDocument, EveryCatalogueFieldMakesTheRoundTrip) {
             f.chars == 0
                 ? "Zeile 1 ä\r\nZeile 2; \"ß\""
                 : std::string("Ä€;\"") + std::to_string(f.category) + "_" + std::to_string(f.id);
-    const auto read = kdbx::ReadKdbx(
-        kdbx::WriteKdbx(ExportKdbx(fields, values, "Prüfer"), "pw",
-                        {kdbx::Argon2Type::Id, std::string(32, 's'), 1 << 20, 1, 1, 0x13}),
-        "pw");
-    ASSERT_TRUE(read.db);
-    const ImportPlan viaKdbx = PlanImport(fields, {}, EntriesOf(*read.db));
-    EXPECT_EQ(viaKdbx.changes, values);
-    EXPECT_EQ(viaKdbx.Unfit(), 0) << ImportReport(viaKdbx);
     const ImportPlan viaCsv =
         PlanCsvImport(fields, {}, ReadFieldCsv(WriteFieldCsv(ExportCsv(fields, values))));
-    EXPECT_EQ(viaCsv.changes, values);
     ASSERT_TRUE(ApplyImportPlan(viaCsv));
     FormValues back;
     ASSERT_TRUE(ReadDocumentValues(fields, back));
