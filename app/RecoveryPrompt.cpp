@@ -3,6 +3,7 @@
 #include "app/PasswordProtection.h"
 #include "engine/Table.h"
 #include "platform/Messages.h"
+#include "platform/gui/SecretClipboard.h"
 #include "platform/gui/TDialog.h"
 #include "platform/gui/WaitCursor.h"
 #include "recovery/ShareCode.h"
@@ -35,6 +36,10 @@ public:
         : TDialog(parent, ResId("IDD_NOTFALLCODES")), m_tablePath(std::move(tablePath)) {
         Bind(kPictureId, [this] { ReadPicture(); });
     }
+    // A code selected in the entry would stay in the X selection for any program to read.
+    ~TNotfallcodesDialog() override { ClearOwnSelection(); }
+    TNotfallcodesDialog(const TNotfallcodesDialog&) = delete;
+    TNotfallcodesDialog& operator=(const TNotfallcodesDialog&) = delete;
 
     static constexpr int kCodeId = 501;
     static constexpr int kStatusId = 502;

@@ -103,9 +103,12 @@ scenario_notfallzugang() {
     wait_window_count "ffnen" 0 10 || { fail "picture's file dialog stayed"; return 1; }
     focus_window "$codes"
     shot notfallzugang-codes
+    xdotool key --clearmodifiers ctrl+a # selected: the X selection holds the code meanwhile
     xdotool key Return
     wait_window_count "^Notfallzugang\$" 0 20 || { fail "code dialog stayed"; return 1; }
     desk=$(desk_window) || { fail "no desk after the sheets"; return 1; }
+    ! xclip -o -selection primary 2>/dev/null | grep -qiF "${three:0:5}" ||
+        { fail "the code stayed in the X selection"; return 1; }
     nz_answer "$desk" notfallzugang-opened || { fail "no new-password note"; return 1; }
     local dialog
     dialog=$(wait_window "^Paßworteingabe\$" 10) || { fail "no new password asked"; return 1; }
