@@ -201,21 +201,12 @@ focused_text() {
 }
 
 # Types a value into the focused text field. On a busy machine xdotool now and then drops a
-# character (ß) it has to map to a key, so the field is read back and the value typed again,
-# slower each time; at last it is pasted (after a pause: the paste cannot be observed but
-# through the clipboard, which the read-back changes).
+# character, so the field is read back and the value typed again, slower each time.
 type_field() {
-    local delay pause
-    for delay in 15 60 120; do
+    local delay
+    for delay in 15 15 60 120; do
         xdotool key ctrl+a BackSpace
         xdotool type --delay "$delay" "$1"
-        [ "$(focused_text)" = "$1" ] && return 0
-    done
-    for pause in 0.2 0.5 1; do
-        printf '%s' "$1" | xclip -selection clipboard
-        wait_until 2 clipboard_is "$1"
-        xdotool key ctrl+a ctrl+v
-        sleep "$pause"
         [ "$(focused_text)" = "$1" ] && return 0
     done
     return 1
