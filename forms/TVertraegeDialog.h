@@ -40,7 +40,6 @@ protected:
 
 private:
     QWidget* PartControl(ContractPart part) const;
-    void KeepDetail();
     void ShowDetail();
     void RefreshCancelDate();
     void ShowListItem(QListWidgetItem* item, int contract) const;
